@@ -1,0 +1,42 @@
+#pragma once
+// Text helpers over std::string holding UTF-8 bytes. Case folding and
+// comparison are ASCII-only on purpose: protocol keywords, header names and
+// settings keys are ASCII, and a locale-dependent fold would change results
+// between users.
+
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// printf-style formatting that also understands the "%I64d"/"%I64u"/"%I64x"
+// length prefix (read as "ll"), so format texts written for 64-bit values
+// work unchanged. Always formats with the "C" numeric conventions as long as
+// LC_NUMERIC stays "C", which the program guarantees.
+std::string Format(const char* format, ...);
+std::string FormatV(const char* format, va_list args);
+
+// Rewrites "%I64" length prefixes into "ll"; exposed for tests.
+std::string TranslateFormat(const char* format);
+
+char AsciiToUpper(char c);
+char AsciiToLower(char c);
+std::string MakeUpper(std::string_view text);
+std::string MakeLower(std::string_view text);
+
+// <0, 0, >0 like strcmp, after folding both sides to upper case.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+inline constexpr const char* kBlanks = " \t\r\n";
+std::string Trim(std::string_view text, std::string_view chars = kBlanks);
+std::string TrimLeft(std::string_view text, std::string_view chars = kBlanks);
+std::string TrimRight(std::string_view text, std::string_view chars = kBlanks);
+
+// Position of needle in text from `from` on, ignoring ASCII case; npos when absent.
+size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 0);
+
+// Splits at every occurrence of sep. With keepEmpty false, empty pieces are dropped.
+std::vector<std::string> Split(std::string_view text, char sep, bool keepEmpty = true);

@@ -1,0 +1,32 @@
+#include "platform/core/Text.h"
+
+#include <gtest/gtest.h>
+
+TEST(Text, FormatReadsI64Prefix)
+{
+    EXPECT_EQ(Format("%I64d|%I64u|%5I64d|%%I64d", -5000000000LL, 18000000000ULL, 42LL), "-5000000000|18000000000|   42|%I64d");
+    EXPECT_EQ(Format("%s=%d", "a", 7), "a=7");
+    const std::string longText(1000, 'x');
+    EXPECT_EQ(Format("<%s>", longText.c_str()).size(), 1002u);
+}
+
+TEST(Text, CaseFoldingIsAsciiOnly)
+{
+    EXPECT_EQ(MakeUpper("abc\xC3\xA4z"), "ABC\xC3\xA4Z");
+    EXPECT_EQ(CompareNoCase("Content-Length", "content-length"), 0);
+    EXPECT_LT(CompareNoCase("abc", "abd"), 0);
+    EXPECT_GT(CompareNoCase("abcd", "ABC"), 0);
+    EXPECT_EQ(FindNoCase("xxHeLLo", "hello"), 2u);
+    EXPECT_EQ(FindNoCase("abc", "abcd"), std::string::npos);
+}
+
+TEST(Text, TrimAndSplit)
+{
+    EXPECT_EQ(Trim("  a b \r\n"), "a b");
+    EXPECT_EQ(Trim(" \t "), "");
+    EXPECT_EQ(TrimLeft("//a/", "/"), "a/");
+    EXPECT_EQ(TrimRight("//a/", "/"), "//a");
+    EXPECT_EQ(Split("a,,b", ','), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(Split("a,,b,", ',', false), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Split("", ','), (std::vector<std::string>{""}));
+}

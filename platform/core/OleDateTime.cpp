@@ -1,5 +1,6 @@
 #include "platform/core/OleDateTime.h"
 
+#include "platform/core/NumericLocale.h"
 #include "platform/core/Text.h"
 
 #include <cctype>
@@ -282,9 +283,8 @@ std::string COleDateTime::Format(const char* format) const
     parts.tm_isdst = -1;
     // Month and day names must not follow the user's locale: these texts go
     // into logs, stores and protocol headers.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     char buffer[512];
-    const size_t n = strftime_l(buffer, sizeof buffer, format, &parts, cLocale);
+    const size_t n = strftime_l(buffer, sizeof buffer, format, &parts, GetCLocale());
     return std::string(buffer, n);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/core/Text.h"
 
+#include "platform/core/NumericLocale.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -36,6 +38,9 @@ std::string TranslateFormat(const char* format)
 
 std::string FormatV(const char* format, va_list args)
 {
+    // vsnprintf takes the decimal point and digit grouping from LC_NUMERIC;
+    // the program's texts must not change with the user's locale.
+    const CScopedCLocale cLocale;
     const std::string fmt = TranslateFormat(format);
     va_list copy;
     va_copy(copy, args);

@@ -12,8 +12,8 @@
 
 // printf-style formatting that also understands the "%I64d"/"%I64u"/"%I64x"
 // length prefix (read as "ll"), so format texts written for 64-bit values
-// work unchanged. Always formats with the "C" numeric conventions as long as
-// LC_NUMERIC stays "C", which the program guarantees.
+// work unchanged. Always formats with the "C" numeric conventions (decimal
+// point '.', no grouping), whatever locale the C library was set to.
 std::string Format(const char* format, ...);
 std::string FormatV(const char* format, va_list args);
 

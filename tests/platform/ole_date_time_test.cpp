@@ -1,36 +1,11 @@
 #include "platform/core/OleDateTime.h"
 
+#include "tests/support/ScopedTimeZone.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-namespace
-{
-// Runs a block with TZ set, restoring the old zone afterwards.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old, m_had = true;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_had)
-            setenv("TZ", m_old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::string m_old;
-    bool m_had = false;
-};
-} // namespace
 
 TEST(OleDateTime, KnownValues)
 {

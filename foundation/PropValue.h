@@ -1,0 +1,109 @@
+#pragma once
+// CPropValue: the one tagged value of the program. A value is empty, a 32-bit
+// or 64-bit integer, a double, a text, a byte block or a date, and owns its
+// text or bytes: copying a value copies them.
+//
+// The converting getters take allowConversion: without it only a value of the
+// asked kind (and a 64-bit integer read as a date) is returned. Every getter
+// returns 1 on success and 0, leaving its output untouched, when the value
+// does not convert. Byte blocks never convert to or from anything.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/core/OleDateTime.h"
+
+class CArchive;
+
+class CPropValue
+{
+public:
+    enum Kind
+    {
+        kindEmpty = 0,
+        kindInt = 1,
+        kindInt64 = 2,
+        kindDouble = 3,
+        kindString = 4,
+        kindBlob = 5,
+        kindDate = 6,
+    };
+
+    CPropValue() = default;
+    CPropValue(const CPropValue& other);
+    CPropValue(CPropValue&& other) noexcept;
+    CPropValue& operator=(const CPropValue& other);
+    CPropValue& operator=(CPropValue&& other) noexcept;
+    ~CPropValue();
+
+    int GetKind() const { return m_kind; }
+
+    // Converting getters. Texts read as numbers take optional leading blanks,
+    // an optional sign and the decimal digits up to the first other character
+    // (a text without leading digits reads as 0); a number out of range is
+    // clamped. A 32-bit integer read as a date is seconds since 1970 in local
+    // time; a 64-bit integer or a double is a day count.
+    int GetInt(int& out, bool allowConversion) const;
+    int GetInt64(int64_t& out, bool allowConversion) const;
+    int GetDouble(double& out, bool allowConversion) const;
+    int GetString(std::string& out, bool allowConversion) const;
+    int GetDate(COleDateTime& out, bool allowConversion) const;
+    // GetString with conversion; empty when the value does not convert.
+    std::string GetAsString() const;
+
+    // Byte blocks; all fail (return 0 or null) for every other kind.
+    // Copies min(len, size) bytes to dst and sets len to the count copied.
+    int GetBlob(uint8_t* dst, int& len) const;
+    int GetBlobSize(int& size) const;
+    // The block's bytes; len is left untouched when the value is no block.
+    const uint8_t* GetBlobData(int& len) const;
+    // len becomes 0 first, then the block's size; null for other kinds.
+    const uint8_t* GetBlobPtr(int& len) const;
+
+    // Setters replace content and kind. A null text stores the empty text; a
+    // null pointer or a length of 0 or less stores the empty block.
+    void SetInt(int value);
+    void SetInt64(int64_t value);
+    void SetDouble(double value);
+    void SetString(const char* text);
+    void SetBlob(const uint8_t* data, int len);
+    void SetDate(const COleDateTime& date);
+
+    // this + delta as a new value: integers and doubles add (32-bit sums wrap,
+    // a mix widens), a number and a text join as texts ("%I64d" of the number,
+    // a double truncated), two texts concatenate, and anything involving an
+    // empty value, a byte block or a date gives the integer 0.
+    CPropValue Add(const CPropValue& delta) const;
+
+    // Storing writes the kind byte and its payload (a date writes no payload).
+    // Loading: a kind byte of 7 or more reads as a 32-bit integer; kinds 0
+    // and 6 read nothing and leave the value as it was. Returns false when a
+    // read failed or a block's size is negative or larger than the bytes left;
+    // the value is then unchanged.
+    bool Serialize(CArchive& ar);
+
+private:
+    void Free();
+    void SetText(std::string&& text);
+    void CopyContent(const CPropValue& other);
+
+    int m_kind = kindEmpty;
+    union
+    {
+        int64_t m_int64 = 0;
+        int32_t m_int;
+        double m_double; // kinds 3 and 6
+        std::string* m_text;
+        std::vector<uint8_t>* m_blob;
+    };
+};
+
+// Factories for the defaults of key tables.
+namespace PropertyValue
+{
+// A 32-bit integer value.
+CPropValue InitInt(int value);
+// A text value holding a copy of text; null gives the empty text.
+CPropValue InitString(const char* text);
+} // namespace PropertyValue

@@ -8,6 +8,22 @@
 #include <ctime>
 #include <string>
 
+namespace
+{
+// A local wall-clock time as time_t, daylight saving decided by the zone.
+time_t Local(int year, int month, int day, int hour, int minute, int second)
+{
+    tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return mktime(&parts);
+}
+} // namespace
 
 TEST(TimeUnits, FixedUnitsAddSeconds)
 {

@@ -3,6 +3,7 @@
 #include "tests/platform/TempFolder.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +15,6 @@
 
 namespace
 {
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 int64_t SizeOf(const std::string& path)
 {
     struct stat st{};

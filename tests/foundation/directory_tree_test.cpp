@@ -3,6 +3,7 @@
 #include "foundation/FileAttributes.h"
 #include "foundation/FileSystem.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/FileContents.h"
 
 #include <algorithm>
 #include <fstream>
@@ -11,11 +12,6 @@
 
 namespace
 {
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 struct SeenEntry
 {
     std::string path;

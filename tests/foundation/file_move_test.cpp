@@ -2,6 +2,7 @@
 #include "foundation/FileSystem.h"
 #include "platform/core/PosixFile.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/FileContents.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -12,19 +13,6 @@
 
 namespace
 {
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 std::string LinkTarget(const std::string& path)
 {
     char buffer[4096];

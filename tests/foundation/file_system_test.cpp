@@ -6,6 +6,7 @@
 #include "platform/core/PosixFile.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/FileContents.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -15,19 +16,6 @@
 
 namespace
 {
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 time_t ModifiedOf(const std::string& path)
 {
     struct stat st{};

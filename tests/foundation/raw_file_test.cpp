@@ -2,6 +2,7 @@
 
 #include "tests/platform/TempFolder.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,6 @@
 
 namespace
 {
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 struct stat StatOf(const std::string& path)
 {
     struct stat st{};

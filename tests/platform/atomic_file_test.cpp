@@ -3,6 +3,7 @@
 #include "platform/core/DirectoryScan.h"
 
 #include "TempFolder.h"
+#include "tests/support/FileContents.h"
 
 #include <cerrno>
 #include <csignal>
@@ -15,19 +16,6 @@
 
 namespace
 {
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 std::vector<std::string> Listing(const std::string& folder)
 {
     std::vector<std::string> out;

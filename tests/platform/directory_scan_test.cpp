@@ -1,6 +1,7 @@
 #include "platform/core/DirectoryScan.h"
 
 #include "TempFolder.h"
+#include "tests/support/FileContents.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,11 +12,6 @@
 
 namespace
 {
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
 std::vector<std::string> Names(const std::string& folder, std::string_view mask)
 {
     std::vector<std::string> out;

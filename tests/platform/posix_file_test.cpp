@@ -1,56 +1,16 @@
 #include "platform/core/PosixFile.h"
 
 #include "TempFolder.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/FileContents.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace
-{
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteWhole(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-}
-
-// Caps the size of files this process may write, so that writes fail the way
-// they do on a full disk, even for root; restores the limit afterwards.
-class CFileSizeLimit
-{
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~CFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-} // namespace
 
 TEST(PosixFile, WriteSeekReadRoundTrip)
 {

@@ -4,6 +4,7 @@
 #include "platform/core/RegistryText.h"
 
 #include "TempFolder.h"
+#include "tests/support/FileContents.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -13,14 +14,6 @@
 
 namespace
 {
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 std::unique_ptr<CRegistry> StoreOver(const std::string& path)
 {
     return std::make_unique<CRegistry>(std::make_unique<CRegistryFileBackend>(path));

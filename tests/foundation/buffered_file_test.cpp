@@ -1,6 +1,6 @@
 #include "foundation/BufferedFile.h"
 
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/FileContents.h"

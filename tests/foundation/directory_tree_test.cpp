@@ -2,7 +2,7 @@
 
 #include "foundation/FileAttributes.h"
 #include "foundation/FileSystem.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
 
 #include <algorithm>

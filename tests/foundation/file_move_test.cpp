@@ -1,7 +1,7 @@
 #include "foundation/DirectoryTree.h"
 #include "foundation/FileSystem.h"
 #include "platform/core/PosixFile.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
 
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include "foundation/FileAttributes.h"
 #include "foundation/FindFile.h"
 #include "platform/core/PosixFile.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/FileContents.h"
 

@@ -4,7 +4,7 @@
 #include "platform/core/MemoryRegistryBackend.h"
 #include "platform/core/RegistryFileBackend.h"
 
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "platform/core/DirectoryScan.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "platform/core/DirectoryScan.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
 
 #include <algorithm>

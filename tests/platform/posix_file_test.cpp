@@ -1,6 +1,6 @@
 #include "platform/core/PosixFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FileContents.h"
 

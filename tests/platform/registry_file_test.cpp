@@ -3,7 +3,7 @@
 #include "platform/core/RegistryFileBackend.h"
 #include "platform/core/RegistryText.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
 
 #include <cstdlib>

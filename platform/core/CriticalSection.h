@@ -2,12 +2,15 @@
 // A critical section is a recursive mutex: the same thread may take it again,
 // which the property sets rely on (TestBit calls GetInt under the lock).
 
+#include "platform/core/MutexLifetime.h"
+
 #include <mutex>
 
 class CCriticalSection
 {
 public:
     CCriticalSection() = default;
+    ~CCriticalSection() { ForgetDestroyedMutex(&m_mutex); }
     CCriticalSection(const CCriticalSection&) = delete;
     CCriticalSection& operator=(const CCriticalSection&) = delete;
 

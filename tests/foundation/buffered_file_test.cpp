@@ -4,6 +4,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/SameBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,6 @@ int64_t SizeOf(const std::string& path)
 {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
-}
-
-// Compares long texts without printing them whole on a mismatch.
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
-{
-    if (actual == expected)
-        return ::testing::AssertionSuccess();
-    size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
-        ++at;
-    return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
-                                         << " were expected; first difference at " << at;
 }
 
 // Bytes that differ from their neighbours, so a block out of place shows.

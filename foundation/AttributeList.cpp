@@ -140,3 +140,15 @@ bool FindAttribute(std::string_view text, std::string_view name, size_t& nameSta
     });
     return found;
 }
+
+bool CAttributePairVisitor::Add(std::string_view text)
+{
+    if (!m_haveName)
+    {
+        m_name.assign(text);
+        m_haveName = true;
+        return true;
+    }
+    m_haveName = false;
+    return OnAttribute(m_name, text);
+}

@@ -18,6 +18,7 @@
 #include "foundation/AbstractVisitor.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Hands each name and then its value to visitor.Add, and each bare name to
@@ -39,3 +40,18 @@ int ParseAttributeListEx(std::string_view text, CAbstractVisitor* names, CAbstra
 // outputs alone, when it is not there or when text or name is empty.
 bool FindAttribute(std::string_view text, std::string_view name, size_t& nameStart, size_t& nameLength,
                    size_t& valueStart, std::ptrdiff_t& valueLength, bool caseSensitive = false);
+
+// Takes the texts ParseAttributeList hands over (name, value, name, value,
+// ...) and gives each pair to OnAttribute, whose false ends parsing.
+class CAttributePairVisitor : public CAbstractVisitor
+{
+public:
+    bool Add(std::string_view text) final;
+
+protected:
+    virtual bool OnAttribute(std::string_view name, std::string_view value) = 0;
+
+private:
+    std::string m_name;
+    bool m_haveName = false;
+};

@@ -16,17 +16,8 @@ void CAttributeMapSink::Clear()
     m_target->clear();
 }
 
-bool CAttributeMapSink::Add(std::string_view text)
+bool CAttributeMapSink::OnAttribute(std::string_view name, std::string_view value)
 {
-    if (!m_haveName)
-    {
-        m_name.assign(text);
-        m_haveName = true;
-        return true;
-    }
-    std::string name = m_caseSensitive ? std::move(m_name) : MakeUpper(m_name);
-    (*m_target)[std::move(name)] = UnescapeXmlEntities(text);
-    m_name.clear();
-    m_haveName = false;
+    (*m_target)[m_caseSensitive ? std::string(name) : MakeUpper(name)] = UnescapeXmlEntities(value);
     return true;
 }

@@ -5,25 +5,25 @@
 // case (ASCII) unless caseSensitive, so lookups fold their name the same
 // way. A later pair with the same name replaces the earlier value.
 
-#include "foundation/AbstractVisitor.h"
+#include "foundation/AttributeList.h"
 
 #include <map>
 #include <string>
 #include <string_view>
 
-class CAttributeMapSink : public CAbstractVisitor
+class CAttributeMapSink : public CAttributePairVisitor
 {
 public:
     explicit CAttributeMapSink(std::map<std::string, std::string>& target, bool caseSensitive = false);
 
     // Empties the map.
     void Clear() override;
-    // Stores a name, or with the value that follows it sets the pair; always true.
-    bool Add(std::string_view text) override;
+
+protected:
+    // Sets the pair; always true.
+    bool OnAttribute(std::string_view name, std::string_view value) override;
 
 private:
     std::map<std::string, std::string>* m_target;
-    bool m_haveName = false;
-    std::string m_name;
     bool m_caseSensitive;
 };

@@ -1,10 +1,12 @@
 #include "foundation/Escaping.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "foundation/ByteBuffer.h"
 #include "platform/core/NumericLocale.h"
+#include "platform/core/Text.h"
 
 const EntityEntry kEntityTable[] = {
     {"&nbsp;", " "},
@@ -39,17 +41,6 @@ std::string ToString(const CByteBuffer& buffer)
     return std::string(reinterpret_cast<const char*>(buffer.GetData()), static_cast<size_t>(buffer.GetLength()));
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
-}
-
 // Handles an escape character at text[i]; appends what it stands for and
 // returns the index after it.
 size_t DecodeEscape(CByteBuffer& out, std::string_view text, size_t i, bool& ok)
@@ -60,7 +51,7 @@ size_t DecodeEscape(CByteBuffer& out, std::string_view text, size_t i, bool& ok)
         ok = AppendBytes(out, text.substr(i)) && ok;
         return text.size();
     }
-    const int value = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+    const int value = std::max(0, HexDigitValue(text[i + 1])) * 16 + std::max(0, HexDigitValue(text[i + 2]));
     ok = out.AppendByte(static_cast<uint8_t>(value)) && ok;
     return i + 3;
 }
@@ -199,6 +190,9 @@ bool DecodeEntitiesInto(CByteBuffer& out, std::string_view text, const EntityEnt
 std::string DecodeEntities(std::string_view text, const EntityEntry* table, char escape)
 {
     CByteBuffer out;
+    // Decoding never lengthens the text much, so one allocation up front
+    // keeps long values linear instead of growing 256 bytes at a time.
+    out.Grow(static_cast<int32_t>(std::min<size_t>(text.size() + 16, INT32_MAX / 2)));
     DecodeEntitiesInto(out, text, table, escape);
     return ToString(out);
 }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "foundation/AppIdentity.h"
-#include "foundation/LineSink.h"
 #include "foundation/PathUtils.h"
 #include "foundation/PropertyKeyTable.h"
 #include "foundation/PropertySet.h"
@@ -14,9 +13,8 @@
 #include "foundation/SettingIds.h"
 #include "foundation/SettingsTable.h"
 #include "foundation/ShellHooks.h"
-#include "foundation/StringLineSink.h"
+#include "foundation/XmlDocumentFile.h"
 #include "foundation/XmlNode.h"
-#include "platform/core/AtomicFile.h"
 
 namespace
 {
@@ -132,9 +130,5 @@ bool WriteSettingsXml(const std::string& path)
     CXmlNode* declaration = root->AddChild("", "", "", CXmlNode::kProcessing);
     CXmlNode* element = declaration->AddChild("Settings", "", "X-Settings", CXmlNode::kElement);
     GetSettingsKeys().SaveTo(*element, GetSettings());
-
-    CStringLineSink sink;
-    if (!root->Write(sink, "  ", "", "\r\n", CXmlNode::kMaskAll, false))
-        return false;
-    return WriteFileAtomic(path, sink.GetText(), 0600);
+    return WriteXmlDocumentFile(*root, path, 0600);
 }

@@ -9,6 +9,8 @@ std::atomic<NotifyMainFrameHook> g_notifyHook{nullptr};
 std::atomic<HelpFilePathHook> g_helpFileHook{nullptr};
 std::atomic<StoreLoadHook> g_loadPasswordsHook{nullptr};
 std::atomic<StoreLoadHook> g_loadCookiesHook{nullptr};
+std::atomic<FavoritesDialogHook> g_favoritesDialogHook{nullptr};
+std::atomic<OpenTaskDocumentHook> g_openTaskHook{nullptr};
 } // namespace
 
 void SetInstanceBroadcastHook(InstanceBroadcastHook hook)
@@ -64,4 +66,26 @@ void LoadCookies()
 {
     if (StoreLoadHook hook = g_loadCookiesHook.load())
         hook();
+}
+
+void SetFavoritesDialogHook(FavoritesDialogHook hook)
+{
+    g_favoritesDialogHook.store(hook);
+}
+
+int ShowFavoritesDialog(CPropertySet& task)
+{
+    FavoritesDialogHook hook = g_favoritesDialogHook.load();
+    return hook ? hook(task) : 0;
+}
+
+void SetOpenTaskDocumentHook(OpenTaskDocumentHook hook)
+{
+    g_openTaskHook.store(hook);
+}
+
+void OpenTaskDocument(const CPropertySet& task)
+{
+    if (OpenTaskDocumentHook hook = g_openTaskHook.load())
+        hook(task);
 }

@@ -5,9 +5,12 @@
 // the password and cookie stores. The shell installs one function per
 // service at start-up; until then each call does nothing and returns 0 or
 // the empty text. Installing and calling are safe from any thread.
+// The dialogs install the "Favorite Sites" dialog the same way.
 
 #include <cstdint>
 #include <string>
+
+class CPropertySet;
 
 // Broadcast codes: what another running copy announces.
 enum InstanceBroadcastCode
@@ -46,3 +49,15 @@ void SetLoadPasswordsHook(StoreLoadHook hook);
 void SetLoadCookiesHook(StoreLoadHook hook);
 void LoadPasswords();
 void LoadCookies();
+
+// Runs the "Favorite Sites" dialog modally on the UI thread, leaves the
+// dialog's task copy (the task settings the user chose) in task and returns
+// the id of the command that ended the dialog.
+using FavoritesDialogHook = int (*)(CPropertySet& task);
+void SetFavoritesDialogHook(FavoritesDialogHook hook);
+int ShowFavoritesDialog(CPropertySet& task);
+
+// Opens a new task window for a copy of the task settings.
+using OpenTaskDocumentHook = void (*)(const CPropertySet& task);
+void SetOpenTaskDocumentHook(OpenTaskDocumentHook hook);
+void OpenTaskDocument(const CPropertySet& task);

@@ -26,17 +26,6 @@ void AppendEscaped(std::string& out, std::string_view text)
     }
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool Unescape(std::string_view text, std::string& out)
 {
     out.clear();
@@ -50,8 +39,8 @@ bool Unescape(std::string_view text, std::string& out)
         }
         if (i + 2 >= text.size())
             return false;
-        const int hi = HexDigit(text[i + 1]);
-        const int lo = HexDigit(text[i + 2]);
+        const int hi = HexDigitValue(text[i + 1]);
+        const int lo = HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>((hi << 4) | lo);
@@ -85,8 +74,8 @@ bool ParseHex(std::string_view text, std::string& bytes)
     bytes.reserve(text.size() / 2);
     for (size_t i = 0; i < text.size(); i += 2)
     {
-        const int hi = HexDigit(text[i]);
-        const int lo = HexDigit(text[i + 1]);
+        const int hi = HexDigitValue(text[i]);
+        const int lo = HexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes += static_cast<char>((hi << 4) | lo);

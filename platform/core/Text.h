@@ -25,6 +25,19 @@ char AsciiToLower(char c);
 std::string MakeUpper(std::string_view text);
 std::string MakeLower(std::string_view text);
 
+// The value 0 to 15 of a hexadecimal digit of either case; -1 for any other
+// character.
+constexpr int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // <0, 0, >0 like strcmp, after folding both sides to upper case.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);

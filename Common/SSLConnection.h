@@ -1,0 +1,151 @@
+#pragma once
+// CSSLConnection: the TLS client that CConnection::StartSsl puts over an open
+// TCP connection (after a proxy tunnel when there is one). OpenSSL does the
+// protocol work; the encrypted records travel through a BIO of our own
+// (SslSocketBio.h) over the owning connection's raw send and receive.
+//
+// Protocol: setting "Connections/SSL-TLS Version" picks one of four choices
+// (SslMethodChoice.h); a choice this OpenSSL cannot do fails before any byte
+// is sent. The server name is sent (SNI) unless it is an address literal.
+//
+// Server certificate: the chain is checked against the system's trusted
+// certificates (OpenSSL's default paths, so SSL_CERT_FILE and SSL_CERT_DIR
+// apply) and against the name the connection was opened for. A certificate
+// that passes is accepted ("Server certificate was auto accepted."). One
+// that fails is accepted without asking when it is in the accepted-
+// certificates file (SslCertificateStore.h); otherwise the certificate prompt
+// (SslClientSettings.h) decides: accept once, accept always (the certificate
+// is added to the file) or refuse; with no prompt it is refused. A refused
+// certificate fails the handshake, so no request ever reaches a server the
+// user did not accept. The log shows the certificate's validity dates once
+// per handshake, and why the check failed.
+//
+// Client certificate: shown only when a server asks and one is configured
+// (SslClientSettings.h), its key unlocked with the configured pass phrase.
+// Without one, "No client certificate found." is logged and the handshake
+// fails, as it also does when the certificate or key cannot be read.
+//
+// Threads: one object is used by one thread at a time (its protocol
+// client's). State and certificate decision are atomic so that another
+// thread may look at them; chain checks of the whole process are serialised
+// by one lock, which is not held while the prompt is asked.
+
+#include "Common/SSLCertInfo.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+class CConnection;
+class ITransferLog;
+struct ssl_st;
+struct ssl_ctx_st;
+struct bio_st;
+struct x509_store_ctx_st;
+struct evp_pkey_st;
+struct SslMethodChoice;
+
+// Starts (non-zero) the SSL library: OPENSSL_init_ssl with the error strings
+// loaded. OpenSSL 3 locks for itself and cleans up at process exit, so ending
+// (zero) does nothing. Returns false when the library could not be started.
+bool SslGlobalInit(int start);
+
+class CSSLConnection
+{
+public:
+    // The owner's raw socket calls (CConnection::RawRecvCallback and
+    // RawSendCallback): the byte count, 0 at the end of the stream, -1 on
+    // failure.
+    using RawRecvFunc = int (*)(CConnection* owner, char* buffer, int length);
+    using RawSendFunc = int (*)(CConnection* owner, const char* data, int length);
+
+    enum State
+    {
+        kStateFailed = -1,
+        kStateIdle = 0,
+        kStateHandshaking = 1,
+        kStateConnected = 2,
+    };
+
+    // Values of the certificate decision.
+    enum CertDecision
+    {
+        kCertUndecided = -1,
+        kCertRefused = 0,
+        kCertAccepted = 1,
+    };
+
+    CSSLConnection(CConnection* owner, RawRecvFunc rawRecv, RawSendFunc rawSend);
+    // Runs Shutdown.
+    ~CSSLConnection();
+    CSSLConnection(const CSSLConnection&) = delete;
+    CSSLConnection& operator=(const CSSLConnection&) = delete;
+
+    // A new object with a finished handshake, or null after a failed one.
+    // serverName is the host the connection was opened for (see Connect).
+    static std::unique_ptr<CSSLConnection> Create(int method, CConnection* owner, RawRecvFunc rawRecv,
+                                                  RawSendFunc rawSend, ITransferLog* log,
+                                                  const std::string& serverName = std::string());
+
+    // The handshake with protocol choice `method` (GetSslMethodChoice),
+    // logging to log while it runs. serverName is sent as SNI unless it is
+    // empty or an address literal, and the server certificate must be made
+    // out to it (a DNS name or an IP address); an empty name leaves only the
+    // chain to check. True when connected; on false no SSL object is left
+    // and the state is idle.
+    bool Connect(int method, ITransferLog* log, const std::string& serverName = std::string());
+
+    // SSL_read / SSL_write results unchanged (0 when the peer closed, also
+    // without close_notify); -1 without an SSL object. A write that fails
+    // returns -1, never 0, so a caller looping until all is sent stops.
+    int Read(char* buffer, int size);
+    int Write(const char* data, int length);
+
+    // One SSL_shutdown (close_notify sent, no wait for the peer's), then Free.
+    void Shutdown();
+    // Detaches the BIO from this object and frees the SSL object and its
+    // context, without a word to the peer. Nothing when there is none.
+    void Free();
+
+    int GetState() const { return m_state.load(); }
+    // kCertUndecided until the certificate check of a handshake, then
+    // kCertAccepted or kCertRefused.
+    int GetCertDecision() const { return m_certDecision.load(); }
+    // The negotiated protocol ("TLSv1.3", "TLSv1", ...) while connected, else "".
+    std::string GetProtocolName() const;
+
+private:
+    friend struct SslCallbacks;
+    friend struct SslSocketBio;
+
+    // The raw transport for the BIO; logs the handshake's traffic.
+    int RawRecv(char* buffer, int length);
+    int RawSend(const char* data, int length);
+
+    // Sets up the context of a known, available choice; false on failure.
+    bool CreateContext(const SslMethodChoice& choice);
+    // Sends the name as SNI and makes the certificate check compare against
+    // it; false when OpenSSL refuses the name.
+    bool SetServerName(const std::string& serverName);
+    // Decides about the server certificate once the chain check has run;
+    // true when the handshake may go on. `checked` is the check's result.
+    bool CheckServerCertificate(x509_store_ctx_st* store, bool checked);
+    // Accepts a certificate that failed its check when the accepted-
+    // certificates file holds it or the prompt says so.
+    bool AcceptCertificate(const CSSLCertInfo& info, int error);
+    // The client certificate callback's work; 1 with a certificate and key
+    // handed out, -1 to fail the handshake.
+    int ProvideClientCertificate(x509_st** certificate, evp_pkey_st** key);
+
+    ITransferLog* m_log = nullptr; // only while Connect runs
+    RawRecvFunc m_rawRecv;
+    RawSendFunc m_rawSend;
+    CConnection* m_owner;
+    ssl_st* m_ssl = nullptr;
+    ssl_ctx_st* m_ctx = nullptr;
+    bio_st* m_bio = nullptr;  // owned by m_ssl
+    std::string m_serverName; // of the running handshake
+    int m_verifyError = 0;    // first failure of the chain check (X509_V_OK: none)
+    std::atomic<int> m_state{kStateIdle};
+    std::atomic<int> m_certDecision{kCertUndecided};
+};

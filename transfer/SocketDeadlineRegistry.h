@@ -1,0 +1,32 @@
+#pragma once
+// The process-wide registry of blocked socket calls and their deadlines.
+// A send or receive of CConnection registers its handle with a deadline while
+// it is blocked; the transfer manager's one-second tick calls
+// SweepExpiredSockets, which closes the socket of every call whose deadline
+// has passed, so the call returns and reports a time-out. The registry holds
+// no reference on a handle: a call removes its entry before it returns, and a
+// handle removes its entry when it is deleted.
+//
+// Lock order: the registry's lock, then a handle's lock.
+
+#include <cstdint>
+
+class CSocketHandle;
+
+// How often the transfer manager's tick sweeps the registry. A blocked call
+// also gives up by itself this long after its deadline, so a process that
+// never sweeps still sees every call end.
+inline constexpr int kSocketSweepPeriodMs = 1000;
+
+// The clock of the deadlines: milliseconds of the monotonic clock.
+int64_t SocketDeadlineClock();
+
+// With set non-zero: stores or replaces the handle's deadline and returns
+// true, or returns false when the handle has no socket. With set zero:
+// removes the handle's entry and returns whether there was one.
+bool SetSocketDeadline(CSocketHandle* handle, int set, int64_t deadline);
+
+// Closes the socket of every entry whose deadline is not ahead of the clock
+// and removes those entries. Never deletes a handle. Returns how many
+// entries it removed.
+int SweepExpiredSockets();

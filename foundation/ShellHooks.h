@@ -3,9 +3,10 @@
 // link against (the shell sits above it): the instance broadcast, worker
 // notifications to the main frame, the help file path and the reloading of
 // the password and cookie stores. The shell installs one function per
-// service at start-up; until then each call does nothing and returns 0 or
-// the empty text. Installing and calling are safe from any thread.
-// The dialogs install the "Favorite Sites" dialog the same way.
+// service at start-up (the broadcast is installed by InitInstanceBroadcast,
+// which joins the instance channel); until then each call does nothing and
+// returns 0 or the empty text. Installing and calling are safe from any
+// thread. The dialogs install the "Favorite Sites" dialog the same way.
 
 #include <cstdint>
 #include <string>

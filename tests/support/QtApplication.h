@@ -1,0 +1,22 @@
+#pragma once
+// The one QApplication of a gui test program, made on first use and
+// destroyed when the program ends (Qt allows one per process; destroying it
+// lets Qt and the libraries below it release what they hold). Run the program
+// with QT_QPA_PLATFORM=offscreen, as ctest does.
+
+#include <QApplication>
+
+#include <memory>
+
+inline QApplication& TestApplication()
+{
+    struct Holder
+    {
+        int m_argc = 1;
+        char m_name[12] = "tw-gui-test";
+        char* m_argv[2] = {m_name, nullptr};
+        std::unique_ptr<QApplication> m_application = std::make_unique<QApplication>(m_argc, m_argv);
+    };
+    static Holder holder;
+    return *holder.m_application;
+}

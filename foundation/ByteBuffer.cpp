@@ -160,6 +160,17 @@ void CByteBuffer::SetReadPos(int32_t position)
     m_readPos = position < 0 ? 0 : (position > m_length ? m_length : position);
 }
 
+void CByteBuffer::Erase(int32_t position, int32_t n)
+{
+    if (n <= 0 || position < 0 || position >= m_length)
+        return;
+    if (n > m_length - position)
+        n = m_length - position;
+    std::memmove(m_data + position, m_data + position + n, static_cast<size_t>(m_length - position - n));
+    m_length -= n;
+    m_readPos = 0;
+}
+
 void CByteBuffer::SetGrowStep(int32_t step)
 {
     m_growStep = step < 1 ? 1 : step;

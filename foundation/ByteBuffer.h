@@ -81,6 +81,10 @@ public:
     void SetLength(int32_t length);
     // Clipped to 0 .. length.
     void SetReadPos(int32_t position);
+    // Removes n bytes from position on (clipped to the length), moving the
+    // rest down; the read position goes back to 0. Nothing happens for a
+    // position outside the bytes or n below 1.
+    void Erase(int32_t position, int32_t n);
     // Values below 1 become 1: an append must always be able to grow.
     void SetGrowStep(int32_t step);
 

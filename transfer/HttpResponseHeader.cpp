@@ -20,21 +20,6 @@ std::string_view BytesOf(const CByteBuffer& buffer)
                             static_cast<size_t>(buffer.GetLength()));
 }
 
-// Removes n bytes at position by moving the tail down; the read position
-// goes back to 0.
-void EraseBytes(CByteBuffer& buffer, int32_t position, int32_t n)
-{
-    const int32_t length = buffer.GetLength();
-    if (n <= 0 || position < 0 || position >= length)
-        return;
-    if (n > length - position)
-        n = length - position;
-    uint8_t* data = buffer.GetData();
-    std::memmove(data + position, data + position + n, static_cast<size_t>(length - position - n));
-    buffer.SetLength(length - n);
-    buffer.SetReadPos(0);
-}
-
 } // namespace
 
 int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vector<std::string>& values)
@@ -131,13 +116,13 @@ int SplitResponseHeader(CByteBuffer& receive, CByteBuffer& header, bool& complet
         return kResultNoMoreHandles;
     }
     if (droppedBlank > 0)
-        EraseBytes(header, static_cast<int32_t>(first + 2), static_cast<int32_t>(droppedBlank));
+        header.Erase(static_cast<int32_t>(first + 2), static_cast<int32_t>(droppedBlank));
     if (!header.AppendByte(0))
     {
         header.SetLength(0);
         return kResultNoMoreHandles;
     }
-    EraseBytes(receive, 0, blockLength);
+    receive.Erase(0, blockLength);
     complete = true;
     return kResultOk;
 }

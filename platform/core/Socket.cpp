@@ -108,6 +108,9 @@ void CSocket::Abort()
 
 int CSocket::WaitFor(short events, int64_t deadlineMs, int* error)
 {
+    // A deadline already passed still gets one poll with no wait, so that a
+    // zero time-out asks "is anything there now?" instead of always saying no.
+    bool polledOnce = false;
     for (;;)
     {
         if (m_aborted.load())
@@ -119,13 +122,14 @@ int CSocket::WaitFor(short events, int64_t deadlineMs, int* error)
         if (deadlineMs != kNoDeadline)
         {
             const int64_t left = deadlineMs - NowMs();
-            if (left <= 0)
+            if (left <= 0 && polledOnce)
             {
                 SetError(error, WSAETIMEDOUT);
                 return 0;
             }
-            timeout = left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
+            timeout = left <= 0 ? 0 : left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
         }
+        polledOnce = true;
         pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
         const int n = ::poll(fds, 2, timeout);
         if (n < 0)

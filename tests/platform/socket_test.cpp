@@ -209,6 +209,8 @@ TEST(Socket, WaitReadableSeesDataAndLeavesIt)
     ASSERT_TRUE(server);
     ASSERT_EQ(server->Send("hello", 5, 0, 5000, &error), 5);
     EXPECT_EQ(client->WaitReadable(5000, &error), 1);
+    // With the data there, a zero wait must see it too (idle checks ask so).
+    EXPECT_EQ(client->WaitReadable(0, &error), 1);
     char buffer[8] = {};
     EXPECT_EQ(client->Recv(buffer, sizeof buffer, MSG_PEEK, 5000, &error), 5);
     EXPECT_EQ(client->Recv(buffer, sizeof buffer, 0, 5000, &error), 5);
@@ -281,7 +283,7 @@ TEST(Socket, DescriptorOutlivesOtherReferencesWhileACallRuns)
     std::shared_ptr<CSocket> client = ConnectTo(listener.port);
     ASSERT_TRUE(client);
     const int fd = client->GetDescriptor();
-    CSocket* raw = client.get();
+    const std::weak_ptr<CSocket> watch = client;
 
     std::atomic<pid_t> tid{0};
     std::thread blocked(
@@ -308,7 +310,13 @@ TEST(Socket, DescriptorOutlivesOtherReferencesWhileACallRuns)
         EXPECT_NE(fresh.back()->GetDescriptor(), fd);
     }
 
-    raw->Abort(); // still alive: the blocked thread holds it
+    {
+        // Still alive, as the blocked thread holds it; whoever aborts holds a
+        // reference too, so the woken call cannot free it under Abort.
+        const std::shared_ptr<CSocket> again = watch.lock();
+        ASSERT_TRUE(again);
+        again->Abort();
+    }
     blocked.join();
     EXPECT_FALSE(IsOpenDescriptor(fd)); // the call let go: now it closes
 }

@@ -1,37 +1,15 @@
 #pragma once
 // Checks shared by the tests of connections that lead somewhere through a
-// proxy: a transfer log to look at afterwards, and a round trip through an
-// echoing target that proves the path is open and carries nothing extra.
+// proxy: a round trip through an echoing target that proves the path is open
+// and carries nothing extra.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
+#include "tests/support/CapturedLog.h"
 #include "transfer/Connection.h"
-#include "transfer/TransferLog.h"
-
-// One transfer log, owned by the test (a log frees itself through Release).
-class CCapturedLog
-{
-public:
-    CCapturedLog() : m_log(new CTransferLog(1)) {}
-    ~CCapturedLog() { m_log->Release(); }
-    CCapturedLog(const CCapturedLog&) = delete;
-    CCapturedLog& operator=(const CCapturedLog&) = delete;
-
-    ITransferLog* Get() const { return m_log; }
-    std::string Text() const
-    {
-        std::string text;
-        m_log->GetText(text);
-        return text;
-    }
-    bool Contains(const std::string& piece) const { return Text().find(piece) != std::string::npos; }
-
-private:
-    CTransferLog* m_log;
-};
 
 // Sends text and expects exactly text back, as the first bytes received: a
 // byte of a proxy reply left unread would show up in front of it. The

@@ -2,6 +2,7 @@
 
 #include "platform/core/Socket.h"
 #include "platform/core/SocketError.h"
+#include "tests/support/CapturedLog.h"
 #include "transfer/ResultCodes.h"
 #include "transfer/SocketDeadlineRegistry.h"
 #include "transfer/SocketHandle.h"
@@ -33,18 +34,6 @@ uint32_t Address(unsigned a, unsigned b, unsigned c, unsigned d)
 }
 
 const uint32_t kLoopback = Address(127, 0, 0, 1);
-
-struct LogRef
-{
-    CTransferLog* log = new CTransferLog(1);
-    ~LogRef() { log->Release(); }
-    std::string Text() const
-    {
-        std::string text;
-        log->GetText(text);
-        return text;
-    }
-};
 
 // A socket listening on 127.0.0.1 that never accepts: connections wait in
 // its backlog, connected but silent.
@@ -155,9 +144,9 @@ TEST(FormatIPv4, WritesTheDottedText)
 TEST(Connection, ConnectHostLogsEachStep)
 {
     SilentListener listener;
-    LogRef log;
+    CCapturedLog log;
     CConnection connection;
-    ASSERT_TRUE(connection.ConnectHost("localhost", listener.port, log.log));
+    ASSERT_TRUE(connection.ConnectHost("localhost", listener.port, log.Get()));
     EXPECT_EQ(connection.GetLastError(), 0);
     EXPECT_EQ(connection.GetServerName(), "localhost");
     const std::string port = std::to_string(listener.port);
@@ -170,10 +159,10 @@ TEST(Connection, ConnectHostLogsEachStep)
 
     // A dotted quad is not announced as resolved; a name that does not
     // resolve ends before any socket is made.
-    LogRef second;
-    ASSERT_TRUE(connection.ConnectHost("127.0.0.1", listener.port, second.log));
+    CCapturedLog second;
+    ASSERT_TRUE(connection.ConnectHost("127.0.0.1", listener.port, second.Get()));
     EXPECT_EQ(second.Text().find("resolved"), std::string::npos);
-    EXPECT_FALSE(connection.ConnectHost("no-such-host.invalid", 80, second.log));
+    EXPECT_FALSE(connection.ConnectHost("no-such-host.invalid", 80, second.Get()));
     EXPECT_EQ(connection.GetLastError(), kResultHostNotResolved);
     EXPECT_NE(
         second.Text().find("E:\tCannot find server or DNS Error, host name: \"no-such-host.invalid\".\r\n"),
@@ -248,9 +237,9 @@ TEST(Connection, CallsWithoutSocket)
 // Bind, listen and accept as active FTP uses them, then data both ways.
 TEST(Connection, ActiveModeRoundTrip)
 {
-    LogRef log;
+    CCapturedLog log;
     CConnection listening;
-    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, log.log));
+    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, log.Get()));
     uint32_t address = 0;
     int port = 0;
     ASSERT_TRUE(listening.GetLocalAddress(&address, &port));
@@ -264,7 +253,7 @@ TEST(Connection, ActiveModeRoundTrip)
     CConnection data;
     CountingObserver dataTraffic;
     data.SetTrafficObserver(&dataTraffic);
-    ASSERT_TRUE(listening.Accept(data, log.log)) << listening.GetLastError();
+    ASSERT_TRUE(listening.Accept(data, log.Get())) << listening.GetLastError();
 
     uint32_t peer = 0;
     int peerPort = 0;
@@ -309,14 +298,14 @@ TEST(Connection, ActiveModeRoundTrip)
 TEST(Connection, AcceptEndsAtTheTimeout)
 {
     SilentListener elsewhere;
-    LogRef log;
+    CCapturedLog log;
     CConnection listening;
     listening.SetTimeout(300);
     ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, nullptr));
     CConnection data;
     ASSERT_TRUE(data.ConnectAddress(kLoopback, elsewhere.port, nullptr));
 
-    auto accepted = std::async(std::launch::async, [&] { return listening.Accept(data, log.log); });
+    auto accepted = std::async(std::launch::async, [&] { return listening.Accept(data, log.Get()); });
     ASSERT_EQ(accepted.wait_for(kPatience), std::future_status::ready);
     EXPECT_FALSE(accepted.get());
     EXPECT_EQ(listening.GetLastError(), WSAETIMEDOUT);
@@ -332,9 +321,9 @@ TEST(Connection, BindToATakenPortFails)
     uint32_t address = 0;
     int port = 0;
     ASSERT_TRUE(first.GetLocalAddress(&address, &port));
-    LogRef log;
+    CCapturedLog log;
     CConnection second;
-    EXPECT_FALSE(second.Bind(kLoopback, port, log.log));
+    EXPECT_FALSE(second.Bind(kLoopback, port, log.Get()));
     EXPECT_EQ(second.GetLastError(), WSAEADDRINUSE);
     EXPECT_EQ(log.Text(), "E:\tCan't bind to 127.0.0.1:" + std::to_string(port) + " (error: 10048).\r\n");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/BufferText.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,22 +13,6 @@
 
 namespace
 {
-
-void Fill(CByteBuffer& buffer, const std::string& bytes)
-{
-    buffer.SetLength(0);
-    ASSERT_TRUE(buffer.Grow(static_cast<int32_t>(bytes.size()) + 1));
-    std::memcpy(buffer.GetData(), bytes.data(), bytes.size());
-    buffer.SetLength(static_cast<int32_t>(bytes.size()));
-}
-
-std::string Bytes(const CByteBuffer& buffer)
-{
-    if (buffer.GetLength() <= 0)
-        return std::string();
-    return std::string(reinterpret_cast<const char*>(buffer.GetData()),
-                       static_cast<size_t>(buffer.GetLength()));
-}
 
 } // namespace
 

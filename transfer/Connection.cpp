@@ -6,6 +6,7 @@
 #include "platform/core/SocketError.h"
 #include "platform/core/Text.h"
 #include "transfer/OptionalLog.h"
+#include "transfer/ProxySelection.h"
 #include "transfer/ProxyTunnel.h"
 #include "transfer/ResultCodes.h"
 #include "transfer/SocketDeadlineRegistry.h"
@@ -144,7 +145,7 @@ bool CConnection::ConnectHost(const char* host, int port, ITransferLog* log)
 bool CConnection::ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log)
 {
     m_lastError = 0;
-    if (!proxyUrl || !*proxyUrl || EqualsNoCase(proxyUrl, "no"))
+    if (!proxyUrl || IsDirectProxy(proxyUrl))
         return ConnectHost(host, port, log);
     if (!ConnectThroughProxy(*this, host, port, proxyUrl, log))
         return false;

@@ -92,9 +92,9 @@ std::string SelectProxyUrl(const CLinkItem& request, const IPropertySet& setting
         proxy = ProxyOfScheme(target.m_scheme, settings);
     }
 
-    const std::string trimmed = Trim(proxy);
-    if (trimmed.empty() || EqualsNoCase(trimmed, "no"))
+    if (IsDirectProxy(proxy))
         return std::string();
+    const std::string trimmed = Trim(proxy);
 
     CUrlParts parts;
     std::string path;
@@ -110,4 +110,10 @@ std::string SelectProxyUrl(const CLinkItem& request, const IPropertySet& setting
     if (passwords && !parts.m_user.empty() && parts.m_password.empty())
         passwords->Get(trimmed, parts.m_password);
     return ComposeUrlFromParts(parts, std::string_view(), true);
+}
+
+bool IsDirectProxy(std::string_view proxyUrl)
+{
+    const std::string trimmed = Trim(proxyUrl);
+    return trimmed.empty() || EqualsNoCase(trimmed, "no");
 }

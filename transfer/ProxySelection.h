@@ -24,6 +24,7 @@
 // fails and says so rather than quietly going direct.
 
 #include <string>
+#include <string_view>
 
 class CLinkItem;
 class CPasswordStore;
@@ -34,3 +35,7 @@ std::string SelectProxyUrl(const CLinkItem& request);
 
 // passwords may be null (no look-up).
 std::string SelectProxyUrl(const CLinkItem& request, const IPropertySet& settings, CPasswordStore* passwords);
+
+// True when a proxy URL means a direct connection: empty or "no" (any case),
+// blanks around it ignored.
+bool IsDirectProxy(std::string_view proxyUrl);

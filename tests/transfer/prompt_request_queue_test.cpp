@@ -165,7 +165,9 @@ TEST_F(PromptRequestQueueTest, AnsweredRequestReturnsTheAnswerAndLeavesTheQueue)
     EXPECT_EQ(0, pending.m_answered);
     EXPECT_EQ(0, pending.m_cancelled);
 
-    // The notice is the worker-notification message with code 3.
+    // The notice is the worker-notification message with code 3. It is
+    // posted just after the request is queued, so it may still be on its way.
+    EXPECT_TRUE(m_frame.WaitForCount(1, kBound));
     const std::vector<RecordedMessage> notices = m_frame.Messages();
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ(kWorkerNotifyMessage, notices[0].m_message);

@@ -19,7 +19,9 @@ REST, RETR, LIST, QUIT) over the files in FILES, except where it breaks it:
                           127.0.0.1, where nothing answers
   otp CHALLENGE ANSWER    USER is answered "331 CHALLENGE"; only PASS ANSWER
                           logs on, anything else gets "530"
-  close-after-greeting    the connection is closed right after the greeting
+  close-after-greeting    the connection is closed after the greeting, once
+                          the first command has been read (closing with it
+                          unread would reset the connection instead)
   extra-reply             the reply to PASS comes with a stray "226" reply
                           in the same packet
   stall                   commands are read and never answered
@@ -132,6 +134,7 @@ class Session:
         else:
             self.reply("220 scripted server ready")
         if self.mode == "close-after-greeting":
+            self.read_command()
             return
         while True:
             line = self.read_command()

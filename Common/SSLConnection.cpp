@@ -289,6 +289,18 @@ int CSSLConnection::Read(char* buffer, int size)
     return result;
 }
 
+int CSSLConnection::PeekNoWait(char* buffer, int size)
+{
+    if (!m_ssl || size <= 0)
+        return -1;
+    const int result = SSL_peek(m_ssl, buffer, size);
+    if (result > 0)
+        return result;
+    const int error = SSL_get_error(m_ssl, result);
+    ERR_clear_error();
+    return error == SSL_ERROR_WANT_READ ? 0 : -1;
+}
+
 int CSSLConnection::Write(const char* data, int length)
 {
     if (!m_ssl)

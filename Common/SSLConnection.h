@@ -55,7 +55,9 @@ class CSSLConnection
 public:
     // The owner's raw socket calls (CConnection::RawRecvCallback and
     // RawSendCallback): the byte count, 0 at the end of the stream, -1 on
-    // failure.
+    // failure. A receive that must not wait returns kRawWouldBlock when
+    // nothing is waiting; OpenSSL then sees a read to retry later.
+    static constexpr int kRawWouldBlock = -2;
     using RawRecvFunc = int (*)(CConnection* owner, char* buffer, int length);
     using RawSendFunc = int (*)(CConnection* owner, const char* data, int length);
 
@@ -100,6 +102,12 @@ public:
     // returns -1, never 0, so a caller looping until all is sent stops.
     int Read(char* buffer, int size);
     int Write(const char* data, int length);
+    // SSL_peek for a caller that must not wait (the owner's raw receive
+    // answers kRawWouldBlock meanwhile): the count of application bytes
+    // waiting (they stay queued), 0 when none is (records without
+    // application data, such as TLS 1.3 session tickets, are consumed on the
+    // way), -1 when the peer closed or the connection failed.
+    int PeekNoWait(char* buffer, int size);
 
     // One SSL_shutdown (close_notify sent, no wait for the peer's), then Free.
     void Shutdown();

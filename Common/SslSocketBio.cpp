@@ -24,7 +24,13 @@ struct SslSocketBio
             return 0;
         BIO_clear_retry_flags(bio);
         CSSLConnection* self = Owner(bio);
-        return self ? self->RawRecv(buffer, length) : -1;
+        const int count = self ? self->RawRecv(buffer, length) : -1;
+        if (count == CSSLConnection::kRawWouldBlock)
+        {
+            BIO_set_retry_read(bio);
+            return -1;
+        }
+        return count;
     }
 
     static long Control(BIO* bio, int command, long number, void*)

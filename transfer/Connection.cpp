@@ -245,7 +245,41 @@ int CConnection::FinishRawCall(const std::shared_ptr<CSocket>& socket, long resu
 
 int CConnection::RawRecvCallback(CConnection* owner, char* buffer, int length)
 {
-    return owner ? owner->RecvRaw(buffer, length, 0) : -1;
+    if (!owner)
+        return -1;
+    if (owner->m_rawNoWait)
+    {
+        std::shared_ptr<CSocket> socket = owner->m_handle->GetSocket();
+        if (!socket)
+            return -1;
+        // Nothing waiting reads as an expired zero wait; anything else
+        // (bytes, the end of the stream, an error) the receive below returns
+        // at once.
+        char probe = 0;
+        int error = 0;
+        if (socket->Recv(&probe, 1, MSG_PEEK, 0, &error) < 0 && error == WSAETIMEDOUT)
+            return CSSLConnection::kRawWouldBlock;
+    }
+    return owner->RecvRaw(buffer, length, 0);
+}
+
+int CConnection::PeekNoWait(char* buffer, int size)
+{
+    if (m_ssl)
+    {
+        m_rawNoWait = true;
+        const int result = m_ssl->PeekNoWait(buffer, size);
+        m_rawNoWait = false;
+        return result;
+    }
+    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
+    if (!socket || size <= 0)
+        return -1;
+    int error = 0;
+    const long peeked = socket->Recv(buffer, static_cast<size_t>(size), MSG_PEEK, 0, &error);
+    if (peeked < 0)
+        return error == WSAETIMEDOUT ? 0 : -1;
+    return peeked == 0 ? -1 : static_cast<int>(peeked);
 }
 
 int CConnection::RawSendCallback(CConnection* owner, const char* data, int length)

@@ -111,6 +111,14 @@ public:
     // or the socket error (then *size is 0).
     int WaitData(char* buffer, int* size, int ms);
 
+    // Looks, without waiting at all, whether the peer has sent data: the
+    // count of bytes peeked into buffer (they stay queued), 0 when nothing
+    // is waiting, -1 when the peer closed or the socket failed. With SSL
+    // attached the look goes through the TLS layer, so records that carry no
+    // application data (TLS 1.3 session tickets arrive unasked after the
+    // handshake) are consumed and do not count as an answer.
+    int PeekNoWait(char* buffer, int size);
+
     // Attaches an SSL connection (method: "Connections/SSL-TLS Version"),
     // sending the server name (GetServerName) as SNI. A second start or a
     // missing socket: 102, the first SSL connection stays. A failed
@@ -172,6 +180,9 @@ private:
     // the peer.
     void DropSsl();
 
+    // Set while PeekNoWait looks through the SSL layer: the raw receive
+    // then answers CSSLConnection::kRawWouldBlock instead of waiting.
+    bool m_rawNoWait = false;
     CSocketHandle* const m_handle;
     int m_lastError = 0;
     int m_timeoutMs = kDefaultTimeoutMs;

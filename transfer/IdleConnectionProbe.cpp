@@ -1,12 +1,7 @@
 #include "transfer/IdleConnectionProbe.h"
 
-#include "platform/core/Socket.h"
-#include "platform/core/SocketError.h"
 #include "transfer/Connection.h"
-#include "transfer/SocketHandle.h"
 
-#include <memory>
-#include <sys/socket.h>
 #include <vector>
 
 namespace
@@ -17,19 +12,14 @@ constexpr int kStrayReadTimeoutMs = 1000;
 IdleProbeResult ProbeIdleConnection(CConnection& connection, std::string& stray)
 {
     stray.clear();
-    const std::shared_ptr<CSocket> socket = connection.GetHandle()->GetSocket();
-    if (!socket)
-        return IdleProbeResult::Closed;
-    // A peek that does not wait at all: the socket's non-blocking receive
-    // tells at once whether bytes, the end of the stream or nothing waits
-    // (nothing reads as an expired zero wait).
+    // A look that does not wait at all, through the TLS layer when there is
+    // one: a session ticket that came after the handshake is no answer.
     char peek[kIdleProbePeekBytes];
-    int error = 0;
-    const long peeked = socket->Recv(peek, sizeof peek, MSG_PEEK, 0, &error);
+    const int peeked = connection.PeekNoWait(peek, sizeof peek);
     if (peeked < 0)
-        return error == WSAETIMEDOUT ? IdleProbeResult::Quiet : IdleProbeResult::Closed;
-    if (peeked == 0)
         return IdleProbeResult::Closed;
+    if (peeked == 0)
+        return IdleProbeResult::Quiet;
 
     const int timeout = connection.GetTimeout();
     connection.SetTimeout(kStrayReadTimeoutMs);

@@ -23,11 +23,11 @@ enum class IdleProbeResult
 inline constexpr int kIdleProbePeekBytes = 255;
 inline constexpr int kIdleProbeStrayBytes = 10240;
 
-// Polls the connection without waiting (a non-blocking peek at its socket,
-// which also notices a peer that has closed). For Stray, up to
-// kIdleProbeStrayBytes are received into stray (through the TLS layer when
-// one is attached; stray is then empty when the waiting bytes held no
-// application data). A stray read that finds nothing more waits at most one
+// Polls the connection without waiting (CConnection::PeekNoWait, which also
+// notices a peer that has closed, and looks through the TLS layer when one
+// is attached, so TLS records without application data, such as session
+// tickets, leave the connection Quiet). For Stray, up to
+// kIdleProbeStrayBytes are received into stray. A stray read that finds nothing more waits at most one
 // second, so a sweep over idle connections never stalls on one of them. The
 // connection itself is left open: closing it is the caller's decision.
 IdleProbeResult ProbeIdleConnection(CConnection& connection, std::string& stray);

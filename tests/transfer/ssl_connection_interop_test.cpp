@@ -14,6 +14,7 @@
 #include "tests/support/FileContents.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TlsTestSuite.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -116,38 +117,9 @@ TlsOutcome RunTls(const std::string& host, int port, int method, const char* ser
     return outcome;
 }
 
-class SslConnectionInteropTest : public ::testing::Test
+class SslConnectionInteropTest : public CTlsTestSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_folder = new CTempFolder();
-        s_certificates = new CTestCertificates();
-        ASSERT_TRUE(s_certificates->Generate(s_folder->Path()));
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete s_certificates;
-        delete s_folder;
-        s_certificates = nullptr;
-        s_folder = nullptr;
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(SocketsStartup(1));
-        // Only the test CA is trusted: the outcome does not depend on the
-        // machine's certificates.
-        m_environment.Set("SSL_CERT_FILE", Certificates().CaCertificate());
-        m_environment.Set("SSL_CERT_DIR", m_emptyFolder.Path());
-        GetSslClientSettings().Reset();
-    }
-
-    void TearDown() override { GetSslClientSettings().Reset(); }
-
-    static const CTestCertificates& Certificates() { return *s_certificates; }
-
     // nginx with HTTPS from the given certificate, serving kPage.
     bool StartNginx(CNginxServer& server, CNginxServer::Options options)
     {
@@ -173,16 +145,8 @@ protected:
         GetSslClientSettings().SetCertificatePrompt(prompt);
     }
 
-    CTempFolder m_emptyFolder;
     CTempFolder m_scratch;
-    ScopedEnvironment m_environment;
-
-    static CTempFolder* s_folder;
-    static CTestCertificates* s_certificates;
 };
-
-CTempFolder* SslConnectionInteropTest::s_folder = nullptr;
-CTestCertificates* SslConnectionInteropTest::s_certificates = nullptr;
 
 // --- protocol versions -----------------------------------------------------
 

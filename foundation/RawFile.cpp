@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <sys/stat.h>
 
 int FileErrorToResultCode(int errorNumber)
 {
@@ -79,9 +80,13 @@ void CRawFile::ApplyCloseAttributes()
     // search pattern: a stored name may hold '*' or '?', and a pattern could
     // date another file.
     const int saved = errno;
-    if (FileExists(m_path))
+    // One look tells both whether the file is there and whether it lost its
+    // write permission; only then is the permission restored.
+    struct stat st{};
+    if (::stat(m_path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
     {
-        SetReadOnlyAttribute(m_path, false);
+        if ((st.st_mode & S_IWUSR) == 0)
+            SetReadOnlyAttribute(m_path, false);
         time_t when = 0;
         if (m_pendingTime && m_pendingTime->ToTimeT(when, true))
             PosixSetModifiedTime(m_path, when);

@@ -169,10 +169,16 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
     int result = EnsureLocalDir(path, log);
     if (result != kResultOk)
         return result;
-    result = ClearFolderInTheWay(path, log);
-    if (result != kResultOk)
-        return result;
-    const bool existed = FileExists(path);
+    // One look at the path serves both questions: only a folder needs
+    // clearing, and a folder that gave way leaves no file behind.
+    const int kind = GetPathKind(path);
+    if (kind == kPathDirectory)
+    {
+        result = ClearFolderInTheWay(path, log);
+        if (result != kResultOk)
+            return result;
+    }
+    const bool existed = kind == kPathFile;
 
     CBufferedFile file;
     if (!file.Open(path, CBufferedFile::modeWrite))

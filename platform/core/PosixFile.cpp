@@ -81,8 +81,9 @@ int PosixOpen(const std::string& path, int flags, int shareMode, mode_t createMo
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
-    const int current = ::fcntl(fd, F_GETFL);
-    if (current < 0 || ::fcntl(fd, F_SETFL, current & ~O_NONBLOCK) != 0 || !TakeShareLock(fd, shareMode))
+    // Of the flags F_SETFL can change, only O_APPEND was asked for at the
+    // open, so the status flags need not be read back first.
+    if (::fcntl(fd, F_SETFL, oflags & O_APPEND) != 0 || !TakeShareLock(fd, shareMode))
     {
         CloseKeepingErrno(fd);
         return -1;

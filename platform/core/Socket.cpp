@@ -261,6 +261,13 @@ long CSocket::Recv(void* buffer, size_t size, int flags, int timeoutMs, int* err
             SetError(error, MapSocketError(errno));
             return -1;
         }
+        // A zero wait has had its answer from the receive itself; a poll
+        // with no time-out would only ask the same question again.
+        if (timeoutMs == 0)
+        {
+            SetError(error, m_aborted.load() ? WSAECONNABORTED : WSAETIMEDOUT);
+            return -1;
+        }
         if (WaitFor(POLLIN, deadline, error) <= 0)
             return -1;
     }
@@ -352,11 +359,19 @@ bool CSocket::GetPeerAddress(uint32_t* address, int* port, int* error) const
 
 bool CSocket::SetBufferSize(bool send, int bytes, int* error)
 {
+    std::atomic<int>& last = send ? m_sendBufferSet : m_receiveBufferSet;
+    if (bytes > 0 && last.load() == bytes)
+    {
+        SetError(error, 0);
+        return true;
+    }
     if (::setsockopt(m_fd, SOL_SOCKET, send ? SO_SNDBUF : SO_RCVBUF, &bytes, sizeof bytes) != 0)
     {
+        last.store(0);
         SetError(error, MapSocketError(errno));
         return false;
     }
+    last.store(bytes);
     SetError(error, 0);
     return true;
 }

@@ -79,4 +79,8 @@ private:
     int m_fd;
     int m_wakeFd;
     std::atomic<bool> m_aborted{false};
+    // The sizes last set through SetBufferSize (0: never): asking for the
+    // same size again on every read changes nothing in the kernel.
+    std::atomic<int> m_sendBufferSet{0};
+    std::atomic<int> m_receiveBufferSet{0};
 };

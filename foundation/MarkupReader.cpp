@@ -21,16 +21,9 @@ bool IsAsciiLetter(char c)
 }
 } // namespace
 
-CMarkupReader::CMarkupReader(std::string_view text)
-    : m_data(text.data())
-    , m_size(text.size())
-{
-}
+CMarkupReader::CMarkupReader(std::string_view text) : m_data(text.data()), m_size(text.size()) {}
 
-CMarkupReader::CMarkupReader(StreamInterface& stream)
-    : m_stream(&stream)
-{
-}
+CMarkupReader::CMarkupReader(StreamInterface& stream) : m_stream(&stream) {}
 
 bool CMarkupReader::Ensure(size_t count)
 {
@@ -63,8 +56,8 @@ void CMarkupReader::Consume(size_t count, std::string& token)
     token.append(begin, count);
     const char* lastLineFeed = nullptr;
     uint32_t lineFeeds = 0;
-    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', begin + count - p))) != nullptr;
-         ++p)
+    for (const char* p = begin;
+         (p = static_cast<const char*>(std::memchr(p, '\n', begin + count - p))) != nullptr; ++p)
     {
         ++lineFeeds;
         lastLineFeed = p;
@@ -127,18 +120,26 @@ CMarkupReader::TokenKind CMarkupReader::ReadMarkupToken(std::string& token, bool
     return kMarkupToken;
 }
 
-void CMarkupReader::ReadText(std::string& token, bool htmlText)
+bool CMarkupReader::ConsumeUpTo(char c, std::string& token)
 {
     while (Ensure(1))
     {
         const char* start = m_data + m_position;
-        const char* lt = static_cast<const char*>(std::memchr(start, '<', Available()));
-        if (!lt)
+        const char* found = static_cast<const char*>(std::memchr(start, c, Available()));
+        if (found)
         {
-            Consume(Available(), token);
-            continue;
+            Consume(static_cast<size_t>(found - start), token);
+            return true;
         }
-        Consume(static_cast<size_t>(lt - start), token);
+        Consume(Available(), token);
+    }
+    return false;
+}
+
+void CMarkupReader::ReadText(std::string& token, bool htmlText)
+{
+    while (ConsumeUpTo('<', token))
+    {
         if (StartsMarkup(htmlText))
             return;
         Consume(1, token);
@@ -147,16 +148,8 @@ void CMarkupReader::ReadText(std::string& token, bool htmlText)
 
 bool CMarkupReader::ReadComment(std::string& token)
 {
-    while (Ensure(1))
+    while (ConsumeUpTo('>', token))
     {
-        const char* start = m_data + m_position;
-        const char* gt = static_cast<const char*>(std::memchr(start, '>', Available()));
-        if (!gt)
-        {
-            Consume(Available(), token);
-            continue;
-        }
-        Consume(static_cast<size_t>(gt - start), token);
         // The dashes must come after the opening "<!--": "<!-->" is not closed.
         const bool closes = token.size() >= 6 && token.compare(token.size() - 2, 2, "--") == 0;
         Consume(1, token);
@@ -168,18 +161,10 @@ bool CMarkupReader::ReadComment(std::string& token)
 
 bool CMarkupReader::ReadUpToClose(std::string& token)
 {
-    while (Ensure(1))
-    {
-        const char* start = m_data + m_position;
-        const char* gt = static_cast<const char*>(std::memchr(start, '>', Available()));
-        if (gt)
-        {
-            Consume(static_cast<size_t>(gt - start) + 1, token);
-            return true;
-        }
-        Consume(Available(), token);
-    }
-    return false;
+    if (!ConsumeUpTo('>', token))
+        return false;
+    Consume(1, token);
+    return true;
 }
 
 bool CMarkupReader::ReadTag(std::string& token)
@@ -277,16 +262,8 @@ bool CMarkupReader::ReadRawText(std::string& token, std::string_view endName)
     token.clear();
     if (!Ensure(1))
         return false;
-    while (Ensure(1))
+    while (ConsumeUpTo('<', token))
     {
-        const char* start = m_data + m_position;
-        const char* lt = static_cast<const char*>(std::memchr(start, '<', Available()));
-        if (!lt)
-        {
-            Consume(Available(), token);
-            continue;
-        }
-        Consume(static_cast<size_t>(lt - start), token);
         const size_t need = 2 + endName.size() + 1;
         if (Ensure(need))
         {

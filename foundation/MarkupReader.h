@@ -70,6 +70,9 @@ private:
     size_t Available() const { return m_size - m_position; }
     // Moves count available characters into token and counts them.
     void Consume(size_t count, std::string& token);
+    // Moves bytes into token up to (not including) the next c; true when c
+    // is next, false at the end of the input (everything consumed).
+    bool ConsumeUpTo(char c, std::string& token);
 
     void ReadText(std::string& token, bool htmlText);
     bool ReadComment(std::string& token);

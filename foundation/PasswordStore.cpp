@@ -164,6 +164,10 @@ void CPasswordStore::RenewStampLocked()
 
 int CPasswordStore::Set(std::string_view resource, std::string_view password)
 {
+    // Refused here rather than dropped at the next save: a save must keep
+    // every entry it reports as kept.
+    if (resource.find('\n') != std::string_view::npos)
+        return 0;
     std::string key = MakeLower(resource);
     if (key.empty())
         return 0;
@@ -290,8 +294,6 @@ int CPasswordStore::Save(const std::string& path, std::string_view masterPasswor
     text += "\" \r\n";
     for (const auto& [resource, password] : m_map)
     {
-        if (resource.find('\n') != std::string::npos)
-            continue;
         text += "rs=\"";
         text += QuotedValueText(resource);
         text += "\" ps=\"";

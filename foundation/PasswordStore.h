@@ -49,7 +49,8 @@ public:
     CPasswordStore& operator=(const CPasswordStore&) = delete;
 
     // Stores or replaces the password of resource. 0 (nothing changed) for
-    // an empty resource, else 1.
+    // an empty resource or one holding a line feed, which no line of the
+    // file could carry; else 1.
     virtual int Set(std::string_view resource, std::string_view password);
     // 1 with the password copied out when one is stored; 0 with password
     // emptied when none is; 0 with password untouched for an empty resource.

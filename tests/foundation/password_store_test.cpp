@@ -338,12 +338,12 @@ TEST(PasswordStoreTest, AwkwardNamesAndLongValuesRoundTrip)
     EXPECT_EQ(Contents(loaded), entries);
 }
 
-TEST(PasswordStoreTest, NameWithALineFeedIsLeftOutAndInjectsNothing)
+TEST(PasswordStoreTest, NameWithALineFeedIsRefusedAndInjectsNothing)
 {
     CTempFolder folder;
     CPasswordStore store;
     store.Set("before", "1");
-    store.Set("x\"\r\nrs=\"injected\" ps=\"", "2");
+    EXPECT_EQ(store.Set("x\"\r\nrs=\"injected\" ps=\"", "2"), 0);
     store.Set("after", "3");
     ASSERT_EQ(store.Save(folder / "Passwords.bf", ""), 1);
     CPasswordStore loaded;

@@ -33,13 +33,7 @@ bool CBufferedFile::Open(const std::string& path, int mode, int64_t offset)
 
     if (mode == modeWrite)
     {
-        // A missing file is no error here: the open below creates it.
-        if (FileExists(path))
-            SetReadOnlyAttribute(path, false);
-        errno = 0;
-        if (offset != -1 && !SetFileSize(path, offset))
-            return Fail(errno ? errno : EINVAL);
-        if (!m_file.OpenShared(path, kWriteFlags, kShareDenyWrite))
+        if (!OpenForWriting(path, offset))
             return false;
         const bool placed = offset == -1 ? m_file.SeekToEnd() == m_file.GetLength()
                                          : m_file.SeekFromStart(offset) == offset;
@@ -62,6 +56,26 @@ bool CBufferedFile::Open(const std::string& path, int mode, int64_t offset)
     }
     m_mode = mode;
     return true;
+}
+
+bool CBufferedFile::OpenForWriting(const std::string& path, int64_t offset)
+{
+    const auto attempt = [&] {
+        errno = 0;
+        if (offset != -1 && !SetFileSize(path, offset))
+            return Fail(errno ? errno : EINVAL);
+        return m_file.OpenShared(path, kWriteFlags, kShareDenyWrite);
+    };
+    // The open comes first and the read-only attribute is cleared only when
+    // it refused: the usual target is a new file, and asking about a name
+    // that does not exist yet costs a lookup under the folder's lock, which
+    // every thread writing into that folder then waits for.
+    if (attempt())
+        return true;
+    const int cause = errno;
+    if (cause != EACCES || !SetReadOnlyAttribute(path, false))
+        return Fail(cause);
+    return attempt();
 }
 
 bool CBufferedFile::Close()

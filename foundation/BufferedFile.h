@@ -45,7 +45,8 @@ public:
     CBufferedFile& operator=(const CBufferedFile&) = delete;
 
     // Closes what is open, then opens path:
-    // - modeWrite: clears the read-only attribute of an existing file; with
+    // - modeWrite: an existing file that refuses writing loses its read-only
+    //   attribute (and the file keeps none once closed); with
     //   an offset (not -1) first sets the file's size to exactly that offset
     //   (creating, cutting or extending it), so writing starts there; without
     //   one, writing appends to the file, which is created when missing.
@@ -53,6 +54,9 @@ public:
     // False for an empty path, another mode, or when the file cannot be
     // opened or positioned; the stream is closed then.
     bool Open(const std::string& path, int mode, int64_t offset = -1);
+    // Whether the last Open made the file (modeWrite without an offset on a
+    // missing file).
+    bool WasCreated() const { return m_file.WasCreated(); }
 
     // Writes out the buffer (writing) or drops it (reading), frees it and
     // closes the file. False when buffered bytes could not be written or the
@@ -97,6 +101,9 @@ private:
     // descriptor onto the end of the buffer; returns how many arrived, or -1.
     int32_t Fill(int32_t want);
     bool Fail(int errorNumber);
+    // Open's modeWrite part: sizes the file to offset (unless -1) and opens
+    // it for appending.
+    bool OpenForWriting(const std::string& path, int64_t offset);
 
     CRawFile m_file;
     int m_mode = modeClosed;

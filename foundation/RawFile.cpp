@@ -55,7 +55,7 @@ bool CRawFile::OpenShared(const std::string& path, int openFlags, int shareMode)
     m_path = path;
     m_openFlags = openFlags;
     m_shareMode = shareMode;
-    m_fd = PosixOpen(path, openFlags, shareMode);
+    m_fd = PosixOpen(path, openFlags, shareMode, 0666, &m_created);
     return Check(m_fd >= 0);
 }
 

@@ -39,6 +39,9 @@ public:
     // the descriptor; true when one was obtained. Paths of any length are
     // passed on.
     bool OpenShared(const std::string& path, int openFlags, int shareMode);
+    // Whether the last open made the file (create flag without exclusive);
+    // false after any other open.
+    bool WasCreated() const { return m_created; }
 
     // Closes the descriptor. A file opened with read-write access (flag 2)
     // then loses its read-only attribute and, when a pending time is set,
@@ -101,6 +104,7 @@ private:
     int m_openFlags = 0;
     int m_shareMode = 0;
     int m_fd = -1;
+    bool m_created = false;
     int m_errorNumber = 0;
     std::unique_ptr<COleDateTime> m_pendingTime;
 };

@@ -169,23 +169,24 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
     int result = EnsureLocalDir(path, log);
     if (result != kResultOk)
         return result;
-    // One look at the path serves both questions: only a folder needs
-    // clearing, and a folder that gave way leaves no file behind.
-    const int kind = GetPathKind(path);
-    if (kind == kPathDirectory)
+    // The open comes first and tells whether it made the file: the path is
+    // looked at only when the open fails, since only a folder in the way can
+    // then be cleared.
+    CBufferedFile file;
+    bool opened = file.Open(path, CBufferedFile::modeWrite);
+    if (!opened && GetPathKind(path) == kPathDirectory)
     {
         result = ClearFolderInTheWay(path, log);
         if (result != kResultOk)
             return result;
+        opened = file.Open(path, CBufferedFile::modeWrite);
     }
-    const bool existed = kind == kPathFile;
-
-    CBufferedFile file;
-    if (!file.Open(path, CBufferedFile::modeWrite))
+    if (!opened)
     {
         LogMessage(log, kLogError, kMessageCannotOpenFile, path.c_str());
         return file.GetLastError() ? file.GetLastError() : kResultInvalidParameter;
     }
+    const bool existed = !file.WasCreated();
     // The resume point: whatever an earlier attempt left.
     const int64_t offset = file.GetLength();
     int64_t expected = -1;

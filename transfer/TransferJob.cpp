@@ -138,6 +138,12 @@ bool CTransferJob::RunOnPool(CThreadPool& pool, Body body)
     return false;
 }
 
+void CTransferJob::RunOnWorker(CPoolWorker* worker)
+{
+    MoveToList(kJobListRunning);
+    m_worker = worker;
+}
+
 void CTransferJob::ReturnToList(int index)
 {
     m_worker = nullptr;

@@ -124,6 +124,12 @@ public:
     // it. Without a thread the job goes back to the end of its former list
     // and false is returned.
     bool RunOnPool(CThreadPool& pool, Body body);
+    // Moves the job to the running list to be run by the calling pool
+    // thread, `worker`, which has just filed the job it ran: a handover to
+    // another thread would cost a wake-up and a sleep for every job.
+    void RunOnWorker(CPoolWorker* worker);
+    // The pool thread running the job; null when not running.
+    CPoolWorker* GetWorker() const { return m_worker; }
     // The run ended: appends the job to that list.
     void ReturnToList(int index);
     // Milliseconds until the due time, 0 when it has passed.

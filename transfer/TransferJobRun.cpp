@@ -74,7 +74,10 @@ public:
 private:
     int RunOperation();
     int Check();
-    int Transfer();
+    // localInfoRead: Run has just read the local file's information and
+    // nothing since could have changed it, so it is not read again (a
+    // look-up of a missing name costs a wait on the folder's lock).
+    int Transfer(bool localInfoRead);
     int SkipRule(bool localExists);
     int FetchRemoteInfo(bool force, bool errorsAsErrors);
     int Connect();
@@ -100,6 +103,8 @@ private:
     ITransferLog* m_log = nullptr;
     std::string m_localPath;
     std::string m_url;
+    // Whether the local file was there when Run began.
+    bool m_localExistsAtStart = false;
 };
 
 CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& settings)
@@ -136,7 +141,7 @@ int CTransferJob::CRunContext::Run()
 
     CTransferCounter counter(m_job);
     m_client.SetTrafficObserver(&counter);
-    m_client.GetLocalFileInfo(m_job, m_log);
+    m_localExistsAtStart = m_client.GetLocalFileInfo(m_job, m_log) == kResultOk;
     m_job.SetPhase(kJobPhaseStarted);
 
     const int result = RunOperation();
@@ -157,7 +162,7 @@ int CTransferJob::CRunContext::RunOperation()
         LogFormat(m_log, kLogStatus, "Empty operation is done.");
         return kResultOk;
     case LI_OP_DOWNLOAD:
-        return Transfer();
+        return Transfer(true);
     case LI_OP_UPLOAD:
         LogFormat(m_log, kLogError, "Upload is not implemeted.");
         return kResultNotSupported;
@@ -218,13 +223,13 @@ bool CTransferJob::CRunContext::IsPlainFileUrl() const
 int CTransferJob::CRunContext::Check()
 {
     if (IsHttpPost() || !IsPlainFileUrl())
-        return Transfer();
+        return Transfer(false);
     const int result = FetchRemoteInfo(true, false);
     if (result != kResultOk)
         return result;
     const int kind = Kind(LI_RESOURCE_TYPE);
     if (kind == kKindHtml || kind == kKindFtpList)
-        return Transfer();
+        return Transfer(false);
     m_client.GetLocalFileInfo(m_job, m_log);
     ShowLocalAndRemote(0);
     return kResultOk;
@@ -293,7 +298,7 @@ int CTransferJob::CRunContext::DeleteLocalFile()
     return kResultAccessDenied;
 }
 
-int CTransferJob::CRunContext::Transfer()
+int CTransferJob::CRunContext::Transfer(bool localInfoRead)
 {
     bool resume = m_job.TestFlag(LI_FLAG_RESUME);
     bool binaryResume = m_job.TestFlag(LI_FLAG_BINARY_RESUME);
@@ -302,7 +307,8 @@ int CTransferJob::CRunContext::Transfer()
     bool ascii = asciiAtStart;
     if (ascii)
         binaryResume = false;
-    bool localExists = m_client.GetLocalFileInfo(m_job, m_log) == kResultOk;
+    bool localExists =
+        localInfoRead ? m_localExistsAtStart : m_client.GetLocalFileInfo(m_job, m_log) == kResultOk;
     ShowLocalAndRemote(0);
 
     int result = SkipRule(localExists);

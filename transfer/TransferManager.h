@@ -17,14 +17,15 @@
 // under it. Order: manager lock, then a job's lock, then a client's lock.
 // The meter lock is never held together with the manager lock by the
 // manager. Waits (for a job to stop, to end) are condition-variable waits on
-// the manager lock: every list move notifies them, so a wait returns as soon
-// as its jobs leave the running or waiting list. Because the lock is
+// the manager lock: every move off the running or waiting list notifies
+// them, so a wait returns as soon as its jobs leave those lists. Because the lock is
 // recursive and a wait releases only one level of it, no operation that
 // waits may be called while the caller holds the manager lock (from a
 // kind 0 or 1 callback, for instance).
 //
 // Running and stopping: a job that ends files itself under the manager lock
-// and dispatches the next waiting job at once (unless it was stopped). Once
+// and dispatches the next waiting jobs at once (unless it was stopped),
+// running the first of them on its own pool thread. Once
 // Stop has begun no job starts any more: a job that would be handed to the
 // stopped pool is filed as stopped (list 1, result 3) instead of waiting for
 // a thread that will never come, so StopAllJobs and every wait for jobs end.
@@ -138,6 +139,10 @@ private:
     // files it, releases its client and dispatches the next job.
     static void RunJobEntry(CTransferJob* job);
     void RunJob(CTransferJob& job);
+    // Dispatch under the lock. With a worker, the first job that may start
+    // is not handed to the pool but moved to the running list on that worker
+    // and returned, for the calling pool thread to run next.
+    CTransferJob* DispatchLocked(CPoolWorker* keepOneFor);
     // Under the lock: stops every waiting job (none can start any more).
     void StopWaitingJobsLocked();
     // Under the lock: stops each known job; per id 0, or 1 unknown.
@@ -150,12 +155,20 @@ private:
     // or a passed deadline; otherwise true once something changed, the
     // deadline came or no time-out was given and a change came.
     bool AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline);
+    // Every wait on m_changed, counted in m_waiters so that a change nobody
+    // waits for costs no wake-up; null deadline: no time limit.
+    void WaitForChange(Lock& lock, const Clock::time_point* deadline);
     // Stops every waiting and running job and waits until none runs.
     void StopAllJobs();
     void SetAttributesLocked(const int* ids, int count, int kind, const int* values, bool oneValue,
                              int* unknownOut);
-    // Wakes the waits; call after list moves, under the lock.
-    void NotifyChanged() { m_changed.notify_all(); }
+    // Wakes the waits; call after a job leaves the running or waiting list
+    // or the table, under the lock.
+    void NotifyChanged()
+    {
+        if (m_waiters > 0)
+            m_changed.notify_all();
+    }
     void CallCallback(int kind);
     void CallGroupCallback(const CTransferJob& job);
     void TickProgressMeters();
@@ -167,6 +180,8 @@ private:
 
     mutable CCriticalSection m_lock;
     std::condition_variable_any m_changed;
+    // Threads in WaitForChange; under m_lock.
+    int m_waiters = 0;
     std::unique_ptr<CJobTable> m_jobs;
     std::unique_ptr<CSiteConnectionMap> m_sites;
     CTaskScheduler m_scheduler;

@@ -37,12 +37,17 @@ void LogNotSupported(CTransferJob& job)
 void CTransferManager::Dispatch()
 {
     CScopedLock lock(m_lock);
+    DispatchLocked(nullptr);
+}
+
+CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor)
+{
     if (m_stopping)
     {
         // The pool takes no calls any more: a waiting job would wait for
         // ever, and every wait for it with it.
         StopWaitingJobsLocked();
-        return;
+        return nullptr;
     }
 
     int limit = ReadSetting(SETTING_CONNECTIONS_MAX_CONNECTS);
@@ -51,6 +56,7 @@ void CTransferManager::Dispatch()
     if (limit < kMinRunning)
         limit = kMinRunning;
 
+    CTransferJob* kept = nullptr;
     std::vector<CTransferJob*> setAside;
     CTransferJob* next = nullptr;
     for (CTransferJob* job = m_jobs->GetList(kJobListWaiting).m_head; job && m_sites->GetBusyCount() < limit;
@@ -62,6 +68,13 @@ void CTransferManager::Dispatch()
         const int acquired = m_sites->Acquire(*job);
         if (acquired == kResultOk)
         {
+            if (keepOneFor && !kept)
+            {
+                job->RunOnWorker(keepOneFor);
+                kept = job;
+                CallGroupCallback(*job);
+                continue;
+            }
             if (job->RunOnPool(m_pool, &CTransferManager::RunJobEntry))
             {
                 CallGroupCallback(*job);
@@ -85,6 +98,9 @@ void CTransferManager::Dispatch()
         job->SetResult(kResultNotSupported);
         job->MoveToList(kJobListIdle);
     }
+    // Starting a job ends no wait; filing one does.
+    if (!setAside.empty())
+        NotifyChanged();
 
     m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
 
@@ -101,7 +117,7 @@ void CTransferManager::Dispatch()
             CallCallback(kTransferCallbackAdded);
         }
     }
-    NotifyChanged();
+    return kept;
 }
 
 void CTransferManager::RunJobEntry(CTransferJob* job)
@@ -109,19 +125,25 @@ void CTransferManager::RunJobEntry(CTransferJob* job)
     static_cast<CTransferManager*>(job->GetOwner())->RunJob(*job);
 }
 
-void CTransferManager::RunJob(CTransferJob& job)
+void CTransferManager::RunJob(CTransferJob& first)
 {
-    const int list = job.Run(m_settings);
+    // One pool thread runs job after job for as long as there is one to
+    // start when it files the last: the next job starts now, not at the next
+    // tick, and on this thread rather than by waking another.
+    for (CTransferJob* job = &first; job;)
+    {
+        const int list = job->Run(m_settings);
 
-    CScopedLock lock(m_lock);
-    job.ReturnToList(list);
-    m_sites->Release(job);
-    CallGroupCallback(job);
-    const bool stopped = job.GetStatus().m_result == kResultStopped;
-    NotifyChanged();
-    // The next job starts now, not at the next tick. A stopped job starts
-    // nothing: stopping several jobs one by one must not start others.
-    if (!stopped)
-        Dispatch();
-    // The job may be removed and destroyed as soon as the lock is released.
+        CScopedLock lock(m_lock);
+        CPoolWorker* const worker = job->GetWorker();
+        job->ReturnToList(list);
+        m_sites->Release(*job);
+        CallGroupCallback(*job);
+        const bool stopped = job->GetStatus().m_result == kResultStopped;
+        NotifyChanged();
+        // A stopped job starts nothing: stopping several jobs one by one
+        // must not start others. The job filed may be removed and destroyed
+        // as soon as the lock is released.
+        job = stopped ? nullptr : DispatchLocked(worker);
+    }
 }

@@ -42,7 +42,6 @@ int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
     }
     ++m_addedSinceNotice;
     m_lastAdd = Clock::now();
-    NotifyChanged();
     return 0;
 }
 
@@ -138,7 +137,7 @@ void CTransferManager::WaitUntilStoppedLocked(Lock& lock, const int* ids, int co
             return;
         // No time limit: a running job ends once its client sees the abort
         // flag, and its run then files it and notifies.
-        m_changed.wait(lock);
+        WaitForChange(lock, nullptr);
     }
 }
 
@@ -195,13 +194,24 @@ bool CTransferManager::AwaitChange(Lock& lock, int timeoutMs, Clock::time_point 
     {
         if (Clock::now() > deadline)
             return false;
-        m_changed.wait_until(lock, deadline + std::chrono::milliseconds(1));
+        const Clock::time_point until = deadline + std::chrono::milliseconds(1);
+        WaitForChange(lock, &until);
     }
     else
     {
-        m_changed.wait(lock);
+        WaitForChange(lock, nullptr);
     }
     return true;
+}
+
+void CTransferManager::WaitForChange(Lock& lock, const Clock::time_point* deadline)
+{
+    ++m_waiters;
+    if (deadline)
+        m_changed.wait_until(lock, *deadline);
+    else
+        m_changed.wait(lock);
+    --m_waiters;
 }
 
 int CTransferManager::WaitForJobs(const int* ids, int count, int timeoutMs)

@@ -40,8 +40,45 @@ bool TakeShareLock(int fd, int shareMode)
 }
 } // namespace
 
-int PosixOpen(const std::string& path, int flags, int shareMode, mode_t createMode)
+namespace
 {
+int OpenRetryingInterrupts(const std::string& path, int oflags, mode_t createMode)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), oflags, createMode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// O_CREAT without O_EXCL, telling whether the file was made: exclusive
+// first, then the existing file. A file removed between the two is created
+// on the next round; one that keeps coming and going gives up after a few.
+int OpenReportingCreation(const std::string& path, int oflags, mode_t createMode, bool& created)
+{
+    created = false;
+    for (int round = 0; round < 4; ++round)
+    {
+        int fd = OpenRetryingInterrupts(path, oflags | O_EXCL, createMode);
+        if (fd >= 0)
+        {
+            created = true;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+        fd = OpenRetryingInterrupts(path, oflags & ~O_CREAT, createMode);
+        if (fd >= 0 || errno != ENOENT)
+            return fd;
+    }
+    return -1;
+}
+} // namespace
+
+int PosixOpen(const std::string& path, int flags, int shareMode, mode_t createMode, bool* created)
+{
+    if (created)
+        *created = false;
     const int access = flags & kOpenAccessMask;
     if (access == kOpenAccessMask || path.empty() ||
         (shareMode != kShareDenyNone && shareMode != kShareDenyWrite && shareMode != kShareDenyRead &&
@@ -62,10 +99,10 @@ int PosixOpen(const std::string& path, int flags, int shareMode, mode_t createMo
         if (flags & kOpenExclusive)
             oflags |= O_EXCL;
     }
-    int fd;
-    do
-        fd = ::open(path.c_str(), oflags, createMode);
-    while (fd < 0 && errno == EINTR);
+    bool made = false;
+    const int fd = created && (oflags & O_CREAT) && !(oflags & O_EXCL)
+                       ? OpenReportingCreation(path, oflags, createMode, made)
+                       : OpenRetryingInterrupts(path, oflags, createMode);
     if (fd < 0)
         return -1;
 
@@ -93,6 +130,8 @@ int PosixOpen(const std::string& path, int flags, int shareMode, mode_t createMo
         CloseKeepingErrno(fd);
         return -1;
     }
+    if (created)
+        *created = made;
     return fd;
 }
 

@@ -39,7 +39,13 @@ inline constexpr int kShareDenyNone = 0x40;
 // folder fails with EISDIR and a device, pipe or socket with EINVAL, so that
 // no reader blocks on a pipe or reads a device without end. Truncation
 // happens after the share lock is taken, never on a file that is in use.
-int PosixOpen(const std::string& path, int flags, int shareMode = kShareDenyNone, mode_t createMode = 0666);
+// With `created`, a create that is not exclusive also tells whether it made
+// the file: the caller need not ask about the name first, which on a missing
+// name costs a lookup under the folder's lock that every thread creating
+// files in that folder contends for. Such a create does not follow a
+// dangling symbolic link to make its target (ENOENT).
+int PosixOpen(const std::string& path, int flags, int shareMode = kShareDenyNone, mode_t createMode = 0666,
+              bool* created = nullptr);
 
 // Reads until count bytes or the end of the file; returns the bytes read (0 at
 // the end) or -1.

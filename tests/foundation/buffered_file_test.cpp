@@ -140,6 +140,7 @@ TEST(BufferedFile, WritingAppendsOrStartsAtTheOffset)
         ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
         CBufferedFile out;
         ASSERT_TRUE(out.Open(path, CBufferedFile::modeWrite, c.offset)) << c.offset;
+        EXPECT_FALSE(out.WasCreated());
         EXPECT_EQ(out.Write("!", 1), 1);
         EXPECT_TRUE(out.Close());
         EXPECT_EQ(ReadWhole(path), c.expected) << c.offset;
@@ -150,6 +151,7 @@ TEST(BufferedFile, WritingAppendsOrStartsAtTheOffset)
 
     CBufferedFile fresh;
     ASSERT_TRUE(fresh.Open(dir / "new.txt", CBufferedFile::modeWrite));
+    EXPECT_TRUE(fresh.WasCreated());
     EXPECT_EQ(fresh.GetLength(), 0);
     EXPECT_EQ(fresh.Write("xyz", 3), 3);
     EXPECT_EQ(fresh.GetLength(), 3) << "the length counts the buffered bytes";

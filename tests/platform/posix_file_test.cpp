@@ -70,6 +70,42 @@ TEST(PosixFile, AppendAndTruncateFlags)
     EXPECT_TRUE(PosixClose(fd));
 }
 
+TEST(PosixFile, CreateTellsWhetherItMadeTheFile)
+{
+    CTempFolder dir;
+    const std::string path = dir / "file.txt";
+    const int flags = kOpenCreate | kOpenAppend | kOpenReadWrite;
+    bool created = false;
+    int fd = PosixOpen(path, flags, kShareDenyWrite, 0666, &created);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(created);
+    EXPECT_EQ(PosixWrite(fd, "one", 3), 3);
+    EXPECT_TRUE(PosixClose(fd));
+
+    fd = PosixOpen(path, flags, kShareDenyWrite, 0666, &created);
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(PosixGetLength(fd), 3) << "an existing file is opened as it is";
+    EXPECT_TRUE(PosixClose(fd));
+
+    // The exclusive first try sees a dangling link as a name in use, and the
+    // file it points to is not created through it.
+    const std::string target = dir / "elsewhere.txt";
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    created = true;
+    errno = 0;
+    EXPECT_EQ(PosixOpen(link, flags, kShareDenyWrite, 0666, &created), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(created);
+    EXPECT_NE(::access(target.c_str(), F_OK), 0);
+
+    // A folder at the path still fails with EISDIR.
+    errno = 0;
+    EXPECT_EQ(PosixOpen(dir.Path(), flags, kShareDenyWrite, 0666, &created), -1);
+    EXPECT_EQ(errno, EISDIR);
+}
+
 TEST(PosixFile, OpenFailuresReportTheCause)
 {
     CTempFolder dir;

@@ -200,6 +200,7 @@ TEST(ProtocolClient, FailedDownloadKeepsOnlyWhatItGot)
         {"new file, nothing received", nullptr, "", false},
         {"new file, part received", nullptr, "partial", true},
         {"resumed file, nothing received", "old", "", true},
+        {"empty file there before, nothing received", "", "", true},
     };
     for (const auto& c : cases)
     {

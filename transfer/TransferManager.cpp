@@ -155,7 +155,9 @@ void CTransferManager::UnregisterProgressMeter(CTransferMeter* meter)
 
 void CTransferManager::OnGroupJobProgress(CTransferJob& job)
 {
-    CallGroupCallback(job);
+    // A job's progress is written on its own thread, without the manager lock.
+    if (job.GetGroup() != 0)
+        CallCallback(kTransferCallbackGroup);
 }
 
 void CTransferManager::SetCallback(TransferCallback callback, int userValue, int kind)
@@ -177,10 +179,19 @@ void CTransferManager::CallCallback(int kind)
         callback.m_function(callback.m_userValue);
 }
 
-void CTransferManager::CallGroupCallback(const CTransferJob& job)
+CTransferManager::CRaisedCallbacks::~CRaisedCallbacks()
+{
+    for (int kind = kTransferCallbackAdded; kind <= kTransferCallbackGroup; ++kind)
+    {
+        if (m_kinds & (1u << kind))
+            m_manager.CallCallback(kind);
+    }
+}
+
+void CTransferManager::CRaisedCallbacks::RaiseForGroup(const CTransferJob& job)
 {
     if (job.GetGroup() != 0)
-        CallCallback(kTransferCallbackGroup);
+        Raise(kTransferCallbackGroup);
 }
 
 int CTransferManager::ReadSetting(int id) const

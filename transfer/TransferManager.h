@@ -13,22 +13,25 @@
 //
 // Locks: one manager lock guards the job table, its lists and maps, the
 // counters and every call into the site connection pool; each operation
-// holds it for its whole duration, and callbacks of kinds 0 and 1 are called
-// under it. Order: manager lock, then a job's lock, then a client's lock.
-// The meter lock is never held together with the manager lock by the
-// manager. Waits (for a job to stop, to end) are condition-variable waits on
-// the manager lock: every move off the running or waiting list notifies
-// them, so a wait returns as soon as its jobs leave those lists. Because the lock is
-// recursive and a wait releases only one level of it, no operation that
-// waits may be called while the caller holds the manager lock (from a
-// kind 0 or 1 callback, for instance).
+// holds it for its whole duration. Order: manager lock, then a job's lock,
+// then a client's lock. The meter lock is never held together with the
+// manager lock by the manager. Waits (for a job to stop, to end) are
+// condition-variable waits on the manager lock: every move off the running
+// or waiting list notifies them, so a wait returns as soon as its jobs leave
+// those lists.
+//
+// Callbacks: an operation that raises one calls it after releasing the
+// manager lock, once per kind and operation, so a callback may call any
+// operation, a wait included. (Called under the lock, which is recursive, a
+// wait would release only one level of it and keep the job it waits for
+// from ever being filed.)
 //
 // Running and stopping: a job that ends files itself under the manager lock
 // and dispatches the next waiting jobs at once (unless it was stopped),
-// running the first of them on its own pool thread. Once
-// Stop has begun no job starts any more: a job that would be handed to the
-// stopped pool is filed as stopped (list 1, result 3) instead of waiting for
-// a thread that will never come, so StopAllJobs and every wait for jobs end.
+// running the first of them on its own pool thread. Once Stop has begun no
+// job starts any more: a job that would be handed to the stopped pool is
+// filed as stopped (list 1, result 3) instead of waiting for a thread that
+// will never come, so StopAllJobs and every wait for jobs end.
 
 #include "foundation/SiteCache.h"
 #include "foundation/TaskScheduler.h"
@@ -135,6 +138,28 @@ private:
         int m_userValue = 0;
     };
 
+    // The callbacks an operation raised under the manager lock, each kind
+    // called once when the object goes, after the lock is released: declare
+    // it before the lock. A callback may then use every operation, the waits
+    // included; called under the lock (recursive, and a wait releases only
+    // one level of it) a wait would keep the job it waits for from being
+    // filed, and wait for ever.
+    class CRaisedCallbacks
+    {
+    public:
+        explicit CRaisedCallbacks(CTransferManager& manager) : m_manager(manager) {}
+        ~CRaisedCallbacks();
+        CRaisedCallbacks(const CRaisedCallbacks&) = delete;
+        CRaisedCallbacks& operator=(const CRaisedCallbacks&) = delete;
+        void Raise(int kind) { m_kinds |= 1u << kind; }
+        // Kind 2, when the job has a group.
+        void RaiseForGroup(const CTransferJob& job);
+
+    private:
+        CTransferManager& m_manager;
+        unsigned m_kinds = 0;
+    };
+
     // The pool thread's body: runs the job without the manager lock, then
     // files it, releases its client and dispatches the next job.
     static void RunJobEntry(CTransferJob* job);
@@ -142,7 +167,7 @@ private:
     // Dispatch under the lock. With a worker, the first job that may start
     // is not handed to the pool but moved to the running list on that worker
     // and returned, for the calling pool thread to run next.
-    CTransferJob* DispatchLocked(CPoolWorker* keepOneFor);
+    CTransferJob* DispatchLocked(CPoolWorker* keepOneFor, CRaisedCallbacks& callbacks);
     // Under the lock: stops every waiting job (none can start any more).
     void StopWaitingJobsLocked();
     // Under the lock: stops each known job; per id 0, or 1 unknown.
@@ -169,8 +194,8 @@ private:
         if (m_waiters > 0)
             m_changed.notify_all();
     }
+    // Without the manager lock.
     void CallCallback(int kind);
-    void CallGroupCallback(const CTransferJob& job);
     void TickProgressMeters();
     int ReadSetting(int id) const;
     std::string SiteCachePath() const;

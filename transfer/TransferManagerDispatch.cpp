@@ -36,11 +36,12 @@ void LogNotSupported(CTransferJob& job)
 
 void CTransferManager::Dispatch()
 {
+    CRaisedCallbacks callbacks(*this);
     CScopedLock lock(m_lock);
-    DispatchLocked(nullptr);
+    DispatchLocked(nullptr, callbacks);
 }
 
-CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor)
+CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor, CRaisedCallbacks& callbacks)
 {
     if (m_stopping)
     {
@@ -72,18 +73,18 @@ CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor)
             {
                 job->RunOnWorker(keepOneFor);
                 kept = job;
-                CallGroupCallback(*job);
+                callbacks.RaiseForGroup(*job);
                 continue;
             }
             if (job->RunOnPool(m_pool, &CTransferManager::RunJobEntry))
             {
-                CallGroupCallback(*job);
+                callbacks.RaiseForGroup(*job);
                 continue;
             }
             // No thread now: try again after a while rather than spin.
             m_sites->Release(*job);
             job->Queue(ReadSetting(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING));
-            CallGroupCallback(*job);
+            callbacks.RaiseForGroup(*job);
             break;
         }
         if (acquired == kResultNotSupported)
@@ -108,13 +109,13 @@ CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor)
     {
         bool set = false;
         {
-            std::lock_guard<std::mutex> callbacks(m_callbackLock);
+            std::lock_guard<std::mutex> callbackLock(m_callbackLock);
             set = m_callbacks[kTransferCallbackAdded].m_function != nullptr;
         }
         if (set)
         {
             m_addedSinceNotice = 0;
-            CallCallback(kTransferCallbackAdded);
+            callbacks.Raise(kTransferCallbackAdded);
         }
     }
     return kept;
@@ -134,16 +135,18 @@ void CTransferManager::RunJob(CTransferJob& first)
     {
         const int list = job->Run(m_settings);
 
+        // Called once the lock is gone, before the next job runs.
+        CRaisedCallbacks callbacks(*this);
         CScopedLock lock(m_lock);
         CPoolWorker* const worker = job->GetWorker();
         job->ReturnToList(list);
         m_sites->Release(*job);
-        CallGroupCallback(*job);
+        callbacks.RaiseForGroup(*job);
         const bool stopped = job->GetStatus().m_result == kResultStopped;
         NotifyChanged();
         // A stopped job starts nothing: stopping several jobs one by one
         // must not start others. The job filed may be removed and destroyed
         // as soon as the lock is released.
-        job = stopped ? nullptr : DispatchLocked(worker);
+        job = stopped ? nullptr : DispatchLocked(worker, callbacks);
     }
 }

@@ -40,10 +40,9 @@ inline constexpr int kWaitOnePass = 0;    // look once, 2 when still busy
 inline constexpr int kWaitForever = -1;   // until the jobs end
 inline constexpr int kWaitForAnyEnd = -2; // WaitForJobs: until one of the jobs ends
 
-// Called with the user value given to SetCallback. Kinds 0 and 1 come under
-// the manager lock, kind 2 under the manager lock or from a job's progress
-// write; any thread may call. A callback only posts a notice: it must not
-// wait for another thread that may be waiting for the manager.
+// Called with the user value given to SetCallback, on whichever thread
+// raised it (an operation's caller, a pool thread, the tick), never under
+// the manager lock: a callback may call the manager, its waits included.
 using TransferCallback = int (*)(int userValue);
 
 class ITransferManager

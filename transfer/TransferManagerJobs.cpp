@@ -16,6 +16,7 @@ bool IsBusy(int state)
 
 int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
 {
+    CRaisedCallbacks callbacks(*this);
     CScopedLock lock(m_lock);
     auto created = std::make_unique<CTransferJob>();
     *created = request;
@@ -38,7 +39,7 @@ int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
     if (start)
     {
         job.Queue(0);
-        Dispatch();
+        DispatchLocked(nullptr, callbacks);
     }
     ++m_addedSinceNotice;
     m_lastAdd = Clock::now();
@@ -66,6 +67,7 @@ int CTransferManager::StopJob(int id)
 
 int CTransferManager::StartJob(int id)
 {
+    CRaisedCallbacks callbacks(*this);
     CScopedLock lock(m_lock);
     CTransferJob* job = m_jobs->Find(id);
     if (!job)
@@ -74,7 +76,7 @@ int CTransferManager::StartJob(int id)
         job->MoveToList(kJobListIdle);
     if (!job->Queue(0))
         return 2;
-    Dispatch();
+    DispatchLocked(nullptr, callbacks);
     return 0;
 }
 
@@ -83,6 +85,7 @@ int CTransferManager::RemoveJobs(const int* ids, int count, int* results)
     // One hold of the lock from the stop to the removal, so that no other
     // thread can start a job again between them (the wait releases it only
     // while it sleeps, and rechecks after).
+    CRaisedCallbacks callbacks(*this);
     Lock lock(m_lock);
     StopJobsLocked(ids, count, nullptr);
     WaitUntilStoppedLocked(lock, ids, count);
@@ -93,7 +96,7 @@ int CTransferManager::RemoveJobs(const int* ids, int count, int* results)
             results[i] = removed ? 0 : 1;
     }
     NotifyChanged();
-    CallCallback(kTransferCallbackRemoved);
+    callbacks.Raise(kTransferCallbackRemoved);
     return 0;
 }
 
@@ -143,6 +146,7 @@ void CTransferManager::WaitUntilStoppedLocked(Lock& lock, const int* ids, int co
 
 int CTransferManager::StartJobs(const int* ids, int count, int* results)
 {
+    CRaisedCallbacks callbacks(*this);
     CScopedLock lock(m_lock);
     bool queued = false;
     for (int i = 0; i < count; ++i)
@@ -160,7 +164,7 @@ int CTransferManager::StartJobs(const int* ids, int count, int* results)
             results[i] = result;
     }
     if (queued)
-        Dispatch();
+        DispatchLocked(nullptr, callbacks);
     return 0;
 }
 

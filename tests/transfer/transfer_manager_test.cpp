@@ -92,10 +92,10 @@ struct CCallbackLog
         std::lock_guard<std::mutex> lock(mutex);
         return counts[kind];
     }
-    bool WaitFor(int kind)
+    bool WaitFor(int kind, int atLeast = 1)
     {
         std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, kBound, [&] { return counts[kind] > 0; });
+        return changed.wait_for(lock, kBound, [&] { return counts[kind] >= atLeast; });
     }
 };
 CCallbackLog g_callbacks;
@@ -105,6 +105,22 @@ int RecordCallback(int kind)
     std::lock_guard<std::mutex> lock(g_callbacks.mutex);
     ++g_callbacks.counts[kind];
     g_callbacks.changed.notify_all();
+    return 1;
+}
+
+// A callback that stops a job and waits for it to stop, as an owner that
+// cleans up after a removal might.
+struct CStoppingCallback
+{
+    CTransferManager* manager = nullptr;
+    int jobId = 0;
+    int result = -1;
+};
+CStoppingCallback g_stopping;
+
+int StopJobFromCallback(int)
+{
+    g_stopping.result = g_stopping.manager->StopJob(g_stopping.jobId);
     return 1;
 }
 
@@ -437,8 +453,11 @@ TEST_F(TransferManagerTest, GroupsAndAttributes)
     ASSERT_EQ(manager->WaitForJob(b, nullptr, kBoundMs), 0);
     EXPECT_EQ(g_callbacks.Count(kTransferCallbackGroup), 0);
     EXPECT_EQ(manager->StartJob(a), 0);
+    EXPECT_GE(g_callbacks.Count(kTransferCallbackGroup), 1) << "the start's, before StartJob returns";
     ASSERT_EQ(manager->WaitForJob(a, nullptr, kBoundMs), 0);
-    EXPECT_GE(g_callbacks.Count(kTransferCallbackGroup), 2);
+    // The end's notice comes from the job's thread once it has let go of the
+    // manager, which may be just after the wait returned.
+    EXPECT_TRUE(g_callbacks.WaitFor(kTransferCallbackGroup, 2));
     // Only jobs changed since a stamp.
     manager->GetGroupIds(ids, uint32_t(-1));
     EXPECT_TRUE(ids.empty());
@@ -453,6 +472,26 @@ TEST_F(TransferManagerTest, GroupsAndAttributes)
     EXPECT_EQ(g_callbacks.Count(kTransferCallbackRemoved), 1);
     manager->GetGroupIds(ids, 0);
     EXPECT_TRUE(ids.empty());
+}
+
+// Callbacks come after the manager lock is released, so one may wait for a
+// job: under the lock the job could never be filed and the wait would not
+// end.
+TEST_F(TransferManagerTest, ACallbackMayStopAndWaitForAJob)
+{
+    Make();
+    const int held = Add(true);
+    ASSERT_TRUE(gate.WaitInside(1));
+    const int removed = Add(false);
+    g_stopping = {manager.get(), held, -1};
+    manager->SetCallback(&StopJobFromCallback, 0, kTransferCallbackRemoved);
+    auto removal = std::async(std::launch::async, [&] { return manager->RemoveJob(removed); });
+    ASSERT_EQ(removal.wait_for(kBound), std::future_status::ready);
+    EXPECT_EQ(removal.get(), 0);
+    EXPECT_EQ(g_stopping.result, 0);
+    const CJobStatus status = Status(held);
+    EXPECT_EQ(status.m_state, kJobListIdle);
+    EXPECT_EQ(status.m_result, kResultStopped);
 }
 
 // The added notice comes from a later dispatch (the tick), once 200 ms have

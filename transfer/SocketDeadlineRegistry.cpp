@@ -4,14 +4,14 @@
 #include "transfer/SocketHandle.h"
 
 #include <chrono>
-#include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
 struct Registry
 {
     CCriticalSection lock;
-    std::unordered_map<CSocketHandle*, int64_t> deadlines;
+    std::unordered_set<CSocketHandle*> handles;
 };
 
 Registry& TheRegistry()
@@ -31,14 +31,11 @@ int64_t SocketDeadlineClock()
 
 bool SetSocketDeadline(CSocketHandle* handle, int set, int64_t deadline)
 {
-    Registry& registry = TheRegistry();
-    CScopedLock lock(registry.lock);
     if (!set)
-        return registry.deadlines.erase(handle) != 0;
-    CScopedLock handleLock(handle->GetLock());
+        return handle->BlockedCallDeadline().exchange(kNoSocketDeadline) != kNoSocketDeadline;
     if (!handle->IsValid())
         return false;
-    registry.deadlines[handle] = deadline;
+    handle->BlockedCallDeadline().store(deadline);
     return true;
 }
 
@@ -48,16 +45,30 @@ int SweepExpiredSockets()
     CScopedLock lock(registry.lock);
     const int64_t now = SocketDeadlineClock();
     int swept = 0;
-    for (auto it = registry.deadlines.begin(); it != registry.deadlines.end();)
+    for (CSocketHandle* handle : registry.handles)
     {
-        if (it->second > now)
-        {
-            ++it;
+        std::atomic<int64_t>& deadline = handle->BlockedCallDeadline();
+        int64_t due = deadline.load();
+        // Taken only if it is still the deadline seen: a call that ended and
+        // began another meanwhile keeps its socket.
+        if (due == kNoSocketDeadline || due > now || !deadline.compare_exchange_strong(due, kNoSocketDeadline))
             continue;
-        }
-        it->first->CloseSocket();
-        it = registry.deadlines.erase(it);
+        handle->CloseSocket();
         ++swept;
     }
     return swept;
+}
+
+void RegisterSocketHandle(CSocketHandle* handle)
+{
+    Registry& registry = TheRegistry();
+    CScopedLock lock(registry.lock);
+    registry.handles.insert(handle);
+}
+
+void UnregisterSocketHandle(CSocketHandle* handle)
+{
+    Registry& registry = TheRegistry();
+    CScopedLock lock(registry.lock);
+    registry.handles.erase(handle);
 }

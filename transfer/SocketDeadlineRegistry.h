@@ -5,7 +5,12 @@
 // SweepExpiredSockets, which closes the socket of every call whose deadline
 // has passed, so the call returns and reports a time-out. The registry holds
 // no reference on a handle: a call removes its entry before it returns, and a
-// handle removes its entry when it is deleted.
+// handle leaves the registry when it is deleted.
+//
+// Each handle keeps its own deadline (an atomic), and the registry lists the
+// live handles, which join and leave it once in their lives: setting and
+// clearing a deadline, twice for every send and receive, takes no lock that
+// other connections share.
 //
 // Lock order: the registry's lock, then a handle's lock.
 
@@ -30,3 +35,7 @@ bool SetSocketDeadline(CSocketHandle* handle, int set, int64_t deadline);
 // and removes those entries. Never deletes a handle. Returns how many
 // entries it removed.
 int SweepExpiredSockets();
+
+// A handle's construction and destruction (CSocketHandle).
+void RegisterSocketHandle(CSocketHandle* handle);
+void UnregisterSocketHandle(CSocketHandle* handle);

@@ -3,11 +3,15 @@
 #include "platform/core/Socket.h"
 #include "transfer/SocketDeadlineRegistry.h"
 
+CSocketHandle::CSocketHandle()
+{
+    RegisterSocketHandle(this);
+}
+
 CSocketHandle::~CSocketHandle()
 {
-    // A handle deleted while a deadline is still registered would leave the
-    // registry pointing at freed memory for the next sweep.
-    SetSocketDeadline(this, 0, 0);
+    // First, so that no sweep can reach the handle once it is being freed.
+    UnregisterSocketHandle(this);
     CloseSocket();
 }
 

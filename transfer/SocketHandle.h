@@ -14,14 +14,18 @@
 #include "platform/core/CriticalSection.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 class CSocket;
 
+inline constexpr int64_t kNoSocketDeadline = INT64_MIN;
+
 class CSocketHandle
 {
 public:
-    CSocketHandle() = default;
+    // Joins the deadline registry's list of handles.
+    CSocketHandle();
     CSocketHandle(const CSocketHandle&) = delete;
     CSocketHandle& operator=(const CSocketHandle&) = delete;
 
@@ -38,12 +42,17 @@ public:
 
     CCriticalSection& GetLock() { return m_lock; }
 
+    // The deadline of the call blocked on the socket, kept by the deadline
+    // registry (SocketDeadlineRegistry.h); kNoSocketDeadline when none.
+    std::atomic<int64_t>& BlockedCallDeadline() { return m_deadline; }
+
 protected:
-    // Closes the socket and forgets any deadline still registered for it.
+    // Leaves the deadline registry, then closes the socket.
     virtual ~CSocketHandle();
 
 private:
     std::atomic<long> m_refCount{1};
+    std::atomic<int64_t> m_deadline{kNoSocketDeadline};
     CCriticalSection m_lock;
     std::shared_ptr<CSocket> m_socket;
 };

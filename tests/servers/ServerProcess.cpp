@@ -83,17 +83,26 @@ std::string Tail(const std::string& text)
 
 int FreeTcpPort()
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return 0;
+    const CDeadTcpPort bound;
+    return bound.Port();
+}
+
+CDeadTcpPort::CDeadTcpPort()
+{
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_fd < 0)
+        return;
     sockaddr_in address = Loopback(0);
-    int port = 0;
     socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        m_port = ntohs(address.sin_port);
+}
+
+CDeadTcpPort::~CDeadTcpPort()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 CServerProcess::~CServerProcess()

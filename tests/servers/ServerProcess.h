@@ -16,6 +16,24 @@
 // released). 0 when none could be had.
 int FreeTcpPort();
 
+// A TCP port on 127.0.0.1 that is bound, and never listened on, while the
+// object lives: a connection there is refused, and no other test's server
+// can take the port meanwhile (as it can a FreeTcpPort one). Port() is 0
+// when none could be had.
+class CDeadTcpPort
+{
+public:
+    CDeadTcpPort();
+    ~CDeadTcpPort();
+    CDeadTcpPort(const CDeadTcpPort&) = delete;
+    CDeadTcpPort& operator=(const CDeadTcpPort&) = delete;
+    int Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
 class CServerProcess
 {
 public:

@@ -87,7 +87,8 @@ template <typename Call, typename Then> int BlockThen(Call call, Then then)
 
 TEST(ConnectionInterop, RefusedConnectGives10061)
 {
-    const int port = FreeTcpPort(); // nothing listens there
+    const CDeadTcpPort closed; // nothing listens there
+    const int port = closed.Port();
     ASSERT_NE(port, 0);
     CTransferLog* log = new CTransferLog(1);
     CConnection connection;

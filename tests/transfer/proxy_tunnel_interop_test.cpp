@@ -39,8 +39,9 @@ protected:
     }
 
     // A port on which nothing listens.
-    static int ClosedPort() { return FreeTcpPort(); }
+    int ClosedPort() const { return m_closed.Port(); }
 
+    CDeadTcpPort m_closed;
     CTcpModesServer m_target;
     CConnection m_connection;
     CCapturedLog m_log;

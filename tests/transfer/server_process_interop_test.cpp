@@ -49,10 +49,14 @@ TEST(ServerProcess, StartsInItsFolderAndStops)
 
 TEST(ServerProcess, EarlyExitFailsWithTheLog)
 {
+    // A freed port could be taken by another test's server meanwhile, which
+    // would make this one look ready.
+    const CDeadTcpPort port;
+    ASSERT_NE(port.Port(), 0);
     CServerProcess server;
     const std::string script = "import os, sys; print('cwd=' + os.getcwd()); sys.exit(3)";
     bool started = true;
-    EXPECT_NONFATAL_FAILURE(started = server.Start({kPython, "-c", script}, FreeTcpPort()),
+    EXPECT_NONFATAL_FAILURE(started = server.Start({kPython, "-c", script}, port.Port()),
                             "exited before it was ready");
     EXPECT_FALSE(started);
     EXPECT_FALSE(server.IsRunning());

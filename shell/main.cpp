@@ -4,6 +4,6 @@
 
 int main()
 {
-    std::puts("Tanglewarden: the foundation is built, but the program has no window yet.");
+    std::puts("Tanglewarden: the foundation and the transfer engine are built, but the program has no window yet.");
     return 0;
 }

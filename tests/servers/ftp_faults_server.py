@@ -33,7 +33,8 @@ are test passwords). Runs until it is terminated.
 
 import socket
 import sys
-import threading
+
+from loopback_listener import serve_in_threads
 
 # The files the server offers; the tests build the same bytes.
 FILES = {
@@ -233,13 +234,7 @@ def main():
     port = int(sys.argv[1])
     mode = sys.argv[2]
     options = sys.argv[3:]
-    listener = socket.socket()
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", port))
-    listener.listen(16)
-    while True:
-        conn, _ = listener.accept()
-        threading.Thread(target=serve, args=(conn, mode, options), daemon=True).start()
+    serve_in_threads(port, serve, mode, options)
 
 
 if __name__ == "__main__":

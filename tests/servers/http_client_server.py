@@ -22,6 +22,8 @@ import threading
 import time
 import zlib
 
+from loopback_listener import listen
+
 SAMPLE = "".join("line %d of the page\n" % i for i in range(2000)).encode()
 
 # The NT hash (MD4 of the UTF-16LE password) of "Password", the one password
@@ -212,10 +214,7 @@ def serve(conn, conn_no):
 
 def main():
     port = int(sys.argv[1])
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", port))
-    listener.listen(64)
+    listener = listen(port)
     while True:
         conn, _ = listener.accept()
         threading.Thread(target=serve, args=(conn, next(counter)), daemon=True).start()

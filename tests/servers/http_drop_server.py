@@ -11,9 +11,10 @@ Each connection that sent a request is counted, and the count is printed
 read how many attempts the client made. Runs until it is terminated.
 """
 
-import socket
 import sys
 import threading
+
+from loopback_listener import serve_in_threads
 
 BODY = b"served after the drops\n"
 
@@ -56,13 +57,7 @@ def handle(conn, drops):
 def main():
     port = int(sys.argv[1])
     drops = int(sys.argv[2])
-    server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    server.bind(("127.0.0.1", port))
-    server.listen(16)
-    while True:
-        conn, _ = server.accept()
-        threading.Thread(target=handle, args=(conn, drops), daemon=True).start()
+    serve_in_threads(port, handle, drops)
 
 
 if __name__ == "__main__":

@@ -11,9 +11,10 @@ terminated.
 import gzip
 import socket
 import sys
-import threading
 import time
 import zlib
+
+from loopback_listener import serve_in_threads
 
 # The text behind the coded answers; the tests build the same text.
 SAMPLE = "".join("line %d of the page\n" % i for i in range(2000)).encode()
@@ -114,14 +115,7 @@ def serve(conn):
 
 
 def main():
-    port = int(sys.argv[1])
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", port))
-    listener.listen(64)
-    while True:
-        conn, _ = listener.accept()
-        threading.Thread(target=serve, args=(conn,), daemon=True).start()
+    serve_in_threads(int(sys.argv[1]), serve)
 
 
 if __name__ == "__main__":

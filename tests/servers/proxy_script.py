@@ -31,6 +31,8 @@ import struct
 import sys
 import time
 
+from loopback_listener import listen
+
 CONNECTION_TIMEOUT = 30.0
 ENDLESS_LIMIT = 8 * 1024 * 1024
 BOUND_DOMAIN = b"bound-address.proxy.example.test"
@@ -190,10 +192,7 @@ def main():
     parser.add_argument("--truncate", type=int, default=None)
     args = parser.parse_args()
 
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", args.port))
-    listener.listen(16)
+    listener = listen(args.port, 16)
     state = {"last": b""}
     while True:
         conn, _ = listener.accept()

@@ -13,6 +13,8 @@ import socket
 import sys
 import threading
 
+from loopback_listener import listen
+
 
 def serve_echo(conn):
     with conn:
@@ -28,14 +30,10 @@ def main():
     mode = sys.argv[2]
     if mode not in ("silent", "close", "echo"):
         sys.exit("unknown mode: " + mode)
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    if mode == "silent":
-        # Set before listen so accepted sockets inherit it; a fixed size also
-        # stops the kernel from growing the buffer by itself.
-        listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-    listener.bind(("127.0.0.1", port))
-    listener.listen(64)
+    # Set before listen so accepted sockets inherit it; a fixed size also
+    # stops the kernel from growing the buffer by itself.
+    small_buffer = lambda s: s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+    listener = listen(port, before_bind=small_buffer if mode == "silent" else None)
     held = []  # silent connections stay open until the process ends
     while True:
         conn, _ = listener.accept()

@@ -1,5 +1,6 @@
 #include "Common/SSLCertInfo.h"
 
+#include "Common/MemoryBioText.h"
 #include "foundation/HexText.h"
 #include "platform/core/Text.h"
 
@@ -38,19 +39,8 @@ std::string NameText(const X509_NAME* name)
 {
     if (!name)
         return std::string();
-    BIO* memory = BIO_new(BIO_s_mem());
-    if (!memory)
-        return std::string();
-    std::string text;
-    if (X509_NAME_print_ex(memory, name, 0, XN_FLAG_RFC2253) >= 0)
-    {
-        char* data = nullptr;
-        long length = BIO_get_mem_data(memory, &data);
-        if (data && length > 0)
-            text.assign(data, static_cast<size_t>(length));
-    }
-    BIO_free(memory);
-    return text;
+    return MemoryBioText([name](BIO* memory)
+                         { return X509_NAME_print_ex(memory, name, 0, XN_FLAG_RFC2253) >= 0; });
 }
 
 } // namespace

@@ -193,6 +193,14 @@ bool CSSLConnection::Connect(int method, ITransferLog* log, const std::string& s
     // Errors left on this thread's queue by earlier calls would be taken for ours.
     ERR_clear_error();
 
+    // Nothing half made is kept, and no error of this attempt is left queued.
+    const auto abandon = [this]
+    {
+        Free();
+        ERR_clear_error();
+        return false;
+    };
+
     SslMethodChoice choice;
     bool known = GetSslMethodChoice(method, choice);
     if (known && log)
@@ -202,36 +210,24 @@ bool CSSLConnection::Connect(int method, ITransferLog* log, const std::string& s
     {
         if (log)
             log->AppendLine(kLogError, "SSL/TLS client method is unknown or not specified correctly.");
-        Free();
-        ERR_clear_error();
-        return false;
+        return abandon();
     }
 
     m_ssl = SSL_new(m_ctx);
     if (!m_ssl)
-    {
-        Free();
-        ERR_clear_error();
-        return false;
-    }
+        return abandon();
     SSL_set_app_data(m_ssl, this);
     if (!SetServerName(serverName))
     {
         // Without the name set, any trusted certificate would pass for it.
         if (log)
             log->AppendFormat(kLogError, "SSL/TLS: cannot check the server name \"%s\".", serverName.c_str());
-        Free();
-        ERR_clear_error();
-        return false;
+        return abandon();
     }
     // Attached to the SSL object right below, which then frees it.
     m_bio = BIO_new(bioMethod);
     if (!m_bio)
-    {
-        Free();
-        ERR_clear_error();
-        return false;
-    }
+        return abandon();
     BIO_set_data(m_bio, this);
     m_state.exchange(kStateHandshaking);
     SSL_set_bio(m_ssl, m_bio, m_bio);

@@ -115,10 +115,6 @@ public:
     // context, without a word to the peer. Nothing when there is none.
     void Free();
 
-    int GetState() const { return m_state.load(); }
-    // kCertUndecided until the certificate check of a handshake, then
-    // kCertAccepted or kCertRefused.
-    int GetCertDecision() const { return m_certDecision.load(); }
     // The negotiated protocol ("TLSv1.3", "TLSv1", ...) while connected, else "".
     std::string GetProtocolName() const;
 

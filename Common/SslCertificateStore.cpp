@@ -1,5 +1,6 @@
 #include "Common/SslCertificateStore.h"
 
+#include "Common/MemoryBioText.h"
 #include "foundation/FileSystem.h"
 #include "foundation/RawFile.h"
 #include "platform/core/AtomicFile.h"
@@ -70,19 +71,7 @@ bool HoldsCertificate(const std::string& content, const std::string& der)
 
 std::string PemBlock(x509_st* certificate)
 {
-    BIO* memory = BIO_new(BIO_s_mem());
-    if (!memory)
-        return std::string();
-    std::string text;
-    if (PEM_write_bio_X509(memory, certificate))
-    {
-        char* data = nullptr;
-        long length = BIO_get_mem_data(memory, &data);
-        if (data && length > 0)
-            text.assign(data, static_cast<size_t>(length));
-    }
-    BIO_free(memory);
-    return text;
+    return MemoryBioText([certificate](BIO* memory) { return PEM_write_bio_X509(memory, certificate) == 1; });
 }
 
 } // namespace

@@ -185,7 +185,7 @@ int CConnection::Recv(char* buffer, int size)
     return RecvRaw(buffer, size, 0);
 }
 
-int CConnection::SendRaw(const char* data, int length, int flags)
+template <typename Call> int CConnection::RawCall(void (ITrafficObserver::*notify)(int), Call call)
 {
     std::shared_ptr<CSocket> socket = m_handle->GetSocket();
     if (!socket)
@@ -193,28 +193,9 @@ int CConnection::SendRaw(const char* data, int length, int flags)
     SetSocketDeadline(m_handle, 1, SocketDeadlineClock() + (m_timeoutMs < 0 ? 0 : m_timeoutMs));
     m_lastError = 0;
     int error = 0;
-    const long result = socket->Send(data, length < 0 ? 0 : static_cast<size_t>(length), flags,
-                                     RawCallLimitMs(m_timeoutMs), &error);
+    const long result = call(*socket, RawCallLimitMs(m_timeoutMs), &error);
     SetSocketDeadline(m_handle, 0, 0);
-    return FinishRawCall(socket, result, error, true);
-}
 
-int CConnection::RecvRaw(char* buffer, int size, int flags)
-{
-    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
-    if (!socket)
-        return -1;
-    SetSocketDeadline(m_handle, 1, SocketDeadlineClock() + (m_timeoutMs < 0 ? 0 : m_timeoutMs));
-    m_lastError = 0;
-    int error = 0;
-    const long result = socket->Recv(buffer, size < 0 ? 0 : static_cast<size_t>(size), flags,
-                                     RawCallLimitMs(m_timeoutMs), &error);
-    SetSocketDeadline(m_handle, 0, 0);
-    return FinishRawCall(socket, result, error, false);
-}
-
-int CConnection::FinishRawCall(const std::shared_ptr<CSocket>& socket, long result, int error, bool sent)
-{
     // The sweep (or CloseSocket from another thread) took the socket away
     // while the call ran: whatever the call got, the connection is gone.
     if (m_handle->GetSocket() != socket)
@@ -230,17 +211,30 @@ int CConnection::FinishRawCall(const std::shared_ptr<CSocket>& socket, long resu
         m_lastError = kResultTimeout;
         return -1;
     }
-    if (result > 0 && m_observer)
+    if (result > 0 && m_observer && notify)
     {
         CScopedLock lock(TrafficLock());
-        if (sent)
-            m_observer->OnSent(static_cast<int>(result));
-        else
-            m_observer->OnReceived(static_cast<int>(result));
+        (m_observer->*notify)(static_cast<int>(result));
     }
     if (result < 0)
         m_lastError = error;
     return static_cast<int>(result);
+}
+
+int CConnection::SendRaw(const char* data, int length, int flags)
+{
+    return RawCall(
+        &ITrafficObserver::OnSent, [&](CSocket& socket, int limitMs, int* error)
+        { return socket.Send(data, length < 0 ? 0 : static_cast<size_t>(length), flags, limitMs, error); });
+}
+
+int CConnection::RecvRaw(char* buffer, int size, int flags)
+{
+    // Peeked bytes stay queued: they are counted when they are taken.
+    return RawCall(
+        (flags & MSG_PEEK) ? nullptr : &ITrafficObserver::OnReceived,
+        [&](CSocket& socket, int limitMs, int* error)
+        { return socket.Recv(buffer, size < 0 ? 0 : static_cast<size_t>(size), flags, limitMs, error); });
 }
 
 int CConnection::RawRecvCallback(CConnection* owner, char* buffer, int length)

@@ -98,6 +98,7 @@ public:
     // bytes is the end of the stream (last error 0). A call that outlived its
     // deadline returns -1 with kResultTimeout and leaves the socket closed.
     // flags: MSG_PEEK and MSG_OOB are passed on; MSG_NOSIGNAL is always added.
+    // The traffic observer hears of bytes sent and taken, not of bytes peeked.
     int SendRaw(const char* data, int length, int flags);
     int RecvRaw(char* buffer, int size, int flags);
     // The same calls in the shape the SSL layer's socket BIO wants.
@@ -173,9 +174,14 @@ private:
     // A new socket in place of the old one (an SSL layer of the old one is
     // dropped); null with the last error set on failure.
     std::shared_ptr<CSocket> NewSocket();
-    // The steps after the socket call of SendRaw and RecvRaw: the time-out
-    // verdict, the traffic observer and the last error.
-    int FinishRawCall(const std::shared_ptr<CSocket>& socket, long result, int error, bool sent);
+    // GetLocalAddress and GetPeerAddress: zeros and the error when the socket
+    // is missing or the query fails.
+    bool QueryAddress(bool (CSocket::*query)(uint32_t*, int*, int*) const, uint32_t* address, int* port);
+    // SendRaw and RecvRaw around their socket call (call(socket, limitMs,
+    // &error) returning the byte count or -1): the deadline with the sweep,
+    // the time-out verdict, the traffic observer (told through notify unless
+    // it is null) and the last error.
+    template <typename Call> int RawCall(void (ITrafficObserver::*notify)(int), Call call);
     // An SSL layer left from an earlier socket is dropped without a word to
     // the peer.
     void DropSsl();

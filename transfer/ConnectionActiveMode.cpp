@@ -45,7 +45,6 @@ bool CConnection::Listen(int backlog, ITransferLog* log)
         LogFormat(log, kLogError, "Can't listen (error: %d).", error);
         return false;
     }
-    m_lastError = 0;
     uint32_t address = 0;
     int port = 0;
     GetLocalAddress(&address, &port);
@@ -87,22 +86,16 @@ bool CConnection::Accept(CConnection& target, ITransferLog* log)
 
 bool CConnection::GetLocalAddress(uint32_t* address, int* port)
 {
-    if (address)
-        *address = 0;
-    if (port)
-        *port = 0;
-    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
-    int error = kResultInvalidParameter;
-    if (!socket || !socket->GetLocalAddress(address, port, &error))
-    {
-        m_lastError = error;
-        return false;
-    }
-    m_lastError = 0;
-    return true;
+    return QueryAddress(&CSocket::GetLocalAddress, address, port);
 }
 
 bool CConnection::GetPeerAddress(uint32_t* address, int* port)
+{
+    return QueryAddress(&CSocket::GetPeerAddress, address, port);
+}
+
+bool CConnection::QueryAddress(bool (CSocket::*query)(uint32_t*, int*, int*) const, uint32_t* address,
+                               int* port)
 {
     if (address)
         *address = 0;
@@ -110,7 +103,7 @@ bool CConnection::GetPeerAddress(uint32_t* address, int* port)
         *port = 0;
     std::shared_ptr<CSocket> socket = m_handle->GetSocket();
     int error = kResultInvalidParameter;
-    if (!socket || !socket->GetPeerAddress(address, port, &error))
+    if (!socket || !((*socket).*query)(address, port, &error))
     {
         m_lastError = error;
         return false;

@@ -92,14 +92,10 @@ public:
     }
 
     // Looks at up to size queued bytes without taking them (blocking until
-    // some arrive). The traffic observer is not told: the bytes are counted
-    // when they are really taken.
+    // some arrive).
     int Peek(char* buffer, int size)
     {
-        ITrafficObserver* observer = m_connection.GetTrafficObserver();
-        m_connection.SetTrafficObserver(nullptr);
         const int n = m_connection.RecvRaw(buffer, size, MSG_PEEK);
-        m_connection.SetTrafficObserver(observer);
         if (n == 0)
             Failed(kWsaConnAborted);
         else if (n < 0)

@@ -47,41 +47,36 @@ void CTransferLogPair::AppendLine(int kind, const std::string& text)
         m_clientLog->AppendLine(kind, text);
 }
 
+namespace
+{
+
+// A va_list can be walked once; each log gets its own copy.
+template <typename Call> void ForwardWithCopy(ITransferLog* log, va_list args, Call call)
+{
+    if (!log)
+        return;
+    va_list copy;
+    va_copy(copy, args);
+    call(log, copy);
+    va_end(copy);
+}
+
+} // namespace
+
 void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 {
-    // A va_list can be walked once; each log gets its own copy.
-    if (m_jobLog)
-    {
-        va_list copy;
-        va_copy(copy, args);
-        m_jobLog->AppendFormatV(kind, format, copy);
-        va_end(copy);
-    }
-    if (m_clientLog)
-    {
-        va_list copy;
-        va_copy(copy, args);
-        m_clientLog->AppendFormatV(kind, format, copy);
-        va_end(copy);
-    }
+    for (ITransferLog* log : {m_jobLog, m_clientLog})
+        ForwardWithCopy(log, args,
+                        [&](ITransferLog* target, va_list copy)
+                        { target->AppendFormatV(kind, format, copy); });
 }
 
 void CTransferLogPair::AppendMessageV(int kind, int index, va_list args)
 {
-    if (m_jobLog)
-    {
-        va_list copy;
-        va_copy(copy, args);
-        m_jobLog->AppendMessageV(kind, index, copy);
-        va_end(copy);
-    }
-    if (m_clientLog)
-    {
-        va_list copy;
-        va_copy(copy, args);
-        m_clientLog->AppendMessageV(kind, index, copy);
-        va_end(copy);
-    }
+    for (ITransferLog* log : {m_jobLog, m_clientLog})
+        ForwardWithCopy(log, args,
+                        [&](ITransferLog* target, va_list copy)
+                        { target->AppendMessageV(kind, index, copy); });
 }
 
 void CTransferLogPair::GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount)

@@ -45,8 +45,17 @@ sockaddr_in MakeAddress(uint32_t address, int port)
     return sa;
 }
 
-bool SplitAddress(const sockaddr_in& sa, uint32_t* address, int* port)
+// getsockname or getpeername into an IPv4 address and port.
+bool QueryAddress(int (*query)(int, sockaddr*, socklen_t*), int fd, uint32_t* address, int* port, int* error)
 {
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    if (query(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+    {
+        SetError(error, MapSocketError(errno));
+        return false;
+    }
+    SetError(error, 0);
     if (address)
         *address = sa.sin_addr.s_addr;
     if (port)
@@ -333,28 +342,12 @@ std::shared_ptr<CSocket> CSocket::Accept(int timeoutMs, int* error)
 
 bool CSocket::GetLocalAddress(uint32_t* address, int* port, int* error) const
 {
-    sockaddr_in sa{};
-    socklen_t len = sizeof sa;
-    if (::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
-    {
-        SetError(error, MapSocketError(errno));
-        return false;
-    }
-    SetError(error, 0);
-    return SplitAddress(sa, address, port);
+    return QueryAddress(::getsockname, m_fd, address, port, error);
 }
 
 bool CSocket::GetPeerAddress(uint32_t* address, int* port, int* error) const
 {
-    sockaddr_in sa{};
-    socklen_t len = sizeof sa;
-    if (::getpeername(m_fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
-    {
-        SetError(error, MapSocketError(errno));
-        return false;
-    }
-    SetError(error, 0);
-    return SplitAddress(sa, address, port);
+    return QueryAddress(::getpeername, m_fd, address, port, error);
 }
 
 bool CSocket::SetBufferSize(bool send, int bytes, int* error)

@@ -99,12 +99,14 @@ TEST(SocketError, MapsErrnoToWinSockNumbers)
 
 TEST(Socket, ConnectToAClosedPortIsRefused)
 {
-    int port = 0;
-    {
-        Listener gone; // bound and released: nothing listens there now
-        port = gone.port;
-    }
+    // Bound and never listened on, and held for the whole test: a port that
+    // was merely released could meanwhile be taken by another test's server.
     int error = 0;
+    std::shared_ptr<CSocket> closed = CSocket::Create(&error);
+    ASSERT_TRUE(closed && closed->Bind(kLoopback, 0, &error)) << error;
+    uint32_t address = 0;
+    int port = 0;
+    ASSERT_TRUE(closed->GetLocalAddress(&address, &port, &error)) << error;
     std::shared_ptr<CSocket> socket = CSocket::Create(&error);
     ASSERT_TRUE(socket);
     EXPECT_FALSE(socket->Connect(kLoopback, port, 5000, &error));

@@ -293,6 +293,31 @@ TEST(Connection, ActiveModeRoundTrip)
     EXPECT_EQ(data.GetLastError(), 0);
 }
 
+// A raw peek leaves the bytes queued, so the observer hears of them once,
+// when they are taken (the proxy handshake peeks at the CONNECT reply).
+TEST(Connection, RawPeekIsNotTraffic)
+{
+    CConnection listening;
+    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, nullptr));
+    uint32_t address = 0;
+    int port = 0;
+    ASSERT_TRUE(listening.GetLocalAddress(&address, &port));
+    CConnection client;
+    ASSERT_TRUE(client.ConnectAddress(kLoopback, port, nullptr));
+    CConnection data;
+    ASSERT_TRUE(listening.Accept(data, nullptr));
+    CountingObserver traffic;
+    data.SetTrafficObserver(&traffic);
+
+    ASSERT_EQ(client.SendRaw("abc", 3, 0), 3);
+    char buffer[3] = {};
+    ASSERT_EQ(data.RecvRaw(buffer, 3, MSG_PEEK), 3);
+    EXPECT_EQ(traffic.received, 0);
+    ASSERT_EQ(data.RecvRaw(buffer, 3, 0), 3);
+    EXPECT_EQ(std::string(buffer, 3), "abc");
+    EXPECT_EQ(traffic.received, 3);
+}
+
 // A server that never opens the data connection does not hold the accept for
 // ever: it ends with the listening connection's time-out.
 TEST(Connection, AcceptEndsAtTheTimeout)

@@ -52,14 +52,9 @@ EContentLengthField FindContentLength(const CByteBuffer& header, int64_t& length
     std::vector<std::string> values;
     if (FindHttpHeaderAll(header, HttpHeaderName::kContentLength, values) == 0)
         return kContentLengthAbsent;
-    int64_t first = -1;
-    for (const std::string& value : values)
-    {
-        int64_t count = 0;
-        if (!ParseContentLength(value, count) || (first >= 0 && count != first))
-            return kContentLengthInvalid;
-        first = count;
-    }
-    length = first;
-    return kContentLengthValid;
+    // Several fields read as one list: all their counts must agree.
+    std::string list = values.front();
+    for (size_t i = 1; i < values.size(); ++i)
+        list += ',' + values[i];
+    return ParseContentLength(list, length) ? kContentLengthValid : kContentLengthInvalid;
 }

@@ -5,10 +5,10 @@
 #include "foundation/PropertySet.h"
 #include "foundation/SettingIds.h"
 #include "foundation/Settings.h"
+#include "foundation/StringSplit.h"
+#include "platform/core/Text.h"
 #include "transfer/HttpResponseHeader.h"
 
-#include <cctype>
-#include <string_view>
 #include <vector>
 
 namespace
@@ -33,21 +33,7 @@ std::string BasicUserPart(const std::string& user)
 
 bool ChallengeHasScheme(const std::string& challenge, const char* word)
 {
-    size_t start = 0;
-    while (start < challenge.size() && std::isspace(static_cast<unsigned char>(challenge[start])))
-        ++start;
-    size_t end = start;
-    while (end < challenge.size() && !std::isspace(static_cast<unsigned char>(challenge[end])))
-        ++end;
-    const std::string_view first(challenge.data() + start, end - start);
-    const std::string_view wanted(word);
-    if (first.size() != wanted.size())
-        return false;
-    for (size_t i = 0; i < first.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(first[i])) !=
-            std::toupper(static_cast<unsigned char>(wanted[i])))
-            return false;
-    return true;
+    return EqualsNoCase(FindFirstWord(challenge), word);
 }
 
 void CHttpAuthentication::ReadEnabledSchemes()
@@ -61,7 +47,7 @@ CHttpAuthentication::EStep CHttpAuthentication::SspiStep(const CByteBuffer& head
                                                          const std::string& user, const std::string& password)
 {
     std::vector<std::string> challenges;
-    FindHttpHeaderAll(header, "WWW-Authenticate:", challenges);
+    FindHttpHeaderAll(header, HttpHeaderName::kWwwAuthenticate, challenges);
     const std::string* chosen = nullptr;
     for (const std::string& value : challenges)
         if (ChallengeHasScheme(value, word))
@@ -124,7 +110,7 @@ CHttpAuthentication::EAction CHttpAuthentication::OnUnauthorized(const CByteBuff
     if (m_scheme != kSchemeNone && m_scheme != kSchemeBasic)
         return kGiveUp;
     std::vector<std::string> challenges;
-    FindHttpHeaderAll(header, "WWW-Authenticate:", challenges);
+    FindHttpHeaderAll(header, HttpHeaderName::kWwwAuthenticate, challenges);
     bool basicOffered = false;
     for (const std::string& value : challenges)
         basicOffered = basicOffered || ChallengeHasScheme(value, "Basic");

@@ -32,7 +32,7 @@ private:
 
 bool CConnectionHttpChannel::Send(const char* data, int n)
 {
-    CScopedTraffic traffic(m_connection, TimeoutMs(), m_observer);
+    CScopedTraffic traffic(m_connection, TimeoutMs(), TrafficObserver());
     int sent = 0;
     while (sent < n)
     {
@@ -50,7 +50,7 @@ bool CConnectionHttpChannel::Send(const char* data, int n)
 
 int CConnectionHttpChannel::Receive(char* buffer, int size)
 {
-    CScopedTraffic traffic(m_connection, TimeoutMs(), m_observer);
+    CScopedTraffic traffic(m_connection, TimeoutMs(), TrafficObserver());
     return m_connection.Recv(buffer, size);
 }
 
@@ -92,4 +92,3 @@ int ReceiveAppend(IHttpChannel& channel, CByteBuffer& buffer, int maxBytes, int&
     buffer.SetLength(length + count);
     return count;
 }
-

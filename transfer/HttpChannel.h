@@ -65,6 +65,9 @@ protected:
     // Asked before every send and receive; clients whose time-out follows a
     // setting override it to read the setting each time.
     virtual int TimeoutMs() const { return m_timeoutMs; }
+    // Asked before every send and receive; clients that keep their observer
+    // themselves (set per job) override it to hand that one on.
+    virtual ITrafficObserver* TrafficObserver() const { return m_observer; }
 
     CConnection& m_connection;
 
@@ -79,4 +82,3 @@ private:
 // kResultControlClosed when it gave none, kResultNoMoreHandles when the
 // buffer could not grow.
 int ReceiveAppend(IHttpChannel& channel, CByteBuffer& buffer, int maxBytes, int& error);
-

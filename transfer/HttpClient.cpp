@@ -85,6 +85,11 @@ int CHttpClient::CChannel::TimeoutMs() const
     return CHttpClient::ConnectionTimeoutMs();
 }
 
+ITrafficObserver* CHttpClient::CChannel::TrafficObserver() const
+{
+    return m_owner.GetTrafficObserver();
+}
+
 CHttpClient::CHttpClient(int kind) : CProtocolClient(kind), m_channel(*this)
 {
     m_receive.SetGrowStep(256);

@@ -122,6 +122,8 @@ private:
 
     protected:
         int TimeoutMs() const override;
+        // The job's byte counter, set on the client for the job's run.
+        ITrafficObserver* TrafficObserver() const override;
 
     private:
         CHttpClient& m_owner;

@@ -19,6 +19,7 @@
 #include "transfer/HttpSend.h"
 #include "transfer/IdleConnectionProbe.h"
 #include "transfer/LinkLocation.h"
+#include "transfer/ProxySelection.h"
 #include "transfer/ReadBody.h"
 #include "transfer/ReadResponseHeader.h"
 #include "transfer/ResultCodes.h"
@@ -40,9 +41,7 @@ constexpr int kEarlyAnswerLooks = 64;
 
 bool IsHttpProxy(const std::string& proxy)
 {
-    if (proxy.empty() || strcasecmp(proxy.c_str(), "no") == 0)
-        return false;
-    return GetUrlScheme(proxy.c_str(), false) == URL_SCHEME_HTTP;
+    return !IsDirectProxy(proxy) && GetUrlScheme(proxy.c_str(), false) == URL_SCHEME_HTTP;
 }
 
 int EffectivePort(const CUrlParts& parts)
@@ -252,7 +251,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
         }
 
         std::string location;
-        FindHttpHeader(header, "Location:", location);
+        FindHttpHeader(header, HttpHeaderName::kLocation, location);
         if (status >= 300 && status <= 399 && !location.empty())
         {
             if (redirects == kMaxRedirects)

@@ -40,6 +40,7 @@
 #include "transfer/MemorySink.h"
 #include "transfer/PromptRequestQueue.h"
 #include "transfer/ResultCodes.h"
+#include "transfer/TransferCounter.h"
 
 namespace
 {
@@ -327,6 +328,33 @@ TEST_F(HttpClientInteropTest, HeadThenGetOnOneConnection)
         }
     EXPECT_NE(lines[0].connection, lines[3].connection);
     EXPECT_EQ(lines[0].requestLine, "HEAD /page.txt HTTP/1.1");
+}
+
+// The job's byte counter sits on the client; every byte of the exchange
+// must reach it, over TLS as in the clear.
+TEST_F(HttpClientInteropTest, TrafficReachesTheClientsObserver)
+{
+    ASSERT_TRUE(StartNginx());
+    for (bool https : {false, true})
+    {
+        SCOPED_TRACE(https ? "https" : "http");
+        CHttpClient client(https ? 2 : 1);
+        CLinkItem counted;
+        CTransferCounter counter(counted);
+        client.SetTrafficObserver(&counter);
+        CLinkItem item = Item(NginxUrl(https, "/page.txt"));
+        std::string body;
+        ASSERT_EQ(Get(client, item, body), kResultOk);
+        client.SetTrafficObserver(nullptr);
+        ASSERT_FALSE(body.empty());
+        int64_t received = 0;
+        int64_t sent = 0;
+        counted.GetInt64(LI_BYTES_RECEIVED, received);
+        counted.GetInt64(LI_BYTES_SENT, sent);
+        // The status line and header come on top of the body.
+        EXPECT_GT(received, int64_t(body.size()));
+        EXPECT_GT(sent, int64_t(std::string("GET /page.txt HTTP/1.1\r\n").size()));
+    }
 }
 
 TEST_F(HttpClientInteropTest, ResumesAPartialFile)

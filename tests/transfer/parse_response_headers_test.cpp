@@ -122,6 +122,12 @@ TEST(ParseResponseHeaders, SizeFollowsLengthRangeAndCoding)
          -1},
         {"conflicting lengths", 200, "Content-Length: 5\r\nContent-Length: 7\r\n", kResultProtocolError, -99,
          -1, 0, -1},
+        {"repeated equal lengths", 200, "Content-Length: 5\r\nContent-Length: 5, 5\r\n", kResultOk, 5, 5, 0,
+         -1},
+        {"empty field beside a length", 200, "Content-Length: 5\r\nContent-Length:\r\n", kResultProtocolError,
+         -99, -1, 0, -1},
+        {"conflict within a later field", 200, "Content-Length: 5\r\nContent-Length: 5,6\r\n",
+         kResultProtocolError, -99, -1, 0, -1},
     };
     for (const auto& c : cases)
     {

@@ -67,14 +67,6 @@ void CFtpClient::Close()
     CProtocolClient::Close();
 }
 
-void CFtpClient::Abort()
-{
-    SetAborted(1);
-    m_data.CloseSocket();
-    m_control.CloseSocket();
-    CProtocolClient::Abort();
-}
-
 int CFtpClient::Upload(CLinkItem&, ITransferLog*, ITransferProgress*)
 {
     return IsAborted() ? kResultStopped : kResultNotSupported;

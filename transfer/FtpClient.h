@@ -54,9 +54,9 @@ public:
 
     // Raises the abort flag, drops the connected flag, closes both sockets
     // and withdraws a pending credential prompt. Safe from another thread.
+    // The inherited Abort needs nothing more: it raises the flag and calls
+    // this.
     void Close() override;
-    // Raises the abort flag and closes both sockets at once.
-    void Abort() override;
 
     // Reuses a sound logged-on connection (0 at once); otherwise opens the
     // control connection (through the client's proxy key), reads the
@@ -114,6 +114,9 @@ public:
 
     // 1015 for class 4, 1016 for class 5, 1017 for any other code.
     static int ReplyClassResult(int replyCode);
+    // True when the reply code is of class replyClass (its first digit), or
+    // is that very number.
+    static bool IsReplyClass(int replyCode, int replyClass);
 
 private:
     int OpenDataConnection(CLinkItem& request, const std::string& transferCommand, int64_t offset,

@@ -30,9 +30,6 @@ public:
     // makes the type unknown.
     void UpdateCommandCache(std::string_view command, int replyCode);
 
-    int GetTypeState() const { return m_type; }
-    int GetRestState() const { return m_rest; }
-
 private:
     int m_type = kUnknown;
     int m_rest = kUnknown;

@@ -35,6 +35,11 @@ int CFtpClient::ReplyClassResult(int replyCode)
     }
 }
 
+bool CFtpClient::IsReplyClass(int replyCode, int replyClass)
+{
+    return replyCode == replyClass || replyCode / 100 == replyClass;
+}
+
 int CFtpClient::SendCommand(const std::string& command, ITransferLog* log)
 {
     const std::string text = Trim(command, "\r\n");
@@ -167,7 +172,7 @@ int CFtpClient::CommandExpect(const std::string& command, ITransferLog* log, std
     const int result = Command(command, log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    if (replyCode != expected && replyCode / 100 != expected)
+    if (!IsReplyClass(replyCode, expected))
         return ReplyClassResult(replyCode);
     return kResultOk;
 }

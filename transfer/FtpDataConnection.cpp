@@ -7,8 +7,8 @@
 #include "platform/core/Text.h"
 #include "transfer/FtpReplyText.h"
 #include "transfer/HostAddress.h"
-#include "transfer/ProxySelection.h"
 #include "transfer/OptionalLog.h"
+#include "transfer/ProxySelection.h"
 #include "transfer/ResultCodes.h"
 #include "transfer/TransferProgress.h"
 
@@ -21,11 +21,6 @@ constexpr int kMessageTimeoutOn = 37;
 constexpr int kMessageDataClosedCode = 28;
 
 constexpr int kMaxBodyBlock = 65536;
-
-bool IsClass(int code, int replyClass)
-{
-    return code == replyClass || code / 100 == replyClass;
-}
 
 // Only a plain FTP proxy carries data connections; behind any other proxy
 // the data connection goes straight to the address of the PASV reply.
@@ -114,7 +109,7 @@ int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_
     result = ReadReply(log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    return IsClass(replyCode, 1) ? kResultOk : ReplyClassResult(replyCode);
+    return IsReplyClass(replyCode, 1) ? kResultOk : ReplyClassResult(replyCode);
 }
 
 int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log)
@@ -242,7 +237,7 @@ int CFtpClient::ReadClosingReply(int bodyResult, bool judgeReply, ITransferLog* 
         return result;
     // The server saying that the transfer failed (426 connection closed,
     // 451 local error) means the body is incomplete, whatever arrived.
-    if (judgeReply && (IsClass(replyCode, 4) || IsClass(replyCode, 5)))
+    if (judgeReply && (IsReplyClass(replyCode, 4) || IsReplyClass(replyCode, 5)))
         return ReplyClassResult(replyCode);
     return kResultOk;
 }

@@ -39,10 +39,6 @@ CNamedLockTable& LogonLocks()
     return table;
 }
 
-bool IsClass(int code, int replyClass)
-{
-    return code == replyClass || code / 100 == replyClass;
-}
 } // namespace
 
 int CFtpClient::Connect(CLinkItem& request, ITransferLog* log)
@@ -88,7 +84,7 @@ int CFtpClient::LogOn(CLinkItem& request, ITransferLog* log)
     int result = ReadReply(log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    if (!IsClass(replyCode, 2))
+    if (!IsReplyClass(replyCode, 2))
         return ReplyClassResult(replyCode);
 
     const CUrlParts parts = request.GetUrlParts();
@@ -149,9 +145,9 @@ int CFtpClient::Login(const std::string& user, const std::string& password, ITra
     int result = Command("USER " + user, log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    if (IsClass(replyCode, 2))
+    if (IsReplyClass(replyCode, 2))
         return kResultOk;
-    if (!IsClass(replyCode, 3))
+    if (!IsReplyClass(replyCode, 3))
         return ReplyClassResult(replyCode);
 
     int kind = kLoginSkeyAuto;
@@ -168,7 +164,7 @@ int CFtpClient::Login(const std::string& user, const std::string& password, ITra
     result = Command("PASS " + answer, log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    return IsClass(replyCode, 2) ? kResultOk : ReplyClassResult(replyCode);
+    return IsReplyClass(replyCode, 2) ? kResultOk : ReplyClassResult(replyCode);
 }
 
 void CFtpClient::StoreLoginInRequest(CLinkItem& request, const std::string& user, const std::string& password)

@@ -13,6 +13,19 @@ void AppendLe(std::vector<uint8_t>& out, uint64_t value, int bytes)
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
+
+// Both NTLMv2 proofs are HMAC-MD5 under the response key of the server
+// challenge followed by the client's own material.
+NtlmHash ChallengeProof(const NtlmHash& responseKey, const NtlmNonce& serverChallenge, const uint8_t* tail,
+                        size_t tailLength)
+{
+    NtlmHash proof{};
+    CHmacMd5 hmac(responseKey.data(), responseKey.size());
+    hmac.Update(serverChallenge.data(), serverChallenge.size());
+    hmac.Update(tail, tailLength);
+    hmac.Final(proof.data());
+    return proof;
+}
 } // namespace
 
 NtlmHash NtlmNtHash(std::string_view password)
@@ -56,26 +69,15 @@ NtlmV2Responses ComputeNtlmV2Responses(const NtlmHash& responseKey, const NtlmNo
     AppendLe(blob, 0, 4);
 
     NtlmV2Responses out;
-    uint8_t proof[16];
-    {
-        CHmacMd5 hmac(responseKey.data(), responseKey.size());
-        hmac.Update(serverChallenge.data(), serverChallenge.size());
-        hmac.Update(blob.data(), blob.size());
-        hmac.Final(proof);
-    }
-    out.ntResponse.assign(proof, proof + sizeof proof);
+    const NtlmHash proof = ChallengeProof(responseKey, serverChallenge, blob.data(), blob.size());
+    out.ntResponse.assign(proof.begin(), proof.end());
     out.ntResponse.insert(out.ntResponse.end(), blob.begin(), blob.end());
 
-    HmacMd5(responseKey.data(), responseKey.size(), proof, sizeof proof, out.sessionBaseKey.data());
+    HmacMd5(responseKey.data(), responseKey.size(), proof.data(), proof.size(), out.sessionBaseKey.data());
 
-    uint8_t lmProof[16];
-    {
-        CHmacMd5 hmac(responseKey.data(), responseKey.size());
-        hmac.Update(serverChallenge.data(), serverChallenge.size());
-        hmac.Update(clientChallenge.data(), clientChallenge.size());
-        hmac.Final(lmProof);
-    }
-    out.lmResponse.assign(lmProof, lmProof + sizeof lmProof);
+    const NtlmHash lmProof =
+        ChallengeProof(responseKey, serverChallenge, clientChallenge.data(), clientChallenge.size());
+    out.lmResponse.assign(lmProof.begin(), lmProof.end());
     out.lmResponse.insert(out.lmResponse.end(), clientChallenge.begin(), clientChallenge.end());
     return out;
 }

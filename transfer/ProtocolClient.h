@@ -136,8 +136,6 @@ public:
     // Derived clients that must close their connection when the flag drops
     // override this and call it.
     virtual int SetConnected(int value);
-    // The abort flag itself, for waits that watch it (the prompt queue).
-    const std::atomic<int>& AbortFlag() const { return m_abort; }
 
     // The activity clock: Touch restarts it; GetIdleSeconds gives the whole
     // seconds since, never below 0.

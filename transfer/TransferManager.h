@@ -185,8 +185,8 @@ private:
     void WaitForChange(Lock& lock, const Clock::time_point* deadline);
     // Stops every waiting and running job and waits until none runs.
     void StopAllJobs();
-    void SetAttributesLocked(const int* ids, int count, int kind, const int* values, bool oneValue,
-                             int* unknownOut);
+    void SetAttributes(const int* ids, int count, int kind, const int* values, bool oneValue,
+                       int* unknownOut);
     // Wakes the waits; call after a job leaves the running or waiting list
     // or the table, under the lock.
     void NotifyChanged()

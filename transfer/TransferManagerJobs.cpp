@@ -55,29 +55,17 @@ int CTransferManager::RemoveJob(int id)
 
 int CTransferManager::StopJob(int id)
 {
-    Lock lock(m_lock);
-    CTransferJob* job = m_jobs->Find(id);
-    if (!job)
-        return 1;
-    job->Stop();
-    NotifyChanged();
-    WaitUntilStoppedLocked(lock, &id, 1);
-    return 0;
+    int result = 1;
+    StopJobs(&id, 1, &result);
+    return result;
 }
 
 int CTransferManager::StartJob(int id)
 {
-    CRaisedCallbacks callbacks(*this);
-    CScopedLock lock(m_lock);
-    CTransferJob* job = m_jobs->Find(id);
-    if (!job)
-        return 1;
-    if (job->GetListIndex() == kJobListFinished)
-        job->MoveToList(kJobListIdle);
-    if (!job->Queue(0))
-        return 2;
-    DispatchLocked(nullptr, callbacks);
-    return 0;
+    int result = 1;
+    StartJobs(&id, 1, &result);
+    // The single form reports a refused queueing (a running job) as 2.
+    return result == 3 ? 2 : result;
 }
 
 int CTransferManager::RemoveJobs(const int* ids, int count, int* results)
@@ -312,16 +300,16 @@ void CTransferManager::GetJobAttribute(const int* ids, int count, int kind, int*
 
 void CTransferManager::SetJobAttribute(const int* ids, int count, int kind, int value)
 {
-    SetAttributesLocked(ids, count, kind, &value, true, nullptr);
+    SetAttributes(ids, count, kind, &value, true, nullptr);
 }
 
 void CTransferManager::SetJobAttributes(const int* ids, int count, int kind, int* values)
 {
-    SetAttributesLocked(ids, count, kind, values, false, values);
+    SetAttributes(ids, count, kind, values, false, values);
 }
 
-void CTransferManager::SetAttributesLocked(const int* ids, int count, int kind, const int* values,
-                                           bool oneValue, int* unknownOut)
+void CTransferManager::SetAttributes(const int* ids, int count, int kind, const int* values, bool oneValue,
+                                     int* unknownOut)
 {
     int first = 0;
     if (count >= 1 && ids[0] == kTransferManagerId)

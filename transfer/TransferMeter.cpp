@@ -72,7 +72,10 @@ void CTransferMeter::UpdateLocked(int64_t position, Clock::time_point now)
     m_position = position;
     m_lastUpdate = now;
     const int64_t elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_start).count();
-    const int64_t rate = elapsedMs < 10 ? position : position * 1000 / elapsedMs;
+    // Only what this attempt moved: a resumed transfer's earlier bytes came
+    // in another attempt and would show a rate never reached.
+    const int64_t moved = position - m_startPosition;
+    const int64_t rate = elapsedMs < 10 ? moved : moved * 1000 / elapsedMs;
     m_rate = static_cast<int>(rate);
     m_elapsedSeconds = static_cast<int>(elapsedMs / 1000);
     if (m_total > position && rate > 0)

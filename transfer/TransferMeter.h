@@ -6,12 +6,14 @@
 // Both write the job's status (CTransferJob::SetProgress) and the bytes moved
 // in this attempt (property 802 for a download, 803 for an upload).
 //
-// Rate: position * 1000 / elapsed milliseconds (the position itself in the
-// first 10 ms). Remaining seconds: (total - position) / rate when the total
-// lies ahead and the rate is positive, 0 at the total, else -1. Updates are
-// written at most every 100 ms; Begin, SetTotal and SetValues always write.
-// In the status a download shows the position as local bytes and the total
-// as remote bytes; an upload the other way round.
+// Rate: the bytes moved since Begin (position - start position) * 1000 /
+// elapsed milliseconds (those bytes themselves in the first 10 ms); bytes a
+// resumed transfer had before this attempt are not counted. Remaining
+// seconds: (total - position) / rate when the total lies ahead and the rate
+// is positive, 0 at the total, else -1. Updates are written at most every
+// 100 ms; Begin, SetTotal and SetValues always write. In the status a
+// download shows the position as local bytes and the total as remote bytes;
+// an upload the other way round.
 
 #include "transfer/TransferProgress.h"
 

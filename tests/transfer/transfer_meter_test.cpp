@@ -26,7 +26,8 @@ TEST(TransferMeter, BeginAndSetValuesWriteTheJobStatus)
     EXPECT_TRUE(job.GetInt64(LI_ATTEMPT_BYTES_DOWN, attempt));
     EXPECT_EQ(attempt, 0);
     EXPECT_FALSE(download.HasMoved());
-    download.Advance(3);
+    // Reaching the total: remaining 0, whatever the rate.
+    download.Advance(6);
     EXPECT_TRUE(download.HasMoved());
     download.SetValues(11, 11);
     status = job.GetStatus();
@@ -41,6 +42,21 @@ TEST(TransferMeter, BeginAndSetValuesWriteTheJobStatus)
     EXPECT_EQ(status.m_remoteBytes, 2);
     EXPECT_TRUE(job.GetInt64(LI_ATTEMPT_BYTES_UP, attempt));
     EXPECT_EQ(attempt, 0);
+}
+
+TEST(TransferMeter, RateCountsOnlyTheBytesOfThisAttempt)
+{
+    // A resumed download begins at 1,000,000 of 2,000,000 and moves 10
+    // bytes: whatever time passed, the rate is at most 10 bytes in 10 ms.
+    CTransferJob job;
+    CTransferMeter meter(job, true);
+    meter.Begin(1000000, 2000000);
+    meter.Advance(10);
+    meter.SetValues(1000010, 2000000);
+    const CJobStatus status = job.GetStatus();
+    EXPECT_GE(status.m_rate, 0);
+    EXPECT_LE(status.m_rate, 1000);
+    EXPECT_EQ(status.m_localBytes, 1000010);
 }
 
 TEST(TransferLogPair, ForwardsEveryLineToBothLogs)

@@ -82,15 +82,10 @@ std::string QuoteExecArgument(const std::string& argument)
 // whether it was written.
 bool WriteIfDifferent(const std::string& path, const std::string& content, bool& changed)
 {
-    const int fd = PosixOpen(path, kOpenReadOnly);
-    if (fd >= 0)
-    {
-        std::string old(content.size() + 1, '\0');
-        const int64_t count = PosixRead(fd, old.data(), old.size());
-        PosixClose(fd);
-        if (count == static_cast<int64_t>(content.size()) && old.compare(0, content.size(), content) == 0)
-            return true;
-    }
+    // One byte more than content, so that a longer file differs.
+    std::string old;
+    if (PosixReadFileHead(path, content.size() + 1, old) && old == content)
+        return true;
     changed = true;
     return WriteFileAtomic(path, content, 0644);
 }

@@ -16,7 +16,7 @@ namespace
 {
 // The class that marks a folder as a folder shortcut in its desktop.ini.
 constexpr char kFolderShortcutClass[] = "0AFACED1-E828-11D1-9187-B532F1E9575D";
-constexpr int64_t kMaxDesktopIniSize = 64 * 1024;
+constexpr size_t kMaxDesktopIniSize = 64 * 1024;
 
 // Local path text as a file-system path; other text as it is.
 std::string FileSystemPathOf(const std::string& text)
@@ -27,18 +27,6 @@ std::string FileSystemPathOf(const std::string& text)
     return text;
 }
 
-bool ReadSmallText(const std::string& path, std::string& text)
-{
-    text.clear();
-    const int fd = PosixOpen(path, kOpenReadOnly);
-    if (fd < 0)
-        return false;
-    text.resize(static_cast<size_t>(kMaxDesktopIniSize));
-    const int64_t count = PosixRead(fd, text.data(), text.size());
-    PosixClose(fd);
-    text.resize(count > 0 ? static_cast<size_t>(count) : 0);
-    return count >= 0;
-}
 } // namespace
 
 bool IsFolderShortcut(const std::string& folder)
@@ -46,7 +34,7 @@ bool IsFolderShortcut(const std::string& folder)
     if (!DirectoryExists(folder) || !FileExists(CombinePath(folder, "target.lnk")))
         return false;
     std::string ini;
-    return ReadSmallText(CombinePath(folder, "desktop.ini"), ini) &&
+    return PosixReadFileHead(CombinePath(folder, "desktop.ini"), kMaxDesktopIniSize, ini) &&
            FindNoCase(ini, kFolderShortcutClass) != std::string::npos;
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/ByteBuffer.h"
 #include "foundation/RawFile.h"
+#include "platform/core/ByteOrder.h"
 #include "platform/core/PosixFile.h"
 
 #include <algorithm>
@@ -24,11 +25,6 @@ constexpr int kResultStopped = 3;
 constexpr int kResultRefused = 102;
 constexpr int kResultCannotOpen = 108;
 constexpr int kResultBadData = 111;
-
-uint32_t LittleEndian32(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
 
 // Reads the zero-ended stored name from the current position; false when the
 // file ends before the zero byte or a read fails.
@@ -70,7 +66,8 @@ int ReadGzipHeader(const std::string& path, std::string& name, uint32_t& modifie
     uint8_t header[kFixedHeaderSize];
     if (file.Read(header, kFixedHeaderSize) != kFixedHeaderSize)
         return kGzipHeaderUnreadable;
-    if (header[0] != kId1 || header[1] != kId2 || header[2] != kMethodDeflate || (header[3] & kFlagsReserved) != 0)
+    if (header[0] != kId1 || header[1] != kId2 || header[2] != kMethodDeflate ||
+        (header[3] & kFlagsReserved) != 0)
         return kGzipHeaderNotGzip;
     const uint8_t flags = header[3];
 
@@ -79,7 +76,7 @@ int ReadGzipHeader(const std::string& path, std::string& name, uint32_t& modifie
         uint8_t xlen[2];
         if (file.Read(xlen, 2) != 2)
             return kGzipHeaderUnreadable;
-        const int64_t end = kFixedHeaderSize + 2 + (int64_t(xlen[0]) | int64_t(xlen[1]) << 8);
+        const int64_t end = kFixedHeaderSize + 2 + int64_t{LoadLittleEndian16(xlen)};
         // A seek past the end succeeds, so the length decides whether the
         // extra field is really there.
         const int64_t length = file.GetLength();
@@ -92,8 +89,8 @@ int ReadGzipHeader(const std::string& path, std::string& name, uint32_t& modifie
     uint8_t trailer[4];
     if (file.Seek64(-4, 2) < 0 || file.Read(trailer, 4) != 4)
         return kGzipHeaderUnreadable;
-    size = LittleEndian32(trailer);
-    modifiedTime = LittleEndian32(header + 4);
+    size = LoadLittleEndian32(trailer);
+    modifiedTime = LoadLittleEndian32(header + 4);
     return kGzipHeaderOk;
 }
 

@@ -1,6 +1,7 @@
 #include "foundation/ShortcutFile.h"
 
 #include "foundation/PathUtils.h"
+#include "platform/core/ByteOrder.h"
 #include "platform/core/PosixFile.h"
 #include "platform/core/Text.h"
 
@@ -14,18 +15,10 @@ constexpr size_t kMaxShortcutSize = 1 << 20;
 
 bool ReadSmallFile(const std::string& path, std::string& bytes)
 {
+    if (PosixReadFileHead(path, kMaxShortcutSize + 1, bytes) && bytes.size() <= kMaxShortcutSize)
+        return true;
     bytes.clear();
-    const int fd = PosixOpen(path, kOpenReadOnly);
-    if (fd < 0)
-        return false;
-    std::string content(kMaxShortcutSize + 1, '\0');
-    const int64_t count = PosixRead(fd, content.data(), content.size());
-    PosixClose(fd);
-    if (count < 0 || static_cast<size_t>(count) > kMaxShortcutSize)
-        return false;
-    content.resize(static_cast<size_t>(count));
-    bytes = std::move(content);
-    return true;
+    return false;
 }
 
 // Walks the "key=value" lines of an INI-like text: calls visit(group, key,
@@ -90,16 +83,12 @@ std::string DecodeDesktopEscapes(std::string_view value)
 
 uint32_t ReadU32(std::string_view bytes, size_t at)
 {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
-    return value;
+    return LoadLittleEndian32(reinterpret_cast<const uint8_t*>(bytes.data() + at));
 }
 
 uint16_t ReadU16(std::string_view bytes, size_t at)
 {
-    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return LoadLittleEndian16(reinterpret_cast<const uint8_t*>(bytes.data() + at));
 }
 
 void AppendUtf8(std::string& out, uint32_t code)

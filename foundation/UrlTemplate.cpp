@@ -7,16 +7,6 @@
 
 namespace
 {
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 struct ScannedNumber
 {
     int64_t value = 0;
@@ -32,14 +22,14 @@ bool ScanNumber(std::string_view text, size_t& pos, ScannedNumber& number)
 {
     constexpr int64_t kCeiling = int64_t{CUrlTemplate::kMaxRangeBound} * 10;
     size_t i = pos;
-    while (i < text.size() && IsSpace(text[i]))
+    while (i < text.size() && IsAsciiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
     const size_t first = i;
     int64_t value = 0;
-    while (i < text.size() && IsDigit(text[i]))
+    while (i < text.size() && IsAsciiDigit(text[i]))
     {
         value = std::min(value * 10 + (text[i] - '0'), kCeiling);
         ++i;

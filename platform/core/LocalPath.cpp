@@ -5,16 +5,6 @@
 
 namespace
 {
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = AsciiToLower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // %XX escapes decoded; a '%' not followed by two hex digits stays as it is.
 std::string DecodePercent(std::string_view text)
 {
@@ -24,8 +14,8 @@ std::string DecodePercent(std::string_view text)
     {
         if (text[i] == '%' && i + 2 < text.size())
         {
-            const int high = HexValue(text[i + 1]);
-            const int low = HexValue(text[i + 2]);
+            const int high = HexDigitValue(text[i + 1]);
+            const int low = HexDigitValue(text[i + 2]);
             if (high >= 0 && low >= 0)
             {
                 out.push_back(static_cast<char>(high * 16 + low));

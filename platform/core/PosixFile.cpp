@@ -156,6 +156,22 @@ int64_t PosixRead(int fd, void* buffer, size_t count)
     return static_cast<int64_t>(done);
 }
 
+bool PosixReadFileHead(const std::string& path, size_t most, std::string& bytes)
+{
+    bytes.clear();
+    const int fd = PosixOpen(path, kOpenReadOnly);
+    if (fd < 0)
+        return false;
+    std::string content(most, '\0');
+    const int64_t count = PosixRead(fd, content.data(), content.size());
+    PosixClose(fd);
+    if (count < 0)
+        return false;
+    content.resize(static_cast<size_t>(count));
+    bytes = std::move(content);
+    return true;
+}
+
 int64_t PosixWrite(int fd, const void* data, size_t count)
 {
     const auto* in = static_cast<const char*>(data);

@@ -51,6 +51,12 @@ int PosixOpen(const std::string& path, int flags, int shareMode = kShareDenyNone
 // the end) or -1.
 int64_t PosixRead(int fd, void* buffer, size_t count);
 
+// Opens a file for reading and reads its first `most` bytes (all of a
+// shorter file) into bytes. False, bytes emptied, when it cannot be opened or
+// read. A caller that needs to know whether a file is larger than a limit
+// asks for one byte more.
+bool PosixReadFileHead(const std::string& path, size_t most, std::string& bytes);
+
 // Writes all count bytes, going on after short writes and interruptions;
 // returns count, or -1 when any part could not be written (the file position
 // then lies somewhere after the bytes that were written).

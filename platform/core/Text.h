@@ -25,6 +25,18 @@ char AsciiToLower(char c);
 std::string MakeUpper(std::string_view text);
 std::string MakeLower(std::string_view text);
 
+// The character classes of the "C" locale, whatever locale the process runs
+// in: white space is ' ', '\t', '\n', '\v', '\f' and '\r'.
+constexpr bool IsAsciiSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // The value 0 to 15 of a hexadecimal digit of either case; -1 for any other
 // character.
 constexpr int HexDigitValue(char c)

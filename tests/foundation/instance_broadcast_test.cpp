@@ -131,6 +131,22 @@ public:
         return line.substr(line.find(' ') + 1);
     }
 
+    // Adds url to the copy's history until its change stamp passes floor
+    // (the stamp is a tick count with millisecond steps, so one change may
+    // not be enough). The last stamp; 0 when the copy did not answer.
+    unsigned long AddHistoryStampedAfter(const std::string& url, unsigned long floor)
+    {
+        unsigned long stamp = 0;
+        for (int attempt = 0; attempt < 1000 && stamp <= floor; ++attempt)
+        {
+            const int answer = Ask("add-history " + url, "stamp ");
+            if (answer < 0)
+                return 0;
+            stamp = std::stoul(ValueOf(answer));
+        }
+        return stamp;
+    }
+
     void Kill()
     {
         ::kill(m_pid, SIGKILL);
@@ -262,18 +278,11 @@ TEST_F(InstanceBroadcastTest, AHistorySaveReloadsOnlyCopiesWithAnOlderHistory)
     ASSERT_TRUE(first.Start());
     ASSERT_TRUE(second.Start());
 
-    int answer = first.Ask("add-history http://one.example/", "stamp ");
-    ASSERT_GE(answer, 0);
-    const unsigned long olderStamp = std::stoul(first.ValueOf(answer));
+    const unsigned long olderStamp = first.AddHistoryStampedAfter("http://one.example/", 0);
+    ASSERT_GT(olderStamp, 0u);
     // The second copy changes its history after the first: its stamp is the
-    // newer one (the tick count has millisecond steps, so ask until it is).
-    unsigned long secondStamp = 0;
-    for (int attempt = 0; attempt < 1000 && secondStamp <= olderStamp; ++attempt)
-    {
-        answer = second.Ask("add-history http://local.example/", "stamp ");
-        ASSERT_GE(answer, 0);
-        secondStamp = std::stoul(second.ValueOf(answer));
-    }
+    // newer one.
+    const unsigned long secondStamp = second.AddHistoryStampedAfter("http://local.example/", olderStamp);
     ASSERT_GT(secondStamp, olderStamp);
 
     // The first copy saves its older history: the second keeps its own.
@@ -287,13 +296,7 @@ TEST_F(InstanceBroadcastTest, AHistorySaveReloadsOnlyCopiesWithAnOlderHistory)
 
     // Then the first copy changes and saves again, now newer: the second
     // copy takes the saved history.
-    unsigned long newerStamp = olderStamp;
-    for (int attempt = 0; attempt < 1000 && newerStamp <= secondStamp; ++attempt)
-    {
-        answer = first.Ask("add-history http://two.example/", "stamp ");
-        ASSERT_GE(answer, 0);
-        newerStamp = std::stoul(first.ValueOf(answer));
-    }
+    const unsigned long newerStamp = first.AddHistoryStampedAfter("http://two.example/", secondStamp);
     ASSERT_GT(newerStamp, secondStamp);
     ASSERT_GE(first.Ask("save-history", "saved-history 1"), 0);
     received = second.WaitFor("received 4 " + std::to_string(newerStamp));

@@ -135,6 +135,33 @@ TEST(PosixFile, OpenFailuresReportTheCause)
     EXPECT_EQ(ReadWhole(dir / "exists"), "x");
 }
 
+TEST(PosixFile, ReadFileHeadGivesAtMostTheBytesAsked)
+{
+    CTempFolder dir;
+    const std::string content("ab\0cd", 5);
+    WriteWhole(dir / "data", content);
+    struct Case
+    {
+        size_t most;
+        std::string expected;
+    };
+    const Case cases[] = {{0, ""}, {3, content.substr(0, 3)}, {5, content}, {6, content}, {1000, content}};
+    for (const Case& c : cases)
+    {
+        std::string bytes = "stale";
+        EXPECT_TRUE(PosixReadFileHead(dir / "data", c.most, bytes)) << c.most;
+        EXPECT_EQ(bytes, c.expected) << c.most;
+    }
+
+    // A file that cannot be opened leaves nothing behind from an earlier read.
+    std::string bytes = "stale";
+    EXPECT_FALSE(PosixReadFileHead(dir / "missing", 10, bytes));
+    EXPECT_TRUE(bytes.empty());
+    bytes = "stale";
+    EXPECT_FALSE(PosixReadFileHead(dir.Path(), 10, bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
 TEST(PosixFile, WritersThatDenyWritingExcludeEachOther)
 {
     CTempFolder dir;

@@ -1,6 +1,10 @@
 #include "platform/core/Text.h"
 
+#include <cctype>
+#include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
 
 TEST(Text, FormatReadsI64Prefix)
 {
@@ -29,4 +33,19 @@ TEST(Text, TrimAndSplit)
     EXPECT_EQ(Split("a,,b", ','), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(Split("a,,b,", ',', false), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Split("", ','), (std::vector<std::string>{""}));
+}
+
+TEST(Text, CharacterClassesAreThoseOfTheCLocale)
+{
+    ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+    for (int code = 0; code < 256; ++code)
+    {
+        const char c = static_cast<char>(code);
+        EXPECT_EQ(IsAsciiSpace(c), std::isspace(code) != 0) << code;
+        EXPECT_EQ(IsAsciiDigit(c), std::isdigit(code) != 0) << code;
+        const int hex = HexDigitValue(c);
+        EXPECT_EQ(hex >= 0, std::isxdigit(code) != 0) << code;
+        if (hex >= 0)
+            EXPECT_EQ(hex, static_cast<int>(std::strtol(std::string(1, c).c_str(), nullptr, 16))) << code;
+    }
 }

@@ -1,24 +1,12 @@
 #include "foundation/Blowfish.h"
 
 #include "foundation/BlowfishPi.h"
+#include "platform/core/ByteOrder.h"
 
 #include <cstring>
 
 namespace
 {
-uint32_t LoadLittleEndian(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-void StoreLittleEndian(uint8_t* bytes, uint32_t word)
-{
-    bytes[0] = static_cast<uint8_t>(word);
-    bytes[1] = static_cast<uint8_t>(word >> 8);
-    bytes[2] = static_cast<uint8_t>(word >> 16);
-    bytes[3] = static_cast<uint8_t>(word >> 24);
-}
 
 // Runs block on each whole 8-byte block and reports the partial tail.
 template <typename BlockFunction> int ForEachBlock(uint8_t* buffer, int length, BlockFunction block)
@@ -28,11 +16,11 @@ template <typename BlockFunction> int ForEachBlock(uint8_t* buffer, int length, 
     const int whole = length - length % 8;
     for (int i = 0; i < whole; i += 8)
     {
-        uint32_t left = LoadLittleEndian(buffer + i);
-        uint32_t right = LoadLittleEndian(buffer + i + 4);
+        uint32_t left = LoadLittleEndian32(buffer + i);
+        uint32_t right = LoadLittleEndian32(buffer + i + 4);
         block(left, right);
-        StoreLittleEndian(buffer + i, left);
-        StoreLittleEndian(buffer + i + 4, right);
+        StoreLittleEndian32(buffer + i, left);
+        StoreLittleEndian32(buffer + i + 4, right);
     }
     return length % 8 ? 8 - length % 8 : 0;
 }

@@ -1,5 +1,7 @@
 #include "foundation/Md4.h"
 
+#include "platform/core/ByteOrder.h"
+
 #include <cstring>
 
 namespace
@@ -27,21 +29,9 @@ uint32_t H(uint32_t x, uint32_t y, uint32_t z)
 void Encode(uint8_t* output, const uint32_t* input, uint32_t length)
 {
     for (uint32_t i = 0, j = 0; j < length; ++i, j += 4)
-    {
-        output[j] = static_cast<uint8_t>(input[i]);
-        output[j + 1] = static_cast<uint8_t>(input[i] >> 8);
-        output[j + 2] = static_cast<uint8_t>(input[i] >> 16);
-        output[j + 3] = static_cast<uint8_t>(input[i] >> 24);
-    }
+        StoreLittleEndian32(output + j, input[i]);
 }
 } // namespace
-
-void Md4Decode(uint32_t* output, const uint8_t* input, uint32_t length)
-{
-    for (uint32_t i = 0, j = 0; j < length; ++i, j += 4)
-        output[i] = static_cast<uint32_t>(input[j]) | static_cast<uint32_t>(input[j + 1]) << 8 |
-                    static_cast<uint32_t>(input[j + 2]) << 16 | static_cast<uint32_t>(input[j + 3]) << 24;
-}
 
 void Md4Init(Md4Context& context)
 {
@@ -57,7 +47,8 @@ void Md4Init(Md4Context& context)
 void Md4Transform(Md4Context& context, const uint8_t block[64])
 {
     uint32_t x[16];
-    Md4Decode(x, block, 64);
+    for (int i = 0; i < 16; ++i)
+        x[i] = LoadLittleEndian32(block + 4 * i);
     uint32_t a = context.state[0];
     uint32_t b = context.state[1];
     uint32_t c = context.state[2];

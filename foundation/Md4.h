@@ -20,6 +20,3 @@ void Md4Update(Md4Context& context, const void* data, uint32_t length);
 void Md4Transform(Md4Context& context, const uint8_t block[64]);
 // Pads, appends the bit count and writes A, B, C, D as little-endian bytes.
 void Md4Final(Md4Context& context, uint8_t digest[16]);
-
-// Reads length bytes (a multiple of 4) as little-endian 32-bit words.
-void Md4Decode(uint32_t* output, const uint8_t* input, uint32_t length);

@@ -1,5 +1,7 @@
 #include "foundation/Md5.h"
 
+#include "platform/core/ByteOrder.h"
+
 #include <cstring>
 
 namespace
@@ -27,8 +29,7 @@ void Transform(uint32_t state[4], const uint8_t block[64])
 {
     uint32_t x[16];
     for (int i = 0; i < 16; ++i)
-        x[i] = static_cast<uint32_t>(block[4 * i]) | static_cast<uint32_t>(block[4 * i + 1]) << 8 |
-               static_cast<uint32_t>(block[4 * i + 2]) << 16 | static_cast<uint32_t>(block[4 * i + 3]) << 24;
+        x[i] = LoadLittleEndian32(block + 4 * i);
 
     uint32_t a = state[0];
     uint32_t b = state[1];
@@ -109,12 +110,10 @@ void Md5Final(Md5Context& context, uint8_t digest[16])
     static const uint8_t kPadding[64] = {0x80};
     uint8_t bits[8];
     for (int i = 0; i < 2; ++i)
-        for (int j = 0; j < 4; ++j)
-            bits[4 * i + j] = static_cast<uint8_t>(context.count[i] >> (8 * j));
+        StoreLittleEndian32(bits + 4 * i, context.count[i]);
     const uint32_t fill = (context.count[0] >> 3) & 0x3F;
     Md5Update(context, kPadding, fill < 56 ? 56 - fill : 120 - fill);
     Md5Update(context, bits, 8);
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            digest[4 * i + j] = static_cast<uint8_t>(context.state[i] >> (8 * j));
+        StoreLittleEndian32(digest + 4 * i, context.state[i]);
 }

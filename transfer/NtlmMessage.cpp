@@ -1,5 +1,7 @@
 #include "transfer/NtlmMessage.h"
 
+#include "platform/core/ByteOrder.h"
+
 #include <cstring>
 
 namespace
@@ -11,40 +13,17 @@ constexpr uint32_t kAuthenticateType = 3;
 constexpr size_t kAuthenticateHeaderSize = 64;
 constexpr size_t kTargetInfoFieldsEnd = 48;
 
-uint16_t ReadU16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t ReadU32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 uint64_t ReadU64(const uint8_t* p)
 {
-    return static_cast<uint64_t>(ReadU32(p)) | static_cast<uint64_t>(ReadU32(p + 4)) << 32;
-}
-
-void PutU16(uint8_t* p, uint32_t value)
-{
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t value)
-{
-    PutU16(p, value);
-    PutU16(p + 2, value >> 16);
+    return static_cast<uint64_t>(LoadLittleEndian32(p)) | static_cast<uint64_t>(LoadLittleEndian32(p + 4)) << 32;
 }
 
 // A (length, allocated, offset) triple read at fieldPos, checked against the
 // message. An empty field is accepted wherever its offset points.
 bool ReadField(const uint8_t* data, size_t length, size_t fieldPos, std::vector<uint8_t>& out)
 {
-    const uint64_t fieldLength = ReadU16(data + fieldPos);
-    const uint64_t offset = ReadU32(data + fieldPos + 4);
+    const uint64_t fieldLength = LoadLittleEndian16(data + fieldPos);
+    const uint64_t offset = LoadLittleEndian32(data + fieldPos + 4);
     if (fieldLength == 0)
     {
         out.clear();
@@ -64,8 +43,8 @@ bool ReadTargetInfo(const std::vector<uint8_t>& info, bool& hasTimestamp, uint64
     size_t pos = 0;
     while (info.size() - pos >= 4)
     {
-        const uint16_t id = ReadU16(info.data() + pos);
-        const size_t valueLength = ReadU16(info.data() + pos + 2);
+        const uint16_t id = LoadLittleEndian16(info.data() + pos);
+        const size_t valueLength = LoadLittleEndian16(info.data() + pos + 2);
         pos += 4;
         if (valueLength > info.size() - pos)
             return false;
@@ -88,11 +67,11 @@ std::vector<uint8_t> BuildNtlmNegotiateMessage(uint32_t flags)
 {
     std::vector<uint8_t> message(32, 0);
     std::memcpy(message.data(), kSignature, sizeof kSignature);
-    PutU32(message.data() + 8, kNegotiateType);
-    PutU32(message.data() + 12, flags);
+    StoreLittleEndian32(message.data() + 8, kNegotiateType);
+    StoreLittleEndian32(message.data() + 12, flags);
     // Empty domain and workstation fields, pointing at the message end.
-    PutU32(message.data() + 20, 32);
-    PutU32(message.data() + 28, 32);
+    StoreLittleEndian32(message.data() + 20, 32);
+    StoreLittleEndian32(message.data() + 28, 32);
     return message;
 }
 
@@ -100,13 +79,13 @@ bool ParseNtlmChallengeMessage(const uint8_t* data, size_t length, NtlmChallenge
 {
     if (!data || length < kNtlmChallengeMinSize || length > kNtlmChallengeMaxSize)
         return false;
-    if (std::memcmp(data, kSignature, sizeof kSignature) != 0 || ReadU32(data + 8) != kChallengeType)
+    if (std::memcmp(data, kSignature, sizeof kSignature) != 0 || LoadLittleEndian32(data + 8) != kChallengeType)
         return false;
 
     NtlmChallengeMessage parsed;
     if (!ReadField(data, length, 12, parsed.targetName))
         return false;
-    parsed.flags = ReadU32(data + 20);
+    parsed.flags = LoadLittleEndian32(data + 20);
     std::memcpy(parsed.serverChallenge.data(), data + 24, parsed.serverChallenge.size());
 
     if (parsed.flags & NTLMSSP_NEGOTIATE_TARGET_INFO)
@@ -143,19 +122,19 @@ bool BuildNtlmAuthenticateMessage(const NtlmAuthenticateParts& parts, std::vecto
     std::vector<uint8_t> built(kAuthenticateHeaderSize, 0);
     built.reserve(total);
     std::memcpy(built.data(), kSignature, sizeof kSignature);
-    PutU32(built.data() + 8, kAuthenticateType);
+    StoreLittleEndian32(built.data() + 8, kAuthenticateType);
     for (const auto& part : payload)
     {
         const auto size = static_cast<uint32_t>(part.bytes->size());
         const auto offset = static_cast<uint32_t>(built.size());
-        PutU16(built.data() + part.fieldPos, size);
-        PutU16(built.data() + part.fieldPos + 2, size);
-        PutU32(built.data() + part.fieldPos + 4, offset);
+        StoreLittleEndian16(built.data() + part.fieldPos, size);
+        StoreLittleEndian16(built.data() + part.fieldPos + 2, size);
+        StoreLittleEndian32(built.data() + part.fieldPos + 4, offset);
         built.insert(built.end(), part.bytes->begin(), part.bytes->end());
     }
     // No encrypted session key: empty field at the message end.
-    PutU32(built.data() + 56, static_cast<uint32_t>(built.size()));
-    PutU32(built.data() + 60, parts.flags);
+    StoreLittleEndian32(built.data() + 56, static_cast<uint32_t>(built.size()));
+    StoreLittleEndian32(built.data() + 60, parts.flags);
     message = std::move(built);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/core/Archive.h"
 
+#include "platform/core/ByteOrder.h"
+
 #include <cstring>
 
 void CArchive::Write(const void* data, size_t size)
@@ -17,8 +19,7 @@ void CArchive::WriteUInt16(uint16_t value)
 void CArchive::WriteUInt32(uint32_t value)
 {
     uint8_t b[4];
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<uint8_t>(value >> (8 * i));
+    StoreLittleEndian32(b, value);
     Write(b, 4);
 }
 
@@ -85,8 +86,7 @@ bool CArchive::ReadUInt32(uint32_t& value)
     uint8_t b[4];
     if (!Read(b, 4))
         return false;
-    value = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-            (static_cast<uint32_t>(b[3]) << 24);
+    value = LoadLittleEndian32(b);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/AttributeList.h"
 #include "foundation/ShellHooks.h"
 #include "foundation/StringVisitors.h"
+#include "platform/core/DirectoryScan.h"
 #include "platform/core/Text.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <ctime>
-#include <dirent.h>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -88,17 +88,11 @@ std::vector<CookieEntry> Contents(CCookieStore& store)
 std::vector<std::string> Listing(const std::string& folder)
 {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str()))
-    {
-        while (const dirent* entry = ::readdir(dir))
-        {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
+    CDirectoryScan scan;
+    DirectoryEntry entry;
+    if (scan.Open(folder))
+        while (scan.Next(entry))
+            names.push_back(entry.m_name);
     return names;
 }
 

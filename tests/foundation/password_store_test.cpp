@@ -1,5 +1,6 @@
 #include "foundation/PasswordStore.h"
 
+#include "platform/core/DirectoryScan.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/SameBytes.h"
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <map>
 #include <string>
 #include <sys/stat.h>
@@ -63,16 +63,11 @@ void Fill(CPasswordStore& store, const Entries& entries)
 std::vector<std::string> FolderNames(const std::string& folder)
 {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str()))
-    {
-        while (const dirent* entry = ::readdir(dir))
-        {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
+    CDirectoryScan scan;
+    DirectoryEntry entry;
+    if (scan.Open(folder))
+        while (scan.Next(entry))
+            names.push_back(entry.m_name);
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/FileSystem.h"
 #include "foundation/LinkItem.h"
 #include "platform/core/OleDateTime.h"
+#include "platform/core/TickCount.h"
 #include "transfer/ContentCoding.h"
 #include "transfer/DownloadInflation.h"
 #include "transfer/OptionalLog.h"
@@ -36,12 +37,6 @@ constexpr const char* kLocalTimeFormat = "%m/%d/%Y %H:%M:%S";
 
 std::atomic<int> g_instanceCounter{0};
 
-int64_t SteadyMilliseconds()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 } // namespace
 
 bool IsRetryableResult(int code)
@@ -124,12 +119,12 @@ int CProtocolClient::SetConnected(int value)
 
 void CProtocolClient::Touch()
 {
-    m_activityMs.store(SteadyMilliseconds());
+    m_activityMs.store(GetTickCount64());
 }
 
 int CProtocolClient::GetIdleSeconds() const
 {
-    const int64_t idle = SteadyMilliseconds() - m_activityMs.load();
+    const int64_t idle = GetTickCount64() - m_activityMs.load();
     return idle > 0 ? int(idle / 1000) : 0;
 }
 

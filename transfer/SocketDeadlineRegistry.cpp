@@ -1,9 +1,9 @@
 #include "transfer/SocketDeadlineRegistry.h"
 
 #include "platform/core/CriticalSection.h"
+#include "platform/core/TickCount.h"
 #include "transfer/SocketHandle.h"
 
-#include <chrono>
 #include <unordered_set>
 
 namespace
@@ -24,9 +24,7 @@ Registry& TheRegistry()
 
 int64_t SocketDeadlineClock()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return GetTickCount64();
 }
 
 bool SetSocketDeadline(CSocketHandle* handle, int set, int64_t deadline)

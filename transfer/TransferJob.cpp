@@ -6,19 +6,12 @@
 #include "transfer/ProtocolClient.h"
 #include "transfer/ResultCodes.h"
 
-#include <chrono>
 #include <mutex>
 
 namespace
 {
 std::atomic<int> g_nextJobId{100};
 
-int64_t SteadyMilliseconds()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 } // namespace
 
 CTransferJob::CTransferJob() : m_id(g_nextJobId++)
@@ -43,7 +36,7 @@ bool CTransferJob::Queue(int delayMs)
 {
     if (GetListIndex() == kJobListRunning)
         return false;
-    m_dueTime = SteadyMilliseconds() + delayMs;
+    m_dueTime = GetTickCount64() + delayMs;
     m_stopRequested = false;
     MoveToList(kJobListWaiting);
     return true;
@@ -152,7 +145,7 @@ void CTransferJob::ReturnToList(int index)
 
 int64_t CTransferJob::TimeUntilDue() const
 {
-    const int64_t left = m_dueTime - SteadyMilliseconds();
+    const int64_t left = m_dueTime - GetTickCount64();
     return left > 0 ? left : 0;
 }
 

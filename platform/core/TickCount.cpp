@@ -2,12 +2,16 @@
 
 #include <ctime>
 
-uint32_t GetTickCount()
+int64_t GetTickCount64()
 {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-    return static_cast<uint32_t>(ms);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+uint32_t GetTickCount()
+{
+    return static_cast<uint32_t>(GetTickCount64());
 }
 
 uint32_t NextChangeStamp(uint32_t oldStamp)

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Where a buffer's storage comes from when it is not the ordinary heap. A
 // buffer with an allocator takes and releases all its storage through it; the
@@ -71,6 +72,12 @@ public:
 
     uint8_t* GetData() { return m_data; }
     const uint8_t* GetData() const { return m_data; }
+    // The bytes as text, for parsing in place; empty when there are none.
+    std::string_view GetText() const
+    {
+        return m_data && m_length > 0 ? std::string_view(reinterpret_cast<const char*>(m_data), size_t(m_length))
+                                      : std::string_view();
+    }
     int32_t GetLength() const { return m_length; }
     int32_t GetCapacity() const { return m_capacity; }
     int32_t GetReadPos() const { return m_readPos; }

@@ -36,9 +36,7 @@ bool AppendBytes(CByteBuffer& out, std::string_view bytes)
 
 std::string ToString(const CByteBuffer& buffer)
 {
-    if (buffer.GetLength() <= 0)
-        return std::string();
-    return std::string(reinterpret_cast<const char*>(buffer.GetData()), static_cast<size_t>(buffer.GetLength()));
+    return std::string(buffer.GetText());
 }
 
 // Handles an escape character at text[i]; appends what it stands for and

@@ -13,14 +13,6 @@ namespace
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::string_view BytesOf(const CByteBuffer& buffer)
-{
-    if (!buffer.GetData() || buffer.GetLength() <= 0)
-        return std::string_view();
-    return std::string_view(reinterpret_cast<const char*>(buffer.GetData()),
-                            static_cast<size_t>(buffer.GetLength()));
-}
-
 // The position of the "\r\n" that ends a line of at most limit bytes at the
 // front of bytes: npos while more bytes are needed, and then tooLong set when
 // the line is already longer than the limit.
@@ -78,7 +70,7 @@ int CChunkedDecoder::Fail()
 int CChunkedDecoder::ReadSizeLine(CByteBuffer& receive)
 {
     bool tooLong = false;
-    const std::string_view bytes = BytesOf(receive);
+    const std::string_view bytes = receive.GetText();
     const size_t end = FindLineEnd(bytes, kMaxChunkSizeLine, tooLong);
     if (tooLong)
         return Fail();
@@ -96,7 +88,7 @@ int CChunkedDecoder::ReadSizeLine(CByteBuffer& receive)
 int CChunkedDecoder::ReadTrailerLine(CByteBuffer& receive)
 {
     bool tooLong = false;
-    const std::string_view bytes = BytesOf(receive);
+    const std::string_view bytes = receive.GetText();
     const size_t end =
         FindLineEnd(bytes, static_cast<size_t>(kMaxChunkTrailerSize - m_trailerBytes), tooLong);
     if (tooLong)
@@ -141,7 +133,7 @@ int CChunkedDecoder::Decode(CByteBuffer& receive, IChunkDataSink& sink)
         case kDataEnd:
             if (receive.GetLength() < 2)
                 return kNeedMore;
-            if (BytesOf(receive).substr(0, 2) != kLineEnd)
+            if (receive.GetText().substr(0, 2) != kLineEnd)
                 return Fail();
             receive.Erase(0, 2);
             m_state = kSizeLine;

@@ -75,8 +75,7 @@ int CFtpClient::ReadReply(ITransferLog* log, std::string& replyText, int& replyC
 {
     for (;;)
     {
-        const std::string_view buffered(reinterpret_cast<const char*>(m_replyBuffer.GetData()),
-                                        static_cast<size_t>(m_replyBuffer.GetLength()));
+        const std::string_view buffered = m_replyBuffer.GetText();
         std::string text;
         int code = 0;
         size_t consumed = 0;

@@ -12,20 +12,12 @@ namespace
 
 constexpr std::string_view kBlankLine = "\r\n\r\n";
 
-std::string_view BytesOf(const CByteBuffer& buffer)
-{
-    if (!buffer.GetData() || buffer.GetLength() <= 0)
-        return std::string_view();
-    return std::string_view(reinterpret_cast<const char*>(buffer.GetData()),
-                            static_cast<size_t>(buffer.GetLength()));
-}
-
 } // namespace
 
 int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vector<std::string>& values)
 {
     values.clear();
-    const std::string_view bytes = BytesOf(header);
+    const std::string_view bytes = header.GetText();
     const size_t blankLine = bytes.find(kBlankLine);
     if (name.empty() || blankLine == std::string_view::npos)
         return 0;
@@ -81,7 +73,7 @@ int SplitResponseHeader(CByteBuffer& receive, CByteBuffer& header, bool& complet
     header.SetLength(0);
     header.SetReadPos(0);
 
-    const std::string_view bytes = BytesOf(receive);
+    const std::string_view bytes = receive.GetText();
     const size_t first = bytes.find(kBlankLine);
     if (first == std::string_view::npos)
     {
@@ -132,7 +124,7 @@ bool ParseStatusLine(const CByteBuffer& header, std::string& version, std::strin
     version.clear();
     status.clear();
     constexpr std::string_view kPrefix = "HTTP/";
-    const std::string_view bytes = BytesOf(header);
+    const std::string_view bytes = header.GetText();
     if (bytes.substr(0, kPrefix.size()) != kPrefix)
         return false;
     const size_t lineEnd = bytes.find("\r\n", kPrefix.size());

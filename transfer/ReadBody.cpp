@@ -292,8 +292,7 @@ int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer
     {
         const std::string dashes(43, '-');
         log->AppendLine(kLogStatus, dashes);
-        log->AppendLine(kLogContinuation, std::string(reinterpret_cast<const char*>(body.GetData()),
-                                                      static_cast<size_t>(body.GetLength())));
+        log->AppendLine(kLogContinuation, std::string(body.GetText()));
         log->AppendLine(kLogStatus, dashes);
     }
     return kResultOk;

@@ -404,3 +404,15 @@ uint32_t CPropertySet::GetChangeStamp() const
     CScopedLock lock(m_lock.get());
     return m_changeStamp;
 }
+
+int GetIntOr(const IPropertySet& set, int id, int missing)
+{
+    int value = 0;
+    return set.GetInt(id, value) ? value : missing;
+}
+
+int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing)
+{
+    int64_t value = 0;
+    return set.GetInt64(id, value) ? value : missing;
+}

@@ -82,6 +82,11 @@ public:
     virtual void Visit(IPropertySet& target) const = 0;
 };
 
+// A number read through GetInt or GetInt64, or `missing` when the set has
+// no such entry.
+int GetIntOr(const IPropertySet& set, int id, int missing = 0);
+int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing);
+
 class CPropertySet : public IPropertySet
 {
 public:

@@ -15,9 +15,7 @@ namespace
 {
 bool SettingOn(int id)
 {
-    int value = 0;
-    GetSettings().GetInt(id, value);
-    return value != 0;
+    return GetIntOr(GetSettings(), id) != 0;
 }
 
 // The user part of a Basic credential: "name@domain" is sent as

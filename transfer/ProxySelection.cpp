@@ -16,8 +16,7 @@ namespace
 
 bool IsOn(const IPropertySet& settings, int id)
 {
-    int value = 0;
-    return settings.GetInt(id, value) && value != 0;
+    return GetIntOr(settings, id) != 0;
 }
 
 std::string TextOf(const IPropertySet& settings, int id)

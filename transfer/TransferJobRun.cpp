@@ -45,18 +45,6 @@ bool IsKnownKind(int kind)
     return kind >= 1 && kind < kResourceTypeCount;
 }
 
-int ReadInt(const IPropertySet& set, int id)
-{
-    int value = 0;
-    set.GetInt(id, value);
-    return value;
-}
-
-int64_t ReadInt64(const IPropertySet& set, int id, int64_t missing)
-{
-    int64_t value = 0;
-    return set.GetInt64(id, value) ? value : missing;
-}
 } // namespace
 
 // One run of a job: the logs it writes to and the steps of Run.
@@ -111,7 +99,7 @@ CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& se
     : m_job(job), m_client(*job.m_client), m_settings(settings)
 {
     m_job.LoadOptionsFrom(settings);
-    const int logId = ReadInt(m_job, LI_LOG_ID);
+    const int logId = GetIntOr(m_job, LI_LOG_ID);
     if (logId != 0 && logId != -1)
         m_jobLog = GetLogManager().GetLog(logId);
     const int clientLogId = m_client.GetLogId();
@@ -147,8 +135,8 @@ int CTransferJob::CRunContext::Run()
     const int result = RunOperation();
 
     m_client.SetTrafficObserver(nullptr);
-    const int64_t received = ReadInt64(m_job, LI_BYTES_RECEIVED, 0);
-    const int64_t sent = ReadInt64(m_job, LI_BYTES_SENT, 0);
+    const int64_t received = GetInt64Or(m_job, LI_BYTES_RECEIVED, 0);
+    const int64_t sent = GetInt64Or(m_job, LI_BYTES_SENT, 0);
     LogFormat(m_log, kLogStatus, "Total bytes received: %s, total bytes sent: %s.",
               FormatSizeWithBytes(received, 2, "").c_str(), FormatSizeWithBytes(sent, 2, "").c_str());
     return Finish(result);
@@ -188,7 +176,7 @@ int CTransferJob::CRunContext::Finish(int result)
         LogMessage(m_jobLog, kLogStatus, kMessageConnectionClosed);
     // A limit of 0 (a missing setting) would empty the log rather than
     // bound it.
-    const int limit = ReadInt(m_settings, SETTING_LOGS_MAX_LOG_LINES);
+    const int limit = GetIntOr(m_settings, SETTING_LOGS_MAX_LOG_LINES);
     if (m_jobLog && limit > 0)
     {
         m_jobLog->AddRef();
@@ -199,13 +187,13 @@ int CTransferJob::CRunContext::Finish(int result)
 
 int CTransferJob::CRunContext::Kind(int id) const
 {
-    const int kind = ReadInt(m_job, id);
+    const int kind = GetIntOr(m_job, id);
     return kind >= 0 && kind < kResourceTypeCount ? kind : 0;
 }
 
 void CTransferJob::CRunContext::ShowLocalAndRemote(int remaining)
 {
-    m_job.SetProgress(-1, 0, remaining, ReadInt64(m_job, LI_LOCAL_SIZE, 0), ReadInt64(m_job, LI_SIZE, -1));
+    m_job.SetProgress(-1, 0, remaining, GetInt64Or(m_job, LI_LOCAL_SIZE, 0), GetInt64Or(m_job, LI_SIZE, -1));
 }
 
 bool CTransferJob::CRunContext::IsHttpPost() const
@@ -242,7 +230,7 @@ int CTransferJob::CRunContext::Connect()
 
 int CTransferJob::CRunContext::FetchRemoteInfo(bool force, bool errorsAsErrors)
 {
-    const bool known = IsKnownKind(ReadInt(m_job, LI_RESOURCE_TYPE));
+    const bool known = IsKnownKind(GetIntOr(m_job, LI_RESOURCE_TYPE));
     if (!force && known && !m_job.IsStale())
         return kResultOk;
     if (known)
@@ -267,7 +255,7 @@ int CTransferJob::CRunContext::SkipRule(bool localExists)
         return kResultOk;
     if (localExists)
     {
-        m_job.SetProgress(-1, 0, -1, ReadInt64(m_job, LI_LOCAL_SIZE, 0), -1);
+        m_job.SetProgress(-1, 0, -1, GetInt64Or(m_job, LI_LOCAL_SIZE, 0), -1);
         LogFormat(m_log, kLogStatus, "Transfer skipped: file exists, option: skip.");
         m_job.SetPhase(kJobPhaseDone);
         return kSkipRuleSkipped;
@@ -303,7 +291,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
     bool resume = m_job.TestFlag(LI_FLAG_RESUME);
     bool binaryResume = m_job.TestFlag(LI_FLAG_BINARY_RESUME);
     const bool restartFromZero = m_job.TestFlag(LI_FLAG_RESTART_FROM_ZERO);
-    const bool asciiAtStart = ReadInt(m_job, LI_ASCII_TRANSFER) != 0;
+    const bool asciiAtStart = GetIntOr(m_job, LI_ASCII_TRANSFER) != 0;
     bool ascii = asciiAtStart;
     if (ascii)
         binaryResume = false;
@@ -321,7 +309,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
         resume = binaryResume = false;
 
     const int localKind = Kind(LI_LOCAL_RESOURCE_TYPE);
-    const int64_t localSize = ReadInt64(m_job, LI_LOCAL_SIZE, 0);
+    const int64_t localSize = GetInt64Or(m_job, LI_LOCAL_SIZE, 0);
     result = m_client.EnsureLocalDir(m_localPath, m_log);
     if (result != kResultOk)
         return result;
@@ -357,7 +345,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
                 resume = !ascii;
             if (resume)
             {
-                const int64_t remoteSize = ReadInt64(m_job, LI_SIZE, -1);
+                const int64_t remoteSize = GetInt64Or(m_job, LI_SIZE, -1);
                 bool overwrite = true;
                 if (tagChanged)
                     LogFormat(m_log, kLogStatus, "Overwrite condition: E-Tag changed.");
@@ -420,7 +408,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
 int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
 {
     ITransferJobOwner* owner = m_job.GetOwner();
-    const int retries = ReadInt(m_job, LI_TRANSFER_RETRIES);
+    const int retries = GetIntOr(m_job, LI_TRANSFER_RETRIES);
     int attempts = 0;
     bool restart = false;
     for (;;)

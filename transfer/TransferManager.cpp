@@ -196,9 +196,7 @@ void CTransferManager::CRaisedCallbacks::RaiseForGroup(const CTransferJob& job)
 
 int CTransferManager::ReadSetting(int id) const
 {
-    int value = 0;
-    m_settings.GetInt(id, value);
-    return value;
+    return GetIntOr(m_settings, id);
 }
 
 void CreateTransferManager()

@@ -1,20 +1,17 @@
 #include "foundation/AttributeFormat.h"
 
+#include "platform/core/Text.h"
+
 namespace
 {
-// White space as ParseAttributeList sees it.
-bool IsAttributeSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool CanGoBare(std::string_view value)
 {
     if (value.empty() || value.front() == '"' || value.front() == '\'')
         return false;
     for (char c : value)
     {
-        if (IsAttributeSpace(c))
+        // White space as ParseAttributeList sees it.
+        if (IsAsciiSpace(c))
             return false;
     }
     return true;

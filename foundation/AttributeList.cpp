@@ -4,14 +4,9 @@
 
 namespace
 {
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 size_t SkipSpace(std::string_view text, size_t i)
 {
-    while (i < text.size() && IsSpace(text[i]))
+    while (i < text.size() && IsAsciiSpace(text[i]))
         ++i;
     return i;
 }
@@ -40,7 +35,7 @@ void WalkAttributes(std::string_view text, OnItem onItem)
 
         AttributeItem item;
         item.nameStart = i;
-        while (i < n && text[i] != '=' && !IsSpace(text[i]))
+        while (i < n && text[i] != '=' && !IsAsciiSpace(text[i]))
             ++i;
         item.nameLength = i - item.nameStart;
 
@@ -50,7 +45,7 @@ void WalkAttributes(std::string_view text, OnItem onItem)
             onItem(item);
             break;
         }
-        if (IsSpace(text[i]))
+        if (IsAsciiSpace(text[i]))
         {
             i = SkipSpace(text, i);
             if (i == n || text[i] != '=')
@@ -80,7 +75,7 @@ void WalkAttributes(std::string_view text, OnItem onItem)
         else
         {
             const size_t start = i;
-            while (i < n && !IsSpace(text[i]))
+            while (i < n && !IsAsciiSpace(text[i]))
                 ++i;
             item.value = text.substr(start, i - start);
             item.rawValueStart = start;

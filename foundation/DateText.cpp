@@ -25,11 +25,6 @@ int FindColumn(std::string_view table, std::string_view name)
     return -1;
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // The delimiters of a cookie date: TAB, and the printable characters that are
 // neither letters, digits nor ':'.
 bool IsDateDelimiter(char c)
@@ -44,7 +39,7 @@ std::optional<int> ReadDigits(std::string_view token, size_t& pos, size_t minDig
 {
     const size_t start = pos;
     int value = 0;
-    while (pos < token.size() && pos - start < maxDigits && IsDigit(token[pos]))
+    while (pos < token.size() && pos - start < maxDigits && IsAsciiDigit(token[pos]))
         value = value * 10 + (token[pos++] - '0');
     if (pos - start < minDigits)
         return std::nullopt;
@@ -54,7 +49,7 @@ std::optional<int> ReadDigits(std::string_view token, size_t& pos, size_t minDig
 // Whether a run of digits may end at pos: at the end or before a non-digit.
 bool EndsNumber(std::string_view token, size_t pos)
 {
-    return pos >= token.size() || !IsDigit(token[pos]);
+    return pos >= token.size() || !IsAsciiDigit(token[pos]);
 }
 
 // "1*2DIGIT ( non-digit *OCTET )" and the year's "2*4DIGIT ...".

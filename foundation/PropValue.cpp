@@ -14,22 +14,12 @@
 
 namespace
 {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Leading blanks, an optional sign, then decimal digits up to the first other
 // character; saturates instead of overflowing.
 int64_t ParseLeadingInt64(std::string_view text)
 {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsAsciiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
@@ -38,7 +28,7 @@ int64_t ParseLeadingInt64(std::string_view text)
     constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
     int64_t value = 0;
     bool overflow = false;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i)
     {
         const int digit = text[i] - '0';
         if (value < (kMin + digit) / 10)
@@ -117,7 +107,7 @@ double OutOfRangeValue(const char* first, const char* last)
 double ParseLeadingDouble(std::string_view text)
 {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsAsciiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
@@ -125,7 +115,7 @@ double ParseLeadingDouble(std::string_view text)
     const char* first = text.data() + i;
     const char* last = text.data() + text.size();
     // from_chars would also take "inf" and "nan"; only decimal numbers count here.
-    const bool startsNumber = first < last && (IsDigit(*first) || (*first == '.' && first + 1 < last && IsDigit(first[1])));
+    const bool startsNumber = first < last && (IsAsciiDigit(*first) || (*first == '.' && first + 1 < last && IsAsciiDigit(first[1])));
     if (!startsNumber)
         return 0.0;
     double value = 0.0;
@@ -147,7 +137,7 @@ bool IsPlainDecimal(std::string_view text)
     bool digits = false, point = false;
     for (; i < trimmed.size(); ++i)
     {
-        if (IsDigit(trimmed[i]))
+        if (IsAsciiDigit(trimmed[i]))
             digits = true;
         else if (trimmed[i] == '.' && !point)
             point = true;

@@ -1,14 +1,7 @@
 #include "foundation/StringSplit.h"
 
 #include "foundation/StringVisitors.h"
-
-namespace
-{
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-} // namespace
+#include "platform/core/Text.h"
 
 void SplitString(std::string_view text, std::vector<std::string>& array, char separator, bool trim)
 {
@@ -46,10 +39,10 @@ void SplitByString(std::string_view text, CAbstractVisitor& visitor, std::string
 std::string_view FindFirstWord(std::string_view text)
 {
     size_t start = 0;
-    while (start < text.size() && IsSpace(text[start]))
+    while (start < text.size() && IsAsciiSpace(text[start]))
         ++start;
     size_t end = start;
-    while (end < text.size() && !IsSpace(text[end]))
+    while (end < text.size() && !IsAsciiSpace(text[end]))
         ++end;
     return text.substr(start, end - start);
 }

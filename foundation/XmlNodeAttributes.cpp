@@ -12,11 +12,6 @@
 
 namespace
 {
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsQuote(char c)
 {
     return c == '"' || c == '\'';
@@ -51,9 +46,9 @@ bool CXmlNode::AttributeSpan(size_t& begin, size_t& end) const
     else if (markup.back() == '>')
         end -= 1;
     size_t i = 1;
-    while (i < end && !IsSpace(markup[i]))
+    while (i < end && !IsAsciiSpace(markup[i]))
         ++i;
-    while (i < end && IsSpace(markup[i]))
+    while (i < end && IsAsciiSpace(markup[i]))
         ++i;
     begin = i;
     return true;
@@ -106,7 +101,7 @@ int CXmlNode::RemoveAttribute(std::string_view name, bool caseSensitive)
     const size_t start = begin + nameStart;
     size_t stop = valueStart == std::string_view::npos ? start + nameLength
                                                         : begin + valueStart + static_cast<size_t>(valueLength);
-    while (stop < end && IsSpace(m_markup[stop]))
+    while (stop < end && IsAsciiSpace(m_markup[stop]))
         ++stop;
     m_markup.erase(start, stop - start);
     return static_cast<int>(start);
@@ -127,7 +122,7 @@ bool CXmlNode::SetAttribute(std::string_view name, std::optional<std::string_vie
     AttributeSpan(begin, end);
     const size_t at = old >= 0 ? static_cast<size_t>(old) : end;
     std::string piece;
-    if (at == 0 || !IsSpace(m_markup[at - 1]))
+    if (at == 0 || !IsAsciiSpace(m_markup[at - 1]))
         piece += ' ';
     piece.append(name);
     piece += "=\"";
@@ -135,7 +130,7 @@ bool CXmlNode::SetAttribute(std::string_view name, std::optional<std::string_vie
     piece += '"';
     // Removing the old attribute took the white space after it; without a
     // blank here the value would run into the next attribute.
-    if (at < end && !IsSpace(m_markup[at]))
+    if (at < end && !IsAsciiSpace(m_markup[at]))
         piece += ' ';
     m_markup.insert(at, piece);
     return old < 0;

@@ -4,16 +4,12 @@
 
 #include "foundation/Escaping.h"
 #include "foundation/LineSink.h"
+#include "platform/core/Text.h"
 
 #include <algorithm>
 
 namespace
 {
-bool IsWhite(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsLineBreak(char c)
 {
     return c == '\r' || c == '\n';
@@ -64,7 +60,7 @@ struct Layout
 
 std::string CollapseWhitespace(std::string_view text)
 {
-    return CollapseRuns(text, IsWhite);
+    return CollapseRuns(text, IsAsciiSpace);
 }
 
 std::string CollapseLineBreaks(std::string_view text)

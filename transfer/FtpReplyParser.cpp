@@ -1,15 +1,12 @@
 #include "transfer/FtpReplyParser.h"
 
+#include "platform/core/Text.h"
+
 namespace
 {
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool StartsWithCode(std::string_view line)
 {
-    return line.size() >= 3 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]);
+    return line.size() >= 3 && IsAsciiDigit(line[0]) && IsAsciiDigit(line[1]) && IsAsciiDigit(line[2]);
 }
 
 int CodeOf(std::string_view line)

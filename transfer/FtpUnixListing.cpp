@@ -101,16 +101,6 @@ struct UnixFields
     int64_t seconds = -1; // DateForm::Seconds only
 };
 
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // In a layout with a month name and a day, whether the month name comes
 // first: the conversion after the size is "%s".
 bool MonthNameFirst(std::string_view format)
@@ -197,7 +187,7 @@ LayoutFit ReadLayout(std::string_view line, const Layout& layout, int currentYea
     }
     if (read != wanted)
         return LayoutFit::No;
-    if (layout.whiteSpaceAfter && (end.offset >= line.size() || !IsSpace(line[end.offset])))
+    if (layout.whiteSpaceAfter && (end.offset >= line.size() || !IsAsciiSpace(line[end.offset])))
         return LayoutFit::No;
     fields.dateEnd = end.offset;
 
@@ -217,7 +207,7 @@ LayoutFit ReadLayout(std::string_view line, const Layout& layout, int currentYea
     if (layout.form == DateForm::SizeEndsField)
     {
         size_t digits = runOn.size();
-        while (digits > 0 && IsDigit(runOn[digits - 1]))
+        while (digits > 0 && IsAsciiDigit(runOn[digits - 1]))
             --digits;
         fields.size = 0;
         ScanFormat(runOn.substr(digits), "%I64u", {&fields.size});
@@ -266,7 +256,7 @@ bool ReportEntry(CListingSink& sink, std::string_view line, const Layout& layout
                  const COleDateTime& now)
 {
     size_t nameStart = fields.dateEnd;
-    if (fields.timeCounts && !(nameStart < line.size() && IsSpace(line[nameStart])))
+    if (fields.timeCounts && !(nameStart < line.size() && IsAsciiSpace(line[nameStart])))
     {
         // "10:30pm name": the twelve-hour clock, as on the DOS date.
         const std::string_view rest = line.substr(nameStart);
@@ -326,18 +316,18 @@ bool ReportEntry(CListingSink& sink, std::string_view line, const Layout& layout
     // One blank separates the date from the name; a year written left-aligned
     // in its column (one blank before it instead of the right-aligned two)
     // leaves its padding after it.
-    if (nameStart < line.size() && IsSpace(line[nameStart]))
+    if (nameStart < line.size() && IsAsciiSpace(line[nameStart]))
     {
         ++nameStart;
         bool padAfterYear = false;
         if (layout.form == DateForm::YearNoTime)
         {
             size_t yearStart = fields.dateEnd;
-            while (yearStart > 0 && IsDigit(line[yearStart - 1]))
+            while (yearStart > 0 && IsAsciiDigit(line[yearStart - 1]))
                 --yearStart;
             if (yearStart > 0 && (line[yearStart - 1] == '-' || line[yearStart - 1] == '+'))
                 --yearStart;
-            padAfterYear = yearStart >= 2 && IsSpace(line[yearStart - 1]) && !IsSpace(line[yearStart - 2]);
+            padAfterYear = yearStart >= 2 && IsAsciiSpace(line[yearStart - 1]) && !IsAsciiSpace(line[yearStart - 2]);
         }
         if (padAfterYear && nameStart < line.size() && line[nameStart] == ' ')
             ++nameStart;
@@ -384,7 +374,7 @@ bool ParseUnixListingLine(CListingSink& sink, std::string_view line)
         if (layout.form == DateForm::Seconds)
         {
             const size_t after = fields.dateEnd;
-            if (fields.seconds != -1 && after < line.size() && IsSpace(line[after]))
+            if (fields.seconds != -1 && after < line.size() && IsAsciiSpace(line[after]))
                 return ReportSecondsEntry(sink, line, fields);
             continue;
         }

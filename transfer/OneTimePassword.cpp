@@ -51,18 +51,13 @@ OtpKey DigestAndFold(OtpDigest digest, std::string_view first, std::string_view 
     return key;
 }
 
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // "sequence seed" at the start of text (after white space): the sequence a
 // decimal number of at most kMaxOtpSequence followed by white space, the
 // seed a run of non-white-space characters.
 bool ReadSequenceAndSeed(std::string_view text, int& sequence, std::string& seed)
 {
     size_t pos = 0;
-    while (pos < text.size() && IsSpace(text[pos]))
+    while (pos < text.size() && IsAsciiSpace(text[pos]))
         ++pos;
     const size_t digitsStart = pos;
     int value = 0;
@@ -72,12 +67,12 @@ bool ReadSequenceAndSeed(std::string_view text, int& sequence, std::string& seed
         if (value > kMaxOtpSequence)
             return false;
     }
-    if (pos == digitsStart || pos >= text.size() || !IsSpace(text[pos]))
+    if (pos == digitsStart || pos >= text.size() || !IsAsciiSpace(text[pos]))
         return false;
-    while (pos < text.size() && IsSpace(text[pos]))
+    while (pos < text.size() && IsAsciiSpace(text[pos]))
         ++pos;
     const size_t seedStart = pos;
-    while (pos < text.size() && !IsSpace(text[pos]))
+    while (pos < text.size() && !IsAsciiSpace(text[pos]))
         ++pos;
     if (pos == seedStart)
         return false;

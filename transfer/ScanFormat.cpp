@@ -1,20 +1,12 @@
 #include "transfer/ScanFormat.h"
 
+#include "platform/core/Text.h"
+
 #include <cassert>
 #include <limits>
 
 namespace
 {
-
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // One parsed conversion of the format.
 struct Conversion
@@ -38,7 +30,7 @@ bool ReadConversion(std::string_view format, size_t& pos, Conversion& conversion
     }
     if (pos < format.size() && format[pos] == '.')
         ++pos;
-    while (pos < format.size() && IsDigit(format[pos]))
+    while (pos < format.size() && IsAsciiDigit(format[pos]))
         conversion.width = conversion.width * 10 + static_cast<size_t>(format[pos++] - '0');
     if (format.substr(pos, 3) == "I64")
     {
@@ -95,7 +87,7 @@ bool ReadDecimal(std::string_view text, size_t& pos, size_t width, bool& negativ
     magnitude = 0;
     overflow = false;
     constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
-    while (at < end && IsDigit(text[at]))
+    while (at < end && IsAsciiDigit(text[at]))
     {
         const uint64_t digit = static_cast<uint64_t>(text[at++] - '0');
         overflow = overflow || magnitude > (kMax - digit) / 10;
@@ -143,11 +135,11 @@ int ScanFormat(std::string_view text, std::string_view format, std::initializer_
     while (f < format.size())
     {
         const char c = format[f];
-        if (IsSpace(c))
+        if (IsAsciiSpace(c))
         {
-            while (f < format.size() && IsSpace(format[f]))
+            while (f < format.size() && IsAsciiSpace(format[f]))
                 ++f;
-            while (pos < text.size() && IsSpace(text[pos]))
+            while (pos < text.size() && IsAsciiSpace(text[pos]))
                 ++pos;
             continue;
         }
@@ -182,7 +174,7 @@ int ScanFormat(std::string_view text, std::string_view format, std::initializer_
         }
         if (conversion.kind != '[')
         {
-            while (pos < text.size() && IsSpace(text[pos]))
+            while (pos < text.size() && IsAsciiSpace(text[pos]))
                 ++pos;
         }
         if (pos >= text.size())
@@ -193,7 +185,7 @@ int ScanFormat(std::string_view text, std::string_view format, std::initializer_
             const size_t end = ReachEnd(text, pos, conversion.width);
             const size_t start = pos;
             while (pos < end &&
-                   (conversion.kind == 's' ? !IsSpace(text[pos])
+                   (conversion.kind == 's' ? !IsAsciiSpace(text[pos])
                                            : InSet(conversion.set, conversion.negated, text[pos])))
                 ++pos;
             if (pos == start)

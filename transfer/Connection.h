@@ -147,7 +147,6 @@ public:
     int GetTimeout() const { return m_timeoutMs; }
     void SetTimeout(int ms) { m_timeoutMs = ms; }
 
-    ITrafficObserver* GetTrafficObserver() const { return m_observer; }
     void SetTrafficObserver(ITrafficObserver* observer) { m_observer = observer; }
 
     CSocketHandle* GetHandle() const { return m_handle; }

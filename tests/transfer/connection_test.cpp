@@ -53,6 +53,18 @@ struct SilentListener
     }
 };
 
+// client connected to data, the connection a listener on 127.0.0.1 accepted.
+void ConnectPair(CConnection& client, CConnection& data)
+{
+    CConnection listening;
+    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, nullptr));
+    uint32_t address = 0;
+    int port = 0;
+    ASSERT_TRUE(listening.GetLocalAddress(&address, &port));
+    ASSERT_TRUE(client.ConnectAddress(kLoopback, port, nullptr));
+    ASSERT_TRUE(listening.Accept(data, nullptr));
+}
+
 struct CountingObserver : ITrafficObserver
 {
     std::atomic<long> received{0};
@@ -297,15 +309,9 @@ TEST(Connection, ActiveModeRoundTrip)
 // when they are taken (the proxy handshake peeks at the CONNECT reply).
 TEST(Connection, RawPeekIsNotTraffic)
 {
-    CConnection listening;
-    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, nullptr));
-    uint32_t address = 0;
-    int port = 0;
-    ASSERT_TRUE(listening.GetLocalAddress(&address, &port));
     CConnection client;
-    ASSERT_TRUE(client.ConnectAddress(kLoopback, port, nullptr));
     CConnection data;
-    ASSERT_TRUE(listening.Accept(data, nullptr));
+    ASSERT_NO_FATAL_FAILURE(ConnectPair(client, data));
     CountingObserver traffic;
     data.SetTrafficObserver(&traffic);
 
@@ -391,15 +397,9 @@ TEST(SocketDeadlineRegistry, SweepEndsAnOverdueCall)
 // A call that finished removes its entry: nothing is left to sweep.
 TEST(SocketDeadlineRegistry, FinishedCallsLeaveNothing)
 {
-    CConnection listening;
-    ASSERT_TRUE(listening.BindAndListen(kLoopback, 0, 1, nullptr));
-    uint32_t address = 0;
-    int port = 0;
-    ASSERT_TRUE(listening.GetLocalAddress(&address, &port));
     CConnection client;
-    ASSERT_TRUE(client.ConnectAddress(kLoopback, port, nullptr));
     CConnection data;
-    ASSERT_TRUE(listening.Accept(data, nullptr));
+    ASSERT_NO_FATAL_FAILURE(ConnectPair(client, data));
 
     client.SetTimeout(0);
     data.SetTimeout(0);

@@ -123,6 +123,8 @@ private:
                            ITransferLog* log);
     int OpenPassive(int type, const std::string& transferCommand, int64_t offset, ITransferLog* log);
     int OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log);
+    // "REST offset" before a transfer; a refused REST 0 is no failure.
+    int SendRestart(int64_t offset, ITransferLog* log);
     int ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLog* log, bool logData,
                     ITransferProgress* progress);
     // The reply that closes a LIST or RETR; a failing body result wins over

@@ -72,8 +72,7 @@ int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_
     }
     if (offset != kNoOffset)
     {
-        result =
-            CommandExpect(Format("REST %I64d", static_cast<long long>(offset)), log, replyText, replyCode, 3);
+        result = SendRestart(offset, log);
         if (result != kResultOk)
             return result;
     }
@@ -112,6 +111,19 @@ int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_
     return IsReplyClass(replyCode, 1) ? kResultOk : ReplyClassResult(replyCode);
 }
 
+int CFtpClient::SendRestart(int64_t offset, ITransferLog* log)
+{
+    std::string replyText;
+    int replyCode = 0;
+    const int result =
+        CommandExpect(Format("REST %I64d", static_cast<long long>(offset)), log, replyText, replyCode, 3);
+    // Starting at byte 0 needs no restart: a server that knows no REST, and
+    // says so, still sends the whole file. Any other offset must be honoured.
+    if (result != kResultOk && offset == 0 && (IsReplyClass(replyCode, 4) || IsReplyClass(replyCode, 5)))
+        return kResultOk;
+    return result;
+}
+
 int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log)
 {
     uint32_t address = 0;
@@ -131,8 +143,7 @@ int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, I
         return result;
     if (offset != kNoOffset)
     {
-        result =
-            CommandExpect(Format("REST %I64d", static_cast<long long>(offset)), log, replyText, replyCode, 3);
+        result = SendRestart(offset, log);
         if (result != kResultOk)
             return result;
     }

@@ -27,6 +27,7 @@ REST, RETR, LIST, QUIT) over the files in FILES, except where it breaks it:
   stall                   commands are read and never answered
   short-data              RETR sends the first 10 bytes of the file, closes
                           the data connection and answers "426"
+  no-rest                 REST is answered "502" (not implemented)
 Every command received is printed as "CMD <command>" (PASS included: these
 are test passwords). Runs until it is terminated.
 """
@@ -96,6 +97,11 @@ class Session:
             self.pending += data
         line, _, self.pending = self.pending.partition(b"\n")
         return line.rstrip(b"\r").decode("latin-1")
+
+    def drop_passive(self):
+        if self.passive is not None:
+            self.passive.close()
+            self.passive = None
 
     def data_connection(self):
         if self.passive is not None:
@@ -183,10 +189,14 @@ class Session:
                 self.reply("213 20200102030405")
             else:
                 self.reply("550 No such file.")
+        elif verb == "REST" and self.mode == "no-rest":
+            self.reply("502 Command not implemented.")
         elif verb == "REST":
             self.rest = int(argument)
             self.reply("350 Restarting at %d." % self.rest)
         elif verb == "PASV":
+            self.active = None
+            self.drop_passive()
             if self.mode == "pasv-refused":
                 port = closed_port()
             else:
@@ -197,6 +207,9 @@ class Session:
             host = "127,0,0,2" if self.mode == "pasv-elsewhere" else "127,0,0,1"
             self.reply("227 Entering Passive Mode (%s,%d,%d)." % (host, port // 256, port % 256))
         elif verb == "PORT":
+            # The latest PASV or PORT names the data connection, as on real
+            # servers: a listener left from a refused transfer goes.
+            self.drop_passive()
             numbers = [int(n) for n in argument.split(",")]
             self.active = (".".join(str(n) for n in numbers[:4]), numbers[4] * 256 + numbers[5])
             self.reply("200 PORT command successful.")

@@ -586,6 +586,23 @@ TEST_F(FtpClientScripted, AbortEndsABlockedRead)
     EXPECT_FALSE(m_client.IsConnected());
 }
 
+// A server without REST still serves whole files: a refused "REST 0" asks
+// for nothing that matters. A real restart point it refuses is a failure.
+TEST_F(FtpClientScripted, RefusedRestZeroStillDownloadsTheWholeFile)
+{
+    ASSERT_TRUE(m_server.Start({"no-rest"}));
+    for (int type : {CFtpClient::kDataPassive, CFtpClient::kDataActive})
+    {
+        CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", type);
+        std::string body;
+        EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log, 0), kResultOk) << type << m_log.Text();
+        EXPECT_TRUE(body == ScriptedDataBin()) << type << ": " << body.size() << " bytes";
+        body.clear();
+        EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log, 100), kResultFtp5xx) << type;
+        EXPECT_TRUE(body.empty());
+    }
+}
+
 TEST_F(FtpClientScripted, ShortDataIsNeverASuccess)
 {
     ASSERT_TRUE(m_server.Start({"short-data"}));

@@ -1,6 +1,7 @@
 #include "foundation/AppIdentity.h"
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 #include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        m_identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
-        m_identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
+        UseTemporaryDataFolder(m_env, m_temp, m_identity);
         m_identity.SetString(CAppIdentity::kVersion, "1.4.0");
     }
 

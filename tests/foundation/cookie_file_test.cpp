@@ -8,10 +8,12 @@
 #include "foundation/StringVisitors.h"
 #include "platform/core/DirectoryScan.h"
 #include "platform/core/Text.h"
+#include "tests/support/ClockedCookieStore.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,22 +28,6 @@
 
 namespace
 {
-time_t UtcTime(int year, int month, int day, int hour, int minute, int second)
-{
-    time_t t = 0;
-    EXPECT_TRUE(COleDateTime(year, month, day, hour, minute, second).ToTimeT(t, false));
-    return t;
-}
-
-class CClockedStore : public CCookieStore
-{
-public:
-    time_t m_now = UtcTime(2024, 6, 1, 10, 0, 0);
-
-protected:
-    time_t GetClockTime() const override { return m_now; }
-};
-
 struct CookieEntry
 {
     std::string domain;
@@ -293,12 +279,9 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
         m_oldCompany = GetAppIdentity().GetString(CAppIdentity::kCompany);
         m_oldProduct = GetAppIdentity().GetString(CAppIdentity::kProduct);
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
+        UseTemporaryDataFolder(m_env, m_temp, GetAppIdentity());
         g_broadcasts.clear();
         SetInstanceBroadcastHook(RecordBroadcast);
         GetCookieStore().Clear();

@@ -1,6 +1,7 @@
 #include "foundation/CookieStore.h"
 
 #include "platform/core/Text.h"
+#include "tests/support/ClockedCookieStore.h"
 #include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
@@ -13,23 +14,6 @@
 
 namespace
 {
-time_t UtcTime(int year, int month, int day, int hour, int minute, int second)
-{
-    time_t t = 0;
-    EXPECT_TRUE(COleDateTime(year, month, day, hour, minute, second).ToTimeT(t, false));
-    return t;
-}
-
-// A store whose clock the test sets.
-class CClockedStore : public CCookieStore
-{
-public:
-    time_t m_now = UtcTime(2024, 6, 1, 10, 0, 0);
-
-protected:
-    time_t GetClockTime() const override { return m_now; }
-};
-
 // The cookies sent for a request, sorted (the store's order is its own).
 std::string CookiesFor(CCookieStore& store, const char* host, const char* path, bool secure = false)
 {

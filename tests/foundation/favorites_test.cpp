@@ -11,6 +11,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 #include "tests/support/XmlLint.h"
 
 #include <gtest/gtest.h>
@@ -87,10 +88,7 @@ class FavoritesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
+        UseTemporaryDataFolder(m_env, m_temp, GetAppIdentity());
         g_broadcasts.clear();
         SetInstanceBroadcastHook(RecordBroadcast);
         FreeFavorites();

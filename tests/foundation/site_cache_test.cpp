@@ -6,6 +6,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -52,10 +53,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        m_identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
-        m_identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
+        UseTemporaryDataFolder(m_env, m_temp, m_identity);
         m_path = m_identity.GetDataFolderPath() + "/" + kSiteCacheFileName;
         ASSERT_EQ(m_path, m_temp / "data/Quorvat Software/Tanglewarden/InfoCache.txt");
     }

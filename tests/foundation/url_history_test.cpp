@@ -12,6 +12,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 #include "tests/support/XmlLint.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +55,7 @@ class UrlHistoryTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
+        UseTemporaryDataFolder(m_env, m_temp, GetAppIdentity());
         GetSettings().SetInt(SETTING_MISC_MAX_HISTORY_SIZE, 50);
         ClearHistory();
         g_broadcasts.clear();

@@ -1,0 +1,18 @@
+#pragma once
+// Points an application identity's data folder into a test's temporary
+// folder: HOME and XDG_DATA_HOME go below it (through env, which puts them
+// back), and setting the program's own names makes the identity derive its
+// folders afresh. The data folder is then temp/data/Quorvat
+// Software/Tanglewarden.
+
+#include "foundation/AppIdentity.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+
+inline void UseTemporaryDataFolder(ScopedEnvironment& env, const CTempFolder& temp, CAppIdentity& identity)
+{
+    env.Set("HOME", temp / "home");
+    env.Set("XDG_DATA_HOME", temp / "data");
+    identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
+    identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
+}

@@ -7,6 +7,7 @@
 #include "Common/SslSocketBio.h"
 #include "Common/SslTrustStore.h"
 #include "platform/core/CriticalSection.h"
+#include "transfer/LogMessages.h"
 #include "transfer/TransferLogInterface.h"
 
 #include <arpa/inet.h>
@@ -19,10 +20,6 @@
 
 namespace
 {
-
-constexpr int kMessageCertAccepted = 50;
-constexpr int kMessageCertInfo = 51;
-constexpr int kMessageCertDenied = 52;
 
 CCriticalSection& SslCertLock()
 {

@@ -20,14 +20,6 @@
 namespace
 {
 
-// Log message templates of the connect steps.
-constexpr int kMsgCannotSocket = 0;
-constexpr int kMsgCannotConnectError = 2;
-constexpr int kMsgConnecting = 3;
-constexpr int kMsgConnected = 4;
-constexpr int kMsgHostNotFound = 5;
-constexpr int kMsgHostResolved = 6;
-
 // The self-imposed limit of a raw call: its deadline plus one sweep period,
 // so that the sweep normally ends it and a process without a sweep still
 // sees it end.
@@ -107,19 +99,19 @@ bool CConnection::ConnectAddress(uint32_t address, int port, ITransferLog* log)
     std::shared_ptr<CSocket> socket = NewSocket();
     if (!socket)
     {
-        LogMessage(log, kLogError, kMsgCannotSocket, m_lastError);
+        LogMessage(log, kLogError, kMessageCannotSocket, m_lastError);
         return false;
     }
     const std::string dotted = FormatIPv4(address);
-    LogMessage(log, kLogStatus, kMsgConnecting, dotted.c_str(), port);
+    LogMessage(log, kLogStatus, kMessageConnectingTo, dotted.c_str(), port);
     int error = 0;
     if (!socket->Connect(address, port, m_timeoutMs, &error))
     {
         m_lastError = error;
-        LogMessage(log, kLogError, kMsgCannotConnectError, dotted.c_str(), port, error);
+        LogMessage(log, kLogError, kMessageCannotConnectError, dotted.c_str(), port, error);
         return false;
     }
-    LogMessage(log, kLogStatus, kMsgConnected, dotted.c_str(), port);
+    LogMessage(log, kLogStatus, kMessageConnectedTo, dotted.c_str(), port);
     return true;
 }
 
@@ -131,11 +123,11 @@ bool CConnection::ConnectHost(const char* host, int port, ITransferLog* log)
     if (!ResolveHost(name, &address))
     {
         m_lastError = kResultHostNotResolved;
-        LogMessage(log, kLogError, kMsgHostNotFound, name);
+        LogMessage(log, kLogError, kMessageHostNotFound, name);
         return false;
     }
     if (!IsDottedQuad(name))
-        LogMessage(log, kLogStatus, kMsgHostResolved, name, FormatIPv4(address).c_str());
+        LogMessage(log, kLogStatus, kMessageHostResolved, name, FormatIPv4(address).c_str());
     if (!ConnectAddress(address, port, log))
         return false;
     m_serverName = name;

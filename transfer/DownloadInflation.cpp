@@ -13,9 +13,6 @@
 
 namespace
 {
-constexpr int kMessageCannotRemoveFile = 22;
-constexpr int kMessageCannotOpenFile = 29;
-constexpr int kMessageProtocolError = 48;
 
 // The reader results (GzipReader.h) that are not transfer results as they
 // stand.

@@ -15,8 +15,6 @@
 
 namespace
 {
-constexpr int kMessageControlClosedCode = 26;
-constexpr int kMessageTimeoutOn = 37;
 
 // The block asked for per receive while a reply is incomplete.
 constexpr int kReplyReceiveBlock = 256;

@@ -17,8 +17,6 @@
 
 namespace
 {
-constexpr int kMessageTimeoutOn = 37;
-constexpr int kMessageDataClosedCode = 28;
 
 constexpr int kMaxBodyBlock = 65536;
 

@@ -18,9 +18,6 @@
 
 namespace
 {
-constexpr int kMessageLoginNotSupported = 8;
-constexpr int kMessageOtpGenerated = 9;
-constexpr int kMessageConnecting = 19;
 
 // Without a user name the logon is anonymous; this is the password when the
 // setting "Connections/Anonymous Password" is empty.

@@ -16,7 +16,6 @@
 
 namespace
 {
-constexpr int kMessageProtocolError = 48;
 constexpr int kMinimumTimeoutMs = 1000;
 
 // The status line: the header's first line without trailing white space.

@@ -10,7 +10,6 @@
 
 namespace
 {
-constexpr int kMessageCannotOpenFile = 29;
 
 bool StartsWith(const uint8_t* data, int length, const char* prefix)
 {

@@ -8,9 +8,6 @@
 namespace
 {
 
-constexpr int kMsgTimeoutOn = 37;
-constexpr int kMsgSendingRequest = 39;
-
 // The reason of a failed send, never 0: a failure must not read as success.
 int SendFailure(IHttpChannel& channel)
 {
@@ -29,14 +26,14 @@ int SendHeader(IHttpChannel& channel, const std::string& request, const std::str
         const std::string& shown = logged.empty() ? request : logged;
         const size_t blank = shown.find(' ', 1);
         const std::string what = blank == std::string::npos ? "HTTP" : "HTTP " + shown.substr(0, blank);
-        LogMessage(log, kLogStatus, kMsgSendingRequest, what.c_str());
+        LogMessage(log, kLogStatus, kMessageSendingRequestText, what.c_str());
         log->AppendLine(kLogSent, shown);
     }
     if (channel.Send(request.data(), static_cast<int>(request.size())))
         return kResultOk;
     const int error = SendFailure(channel);
     if (error == kResultTimeout)
-        LogMessage(log, kLogError, kMsgTimeoutOn, "HTTP");
+        LogMessage(log, kLogError, kMessageTimeoutOn, "HTTP");
     else
         LogFormat(log, kLogError, "Request failed on sending: connection closed (error: %d).", error);
     return error;
@@ -60,7 +57,7 @@ int SendData(IHttpChannel& channel, const char* data, int n, ITransferLog* log, 
         return kResultOk;
     const int error = SendFailure(channel);
     if (error == kResultTimeout)
-        LogMessage(log, kLogError, kMsgTimeoutOn, "HTTP data send.");
+        LogMessage(log, kLogError, kMessageTimeoutOn, "HTTP data send.");
     else
         LogFormat(log, kLogError, "Data send failed.");
     return error;

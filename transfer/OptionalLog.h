@@ -2,6 +2,7 @@
 // Logging to a transfer log that may be absent: most transfer calls take an
 // optional ITransferLog*, and a null one means "log nothing".
 
+#include "transfer/LogMessages.h"
 #include "transfer/TransferLogInterface.h"
 
 #include <cstdarg>

@@ -21,14 +21,6 @@
 
 namespace
 {
-constexpr int kMessageFileNotFound = 10;
-constexpr int kMessageConnectionFailed = 18;
-constexpr int kMessageRemovingDir = 21;
-constexpr int kMessageCannotRemoveDir = 23;
-constexpr int kMessageCannotOpenFile = 29;
-constexpr int kMessageRetryFrom = 43;
-constexpr int kMessageFileInfo = 44;
-constexpr int kMessageWaitingSeconds = 46;
 
 // The resource kind of a local folder (LinkTypeName: "LOCALFOLDER").
 constexpr int kKindLocalFolder = 10;

@@ -20,14 +20,6 @@
 namespace
 {
 
-// Log message templates (LogMessages.h).
-constexpr int kMsgCannotFindServer = 5;
-constexpr int kMsgIncorrectParameter = 7;
-constexpr int kMsgProxyRefused = 33;
-constexpr int kMsgProxyFailed = 34;
-constexpr int kMsgSendingRequest = 39;
-constexpr int kMsgProtocolError = 48;
-
 // SOCKS wire values (RFC 1928, RFC 1929, SOCKS4).
 constexpr uint8_t kSocks4Version = 0x04;
 constexpr uint8_t kSocks4Granted = 0x5A;
@@ -107,7 +99,7 @@ public:
     bool Failed(int code)
     {
         m_connection.SetLastError(code);
-        LogMessage(m_log, kLogError, kMsgProxyFailed, m_target.c_str(), m_port, code);
+        LogMessage(m_log, kLogError, kMessageProxyFailed, m_target.c_str(), m_port, code);
         return false;
     }
 
@@ -115,7 +107,7 @@ public:
     bool Refused(int code)
     {
         m_connection.SetLastError(code);
-        LogMessage(m_log, kLogError, kMsgProxyRefused, m_target.c_str(), m_port);
+        LogMessage(m_log, kLogError, kMessageProxyRefused, m_target.c_str(), m_port);
         return false;
     }
 
@@ -151,7 +143,7 @@ void AppendAddress(std::string& bytes, uint32_t address)
 bool IncorrectParameter(CConnection& connection, ITransferLog* log, const char* what)
 {
     connection.SetLastError(kResultInvalidParameter);
-    LogMessage(log, kLogError, kMsgIncorrectParameter, what);
+    LogMessage(log, kLogError, kMessageIncorrectParameter, what);
     return false;
 }
 
@@ -218,7 +210,7 @@ bool ConnectThroughProxy(CConnection& connection, const char* host, int port, co
     if (socks && !ResolveHost(target, &address))
     {
         connection.SetLastError(kResultHostNotResolved);
-        LogMessage(log, kLogError, kMsgCannotFindServer, target);
+        LogMessage(log, kLogError, kMessageHostNotFound, target);
         return false;
     }
 
@@ -247,7 +239,7 @@ bool CConnection::HttpConnectTunnel(const char* host, int port, ITransferLog* lo
     CHandshake handshake(*this, log, target, port);
 
     const std::string request = Format("CONNECT %s:%d HTTP/1.0\r\n\r\n", target.c_str(), port);
-    LogMessage(log, kLogStatus, kMsgSendingRequest, "HTTP CONNECT");
+    LogMessage(log, kLogStatus, kMessageSendingRequestText, "HTTP CONNECT");
     if (log)
         log->AppendLine(kLogSent, request);
     if (!handshake.Send(request.data(), request.size()))
@@ -270,7 +262,7 @@ bool CConnection::HttpConnectTunnel(const char* host, int port, ITransferLog* lo
             // Whatever sends this much without ending its header is not a
             // proxy to talk to any further.
             CloseSocket();
-            LogMessage(log, kLogError, kMsgProtocolError, "proxy reply header too long");
+            LogMessage(log, kLogError, kMessageProtocolError, "proxy reply header too long");
             return handshake.Refused(kResultProtocolError);
         }
         if (!handshake.Receive(piece, take))

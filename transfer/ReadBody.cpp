@@ -20,10 +20,6 @@
 namespace
 {
 
-constexpr int kMsgTimeoutOn = 37;
-constexpr int kMsgProtocolError = 48;
-constexpr int kMsgTransferAborted = 49;
-
 constexpr int kNeedMore = -1;
 constexpr int32_t kLargestBlock = 0x8000;
 
@@ -128,7 +124,7 @@ int DecodeBody(IHttpChannel& channel, CByteBuffer& receive, CBodyWriter& writer,
 
 void LogTransferAborted(ITransferLog* log, const std::string& reason, const CBodyWriter& writer)
 {
-    LogMessage(log, kLogError, kMsgTransferAborted, reason.c_str(), FormatSize(writer.Expected()).c_str(),
+    LogMessage(log, kLogError, kMessageTransferAborted, reason.c_str(), FormatSize(writer.Expected()).c_str(),
                Format("%I64d", writer.Received()).c_str());
 }
 
@@ -227,7 +223,7 @@ int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
         if (count < 0)
         {
             if (error == kResultTimeout)
-                LogMessage(log, kLogError, kMsgTimeoutOn, "HTTP recv body");
+                LogMessage(log, kLogError, kMessageTimeoutOn, "HTTP recv body");
             else
                 LogTransferAborted(log, Format("connection closed (error: %d)", error), writer);
             channel.Drop();
@@ -244,7 +240,7 @@ int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
         return kResultOk;
     }
     if (result == kResultProtocolError)
-        LogMessage(log, kLogError, kMsgProtocolError, "incorrect chunked encoding");
+        LogMessage(log, kLogError, kMessageProtocolError, "incorrect chunked encoding");
     channel.Drop();
     return result;
 }
@@ -270,7 +266,7 @@ int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer
             channel.Drop();
             return kResultOk;
         case kContentLengthInvalid:
-            LogMessage(log, kLogError, kMsgProtocolError, "invalid Content-Length");
+            LogMessage(log, kLogError, kMessageProtocolError, "invalid Content-Length");
             channel.Drop();
             return kResultProtocolError;
         case kContentLengthValid:

@@ -13,11 +13,6 @@
 namespace
 {
 
-constexpr int kMsgControlClosed = 25;
-constexpr int kMsgControlClosedError = 26;
-constexpr int kMsgTimeoutOn = 37;
-constexpr int kMsgReceivedReply = 40;
-constexpr int kMsgProtocolError = 48;
 constexpr int kHeaderReadSize = 1024;
 
 constexpr int kSwitchingProtocols = 101;
@@ -31,7 +26,7 @@ int TrySplit(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& header, I
     if (result != kResultOk)
     {
         if (result == kResultProtocolError)
-            LogMessage(log, kLogError, kMsgProtocolError, "response header too long");
+            LogMessage(log, kLogError, kMessageProtocolError, "response header too long");
         channel.Drop();
         return result;
     }
@@ -62,16 +57,16 @@ int ReadHeaderBlock(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& he
         if (count == 0)
         {
             channel.Drop();
-            LogMessage(log, kLogError, kMsgControlClosed);
+            LogMessage(log, kLogError, kMessageControlClosed);
             return kResultControlClosed;
         }
         if (count < 0)
         {
             channel.Drop();
             if (error == kResultTimeout)
-                LogMessage(log, kLogError, kMsgTimeoutOn, "HTTP reply read");
+                LogMessage(log, kLogError, kMessageTimeoutOn, "HTTP reply read");
             else
-                LogMessage(log, kLogError, kMsgControlClosedError, error);
+                LogMessage(log, kLogError, kMessageControlClosedCode, error);
             return error;
         }
     }
@@ -82,7 +77,7 @@ int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& i
                        int& status, ITransferLog* log, EInterimResponses interim)
 {
     status = 0;
-    LogMessage(log, kLogStatus, kMsgReceivedReply);
+    LogMessage(log, kLogStatus, kMessageReceivedReply);
     for (int interimCount = 0;; ++interimCount)
     {
         header.SetLength(0);
@@ -114,7 +109,7 @@ int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& i
         }
         if (interimCount + 1 >= kMaxInterimResponses)
         {
-            LogMessage(log, kLogError, kMsgProtocolError, "too many interim responses");
+            LogMessage(log, kLogError, kMessageProtocolError, "too many interim responses");
             channel.Drop();
             return kResultProtocolError;
         }

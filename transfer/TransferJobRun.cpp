@@ -22,17 +22,6 @@
 
 namespace
 {
-constexpr int kMessageFileNotFound = 10;
-constexpr int kMessageCannotGetFileInfo = 13;
-constexpr int kMessageGettingFileInfo = 14;
-constexpr int kMessageTransferFinished = 15;
-constexpr int kMessageTransferFailed = 16;
-constexpr int kMessageTransferring = 17;
-constexpr int kMessageRemovingFile = 20;
-constexpr int kMessageCannotRemoveFile = 22;
-constexpr int kMessageConnectionClosed = 24;
-constexpr int kMessageCannotCopyFile = 31;
-constexpr int kMessageTransferRetry = 47;
 
 constexpr int kKindText = 1;
 constexpr int kKindHtml = 3;

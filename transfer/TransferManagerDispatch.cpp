@@ -14,8 +14,6 @@ namespace
 {
 constexpr int kMinRunning = 1;
 constexpr int kMaxRunning = 200;
-// "Protocol or operation is not supported or implemented: \"%s\"."
-constexpr int kMessageNotSupported = 36;
 // How long after the most recent add the kind 0 notice waits, so that a
 // burst of adds gives one notice.
 constexpr std::chrono::milliseconds kAddedNoticeDelay{200};

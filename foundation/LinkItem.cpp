@@ -27,6 +27,14 @@ const char* GetResourceTypeName(int type)
     return kResourceTypeNames[type];
 }
 
+int GetResourceTypeByName(std::string_view name)
+{
+    for (int type = 0; type < kResourceTypeCount; ++type)
+        if (EqualsNoCase(name, kResourceTypeNames[type]))
+            return type;
+    return 0;
+}
+
 CLinkItem::CLinkItem() : CPropertySet(false)
 {
     m_dropDefaults = false;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "foundation/PropertySet.h"
 #include "foundation/UrlParts.h"
@@ -99,6 +100,8 @@ inline constexpr int kResourceTypeCount = 18;
 // "UNKNOWN", "TEXT", "FILE", ... "ANCHOR" for 0..17; a value outside that
 // range is taken as 0.
 const char* GetResourceTypeName(int type);
+// The other way round, in any letter case; 0 for a name that is none.
+int GetResourceTypeByName(std::string_view name);
 
 class CLinkItem : public CPropertySet
 {

@@ -76,14 +76,6 @@ int64_t ParseIndexSize(std::string_view text)
     return value < 0 ? -1 : value;
 }
 
-int ParseResourceTypeName(std::string_view name)
-{
-    for (int type = 0; type < kResourceTypeCount; ++type)
-        if (EqualsNoCase(name, GetResourceTypeName(type)))
-            return type;
-    return 0;
-}
-
 // Collects the names and values of one line in turn.
 class CPairVisitor : public CAbstractVisitor
 {
@@ -135,7 +127,7 @@ bool ParseIndexLine(std::string_view line, CLinkItem& item)
         }
         if (EqualsNoCase(name, "type"))
         {
-            item.SetInt(LI_RESOURCE_TYPE, ParseResourceTypeName(value));
+            item.SetInt(LI_RESOURCE_TYPE, GetResourceTypeByName(value));
             continue;
         }
         for (const auto& attribute : kTextAttributes)

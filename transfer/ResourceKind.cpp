@@ -81,12 +81,5 @@ std::string LinkTypeName(int kind)
 
 int GetResourceKindByName(std::string_view name)
 {
-    if (name.empty())
-        return KIND_UNKNOWN;
-    for (int kind = 0; kind < kResourceTypeCount; ++kind)
-    {
-        if (EqualsNoCase(name, GetResourceTypeName(kind)))
-            return kind;
-    }
-    return KIND_UNKNOWN;
+    return GetResourceTypeByName(name);
 }

@@ -134,7 +134,12 @@ int InflateDeflateFile(const std::string& path, IGunzipSink& sink)
 
 int InflateBodyFile(const std::string& path, std::string_view contentEncoding, IGunzipSink& sink)
 {
-    switch (GetContentCoding(contentEncoding))
+    return InflateBodyFile(path, GetContentCoding(contentEncoding), sink);
+}
+
+int InflateBodyFile(const std::string& path, EContentCoding coding, IGunzipSink& sink)
+{
+    switch (coding)
     {
     case kCodingGzip:
         return GunzipFile(path, sink);

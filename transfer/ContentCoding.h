@@ -43,3 +43,4 @@ int InflateDeflateFile(const std::string& path, IGunzipSink& sink);
 // for gzip, InflateDeflateFile for deflate; 100 (not supported) for any other
 // coding.
 int InflateBodyFile(const std::string& path, std::string_view contentEncoding, IGunzipSink& sink);
+int InflateBodyFile(const std::string& path, EContentCoding coding, IGunzipSink& sink);

@@ -147,7 +147,7 @@ int InflateDownloadedFile(const CProtocolClient& client, const std::string& path
     int result;
     {
         CTransferGzipSink sink(tempPath, client);
-        int readerResult = coding == kCodingDeflate ? InflateDeflateFile(path, sink) : GunzipFile(path, sink);
+        int readerResult = InflateBodyFile(path, coding, sink);
         // Bytes still buffered must reach the disk before the data counts
         // as inflated.
         if (!sink.Finish() && readerResult == kResultOk)

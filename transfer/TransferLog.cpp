@@ -238,11 +238,19 @@ int32_t CTransferLog::FlushLines(int n, StreamInterface& sink)
     if (length > static_cast<size_t>(INT32_MAX))
         return -1;
     const int32_t written = sink.Write(m_text.data(), static_cast<int32_t>(length));
-    // Lines the sink did not take stay in the log rather than being lost.
-    if (written < 0 || static_cast<size_t>(written) != length)
+    if (written <= 0)
         return written;
-    RemoveFirstLines(n);
-    Notify();
+    // Lines the sink did not take stay in the log rather than being lost;
+    // whole lines it did take go, so that a retry does not write them twice.
+    int taken = n;
+    if (static_cast<size_t>(written) != length)
+        for (taken = 0; taken < n && FirstLinesLength(taken + 1) <= static_cast<size_t>(written);)
+            ++taken;
+    if (taken > 0)
+    {
+        RemoveFirstLines(taken);
+        Notify();
+    }
     return written;
 }
 

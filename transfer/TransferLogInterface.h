@@ -88,8 +88,9 @@ public:
     // Removes the first n lines (all when n is not below the line count),
     // copying them into *removed when it is not null.
     virtual void TakeLines(int n, std::string* removed = nullptr) = 0;
-    // WriteLines, then removes the lines only when the sink took all of them,
-    // so a failing sink loses nothing.
+    // WriteLines, then removes the lines the sink took whole: a failing sink
+    // loses nothing, and after a short write the next flush does not write
+    // the lines it took again.
     virtual int32_t FlushLines(int n, StreamInterface& sink) = 0;
     // Empties the log; its lines count as dropped.
     virtual void Clear() = 0;

@@ -49,7 +49,7 @@ public:
     {
         ++m_writes;
         if (count > m_limit)
-            return -1;
+            return m_short ? Write(bytes, m_limit) : -1;
         m_data.append(static_cast<const char*>(bytes), static_cast<size_t>(count));
         return count;
     }
@@ -59,6 +59,8 @@ public:
     std::string m_data;
     int m_writes = 0;
     int32_t m_limit;
+    // Beyond the limit: a short write of limit bytes rather than a failure.
+    bool m_short = false;
 };
 
 void FillLines(ITransferLog* log, int count)
@@ -240,6 +242,20 @@ TEST(TransferLog, FailedFlushKeepsTheLines)
     EXPECT_EQ(Lines(log.log), 3);
     EXPECT_EQ(Dropped(log.log), 0);
     EXPECT_EQ(log->GetChangeCount(), changes);
+}
+
+// A short write (a disk filling up) takes some lines whole: those leave the
+// log, and the rest, the cut line included, stay for the next flush.
+TEST(TransferLog, ShortFlushDropsOnlyTheLinesWrittenWhole)
+{
+    LogRef log;
+    FillLines(log.log, 3);
+    CMemorySink shortSink(15);
+    shortSink.m_short = true;
+    EXPECT_EQ(log->FlushLines(3, shortSink), 15);
+    EXPECT_EQ(Lines(log.log), 2);
+    EXPECT_EQ(Dropped(log.log), 1);
+    EXPECT_EQ(Text(log.log), "S:\tline 1\r\nS:\tline 2\r\n");
 }
 
 TEST(TransferLog, ClearCountsLinesAsDropped)

@@ -1,7 +1,7 @@
 #include "Common/SSLCertInfo.h"
 
 #include "Common/MemoryBioText.h"
-#include "foundation/HexText.h"
+#include "foundation/text/HexText.h"
 #include "platform/core/Text.h"
 
 #include <openssl/asn1.h>

@@ -7,8 +7,8 @@
 #include "Common/SslSocketBio.h"
 #include "Common/SslTrustStore.h"
 #include "platform/core/CriticalSection.h"
-#include "transfer/LogMessages.h"
-#include "transfer/TransferLogInterface.h"
+#include "transfer/base/LogMessages.h"
+#include "transfer/base/TransferLogInterface.h"
 
 #include <arpa/inet.h>
 #include <openssl/bio.h>

@@ -1,8 +1,8 @@
 #include "Common/SslCertificateStore.h"
 
 #include "Common/MemoryBioText.h"
-#include "foundation/FileSystem.h"
-#include "foundation/RawFile.h"
+#include "foundation/files/FileSystem.h"
+#include "foundation/files/RawFile.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/CriticalSection.h"
 

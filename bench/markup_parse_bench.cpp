@@ -3,9 +3,9 @@
 // the same tags. Corpora: pages generated here, and the HTML files of
 // Debian's python3.11-doc when that package is installed.
 
-#include "foundation/LinkWalk.h"
-#include "foundation/XmlNode.h"
-#include "foundation/XmlParser.h"
+#include "foundation/markup/LinkWalk.h"
+#include "foundation/markup/XmlNode.h"
+#include "foundation/markup/XmlParser.h"
 
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>

@@ -15,13 +15,13 @@
 // it (tick:0): were jobs waiting for the tick, the first would be far
 // slower than the second (and both far below a thousand files a second).
 
-#include "foundation/LinkItem.h"
-#include "foundation/PropertySet.h"
-#include "foundation/SettingIds.h"
-#include "transfer/Connection.h"
-#include "transfer/ResultCodes.h"
-#include "transfer/TransferJob.h"
-#include "transfer/TransferManager.h"
+#include "foundation/links/LinkItem.h"
+#include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
+#include "transfer/net/Connection.h"
+#include "transfer/base/ResultCodes.h"
+#include "transfer/jobs/TransferJob.h"
+#include "transfer/jobs/TransferManager.h"
 
 #include <benchmark/benchmark.h>
 

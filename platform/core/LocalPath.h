@@ -1,6 +1,6 @@
 #pragma once
 // Turning the program's local path text into a file-system path. A local path
-// is text beginning with '/', "~/" or "file:" (foundation/PathUtils.h,
+// is text beginning with '/', "~/" or "file:" (foundation/files/PathUtils.h,
 // IsLocalPath); before the path is handed to the file system or to another
 // program, "~/" is expanded to the home folder and a "file:" address gives
 // its path with %XX escapes decoded.

@@ -6,7 +6,7 @@
 // names (ISecurityPackage below) and the layer routes each call by handle to
 // the package and the per-handle state that package created. The transfer
 // library installs the NTLM engine as "NTLM" and "Negotiate"
-// (transfer/NtlmSecurityPackage.h); tests may register scripted packages.
+// (transfer/auth/NtlmSecurityPackage.h); tests may register scripted packages.
 //
 // Handles are small tickets, not pointers: a freed, never-issued or
 // wrong-kind handle gives SEC_E_INVALID_HANDLE instead of touching freed

@@ -20,13 +20,13 @@
 // The main thread plays the UI thread: commands and broadcasts reach it
 // through one queue, in the order they arrive.
 
-#include "foundation/AppIdentity.h"
-#include "foundation/InitInstanceBroadcast.h"
-#include "foundation/PropertySet.h"
-#include "foundation/SettingIds.h"
-#include "foundation/Settings.h"
-#include "foundation/ShellHooks.h"
-#include "foundation/UrlHistory.h"
+#include "foundation/desktop/AppIdentity.h"
+#include "foundation/desktop/InitInstanceBroadcast.h"
+#include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
+#include "foundation/stores/Settings.h"
+#include "foundation/desktop/ShellHooks.h"
+#include "foundation/stores/UrlHistory.h"
 #include "platform/core/RecordingDesktop.h"
 
 #include <condition_variable>

@@ -46,6 +46,8 @@ TEST(Text, CharacterClassesAreThoseOfTheCLocale)
         const int hex = HexDigitValue(c);
         EXPECT_EQ(hex >= 0, std::isxdigit(code) != 0) << code;
         if (hex >= 0)
+        {
             EXPECT_EQ(hex, static_cast<int>(std::strtol(std::string(1, c).c_str(), nullptr, 16))) << code;
+        }
     }
 }

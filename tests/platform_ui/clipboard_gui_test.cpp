@@ -4,7 +4,7 @@
 #include "platform/ui/QtDesktopServices.h"
 #include "platform/ui/WidgetWindow.h"
 
-#include "foundation/ShellHelpers.h"
+#include "foundation/desktop/ShellHelpers.h"
 
 #include "tests/support/QtApplication.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/ByteBuffer.h"
+#include "foundation/text/ByteBuffer.h"
 
 inline std::string Bytes(const CByteBuffer& buffer)
 {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "transfer/TransferLog.h"
+#include "transfer/base/TransferLog.h"
 
 // One transfer log, owned by the test (a log frees itself through Release).
 class CCapturedLog

@@ -1,7 +1,7 @@
 #pragma once
 // A cookie store whose clock the test sets, and the UTC times to set it to.
 
-#include "foundation/CookieStore.h"
+#include "foundation/stores/CookieStore.h"
 #include "platform/core/OleDateTime.h"
 
 #include <gtest/gtest.h>

@@ -7,11 +7,11 @@
 // byte count, reports them to the meter and returns the attempt's result.
 // The base class's DownloadToFile opens the real local file around it.
 
-#include "foundation/LinkItem.h"
-#include "foundation/StreamInterface.h"
-#include "transfer/ProtocolClient.h"
-#include "transfer/ResultCodes.h"
-#include "transfer/TransferProgress.h"
+#include "foundation/links/LinkItem.h"
+#include "foundation/text/StreamInterface.h"
+#include "transfer/client/ProtocolClient.h"
+#include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferProgress.h"
 
 #include <algorithm>
 #include <string>

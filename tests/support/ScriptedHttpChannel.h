@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/StreamInterface.h"
-#include "transfer/HttpChannel.h"
-#include "transfer/ResultCodes.h"
-#include "transfer/TransferProgress.h"
+#include "foundation/text/StreamInterface.h"
+#include "transfer/http/HttpChannel.h"
+#include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferProgress.h"
 
 class CScriptedHttpChannel : public IHttpChannel
 {

@@ -5,7 +5,7 @@
 // folders afresh. The data folder is then temp/data/Quorvat
 // Software/Tanglewarden.
 
-#include "foundation/AppIdentity.h"
+#include "foundation/desktop/AppIdentity.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 

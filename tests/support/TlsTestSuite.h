@@ -10,7 +10,7 @@
 #include "tests/servers/TestCertificates.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
-#include "transfer/Connection.h"
+#include "transfer/net/Connection.h"
 
 class CTlsTestSuite : public ::testing::Test
 {

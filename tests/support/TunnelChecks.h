@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/support/CapturedLog.h"
-#include "transfer/Connection.h"
+#include "transfer/net/Connection.h"
 
 // Sends text and expects exactly text back, as the first bytes received: a
 // byte of a proxy reply left unread would show up in front of it. The

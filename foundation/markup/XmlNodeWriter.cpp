@@ -1,0 +1,204 @@
+// CXmlNode::Write and the white-space helpers it uses.
+
+#include "foundation/markup/XmlNode.h"
+
+#include "foundation/text/Escaping.h"
+#include "foundation/text/LineSink.h"
+#include "platform/core/Text.h"
+
+#include <algorithm>
+
+namespace
+{
+bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Every run of characters that pass isRun becomes one blank; a run at the
+// start is dropped.
+template <typename IsRun>
+std::string CollapseRuns(std::string_view text, IsRun isRun)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool inRun = false;
+    for (const char c : text)
+    {
+        if (isRun(c))
+        {
+            inRun = true;
+            continue;
+        }
+        if (inRun && !out.empty())
+            out += ' ';
+        inRun = false;
+        out += c;
+    }
+    if (inRun && !out.empty())
+        out += ' ';
+    return out;
+}
+
+bool IsSelected(int type, int typeMask)
+{
+    if (typeMask == -1)
+        return true;
+    if (type < 0 || type > 31)
+        return false;
+    return ((static_cast<unsigned>(typeMask) >> type) & 1u) != 0;
+}
+
+// Where a node is written: its depth in steps below the starting indent, or
+// flat (no indent and no newline) inside an element written on one line.
+struct Layout
+{
+    size_t level = 0;
+    bool flat = false;
+};
+} // namespace
+
+std::string CollapseWhitespace(std::string_view text)
+{
+    return CollapseRuns(text, IsAsciiSpace);
+}
+
+std::string CollapseLineBreaks(std::string_view text)
+{
+    return CollapseRuns(text, IsLineBreak);
+}
+
+bool CXmlNode::Write(ILineSink& sink, std::string_view step, std::string_view indent, std::string_view newline,
+                     int typeMask, bool normalise) const
+{
+    // One indent text serves every level: the indent of level n is its
+    // first indent.size() + n * step.size() characters.
+    std::string indentText(indent);
+    auto indentOf = [&](const Layout& layout) -> std::string_view {
+        if (layout.flat)
+            return {};
+        const size_t levels = std::min(layout.level, kMaxIndentLevels);
+        const size_t length = indent.size() + levels * step.size();
+        while (indentText.size() < length)
+            indentText.append(step);
+        return std::string_view(indentText).substr(0, length);
+    };
+    auto newlineOf = [&](const Layout& layout) -> std::string_view { return layout.flat ? std::string_view() : newline; };
+
+    std::string piece;
+    auto emit = [&]() -> bool {
+        if (piece.empty())
+            return true;
+        const bool ok = sink.WriteLine(piece);
+        piece.clear();
+        return ok;
+    };
+
+    struct Frame
+    {
+        const CXmlNode* node;
+        size_t next;
+        Layout layout;
+        Layout childLayout;
+        bool block;
+        bool selected;
+    };
+    std::vector<Frame> stack;
+
+    // Writes what comes before a node's children and pushes its frame.
+    auto open = [&](const CXmlNode& node, const Layout& layout) -> bool {
+        const bool oneLine = node.m_type == kElement && node.m_children.size() == 1 &&
+                             node.m_children.front()->m_type == kText && typeMask != kMaskText;
+        const bool block = !oneLine;
+        const bool selected = IsSelected(node.m_type, typeMask);
+        if (selected)
+        {
+            switch (node.m_type)
+            {
+            case kText:
+            case kEmptyElement:
+            case kStray:
+            case kBangMarkup:
+            case kProcessing: {
+                std::string text;
+                if (node.m_type == kText && typeMask == kMaskText)
+                {
+                    text = UnescapeXmlEntities(node.m_markup);
+                    if (normalise)
+                        text = CollapseWhitespace(text);
+                }
+                else if (node.m_type == kText && typeMask != kMaskAll)
+                {
+                    text = normalise ? CollapseWhitespace(node.m_markup) : node.m_markup;
+                }
+                else
+                {
+                    text = normalise ? CollapseLineBreaks(node.m_markup) : node.m_markup;
+                }
+                // An empty text adds nothing, not even its indent.
+                if (node.m_type == kText && typeMask == kMaskText && text.empty())
+                    break;
+                piece.append(indentOf(layout));
+                piece += text;
+                piece.append(newlineOf(layout));
+                break;
+            }
+            case kOpenElement:
+            case kElement:
+                piece.append(indentOf(layout));
+                piece += normalise ? CollapseLineBreaks(node.m_markup) : node.m_markup;
+                if (block)
+                    piece.append(newlineOf(layout));
+                break;
+            default:
+                break;
+            }
+            if (!emit())
+                return false;
+        }
+
+        Layout childLayout = layout;
+        if (node.m_type != kRoot && node.m_type != kProcessing)
+        {
+            if (block)
+                childLayout.level = layout.level + 1;
+            else
+                childLayout.flat = true;
+        }
+        stack.push_back({&node, 0, layout, childLayout, block, selected});
+        return true;
+    };
+
+    // Writes what comes after a node's children.
+    auto close = [&](const Frame& frame) -> bool {
+        if (!frame.selected || frame.node->m_type != kElement)
+            return true;
+        if (frame.block)
+            piece.append(indentOf(frame.layout));
+        piece += "</";
+        piece += frame.node->m_name;
+        piece += '>';
+        piece.append(newlineOf(frame.layout));
+        return emit();
+    };
+
+    if (!open(*this, Layout{}))
+        return false;
+    while (!stack.empty())
+    {
+        Frame& frame = stack.back();
+        if (frame.next < frame.node->m_children.size())
+        {
+            const CXmlNode& child = *frame.node->m_children[frame.next++];
+            const Layout childLayout = frame.childLayout;
+            if (!open(child, childLayout))
+                return false;
+            continue;
+        }
+        const Frame done = frame;
+        stack.pop_back();
+        if (!close(done))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,162 @@
+#pragma once
+// IPropertySet and CPropertySet: a bag of CPropValue values keyed by small
+// property ids. The settings object is a plain thread-safe set; link items,
+// tasks and transfer jobs derive from CPropertySet.
+//
+// Ids are 16-bit signed: every id argument is cut to its low 16 bits, so
+// 65536 + 7 addresses 7, and entries are ordered by the signed id (40000 is
+// -25536 and sorts before 0).
+//
+// Drop-defaults mode (on after construction; CLinkItem turns it off so that
+// zero values stay stored):
+// - on: setting 0, a null or empty text or an empty block removes the entry;
+//   a missing id reads as found with 0 or the empty text; stored values
+//   convert between kinds (the text "12" reads as the integer 12).
+// - off: every value is stored; a missing id reads as not found; only the
+//   stored kind is returned.
+// Getters that return int give 1 when found, 0 when not; their output is set
+// to 0 or empty before the lookup.
+//
+// Every change moves the change stamp forward (NextChangeStamp), so it
+// strictly increases, also within one millisecond. Removing a missing id
+// through a setter moves it only when the set holds any entries.
+//
+// With a lock (threadSafe or SetThreadSafe(true)) every operation holds it
+// for its whole duration. The lock is recursive, so a derived class may call
+// back into the set while holding it. Pointers returned by GetBlobData and
+// GetBlobPtr stay valid only until the entry is next changed.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "foundation/properties/PropValue.h"
+#include "platform/core/CriticalSection.h"
+
+class CArchive;
+
+class IPropertySet
+{
+public:
+    virtual ~IPropertySet() = default;
+
+    // Stores ("MDSA", count, (16-bit id, value)...; "MDSE" when the set has
+    // no entries) or loads by ar.IsStoring(). Returns false when loading
+    // failed.
+    virtual bool Serialize(CArchive& ar) = 0;
+    virtual bool Has(int id) const = 0;
+    virtual int GetString(int id, std::string& out) const = 0;
+    virtual int GetInt64(int id, int64_t& out) const = 0;
+    virtual int GetInt(int id, int& out) const = 0;
+    // Bit 0-31 of the value read through GetInt; false for another bit index.
+    virtual bool TestBit(int id, int bit) const = 0;
+    // Both: the block's bytes and size; null and len 0 when missing or no block.
+    virtual const uint8_t* GetBlobData(int id, int& len) const = 0;
+    virtual const uint8_t* GetBlobPtr(int id, int& len) const = 0;
+    // len in: room at dst; out: bytes copied (0 when the id is missing, left
+    // as it was when the entry is no block).
+    virtual int GetBlob(int id, uint8_t* dst, int& len) const = 0;
+    virtual int GetBlobSize(int id, int& size) const = 0;
+    // A null text is the empty text.
+    virtual void SetString(int id, const char* text) = 0;
+    virtual void SetInt64(int id, int64_t value) = 0;
+    virtual void SetInt(int id, int value) = 0;
+    // Sets or clears bit 0-31 through GetInt and SetInt; another bit index
+    // changes nothing.
+    virtual void SetFlag(int id, int bit, bool on) = 0;
+    virtual void SetBlob(int id, const uint8_t* data, int len) = 0;
+    // The stored value becomes CPropValue::Add of it and the delta, stored
+    // even when 0; a missing id counts as the integer 0.
+    virtual void AddInt64(int id, int64_t delta) = 0;
+    virtual void AddInt(int id, int delta) = 0;
+    virtual void Clear() = 0;
+    // True when an entry was removed.
+    virtual bool Remove(int id) = 0;
+    // The entry's kind, 0 when missing.
+    virtual int GetKind(int id) const = 0;
+    // Hands every integer, 64-bit integer, text and block entry to the
+    // target's setters in ascending id order; doubles and dates are skipped.
+    virtual void Visit(IPropertySet& target) const = 0;
+};
+
+// A number read through GetInt or GetInt64, or `missing` when the set has
+// no such entry.
+int GetIntOr(const IPropertySet& set, int id, int missing = 0);
+int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing);
+
+class CPropertySet : public IPropertySet
+{
+public:
+    explicit CPropertySet(bool threadSafe = false);
+    ~CPropertySet() override;
+    CPropertySet(const CPropertySet&) = delete;
+    CPropertySet& operator=(const CPropertySet&) = delete;
+
+    bool Serialize(CArchive& ar) override;
+    bool Has(int id) const override;
+    int GetString(int id, std::string& out) const override;
+    int GetInt64(int id, int64_t& out) const override;
+    int GetInt(int id, int& out) const override;
+    bool TestBit(int id, int bit) const override;
+    const uint8_t* GetBlobData(int id, int& len) const override;
+    const uint8_t* GetBlobPtr(int id, int& len) const override;
+    int GetBlob(int id, uint8_t* dst, int& len) const override;
+    int GetBlobSize(int id, int& size) const override;
+    void SetString(int id, const char* text) override;
+    void SetInt64(int id, int64_t value) override;
+    void SetInt(int id, int value) override;
+    void SetFlag(int id, int bit, bool on) override;
+    void SetBlob(int id, const uint8_t* data, int len) override;
+    void AddInt64(int id, int64_t delta) override;
+    void AddInt(int id, int delta) override;
+    void Clear() override;
+    bool Remove(int id) override;
+    int GetKind(int id) const override;
+    void Visit(IPropertySet& target) const override;
+
+    // Creates the lock (true) or deletes it (false). Not synchronised: call
+    // it while no other thread uses the set.
+    void SetThreadSafe(bool threadSafe);
+    bool IsThreadSafe() const { return m_lock != nullptr; }
+
+    // With replace (the usual form) this set becomes an independent copy of
+    // src, drop-defaults mode included; without it src's entries overwrite
+    // those of the same id and the others stay. A filter, when given, is asked
+    // for each id of src and a false answer skips that id. Takes this set's
+    // lock, then src's; copying a set onto itself does nothing.
+    void CopyFrom(const CPropertySet& src, bool replace = true, const std::function<bool(int id)>& filter = {});
+
+    // The text of GetString; empty when missing.
+    std::string GetStringValue(int id) const;
+
+    uint32_t GetChangeStamp() const;
+    bool IsDropDefaults() const { return m_dropDefaults; }
+
+protected:
+    // Moves the change stamp forward; call with the lock held.
+    void BumpStamp();
+    CCriticalSection* GetLock() const { return m_lock.get(); }
+
+    bool m_dropDefaults = true;
+
+private:
+    using EntryMap = std::map<int16_t, CPropValue>;
+
+    static int16_t CutId(int id) { return static_cast<int16_t>(static_cast<uint16_t>(id)); }
+    const CPropValue* Find(int id) const;
+    // The entry of id, created as the integer 0 when missing.
+    CPropValue& FindOrCreate(int id);
+    // Drop-defaults removal through a setter.
+    void RemoveForDefault(int id);
+    void ClearEntries();
+    bool LoadEntries(CArchive& ar);
+
+    // Present while the set has entries, and after loading an empty "MDSA"
+    // record, which is stored again as "MDSA".
+    std::optional<EntryMap> m_entries;
+    std::unique_ptr<CCriticalSection> m_lock;
+    uint32_t m_changeStamp = 0;
+};

@@ -1,0 +1,307 @@
+#include "transfer/base/TransferLog.h"
+
+#include "platform/core/Text.h"
+#include "transfer/base/LogMessages.h"
+#include "transfer/base/UrlPasswordMask.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+namespace
+{
+
+const char* LinePrefix(int kind)
+{
+    switch (kind)
+    {
+    case kLogError:
+        return "E:\t";
+    case kLogSent:
+        return ">:\t";
+    case kLogReceived:
+        return "<:\t";
+    case kLogDetail:
+        return "D:\t";
+    default:
+        return "S:\t";
+    }
+}
+
+// Inner line breaks become "\r\n\t": every line after the first shows as an
+// indented continuation, whatever line ends the caller used.
+std::string IndentLineBreaks(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\n')
+            out += "\r\n\t";
+        else
+            out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+CTransferLog::CTransferLog(int logId) : m_logId(logId) {}
+
+int CTransferLog::AddRef()
+{
+    return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+int CTransferLog::Release()
+{
+    const int count = m_refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+std::string CTransferLog::GetName()
+{
+    CScopedLock lock(m_lock);
+    return m_name;
+}
+
+void CTransferLog::SetName(const std::string& name)
+{
+    CScopedLock lock(m_lock);
+    m_name = name;
+}
+
+int CTransferLog::GetLogId()
+{
+    return m_logId;
+}
+
+void CTransferLog::AppendLine(int kind, const std::string& text)
+{
+    CScopedLock lock(m_lock);
+    const bool lastLineOpen = !m_text.empty() && m_text.back() != '\n';
+
+    std::string piece;
+    if (kind == kLogRaw)
+    {
+        piece = text;
+    }
+    else
+    {
+        std::string shown = MaskUrlPasswords(text);
+        if (kind == kLogSent)
+            shown = MaskPasswordCommand(shown);
+        const bool endsWithBreak = !shown.empty() && shown.back() == '\n';
+        if (kind == kLogContinuation)
+        {
+            if (!lastLineOpen)
+                piece = "\t";
+        }
+        else
+        {
+            if (lastLineOpen)
+                piece = "\r\n";
+            piece += LinePrefix(kind);
+        }
+        piece += IndentLineBreaks(shown);
+        if (kind != kLogContinuation && !endsWithBreak)
+        {
+            piece += "\r\n";
+        }
+        else
+        {
+            // Only the appended piece is trimmed: raw text logged before it
+            // is never shortened.
+            const size_t last = piece.find_last_not_of('\t');
+            piece.erase(last == std::string::npos ? 0 : last + 1);
+        }
+    }
+
+    m_lineCount += static_cast<int>(std::count(piece.begin(), piece.end(), '\n'));
+    if (lastLineOpen)
+        --m_lineCount;
+    m_text += piece;
+    if (!m_text.empty() && m_text.back() != '\n')
+        ++m_lineCount;
+    Notify();
+}
+
+void CTransferLog::AppendFormatV(int kind, const char* format, va_list args)
+{
+    AppendLine(kind, FormatV(format, args));
+}
+
+void CTransferLog::AppendMessageV(int kind, int index, va_list args)
+{
+    if (!LogMessageTemplate(index))
+        return;
+    AppendLine(kind, FormatLogMessageV(index, args));
+}
+
+void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount)
+{
+    CScopedLock lock(m_lock);
+    if (changeCount)
+        *changeCount = m_changeCount;
+    if (textLength)
+        *textLength = m_text.size();
+    if (lineCount)
+        *lineCount = m_lineCount;
+    if (droppedCount)
+        *droppedCount = m_droppedCount;
+}
+
+size_t CTransferLog::GetTextPart(std::string& text, size_t offset, size_t length)
+{
+    CScopedLock lock(m_lock);
+    if (length == 0 || offset >= m_text.size())
+    {
+        text.clear();
+        return 0;
+    }
+    length = std::min(length, m_text.size() - offset);
+    text.assign(m_text, offset, length);
+    return length;
+}
+
+void CTransferLog::GetText(std::string& text)
+{
+    CScopedLock lock(m_lock);
+    text = m_text;
+}
+
+uint32_t CTransferLog::GetChangeCount()
+{
+    CScopedLock lock(m_lock);
+    return m_changeCount;
+}
+
+size_t CTransferLog::FirstLinesLength(int n) const
+{
+    size_t position = 0;
+    for (int found = 0; found < n; ++found)
+    {
+        const size_t lineEnd = m_text.find('\n', position);
+        if (lineEnd == std::string::npos)
+            return m_text.size();
+        position = lineEnd + 1;
+    }
+    return position;
+}
+
+size_t CTransferLog::RemoveFirstLines(int n)
+{
+    n = std::max(n, 0);
+    size_t length;
+    if (n < m_lineCount)
+    {
+        length = FirstLinesLength(n);
+        m_lineCount -= n;
+        m_droppedCount += n;
+    }
+    else
+    {
+        length = m_text.size();
+        m_droppedCount += m_lineCount;
+        m_lineCount = 0;
+    }
+    m_text.erase(0, length);
+    return length;
+}
+
+int32_t CTransferLog::WriteLines(int n, StreamInterface& sink)
+{
+    CScopedLock lock(m_lock);
+    const size_t length = FirstLinesLength(n);
+    if (length > static_cast<size_t>(INT32_MAX))
+        return -1;
+    return sink.Write(m_text.data(), static_cast<int32_t>(length));
+}
+
+void CTransferLog::TakeLines(int n, std::string* removed)
+{
+    CScopedLock lock(m_lock);
+    if (removed)
+        removed->assign(m_text, 0, FirstLinesLength(std::max(n, 0)));
+    RemoveFirstLines(n);
+    Notify();
+}
+
+int32_t CTransferLog::FlushLines(int n, StreamInterface& sink)
+{
+    CScopedLock lock(m_lock);
+    const size_t length = FirstLinesLength(n);
+    if (length > static_cast<size_t>(INT32_MAX))
+        return -1;
+    const int32_t written = sink.Write(m_text.data(), static_cast<int32_t>(length));
+    if (written <= 0)
+        return written;
+    // Lines the sink did not take stay in the log rather than being lost;
+    // whole lines it did take go, so that a retry does not write them twice.
+    int taken = n;
+    if (static_cast<size_t>(written) != length)
+        for (taken = 0; taken < n && FirstLinesLength(taken + 1) <= static_cast<size_t>(written);)
+            ++taken;
+    if (taken > 0)
+    {
+        RemoveFirstLines(taken);
+        Notify();
+    }
+    return written;
+}
+
+void CTransferLog::Clear()
+{
+    CScopedLock lock(m_lock);
+    // Cleared lines count as dropped like any others removed from the front,
+    // so dropped + line count never goes back for a reader that numbers lines.
+    m_droppedCount += m_lineCount;
+    m_lineCount = 0;
+    m_text.clear();
+    Notify();
+}
+
+void CTransferLog::AddObserver(TransferLogObserver callback, void* userData)
+{
+    if (!callback)
+        return;
+    CScopedLock lock(m_lock);
+    m_observers.emplace_back(callback, userData);
+}
+
+void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
+{
+    CScopedLock lock(m_lock);
+    std::erase_if(m_observers,
+                  [&](const std::pair<TransferLogObserver, void*>& entry) {
+                      return (callback && entry.first == callback) || (userData && entry.second == userData);
+                  });
+}
+
+void CTransferLog::Notify()
+{
+    ++m_changeCount;
+    // A copy, because an observer may add or remove observers of this log
+    // while it is being called (the lock is recursive).
+    const auto observers = m_observers;
+    for (auto it = observers.rbegin(); it != observers.rend(); ++it)
+        it->first(it->second);
+}
+
+void TrimLog(ITransferLog* log, int limit)
+{
+    if (!log)
+        return;
+    int lineCount = 0;
+    log->GetStats(nullptr, nullptr, &lineCount, nullptr);
+    if (lineCount >= limit)
+    {
+        const int64_t excess = static_cast<int64_t>(lineCount) - limit / 2;
+        log->TakeLines(static_cast<int>(std::min<int64_t>(excess, INT_MAX)));
+    }
+    log->Release();
+}

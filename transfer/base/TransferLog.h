@@ -1,0 +1,80 @@
+#pragma once
+// CTransferLog: the in-memory transfer log of one job (or of anything else
+// that logs through ITransferLog). Logs live in memory only; nothing here
+// reads or writes a log file. Every operation takes the log's own lock, so
+// protocol clients on pool threads may append while the log windows read.
+//
+// A log starts with one reference, held by whoever created it (normally the
+// registry, LogRegistry.h). It is deleted by the Release that drops the
+// count to 0, so it must be created with new and never deleted directly.
+
+#include "platform/core/CriticalSection.h"
+#include "transfer/base/TransferLogInterface.h"
+
+#include <atomic>
+#include <utility>
+#include <vector>
+
+class CTransferLog : public ITransferLog
+{
+public:
+    explicit CTransferLog(int logId = 0);
+    CTransferLog(const CTransferLog&) = delete;
+    CTransferLog& operator=(const CTransferLog&) = delete;
+
+    int AddRef() override;
+    int Release() override;
+
+    std::string GetName() override;
+    void SetName(const std::string& name) override;
+    int GetLogId() override;
+
+    // Every text but raw text (kind 6) goes through MaskUrlPasswords first,
+    // and a sent line (kind 2) also through MaskPasswordCommand, so neither a
+    // URL's login nor a "PASS " command shows its password, whoever logs it.
+    void AppendLine(int kind, const std::string& text) override;
+    void AppendFormatV(int kind, const char* format, va_list args) override;
+    void AppendMessageV(int kind, int index, va_list args) override;
+
+    void GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount) override;
+    size_t GetTextPart(std::string& text, size_t offset, size_t length) override;
+    void GetText(std::string& text) override;
+    uint32_t GetChangeCount() override;
+
+    // A block longer than a 32-bit count can carry is not handed over: -1.
+    int32_t WriteLines(int n, StreamInterface& sink) override;
+    void TakeLines(int n, std::string* removed = nullptr) override;
+    int32_t FlushLines(int n, StreamInterface& sink) override;
+    void Clear() override;
+
+    void AddObserver(TransferLogObserver callback, void* userData) override;
+    void RemoveObserver(TransferLogObserver callback, void* userData) override;
+
+protected:
+    ~CTransferLog() override = default;
+
+private:
+    // Byte length of the first n lines; the lock is held.
+    size_t FirstLinesLength(int n) const;
+    // Removes the first n lines and returns their length; the lock is held.
+    size_t RemoveFirstLines(int n);
+    // Counts the change and calls the observers; the lock is held.
+    void Notify();
+
+    std::atomic<int> m_refCount{1};
+    CCriticalSection m_lock;
+    std::string m_name;
+    std::string m_text;
+    uint32_t m_changeCount = 0;
+    int m_lineCount = 0;
+    int m_droppedCount = 0;
+    const int m_logId;
+    std::vector<std::pair<TransferLogObserver, void*>> m_observers;
+};
+
+// Keeps a log under a line limit: when its line count is not below `limit`,
+// the oldest (count - limit / 2) lines are removed, so the log falls back to
+// about half the limit and the newest lines stay. Consumes the caller's
+// reference on the log (a null log is ignored). A job applies it with the
+// setting "Logs/Max Log Lines" (SETTING_LOGS_MAX_LOG_LINES) when a run ends.
+void TrimLog(ITransferLog* log, int limit);

@@ -1,0 +1,148 @@
+#pragma once
+// CHttpClient: the protocol client for HTTP and HTTPS (and for FTP URLs
+// fetched through an HTTP proxy). The site connection pool keeps one per
+// connection slot; transfer jobs drive it through CProtocolClient. All
+// requests of one client go over its one CConnection, which stays open
+// between requests while the server allows keep-alive.
+//
+// The heart of the client is SendRequest, the request loop: it sends one
+// request and repeats it for credentials typed by the user, Negotiate, NTLM
+// and Basic authentication and redirects on the same site, until it has a
+// final response header. The pieces it is built from live in their own
+// files: request composition (HttpRequestHeader.h), sending (HttpSend.h),
+// reading headers and bodies (ReadResponseHeader.h, ReadBody.h), storing the
+// header values (ParseResponseHeaders.h), keep-alive (HttpKeepAlive.h), the
+// POST body (HttpPostBody.h) and the authentication steps
+// (HttpAuthentication.h).
+//
+// Threads: a client runs on one pool thread at a time. Abort and Close may
+// come from another thread; they only raise the abort flag and close the
+// socket, which makes a blocked receive or send return.
+
+#include "foundation/text/ByteBuffer.h"
+#include "transfer/net/Connection.h"
+#include "transfer/http/HttpChannel.h"
+#include "transfer/client/ProtocolClient.h"
+
+#include <cstdint>
+#include <string>
+
+class CLinkItem;
+class ITransferLog;
+class ITransferProgress;
+class StreamInterface;
+
+class CHttpClient : public CProtocolClient
+{
+public:
+    // kind: the scheme id of the URLs served (1 http, 2 https, 3 ftp through
+    // an HTTP proxy). Only kind 2 starts TLS after connecting.
+    explicit CHttpClient(int kind);
+    ~CHttpClient() override;
+
+    // Raises the abort flag, closes the connection and withdraws a pending
+    // credential prompt.
+    void Close() override;
+    // Raises the abort flag and closes the socket at once (no TLS shutdown),
+    // so a receive or send in progress on another thread returns.
+    void Abort() override;
+
+    // Reuses the open connection when the idle check finds it sound;
+    // otherwise connects to the item's host and port (through the client's
+    // proxy) and, for kind 2, starts TLS with setting
+    // "Connections/SSL-TLS Version" (1 when outside 0..3). 0, 3 when aborted,
+    // or the connection's last error.
+    int Connect(CLinkItem& request, ITransferLog* log) override;
+
+    // A GET, or a POST when the item has a body (LI_POST_DATA), whose body
+    // goes to sink. offset is the resume position; length the bytes wanted,
+    // -1 for all. A 200 answer to a resume, or a 206 whose range starts
+    // elsewhere, gives 1020; 401 gives 1003, 404 1001, other errors 1011
+    // (4xx), 1012 (5xx) or 1013.
+    int Download(CLinkItem& request, StreamInterface& sink, int64_t offset, int64_t length, ITransferLog* log,
+                 ITransferProgress* meter) override;
+    // Not supported: 3 when aborted, else 100.
+    int Upload(CLinkItem& request, ITransferLog* log, ITransferProgress* meter) override;
+    // A HEAD request; its header values are stored on the item. 200 and
+    // other 2xx give 0 (other 2xx log "Server return error: %d."); errors as
+    // for Download.
+    int GetRemoteFileInfo(CLinkItem& request, ITransferLog* log) override;
+    bool CheckIdleConnection() override;
+
+    // The flag drops to 0: the connection is closed (TLS shut down first).
+    int SetConnected(int value) override;
+
+    // Whether the open connection can carry the next request. Without probe
+    // (or with the connected flag down) the answer is the flag. With probe
+    // the connection is looked at without waiting: a peer that closed drops
+    // it; bytes waiting are a stray response, logged with "Trashed response
+    // received." before the connection is dropped.
+    bool CheckConnection(bool probe, ITransferLog* log);
+
+    // The request loop; see the file comment. On 0, header holds the final
+    // response header and status its status code (0 when none was read).
+    // body/bodyLength: the POST body as given in LI_POST_DATA (the
+    // "data:"/"file:" forms are resolved here).
+    int SendRequest(CLinkItem& request, const char* method, int64_t offset, int64_t length,
+                    CByteBuffer& header, int& status, bool connectFirst, ITransferLog* log,
+                    const uint8_t* body = nullptr, int bodyLength = 0);
+
+    // With cookies enabled on the item (LI_OPTION_SEND_COOKIES), LI_COOKIES
+    // becomes the Cookie header text of the cookie store for the item's host
+    // (".local" added to a host without a '.') and request path.
+    static void UpdateCookieHeader(CLinkItem& request);
+
+    // A redirect's Location. It is resolved against the URL that was just
+    // requested (its current path included, so a relative location after an
+    // earlier redirect lands where a browser would). The same scheme, host
+    // and port: LI_REDIRECT_PATH becomes the new path and the result is 0.
+    // Anything else (another host, or http to https on the same host):
+    // LI_REDIRECT_URL becomes the location (made absolute when the server
+    // sent a relative one), the connection is dropped, and the result is
+    // 1014 for the caller to follow.
+    int HandleRedirect(CLinkItem& request, const std::string& location, ITransferLog* log);
+
+    // The time-out of every send and receive: setting
+    // "Connections/Connection Timeout" in ms, at least 1000 (and at most a
+    // day, so the product stays within an int).
+    static int ConnectionTimeoutMs();
+
+    CConnection& GetConnection() { return m_connection; }
+
+private:
+    // The readers' view of this client: its abort flag, its connected flag
+    // and its time-out setting.
+    class CChannel : public CConnectionHttpChannel
+    {
+    public:
+        explicit CChannel(CHttpClient& owner);
+        bool IsAborted() const override;
+        void Drop() override;
+        void EndKeepAlive() override;
+
+    protected:
+        int TimeoutMs() const override;
+        // The job's byte counter, set on the client for the job's run.
+        ITrafficObserver* TrafficObserver() const override;
+
+    private:
+        CHttpClient& m_owner;
+    };
+
+    // After a POST header: whether the server answers (or closes) within a
+    // second, before the body is sent.
+    bool HasEarlyAnswer();
+    // Stores the status line and the header values; used by Download and
+    // GetRemoteFileInfo.
+    void StoreStatusLine(CLinkItem& request, const CByteBuffer& header);
+    // The judgement of Download on the final response: 0 with length
+    // possibly set from the Content-Length, or the failure code.
+    int CheckDownloadStatus(CLinkItem& request, int status, const CByteBuffer& header, int64_t offset,
+                            int64_t& length, int64_t& size, ITransferLog* log);
+
+    CConnection m_connection;
+    CChannel m_channel;
+    // Bytes received and not yet consumed: what came after a header, a body
+    // in progress.
+    CByteBuffer m_receive;
+};

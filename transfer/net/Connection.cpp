@@ -1,0 +1,339 @@
+#include "transfer/net/Connection.h"
+
+#include "Common/SSLConnection.h"
+#include "platform/core/CriticalSection.h"
+#include "platform/core/Socket.h"
+#include "platform/core/SocketError.h"
+#include "platform/core/Text.h"
+#include "transfer/base/OptionalLog.h"
+#include "transfer/net/ProxySelection.h"
+#include "transfer/net/ProxyTunnel.h"
+#include "transfer/base/ResultCodes.h"
+#include "transfer/net/SocketDeadlineRegistry.h"
+#include "transfer/net/SocketHandle.h"
+#include "transfer/base/TransferLogInterface.h"
+
+#include <climits>
+#include <mutex>
+#include <sys/socket.h>
+
+namespace
+{
+
+// The self-imposed limit of a raw call: its deadline plus one sweep period,
+// so that the sweep normally ends it and a process without a sweep still
+// sees it end.
+int RawCallLimitMs(int timeoutMs)
+{
+    const long long limit = static_cast<long long>(timeoutMs < 0 ? 0 : timeoutMs) + kSocketSweepPeriodMs;
+    return limit > INT_MAX ? INT_MAX : static_cast<int>(limit);
+}
+
+} // namespace
+
+CCriticalSection& TrafficLock()
+{
+    // Never destroyed: pool threads may still move bytes while the process ends.
+    static CCriticalSection* lock = new CCriticalSection;
+    return *lock;
+}
+
+bool SocketsStartup(int start)
+{
+    static std::mutex mutex;
+    static bool started = false;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (start)
+    {
+        if (started)
+            return true;
+        if (!SslGlobalInit(1))
+            return false;
+        IgnoreSigPipe();
+        started = true;
+        return true;
+    }
+    if (started)
+    {
+        SslGlobalInit(0);
+        started = false;
+    }
+    return true;
+}
+
+CConnection::CConnection() : m_handle(new CSocketHandle) {}
+
+CConnection::~CConnection()
+{
+    // No goodbye to the peer here: owners call Close first when they want one.
+    DropSsl();
+    m_handle->CloseSocket();
+    m_handle->Release();
+}
+
+std::shared_ptr<CSocket> CConnection::NewSocket()
+{
+    DropSsl();
+    int error = 0;
+    std::shared_ptr<CSocket> socket = CSocket::Create(&error);
+    // The old socket goes in both cases: a failed create leaves none.
+    m_handle->SetSocket(socket);
+    if (!socket)
+        m_lastError = error;
+    return socket;
+}
+
+void CConnection::DropSsl()
+{
+    if (m_ssl)
+    {
+        m_ssl->Free();
+        m_ssl.reset();
+    }
+}
+
+bool CConnection::ConnectAddress(uint32_t address, int port, ITransferLog* log)
+{
+    m_lastError = 0;
+    m_serverName.clear();
+    std::shared_ptr<CSocket> socket = NewSocket();
+    if (!socket)
+    {
+        LogMessage(log, kLogError, kMessageCannotSocket, m_lastError);
+        return false;
+    }
+    const std::string dotted = FormatIPv4(address);
+    LogMessage(log, kLogStatus, kMessageConnectingTo, dotted.c_str(), port);
+    int error = 0;
+    if (!socket->Connect(address, port, m_timeoutMs, &error))
+    {
+        m_lastError = error;
+        LogMessage(log, kLogError, kMessageCannotConnectError, dotted.c_str(), port, error);
+        return false;
+    }
+    LogMessage(log, kLogStatus, kMessageConnectedTo, dotted.c_str(), port);
+    return true;
+}
+
+bool CConnection::ConnectHost(const char* host, int port, ITransferLog* log)
+{
+    m_lastError = 0;
+    const char* name = host ? host : "";
+    uint32_t address = 0;
+    if (!ResolveHost(name, &address))
+    {
+        m_lastError = kResultHostNotResolved;
+        LogMessage(log, kLogError, kMessageHostNotFound, name);
+        return false;
+    }
+    if (!IsDottedQuad(name))
+        LogMessage(log, kLogStatus, kMessageHostResolved, name, FormatIPv4(address).c_str());
+    if (!ConnectAddress(address, port, log))
+        return false;
+    m_serverName = name;
+    return true;
+}
+
+bool CConnection::ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log)
+{
+    m_lastError = 0;
+    if (!proxyUrl || IsDirectProxy(proxyUrl))
+        return ConnectHost(host, port, log);
+    if (!ConnectThroughProxy(*this, host, port, proxyUrl, log))
+        return false;
+    m_serverName = host ? host : "";
+    return true;
+}
+
+bool CConnection::ConnectViaProxyToAddress(uint32_t address, int port, const char* proxyUrl,
+                                           ITransferLog* log)
+{
+    return ConnectViaProxy(FormatIPv4(address).c_str(), port, proxyUrl, log);
+}
+
+int CConnection::Send(const char* data, int length)
+{
+    if (m_ssl)
+    {
+        // As on the raw path, a connection without a socket keeps the error
+        // that took the socket away.
+        if (m_handle->IsValid())
+            m_lastError = 0;
+        return m_ssl->Write(data, length);
+    }
+    return SendRaw(data, length, 0);
+}
+
+int CConnection::Recv(char* buffer, int size)
+{
+    if (m_ssl)
+    {
+        // As on the raw path, a connection without a socket keeps the error
+        // that took the socket away.
+        if (m_handle->IsValid())
+            m_lastError = 0;
+        return m_ssl->Read(buffer, size);
+    }
+    return RecvRaw(buffer, size, 0);
+}
+
+template <typename Call> int CConnection::RawCall(void (ITrafficObserver::*notify)(int), Call call)
+{
+    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
+    if (!socket)
+        return -1;
+    SetSocketDeadline(m_handle, 1, SocketDeadlineClock() + (m_timeoutMs < 0 ? 0 : m_timeoutMs));
+    m_lastError = 0;
+    int error = 0;
+    const long result = call(*socket, RawCallLimitMs(m_timeoutMs), &error);
+    SetSocketDeadline(m_handle, 0, 0);
+
+    // The sweep (or CloseSocket from another thread) took the socket away
+    // while the call ran: whatever the call got, the connection is gone.
+    if (m_handle->GetSocket() != socket)
+    {
+        m_lastError = kResultTimeout;
+        return -1;
+    }
+    // The call gave up by itself a sweep period after its deadline: the same
+    // verdict the sweep would have given, socket closed included.
+    if (result < 0 && error == WSAETIMEDOUT)
+    {
+        m_handle->CloseSocket();
+        m_lastError = kResultTimeout;
+        return -1;
+    }
+    if (result > 0 && m_observer && notify)
+    {
+        CScopedLock lock(TrafficLock());
+        (m_observer->*notify)(static_cast<int>(result));
+    }
+    if (result < 0)
+        m_lastError = error;
+    return static_cast<int>(result);
+}
+
+int CConnection::SendRaw(const char* data, int length, int flags)
+{
+    return RawCall(
+        &ITrafficObserver::OnSent, [&](CSocket& socket, int limitMs, int* error)
+        { return socket.Send(data, length < 0 ? 0 : static_cast<size_t>(length), flags, limitMs, error); });
+}
+
+int CConnection::RecvRaw(char* buffer, int size, int flags)
+{
+    // Peeked bytes stay queued: they are counted when they are taken.
+    return RawCall(
+        (flags & MSG_PEEK) ? nullptr : &ITrafficObserver::OnReceived,
+        [&](CSocket& socket, int limitMs, int* error)
+        { return socket.Recv(buffer, size < 0 ? 0 : static_cast<size_t>(size), flags, limitMs, error); });
+}
+
+int CConnection::RawRecvCallback(CConnection* owner, char* buffer, int length)
+{
+    if (!owner)
+        return -1;
+    if (owner->m_rawNoWait)
+    {
+        std::shared_ptr<CSocket> socket = owner->m_handle->GetSocket();
+        if (!socket)
+            return -1;
+        // Nothing waiting reads as an expired zero wait; anything else
+        // (bytes, the end of the stream, an error) the receive below returns
+        // at once.
+        char probe = 0;
+        int error = 0;
+        if (socket->Recv(&probe, 1, MSG_PEEK, 0, &error) < 0 && error == WSAETIMEDOUT)
+            return CSSLConnection::kRawWouldBlock;
+    }
+    return owner->RecvRaw(buffer, length, 0);
+}
+
+int CConnection::PeekNoWait(char* buffer, int size)
+{
+    if (m_ssl)
+    {
+        m_rawNoWait = true;
+        const int result = m_ssl->PeekNoWait(buffer, size);
+        m_rawNoWait = false;
+        return result;
+    }
+    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
+    if (!socket || size <= 0)
+        return -1;
+    int error = 0;
+    const long peeked = socket->Recv(buffer, static_cast<size_t>(size), MSG_PEEK, 0, &error);
+    if (peeked < 0)
+        return error == WSAETIMEDOUT ? 0 : -1;
+    return peeked == 0 ? -1 : static_cast<int>(peeked);
+}
+
+int CConnection::RawSendCallback(CConnection* owner, const char* data, int length)
+{
+    return owner ? owner->SendRaw(data, length, 0) : -1;
+}
+
+int CConnection::WaitData(char* buffer, int* size, int ms)
+{
+    const int wanted = size && *size > 0 ? *size : 0;
+    if (size)
+        *size = 0;
+    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
+    if (!socket)
+        return m_lastError = kResultInvalidParameter;
+    int error = 0;
+    const int ready = socket->WaitReadable(ms < 0 ? 0 : ms, &error);
+    if (ready < 0)
+        return m_lastError = error;
+    if (ready == 0)
+        return m_lastError = 0;
+    const long count = socket->Recv(buffer, static_cast<size_t>(wanted), MSG_PEEK, 0, &error);
+    if (count < 0)
+        return m_lastError = error;
+    if (count == 0 && wanted > 0)
+        return m_lastError = WSAECONNABORTED;
+    if (size)
+        *size = static_cast<int>(count);
+    return m_lastError = 0;
+}
+
+bool CConnection::StartSsl(int method, ITransferLog* log)
+{
+    if (m_ssl || !m_handle->IsValid())
+    {
+        m_lastError = kResultInvalidParameter;
+        return false;
+    }
+    m_lastError = 0;
+    m_ssl = CSSLConnection::Create(method, this, RawRecvCallback, RawSendCallback, log, m_serverName);
+    if (!m_ssl)
+    {
+        m_handle->CloseSocket();
+        m_lastError = kResultSslStart;
+        return false;
+    }
+    return true;
+}
+
+void CConnection::Close()
+{
+    if (m_ssl)
+    {
+        if (m_handle->IsValid())
+            m_ssl->Shutdown();
+        else
+            m_ssl->Free();
+        m_ssl.reset();
+    }
+    m_handle->CloseSocket();
+}
+
+void CConnection::CloseSocket()
+{
+    m_handle->CloseSocket();
+}
+
+bool CConnection::IsConnected() const
+{
+    return m_handle->IsValid();
+}

@@ -151,7 +151,7 @@ void ParseAndWalk(benchmark::State& state, const Corpus* corpus)
         {
             std::unique_ptr<CXmlNode> root = CXmlNode::Create();
             parser.ParseString(*root, page, nullptr);
-            root->WalkLinks(sink, 0, allKinds, nullptr);
+            WalkLinks(*root, sink, 0, allKinds, nullptr);
         }
         benchmark::DoNotOptimize(sink.m_bytes);
         links = sink.m_links;

@@ -316,7 +316,7 @@ const char* GetMetaRefreshUrl(const char* content)
     return nullptr;
 }
 
-void CXmlNode::WalkLinks(ILinkSink& sink, intptr_t context, uint32_t mask, ICancelPoll* cancel)
+void WalkLinks(CXmlNode& root, ILinkSink& sink, intptr_t context, uint32_t mask, ICancelPoll* cancel)
 {
     // An explicit stack instead of recursion: a page may nest very deeply.
     struct Frame
@@ -332,7 +332,7 @@ void CXmlNode::WalkLinks(ILinkSink& sink, intptr_t context, uint32_t mask, ICanc
     const auto enter = [&](CXmlNode& node, intptr_t nodeContext) {
         if (cancel && cancel->Poll() != 0)
             return false;
-        if (node.GetType() == kOpenElement || node.GetType() == kElement)
+        if (node.GetType() == CXmlNode::kOpenElement || node.GetType() == CXmlNode::kElement)
         {
             const int tag = GetTagIndex(node.GetName());
             if (tag > 0)
@@ -345,7 +345,7 @@ void CXmlNode::WalkLinks(ILinkSink& sink, intptr_t context, uint32_t mask, ICanc
         return true;
     };
 
-    if (!enter(*this, context))
+    if (!enter(root, context))
         return;
     while (!stack.empty())
     {

@@ -1,5 +1,5 @@
 #pragma once
-// Link extraction over an HTML tree (CXmlNode::WalkLinks): the tag table, the
+// Link extraction over an HTML tree (WalkLinks): the tag table, the
 // 26 link kinds with the names shown to the user and used in reports and
 // filters, the sink that receives each link, and the META refresh reader.
 //
@@ -32,8 +32,9 @@
 
 class CAbstractVisitor;
 class CXmlNode;
+class ICancelPoll;
 
-// Receives the links of CXmlNode::WalkLinks, in document order. The result
+// Receives the links of WalkLinks, in document order. The result
 // becomes the context of the rest of the element and of its children, except
 // after LAYER and ILAYER backgrounds and APPLET archives, whose results are
 // dropped. The sink must not change the tree while it is walked.
@@ -97,3 +98,14 @@ void FillLinkKindNames(CAbstractVisitor& list);
 // "5; URL=http://h/" and "url=x" both give the text after the '='. Null when
 // there is no such '=' (or content is null). The pointer is into content.
 const char* GetMetaRefreshUrl(const char* content);
+
+// Reports the links of the subtree under root (HTML pages): every link-bearing
+// attribute of the tags A, IMG, LINK, AREA, FORM, INPUT, FRAME, IFRAME,
+// LAYER, ILAYER, SCRIPT, EMBED, OBJECT, APPLET, BODY, TABLE, TD, TH,
+// BGSOUND and META, in document order, to sink with its link
+// kind (1-25), when bit kind-1 of mask is set. A report's result is the
+// context of the rest of its element and of the element's children. The
+// children of SCRIPT are not walked. The cancel object (may be null) is
+// polled before each node; non-zero ends the walk. Runs in a loop of its
+// own, never recursing.
+void WalkLinks(CXmlNode& root, ILinkSink& sink, intptr_t context, uint32_t mask, ICancelPoll* cancel);

@@ -49,7 +49,6 @@ class CAbstractVisitor;
 class CXmlNode;
 class ICancelPoll;
 class ILineSink;
-class ILinkSink;
 
 // The callback of CXmlNode::Visit: gets each node with the context of its
 // parent element and returns the context for what follows (see Visit).
@@ -193,17 +192,6 @@ public:
     // and is returned. A walk that ends normally returns the context its
     // starting node gave its children (the visitor's result for a leaf).
     intptr_t Visit(IXmlNodeVisitor& visitor, intptr_t context, ICancelPoll* cancel);
-
-    // Reports the links of the subtree (HTML pages): every link-bearing
-    // attribute of the tags A, IMG, LINK, AREA, FORM, INPUT, FRAME, IFRAME,
-    // LAYER, ILAYER, SCRIPT, EMBED, OBJECT, APPLET, BODY, TABLE, TD, TH,
-    // BGSOUND and META, in document order, to sink (LinkWalk.h) with its link
-    // kind (1-25), when bit kind-1 of mask is set. A report's result is the
-    // context of the rest of its element and of the element's children. The
-    // children of SCRIPT are not walked. The cancel object (may be null) is
-    // polled before each node; non-zero ends the walk. Runs in a loop of its
-    // own, never recursing.
-    void WalkLinks(ILinkSink& sink, intptr_t context, uint32_t mask, ICancelPoll* cancel);
 
     // ---- Attributes (in the start tag's markup) ------------------------------
     // The part of the start tag after the tag name and the white space that

@@ -1,5 +1,4 @@
-// Reading and writing kCookieFileName: CCookieFile, and the store's Load and
-// Save over it.
+// Reading and writing kCookieFileName, line by line: CCookieFile.
 
 #include "foundation/stores/CookieFile.h"
 
@@ -78,31 +77,4 @@ void CCookieFile::Enumerate(CCookieStore& visitor)
         added.ParseDateTime(sink.m_added); // invalid when missing or unreadable
         visitor.AddCookie(sink.m_domain, sink.m_path, sink.m_secure, sink.m_cookie, sink.m_expires, added);
     }
-}
-
-bool CCookieStore::Load(const std::string& path)
-{
-    CBufferedFile file;
-    if (!file.Open(path, CBufferedFile::modeRead))
-        return false;
-    CScopedLock lock(m_lock);
-    Clear();
-    CCookieFile reader(file);
-    reader.Enumerate(*this);
-    file.Close();
-    return true;
-}
-
-bool CCookieStore::Save(const std::string& path)
-{
-    CScopedLock lock(m_lock);
-    CAtomicFile file;
-    if (!file.Open(path, 0600))
-        return false;
-    CCookieFile writer(file);
-    Enumerate(writer);
-    if (writer.HasWriteFailed() || !file.Commit())
-        return false;
-    m_savedStamp = m_changeStamp;
-    return true;
 }

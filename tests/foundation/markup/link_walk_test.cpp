@@ -42,7 +42,7 @@ Links WalkPage(std::string_view html, uint32_t mask = kAllKinds)
     std::unique_ptr<CXmlNode> root = CXmlNode::Create();
     CXmlParser(CXmlParser::kHtml).ParseString(*root, html, nullptr);
     CCollectingSink sink;
-    root->WalkLinks(sink, 0, mask, nullptr);
+    WalkLinks(*root, sink, 0, mask, nullptr);
     return sink.m_links;
 }
 
@@ -200,7 +200,7 @@ TEST(LinkWalk, ContextsFollowTheTree)
                                  nullptr));
     CCollectingSink sink;
     sink.m_step = 10;
-    root->WalkLinks(sink, 1, kAllKinds, nullptr);
+    WalkLinks(*root, sink, 1, kAllKinds, nullptr);
     EXPECT_EQ(sink.m_links, (Links{{20, "t"}, {21, "d"}, {1, "x"}, {11, "lb"}, {10, "ls"}, {1, "y"}, {17, "aa"},
                                    {18, "ac"}, {1, "z"}}));
     // A report's result is the context below it; layer backgrounds and applet
@@ -217,7 +217,7 @@ TEST(LinkWalk, ScriptChildrenAreNotWalked)
                     .ParseString(*root, "<r><script src='s.js'><a href='in'></a></script><a href='out'></a></r>",
                                  nullptr));
     CCollectingSink sink;
-    root->WalkLinks(sink, 0, kAllKinds, nullptr);
+    WalkLinks(*root, sink, 0, kAllKinds, nullptr);
     EXPECT_EQ(sink.m_links, (Links{{14, "s.js"}, {1, "out"}}));
 }
 
@@ -232,7 +232,7 @@ TEST(LinkWalk, CancelEndsTheWalk)
     std::unique_ptr<CXmlNode> root = CXmlNode::Create();
     ASSERT_TRUE(CXmlParser(CXmlParser::kHtml).ParseString(*root, "<a href=1><a href=2><a href=3><a href=4>", nullptr));
     CCollectingSink sink;
-    root->WalkLinks(sink, 0, kAllKinds, &cancel);
+    WalkLinks(*root, sink, 0, kAllKinds, &cancel);
     // Polls: root, then the first three anchors; the fifth poll stops.
     EXPECT_EQ(sink.m_links, (Links{{1, "1"}, {1, "2"}, {1, "3"}}));
 }

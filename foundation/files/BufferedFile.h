@@ -53,7 +53,7 @@ public:
     // - modeRead: reads from the offset (-1 means 0).
     // False for an empty path, another mode, or when the file cannot be
     // opened or positioned; the stream is closed then.
-    bool Open(const std::string& path, int mode, int64_t offset = -1);
+    [[nodiscard]] bool Open(const std::string& path, int mode, int64_t offset = -1);
     // Whether the last Open made the file (modeWrite without an offset on a
     // missing file).
     bool WasCreated() const { return m_file.WasCreated(); }

@@ -34,7 +34,7 @@ public:
     CRawFile& operator=(const CRawFile&) = delete;
 
     // OpenShared with deny-none sharing.
-    bool Open(const std::string& path, int openFlags);
+    [[nodiscard]] bool Open(const std::string& path, int openFlags);
     // Closes what is open, remembers path, flags and share mode, and opens
     // the descriptor; true when one was obtained. Paths of any length are
     // passed on.

@@ -18,7 +18,7 @@ class CXmlNode;
 // Writes the document below root to path, replacing it atomically; mode
 // (less the umask) is the mode of the new file. False, with the old file
 // kept, when the path is empty or the file could not be written whole.
-bool WriteXmlDocumentFile(const CXmlNode& root, const std::string& path, mode_t mode);
+[[nodiscard]] bool WriteXmlDocumentFile(const CXmlNode& root, const std::string& path, mode_t mode);
 
 // Clears root and parses the file into it. False when the path names no
 // file (missing, or a folder) or the file cannot be opened; root stays
@@ -26,4 +26,4 @@ bool WriteXmlDocumentFile(const CXmlNode& root, const std::string& path, mode_t 
 // file was read into the tree, or parsing stopped early (a broken token, an
 // end tag that does not close the open element, markup cut off by the end
 // of the file) with the tree holding what came before.
-bool ReadXmlDocumentFile(const std::string& path, CXmlNode& root, bool* complete);
+[[nodiscard]] bool ReadXmlDocumentFile(const std::string& path, CXmlNode& root, bool* complete);

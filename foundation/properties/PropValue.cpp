@@ -224,151 +224,151 @@ void CPropValue::CopyContent(const CPropValue& other)
     }
 }
 
-int CPropValue::GetInt(int& out, bool allowConversion) const
+bool CPropValue::GetInt(int& out, bool allowConversion) const
 {
     if (m_kind == kindInt)
     {
         out = m_int;
-        return 1;
+        return true;
     }
     if (!allowConversion)
-        return 0;
+        return false;
     switch (m_kind)
     {
     case kindInt64:
         out = static_cast<int32_t>(static_cast<uint32_t>(m_int64));
-        return 1;
+        return true;
     case kindDouble:
     case kindDate:
         out = TruncateToInt(m_double);
-        return 1;
+        return true;
     case kindString:
         out = ClampToInt(ParseLeadingInt64(*m_text));
-        return 1;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
-int CPropValue::GetInt64(int64_t& out, bool allowConversion) const
+bool CPropValue::GetInt64(int64_t& out, bool allowConversion) const
 {
     if (m_kind == kindInt64)
     {
         out = m_int64;
-        return 1;
+        return true;
     }
     if (!allowConversion)
-        return 0;
+        return false;
     switch (m_kind)
     {
     case kindInt:
         out = m_int;
-        return 1;
+        return true;
     case kindDouble:
     case kindDate:
         out = TruncateToInt64(m_double);
-        return 1;
+        return true;
     case kindString:
         out = ParseLeadingInt64(*m_text);
-        return 1;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
-int CPropValue::GetDouble(double& out, bool allowConversion) const
+bool CPropValue::GetDouble(double& out, bool allowConversion) const
 {
     if (m_kind == kindDouble)
     {
         out = m_double;
-        return 1;
+        return true;
     }
     if (!allowConversion)
-        return 0;
+        return false;
     switch (m_kind)
     {
     case kindInt:
         out = m_int;
-        return 1;
+        return true;
     case kindInt64:
         out = static_cast<double>(m_int64);
-        return 1;
+        return true;
     case kindDate:
         out = m_double;
-        return 1;
+        return true;
     case kindString:
         out = ParseLeadingDouble(*m_text);
-        return 1;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
-int CPropValue::GetString(std::string& out, bool allowConversion) const
+bool CPropValue::GetString(std::string& out, bool allowConversion) const
 {
     if (m_kind == kindString)
     {
         out = *m_text;
-        return 1;
+        return true;
     }
     if (!allowConversion)
-        return 0;
+        return false;
     switch (m_kind)
     {
     case kindInt:
         out = Format("%d", m_int);
-        return 1;
+        return true;
     case kindInt64:
         out = Format("%I64d", static_cast<long long>(m_int64));
-        return 1;
+        return true;
     case kindDouble:
         out = Format("%.10f", m_double);
-        return 1;
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
-int CPropValue::GetDate(COleDateTime& out, bool allowConversion) const
+bool CPropValue::GetDate(COleDateTime& out, bool allowConversion) const
 {
     if (m_kind == kindDate)
     {
         out = COleDateTime(m_double);
-        return 1;
+        return true;
     }
     if (m_kind == kindInt64)
     {
         out = COleDateTime(static_cast<double>(m_int64));
-        return 1;
+        return true;
     }
     if (!allowConversion)
-        return 0;
+        return false;
     switch (m_kind)
     {
     case kindInt:
         out = COleDateTime::FromTimeT(static_cast<time_t>(m_int), true);
-        return 1;
+        return true;
     case kindDouble:
         out = COleDateTime(m_double);
-        return 1;
+        return true;
     case kindString:
     {
         COleDateTime parsed;
         if (parsed.ParseDateTime(*m_text))
         {
             out = parsed;
-            return 1;
+            return true;
         }
         // Dates kept as text are day counts written as plain numbers.
         if (IsPlainDecimal(*m_text))
         {
             out = COleDateTime(ParseLeadingDouble(*m_text));
-            return 1;
+            return true;
         }
-        return 0;
+        return false;
     }
     default:
-        return 0;
+        return false;
     }
 }
 
@@ -379,10 +379,10 @@ std::string CPropValue::GetAsString() const
     return text;
 }
 
-int CPropValue::GetBlob(uint8_t* dst, int& len) const
+bool CPropValue::GetBlob(uint8_t* dst, int& len) const
 {
     if (m_kind != kindBlob)
-        return 0;
+        return false;
     int n = len < 0 ? 0 : len;
     if (static_cast<size_t>(n) > m_blob->size())
         n = static_cast<int>(m_blob->size());
@@ -391,15 +391,15 @@ int CPropValue::GetBlob(uint8_t* dst, int& len) const
     if (n > 0)
         std::memcpy(dst, m_blob->data(), static_cast<size_t>(n));
     len = n;
-    return 1;
+    return true;
 }
 
-int CPropValue::GetBlobSize(int& size) const
+bool CPropValue::GetBlobSize(int& size) const
 {
     if (m_kind != kindBlob)
-        return 0;
+        return false;
     size = static_cast<int>(m_blob->size());
-    return 1;
+    return true;
 }
 
 const uint8_t* CPropValue::GetBlobData(int& len) const

@@ -5,8 +5,8 @@
 //
 // The converting getters take allowConversion: without it only a value of the
 // asked kind (and a 64-bit integer read as a date) is returned. Every getter
-// returns 1 on success and 0, leaving its output untouched, when the value
-// does not convert. Byte blocks never convert to or from anything.
+// returns true on success and false, leaving its output untouched, when the
+// value does not convert. Byte blocks never convert to or from anything.
 
 #include <cstdint>
 #include <string>
@@ -44,18 +44,18 @@ public:
     // (a text without leading digits reads as 0); a number out of range is
     // clamped. A 32-bit integer read as a date is seconds since 1970 in local
     // time; a 64-bit integer or a double is a day count.
-    int GetInt(int& out, bool allowConversion) const;
-    int GetInt64(int64_t& out, bool allowConversion) const;
-    int GetDouble(double& out, bool allowConversion) const;
-    int GetString(std::string& out, bool allowConversion) const;
-    int GetDate(COleDateTime& out, bool allowConversion) const;
+    bool GetInt(int& out, bool allowConversion) const;
+    bool GetInt64(int64_t& out, bool allowConversion) const;
+    bool GetDouble(double& out, bool allowConversion) const;
+    bool GetString(std::string& out, bool allowConversion) const;
+    bool GetDate(COleDateTime& out, bool allowConversion) const;
     // GetString with conversion; empty when the value does not convert.
     std::string GetAsString() const;
 
     // Byte blocks; all fail (return 0 or null) for every other kind.
     // Copies min(len, size) bytes to dst and sets len to the count copied.
-    int GetBlob(uint8_t* dst, int& len) const;
-    int GetBlobSize(int& size) const;
+    bool GetBlob(uint8_t* dst, int& len) const;
+    bool GetBlobSize(int& size) const;
     // The block's bytes; len is left untouched when the value is no block.
     const uint8_t* GetBlobData(int& len) const;
     // len becomes 0 first, then the block's size; null for other kinds.

@@ -121,33 +121,33 @@ bool CPropertySet::Has(int id) const
     return Find(id) != nullptr;
 }
 
-int CPropertySet::GetString(int id, std::string& out) const
+bool CPropertySet::GetString(int id, std::string& out) const
 {
     CScopedLock lock(m_lock.get());
     out.clear();
     const CPropValue* value = Find(id);
     if (!value)
-        return m_dropDefaults ? 1 : 0;
+        return m_dropDefaults;
     return value->GetString(out, m_dropDefaults);
 }
 
-int CPropertySet::GetInt64(int id, int64_t& out) const
+bool CPropertySet::GetInt64(int id, int64_t& out) const
 {
     CScopedLock lock(m_lock.get());
     out = 0;
     const CPropValue* value = Find(id);
     if (!value)
-        return m_dropDefaults ? 1 : 0;
+        return m_dropDefaults;
     return value->GetInt64(out, m_dropDefaults);
 }
 
-int CPropertySet::GetInt(int id, int& out) const
+bool CPropertySet::GetInt(int id, int& out) const
 {
     CScopedLock lock(m_lock.get());
     out = 0;
     const CPropValue* value = Find(id);
     if (!value)
-        return m_dropDefaults ? 1 : 0;
+        return m_dropDefaults;
     return value->GetInt(out, m_dropDefaults);
 }
 
@@ -179,25 +179,25 @@ const uint8_t* CPropertySet::GetBlobPtr(int id, int& len) const
     return value->GetBlobPtr(len);
 }
 
-int CPropertySet::GetBlob(int id, uint8_t* dst, int& len) const
+bool CPropertySet::GetBlob(int id, uint8_t* dst, int& len) const
 {
     CScopedLock lock(m_lock.get());
     const CPropValue* value = Find(id);
     if (!value)
     {
         len = 0;
-        return m_dropDefaults ? 1 : 0;
+        return m_dropDefaults;
     }
     return value->GetBlob(dst, len);
 }
 
-int CPropertySet::GetBlobSize(int id, int& size) const
+bool CPropertySet::GetBlobSize(int id, int& size) const
 {
     CScopedLock lock(m_lock.get());
     size = 0;
     const CPropValue* value = Find(id);
     if (!value)
-        return m_dropDefaults ? 1 : 0;
+        return m_dropDefaults;
     return value->GetBlobSize(size);
 }
 

@@ -14,8 +14,8 @@
 //   convert between kinds (the text "12" reads as the integer 12).
 // - off: every value is stored; a missing id reads as not found; only the
 //   stored kind is returned.
-// Getters that return int give 1 when found, 0 when not; their output is set
-// to 0 or empty before the lookup.
+// Getters that return bool tell whether the id was found; their output is
+// set to 0 or empty before the lookup.
 //
 // Every change moves the change stamp forward (NextChangeStamp), so it
 // strictly increases, also within one millisecond. Removing a missing id
@@ -48,9 +48,9 @@ public:
     // failed.
     virtual bool Serialize(CArchive& ar) = 0;
     virtual bool Has(int id) const = 0;
-    virtual int GetString(int id, std::string& out) const = 0;
-    virtual int GetInt64(int id, int64_t& out) const = 0;
-    virtual int GetInt(int id, int& out) const = 0;
+    virtual bool GetString(int id, std::string& out) const = 0;
+    virtual bool GetInt64(int id, int64_t& out) const = 0;
+    virtual bool GetInt(int id, int& out) const = 0;
     // Bit 0-31 of the value read through GetInt; false for another bit index.
     virtual bool TestBit(int id, int bit) const = 0;
     // Both: the block's bytes and size; null and len 0 when missing or no block.
@@ -58,8 +58,8 @@ public:
     virtual const uint8_t* GetBlobPtr(int id, int& len) const = 0;
     // len in: room at dst; out: bytes copied (0 when the id is missing, left
     // as it was when the entry is no block).
-    virtual int GetBlob(int id, uint8_t* dst, int& len) const = 0;
-    virtual int GetBlobSize(int id, int& size) const = 0;
+    virtual bool GetBlob(int id, uint8_t* dst, int& len) const = 0;
+    virtual bool GetBlobSize(int id, int& size) const = 0;
     // A null text is the empty text.
     virtual void SetString(int id, const char* text) = 0;
     virtual void SetInt64(int id, int64_t value) = 0;
@@ -97,14 +97,14 @@ public:
 
     bool Serialize(CArchive& ar) override;
     bool Has(int id) const override;
-    int GetString(int id, std::string& out) const override;
-    int GetInt64(int id, int64_t& out) const override;
-    int GetInt(int id, int& out) const override;
+    bool GetString(int id, std::string& out) const override;
+    bool GetInt64(int id, int64_t& out) const override;
+    bool GetInt(int id, int& out) const override;
     bool TestBit(int id, int bit) const override;
     const uint8_t* GetBlobData(int id, int& len) const override;
     const uint8_t* GetBlobPtr(int id, int& len) const override;
-    int GetBlob(int id, uint8_t* dst, int& len) const override;
-    int GetBlobSize(int id, int& size) const override;
+    bool GetBlob(int id, uint8_t* dst, int& len) const override;
+    bool GetBlobSize(int id, int& size) const override;
     void SetString(int id, const char* text) override;
     void SetInt64(int id, int64_t value) override;
     void SetInt(int id, int value) override;

@@ -124,13 +124,13 @@ public:
     // refuses are skipped). False, with the store untouched, when the file
     // cannot be opened. The saved stamp stays as it was; the loaded cookies
     // renew the change stamp.
-    virtual bool Load(const std::string& path);
+    [[nodiscard]] virtual bool Load(const std::string& path);
 
     // Writes every live dated cookie to the file, which is replaced in one
     // step and created 0600. True, with the saved stamp set to the change
     // stamp, when the file was written; on failure the old file stays as it
     // was and the saved stamp too.
-    virtual bool Save(const std::string& path);
+    [[nodiscard]] virtual bool Save(const std::string& path);
 
     virtual uint32_t GetStamp();
     // Whether the saved stamp is below the change stamp.
@@ -165,4 +165,4 @@ bool LoadCookieStore();
 // Saves the process-wide store to GetCookieFilePath and, when that worked,
 // tells the other running copies (kBroadcastCookiesSaved with the change
 // stamp).
-bool SaveCookieStore();
+[[nodiscard]] bool SaveCookieStore();

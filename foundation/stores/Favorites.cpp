@@ -253,8 +253,10 @@ void FillFavoritesTree(IFavoritesTreeControl& control)
 
     CAssignIdVisitor assign(*store.m_usedIds);
     top->Visit(assign, 0, nullptr);
+    // A failed save loses nothing: the new ids stay in the tree and go to
+    // disk with the next save.
     if (assign.GetAssignedCount() > 0)
-        SaveFavorites();
+        static_cast<void>(SaveFavorites());
 
     control.SelectItem(all);
     if (show.GetWantedItem() != 0)

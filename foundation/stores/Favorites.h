@@ -49,18 +49,18 @@ bool LoadFavorites();
 // becomes the default document: declaration, "Favorites", text
 // "X-Favorites". The file itself is rewritten only by the next save. True
 // when the file could be opened.
-bool LoadFavoritesFromFile(const std::string& path);
+[[nodiscard]] bool LoadFavoritesFromFile(const std::string& path);
 
 // SaveFavoritesToFile with "Favorites.xml" in the data folder; false when
 // there is no data folder.
-bool SaveFavorites();
+[[nodiscard]] bool SaveFavorites();
 
 // Creates the folders above path and replaces the file with the tree in one
 // step (mode 0600: tasks may carry credentials), then broadcasts code 7
 // with the argument 0. False when no tree is loaded (nothing is written) or
 // the file could not be written whole; the old file is then kept and
 // nothing is broadcast.
-bool SaveFavoritesToFile(const std::string& path);
+[[nodiscard]] bool SaveFavoritesToFile(const std::string& path);
 
 // Deletes the tree and the id map.
 void FreeFavorites();

@@ -162,42 +162,42 @@ void CPasswordStore::RenewStampLocked()
     m_changeStamp = NextChangeStamp(m_changeStamp);
 }
 
-int CPasswordStore::Set(std::string_view resource, std::string_view password)
+bool CPasswordStore::Set(std::string_view resource, std::string_view password)
 {
     // Refused here rather than dropped at the next save: a save must keep
     // every entry it reports as kept.
     if (resource.find('\n') != std::string_view::npos)
-        return 0;
+        return false;
     std::string key = MakeLower(resource);
     if (key.empty())
-        return 0;
+        return false;
     CScopedLock lock(m_lock);
     m_map[std::move(key)].assign(password);
     RenewStampLocked();
-    return 1;
+    return true;
 }
 
-int CPasswordStore::Get(std::string_view resource, std::string& password)
+bool CPasswordStore::Get(std::string_view resource, std::string& password)
 {
     const std::string key = MakeLower(resource);
     if (key.empty())
-        return 0;
+        return false;
     CScopedLock lock(m_lock);
     const auto it = m_map.find(key);
     if (it == m_map.end())
     {
         password.clear();
-        return 0;
+        return false;
     }
     password = it->second;
-    return 1;
+    return true;
 }
 
-int CPasswordStore::Remove(std::string_view resource)
+bool CPasswordStore::Remove(std::string_view resource)
 {
     const std::string key = MakeLower(resource);
     if (key.empty())
-        return 0;
+        return false;
     CScopedLock lock(m_lock);
     RenewStampLocked();
     return m_map.erase(key) ? 1 : 0;
@@ -226,7 +226,7 @@ void CPasswordStore::Enumerate(CPasswordStore& visitor)
         visitor.Set(resource, password);
 }
 
-int CPasswordStore::Load(const std::string& path, std::string_view masterPassword, bool* badPassword)
+bool CPasswordStore::Load(const std::string& path, std::string_view masterPassword, bool* badPassword)
 {
     CScopedLock lock(m_lock);
     m_map.clear();
@@ -236,20 +236,20 @@ int CPasswordStore::Load(const std::string& path, std::string_view masterPasswor
 
     CBufferedFile file;
     if (!file.Open(path, CBufferedFile::modeRead))
-        return 0;
+        return false;
     const int64_t size = file.GetLength();
     if (size <= 0 || size % 8 != 0 || size > CByteBuffer::kMaxCapacity)
-        return 0;
+        return false;
     const int32_t length = static_cast<int32_t>(size);
     CByteBuffer buffer;
     if (!buffer.Grow(length))
-        return 0;
+        return false;
     int32_t got = 0;
     while (got < length)
     {
         const int32_t n = file.Read(buffer.GetData() + got, length - got);
         if (n <= 0)
-            return 0;
+            return false;
         got += n;
     }
     buffer.SetLength(length);
@@ -264,7 +264,7 @@ int CPasswordStore::Load(const std::string& path, std::string_view masterPasswor
     {
         if (badPassword)
             *badPassword = true;
-        return 0;
+        return false;
     }
 
     CMemoryReadStream stream(buffer.GetData(), static_cast<size_t>(length));
@@ -282,10 +282,10 @@ int CPasswordStore::Load(const std::string& path, std::string_view masterPasswor
         if (rs != attributes.end() && ps != attributes.end())
             Set(rs->second, DescrambleValue(ps->second));
     }
-    return 1;
+    return true;
 }
 
-int CPasswordStore::Save(const std::string& path, std::string_view masterPassword)
+bool CPasswordStore::Save(const std::string& path, std::string_view masterPassword)
 {
     CScopedLock lock(m_lock);
     std::string text = "OK \r\n";
@@ -303,15 +303,15 @@ int CPasswordStore::Save(const std::string& path, std::string_view masterPasswor
     if (text.size() % 8)
         text.append(8 - text.size() % 8, ' ');
     if (text.size() > static_cast<size_t>(INT_MAX))
-        return 0;
+        return false;
 
     const std::string key = MakeFileKey(masterPassword);
     CBlowfish cipher(key.data(), key.size());
     cipher.Encrypt(Bytes(text), static_cast<int>(text.size()));
     if (!WriteFileAtomic(path, text, 0600))
-        return 0;
+        return false;
     m_savedStamp = m_changeStamp;
-    return 1;
+    return true;
 }
 
 uint32_t CPasswordStore::GetStamp() const

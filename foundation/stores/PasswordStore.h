@@ -48,31 +48,32 @@ public:
     CPasswordStore(const CPasswordStore&) = delete;
     CPasswordStore& operator=(const CPasswordStore&) = delete;
 
-    // Stores or replaces the password of resource. 0 (nothing changed) for
-    // an empty resource or one holding a line feed, which no line of the
-    // file could carry; else 1.
-    virtual int Set(std::string_view resource, std::string_view password);
-    // 1 with the password copied out when one is stored; 0 with password
-    // emptied when none is; 0 with password untouched for an empty resource.
-    virtual int Get(std::string_view resource, std::string& password);
+    // Stores or replaces the password of resource. False (nothing changed)
+    // for an empty resource or one holding a line feed, which no line of the
+    // file could carry.
+    virtual bool Set(std::string_view resource, std::string_view password);
+    // True with the password copied out when one is stored; false with
+    // password emptied when none is; false with password untouched for an
+    // empty resource.
+    virtual bool Get(std::string_view resource, std::string& password);
     // Whether an entry was removed; renews the change stamp either way
-    // (except for an empty resource, which returns 0 at once).
-    virtual int Remove(std::string_view resource);
+    // (except for an empty resource, which returns false at once).
+    virtual bool Remove(std::string_view resource);
     // Empties the store; renews the change stamp only when it held entries.
     virtual void RemoveAll();
     // Hands a copy of every entry, in resource order, to visitor.Set.
     virtual void Enumerate(CPasswordStore& visitor);
 
-    // Empties the store, then reads path. 1 on success. 0 when the file is
-    // missing, empty, not a whole number of 8-byte blocks, unreadable, or
+    // Empties the store, then reads path. True on success; false when the
+    // file is missing, empty, not a whole number of 8-byte blocks, unreadable, or
     // does not decipher to this format; in the last case *badPassword (when
     // given) becomes true, else false. A failed load leaves the store empty.
     // Lines that are not entries are skipped; a password whose scrambled
     // form is damaged reads as empty.
-    virtual int Load(const std::string& path, std::string_view masterPassword, bool* badPassword = nullptr);
-    // Writes every entry to path; 1 on success, 0 (old file intact, saved
-    // stamp unchanged) when the file could not be written.
-    virtual int Save(const std::string& path, std::string_view masterPassword);
+    [[nodiscard]] virtual bool Load(const std::string& path, std::string_view masterPassword, bool* badPassword = nullptr);
+    // Writes every entry to path; false (old file intact, saved stamp
+    // unchanged) when the file could not be written.
+    [[nodiscard]] virtual bool Save(const std::string& path, std::string_view masterPassword);
 
     virtual uint32_t GetStamp() const;
     // Whether the saved stamp is below the change stamp.

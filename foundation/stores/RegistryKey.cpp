@@ -38,36 +38,36 @@ std::string_view CutAtNul(std::string_view text)
 
 CRegistryKey::CRegistryKey(CRegistry& registry) : m_registry(&registry) {}
 
-int CRegistryKey::Open(std::string_view subKey, bool readOnly, const CRegistryHandle& parent)
+CRegistryKey::OpenResult CRegistryKey::Open(std::string_view subKey, bool readOnly, const CRegistryHandle& parent)
 {
     // The new key is opened before the current one closes, so that parent
     // may be this wrapper's own key; on failure the wrapper still ends closed.
     CRegistryHandle key;
-    int result = 0;
+    OpenResult result = OpenResult::kFailed;
     if (readOnly)
     {
         if (m_registry->OpenKey(parent, subKey, false, key) == RegResult::Ok)
-            result = 2;
+            result = OpenResult::kExisting;
     }
     else
     {
         bool created = false;
         if (m_registry->CreateKey(parent, subKey, key, &created) == RegResult::Ok)
-            result = created ? 1 : 2;
+            result = created ? OpenResult::kCreated : OpenResult::kExisting;
     }
     Close();
-    if (result != 0)
+    if (result != OpenResult::kFailed)
         m_key = std::move(key);
     return result;
 }
 
-int CRegistryKey::Open(std::string_view subKey, bool readOnly)
+CRegistryKey::OpenResult CRegistryKey::Open(std::string_view subKey, bool readOnly)
 {
     const CRegistryHandle root = m_registry->GetRootKey();
     return Open(subKey, readOnly, root);
 }
 
-int CRegistryKey::OpenChild(std::string_view subKey, bool readOnly, const CRegistryKey& parentKey)
+CRegistryKey::OpenResult CRegistryKey::OpenChild(std::string_view subKey, bool readOnly, const CRegistryKey& parentKey)
 {
     m_registry = parentKey.m_registry;
     return Open(subKey, readOnly, parentKey.m_key);
@@ -233,7 +233,7 @@ bool ForEachSubkeyValue(CAbstractVisitor& collector, CRegistry& registry, const 
                         std::string_view path, std::string_view valueName)
 {
     CRegistryKey key(registry);
-    if (key.Open(path, true, parent) == 0)
+    if (key.Open(path, true, parent) == CRegistryKey::OpenResult::kFailed)
         return false;
     int maxLength = 0;
     std::string name;

@@ -44,16 +44,24 @@ public:
     CRegistryKey(const CRegistryKey&) = delete;
     CRegistryKey& operator=(const CRegistryKey&) = delete;
 
+    // What Open did: failed (a missing key opened read-only, a parent of
+    // another store or not open), created the key, or opened an existing one.
+    // The numbers are the ones the registry layer has always used.
+    enum class OpenResult : int
+    {
+        kFailed = 0,
+        kCreated = 1,
+        kExisting = 2,
+    };
+
     // Closes the current key, then opens parent\subKey: read-only, or
     // writable, creating it (and the keys on the way) when missing. A key
-    // created here is readable too. Returns 2 when an existing key was
-    // opened, 1 when it was created, 0 on failure (a missing key opened
-    // read-only, a parent of another store or not open).
-    int Open(std::string_view subKey, bool readOnly, const CRegistryHandle& parent);
+    // created here is readable too.
+    [[nodiscard]] OpenResult Open(std::string_view subKey, bool readOnly, const CRegistryHandle& parent);
     // Open below the top of the store (the current user's keys).
-    int Open(std::string_view subKey, bool readOnly);
+    [[nodiscard]] OpenResult Open(std::string_view subKey, bool readOnly);
     // Open below the other wrapper's key, in that wrapper's store.
-    int OpenChild(std::string_view subKey, bool readOnly, const CRegistryKey& parentKey);
+    [[nodiscard]] OpenResult OpenChild(std::string_view subKey, bool readOnly, const CRegistryKey& parentKey);
 
     // Closes the key. False when the save that closing started failed (the
     // changes then stay in this process and go with the next save).

@@ -70,7 +70,7 @@ bool SaveAllSettings();
 // per level, lines ended by "\r\n". The file is replaced atomically (mode
 // 0600: it holds proxy addresses that may carry credentials). False when the
 // file could not be written whole; the old file is then kept.
-bool WriteSettingsXml(const std::string& path);
+[[nodiscard]] bool WriteSettingsXml(const std::string& path);
 
 // Clamps the integer of id into min..max: a value of another kind than
 // integer (a missing one included) or below min becomes min; one above max

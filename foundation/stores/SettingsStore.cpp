@@ -78,7 +78,7 @@ void LoadSettings()
     CPropertySet loaded;
     const std::string path = GetSettingsRegistryPath();
     CRegistryKey registryKey;
-    if (!path.empty() && registryKey.Open(path, true) != 0)
+    if (!path.empty() && registryKey.Open(path, true) != CRegistryKey::OpenResult::kFailed)
         keys.LoadFrom(registryKey, loaded);
     else
         keys.ApplyDefaults(loaded);
@@ -103,7 +103,7 @@ bool SaveSettings()
     bool saved = false;
     const std::string path = GetSettingsRegistryPath();
     CRegistryKey registryKey;
-    if (!path.empty() && registryKey.Open(path, false) != 0)
+    if (!path.empty() && registryKey.Open(path, false) != CRegistryKey::OpenResult::kFailed)
     {
         GetSettingsKeys().SaveTo(registryKey, GetSettings());
         saved = registryKey.Close();

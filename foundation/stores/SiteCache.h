@@ -74,11 +74,11 @@ public:
     // False, leaving the cache as it was, when the file cannot be opened.
     // Lines that name no URL that parses, or no resource type from 1 to 17,
     // and lines longer than kMaxIndexLineLength are skipped.
-    bool LoadFile(const std::string& path);
+    [[nodiscard]] bool LoadFile(const std::string& path);
     // Writes one line per fresh entry whose key is not empty, replacing the
     // file in one step (WriteFileAtomic), so a failed save leaves the old
     // file as it was. False when the file could not be written.
-    bool SaveFile(const std::string& path);
+    [[nodiscard]] bool SaveFile(const std::string& path);
 
     // Index file lines, each ending in "\r\n":
     //   URL="<key>" Added="<610>" Size="<602>" Time="<603>" Type="<name>"

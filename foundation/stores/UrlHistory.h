@@ -54,7 +54,7 @@ bool SaveHistory();
 // one step (mode 0600: URLs may carry credentials); then broadcasts code 4
 // with the stamp. False when there is no data folder or the file could not
 // be written whole; the old file is then kept and nothing is broadcast.
-bool SaveHistoryToFile(CAbstractVisitor& enumerator);
+[[nodiscard]] bool SaveHistoryToFile(CAbstractVisitor& enumerator);
 
 // Replaces the list with the URLs of "History.xml", in file order, leaving
 // out repeats of a URL. Another copy's save thus replaces what this copy
@@ -67,4 +67,4 @@ void LoadHistory();
 // values entity-decoded) that is not empty after trimming white space at
 // both ends, trimmed, to the visitor's Add; false from Add ends the loading.
 // False, changing nothing, when the file cannot be opened.
-bool LoadHistoryFromFile(CAbstractVisitor& visitor);
+[[nodiscard]] bool LoadHistoryFromFile(CAbstractVisitor& visitor);

@@ -64,7 +64,7 @@ void CTransferManager::Init()
     }
     const std::string path = SiteCachePath();
     if (!path.empty())
-        m_siteCache.LoadFile(path);
+        static_cast<void>(m_siteCache.LoadFile(path)); // without the file the cache starts cold
     m_pool.Start();
     m_scheduler.Start();
     if (m_options.m_tick)
@@ -97,7 +97,7 @@ void CTransferManager::Stop()
     m_pool.StopAndWait();
     const std::string path = SiteCachePath();
     if (!path.empty())
-        m_siteCache.SaveFile(path);
+        static_cast<void>(m_siteCache.SaveFile(path)); // a lost cache costs only re-checks
     // A meter update still running on another thread has finished once the
     // lock could be had.
     std::lock_guard<std::mutex> meters(m_meterLock);

@@ -266,15 +266,15 @@ TEST(PropValue, ByteBlockAccessors)
     const CPropValue blob = Blob({10, 20, 30, 40});
     uint8_t dst[8] = {};
     int len = 2;
-    EXPECT_EQ(blob.GetBlob(dst, len), 1);
+    EXPECT_TRUE(blob.GetBlob(dst, len));
     EXPECT_EQ(len, 2);
     EXPECT_EQ(dst[1], 20);
     EXPECT_EQ(dst[2], 0);
     len = 8;
-    EXPECT_EQ(blob.GetBlob(dst, len), 1);
+    EXPECT_TRUE(blob.GetBlob(dst, len));
     EXPECT_EQ(len, 4);
     int size = 0;
-    EXPECT_EQ(blob.GetBlobSize(size), 1);
+    EXPECT_TRUE(blob.GetBlobSize(size));
     EXPECT_EQ(size, 4);
 
     // Another kind: GetBlobData leaves len alone, GetBlobPtr zeroes it.
@@ -285,7 +285,7 @@ TEST(PropValue, ByteBlockAccessors)
     EXPECT_EQ(number.GetBlobPtr(len), nullptr);
     EXPECT_EQ(len, 0);
     len = 5;
-    EXPECT_EQ(number.GetBlob(dst, len), 0);
+    EXPECT_FALSE(number.GetBlob(dst, len));
     EXPECT_EQ(len, 5);
 
     // A null pointer or a length of 0 or less is the empty block.
@@ -300,7 +300,7 @@ TEST(PropValue, ByteBlockAccessors)
     }
     CPropValue nullData;
     nullData.SetBlob(nullptr, 12);
-    EXPECT_EQ(nullData.GetBlobSize(size), 1);
+    EXPECT_TRUE(nullData.GetBlobSize(size));
     EXPECT_EQ(size, 0);
 }
 
@@ -425,7 +425,7 @@ TEST(PropertySet, ZeroAndEmptyRemoveOnlyWithDropDefaults)
     for (int id = 1; id <= 4; ++id)
         EXPECT_EQ(item.GetKind(id), kinds[id - 1]) << id;
     int value = 9;
-    EXPECT_EQ(item.GetInt(1, value), 1);
+    EXPECT_TRUE(item.GetInt(1, value));
     EXPECT_EQ(value, 0);
 }
 

@@ -40,10 +40,10 @@ const char kGoldenMaster[] = "Wx7!q";
 struct CRecordingStore : CPasswordStore
 {
     Entries entries;
-    int Set(std::string_view resource, std::string_view password) override
+    bool Set(std::string_view resource, std::string_view password) override
     {
         entries[std::string(resource)] = std::string(password);
-        return 1;
+        return true;
     }
 };
 
@@ -57,7 +57,7 @@ Entries Contents(CPasswordStore& store)
 void Fill(CPasswordStore& store, const Entries& entries)
 {
     for (const auto& [resource, password] : entries)
-        EXPECT_EQ(store.Set(resource, password), 1) << resource;
+        EXPECT_TRUE(store.Set(resource, password)) << resource;
 }
 
 std::vector<std::string> FolderNames(const std::string& folder)
@@ -99,10 +99,10 @@ size_t ScrambledByteCount(const std::string& scrambled)
 TEST(PasswordStoreTest, ResourceNamesIgnoreCase)
 {
     CPasswordStore store;
-    EXPECT_EQ(store.Set("FTP://Anna@Host", "one"), 1);
-    EXPECT_EQ(store.Set("ftp://anna@host", "two"), 1);
+    EXPECT_TRUE(store.Set("FTP://Anna@Host", "one"));
+    EXPECT_TRUE(store.Set("ftp://anna@host", "two"));
     std::string password;
-    EXPECT_EQ(store.Get("Ftp://ANNA@host", password), 1);
+    EXPECT_TRUE(store.Get("Ftp://ANNA@host", password));
     EXPECT_EQ(password, "two");
     EXPECT_EQ(Contents(store), (Entries{{"ftp://anna@host", "two"}}));
 }
@@ -110,18 +110,18 @@ TEST(PasswordStoreTest, ResourceNamesIgnoreCase)
 TEST(PasswordStoreTest, GetRemoveAndEmptyNames)
 {
     CPasswordStore store;
-    EXPECT_EQ(store.Set("", "x"), 0);
-    EXPECT_EQ(store.Set("site", "secret"), 1);
+    EXPECT_FALSE(store.Set("", "x"));
+    EXPECT_TRUE(store.Set("site", "secret"));
 
     std::string password = "untouched";
-    EXPECT_EQ(store.Get("", password), 0);
+    EXPECT_FALSE(store.Get("", password));
     EXPECT_EQ(password, "untouched");
-    EXPECT_EQ(store.Get("other", password), 0);
+    EXPECT_FALSE(store.Get("other", password));
     EXPECT_EQ(password, "");
 
-    EXPECT_EQ(store.Remove(""), 0);
-    EXPECT_EQ(store.Remove("SITE"), 1);
-    EXPECT_EQ(store.Remove("site"), 0);
+    EXPECT_FALSE(store.Remove(""));
+    EXPECT_TRUE(store.Remove("SITE"));
+    EXPECT_FALSE(store.Remove("site"));
     EXPECT_TRUE(Contents(store).empty());
 }
 
@@ -139,18 +139,18 @@ TEST(PasswordStoreTest, StampsFollowChangesAndSaves)
     EXPECT_GT(afterSet, 0u);
     EXPECT_TRUE(store.IsModified());
 
-    ASSERT_EQ(store.Save(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(store.Save(folder / "Passwords.bf", ""));
     EXPECT_FALSE(store.IsModified());
     EXPECT_EQ(store.GetStamp(), afterSet);
 
     // Removing a name that is not there still counts as a change.
-    EXPECT_EQ(store.Remove("missing"), 0);
+    EXPECT_FALSE(store.Remove("missing"));
     EXPECT_GT(store.GetStamp(), afterSet);
     EXPECT_TRUE(store.IsModified());
 
-    ASSERT_EQ(store.Save(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(store.Save(folder / "Passwords.bf", ""));
     const uint32_t beforeLoad = store.GetStamp();
-    ASSERT_EQ(store.Load(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(store.Load(folder / "Passwords.bf", ""));
     EXPECT_GT(store.GetStamp(), beforeLoad);
     EXPECT_TRUE(store.IsModified()); // a load renews the change stamp only
 }
@@ -216,11 +216,11 @@ TEST(PasswordStoreTest, LoadsTheGoldenFiles)
 {
     CPasswordStore store;
     bool bad = true;
-    ASSERT_EQ(store.Load(Fixture("golden.bf"), "", &bad), 1);
+    ASSERT_TRUE(store.Load(Fixture("golden.bf"), "", &bad));
     EXPECT_FALSE(bad);
     EXPECT_EQ(Contents(store), kGoldenEntries);
 
-    ASSERT_EQ(store.Load(Fixture("golden-master.bf"), kGoldenMaster, &bad), 1);
+    ASSERT_TRUE(store.Load(Fixture("golden-master.bf"), kGoldenMaster, &bad));
     EXPECT_FALSE(bad);
     EXPECT_EQ(Contents(store), kGoldenEntries);
 }
@@ -230,8 +230,8 @@ TEST(PasswordStoreTest, SavesWhatTheGoldenWriterWrites)
     CTempFolder folder;
     CPasswordStore store;
     Fill(store, kGoldenEntries);
-    ASSERT_EQ(store.Save(folder / "plain.bf", ""), 1);
-    ASSERT_EQ(store.Save(folder / "master.bf", kGoldenMaster), 1);
+    ASSERT_TRUE(store.Save(folder / "plain.bf", ""));
+    ASSERT_TRUE(store.Save(folder / "master.bf", kGoldenMaster));
     EXPECT_TRUE(SameApartFromSaveTime(ReadWhole(folder / "plain.bf"), ReadWhole(Fixture("golden.bf"))));
     EXPECT_TRUE(
         SameApartFromSaveTime(ReadWhole(folder / "master.bf"), ReadWhole(Fixture("golden-master.bf"))));
@@ -242,13 +242,13 @@ TEST(PasswordStoreTest, WrongKeyRaisesTheBadPasswordFlag)
     CPasswordStore store;
     store.Set("left", "over");
     bool bad = false;
-    EXPECT_EQ(store.Load(Fixture("golden-master.bf"), "", &bad), 0);
+    EXPECT_FALSE(store.Load(Fixture("golden-master.bf"), "", &bad));
     EXPECT_TRUE(bad);
     EXPECT_TRUE(Contents(store).empty());
 
-    EXPECT_EQ(store.Load(Fixture("golden.bf"), "not the master", &bad), 0);
+    EXPECT_FALSE(store.Load(Fixture("golden.bf"), "not the master", &bad));
     EXPECT_TRUE(bad);
-    EXPECT_EQ(store.Load(Fixture("golden.bf"), "not the master"), 0); // no flag wanted
+    EXPECT_FALSE(store.Load(Fixture("golden.bf"), "not the master")); // no flag wanted
 }
 
 TEST(PasswordStoreTest, RefusesFilesOfTheWrongSizeWithoutDeciphering)
@@ -266,7 +266,7 @@ TEST(PasswordStoreTest, RefusesFilesOfTheWrongSizeWithoutDeciphering)
         CPasswordStore store;
         store.Set("left", "over");
         bool bad = true;
-        EXPECT_EQ(store.Load(folder / name, "", &bad), 0);
+        EXPECT_FALSE(store.Load(folder / name, "", &bad));
         EXPECT_FALSE(bad);
         EXPECT_TRUE(Contents(store).empty());
     }
@@ -281,7 +281,7 @@ TEST(PasswordStoreTest, TruncatedFileKeepsTheWholeLinesBeforeTheCut)
     // the cut intact).
     WriteWhole(folder / "cut.bf", golden.substr(0, 208));
     CPasswordStore store;
-    ASSERT_EQ(store.Load(folder / "cut.bf", ""), 1);
+    ASSERT_TRUE(store.Load(folder / "cut.bf", ""));
     const Entries loaded = Contents(store);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded.at("ftp://anna@files.example.org"), "s3cret");
@@ -296,7 +296,7 @@ TEST(PasswordStoreTest, HostileLinesAreSkippedOrGiveEmptyPasswords)
     // values, stray bytes and a last line without its end.
     CPasswordStore store;
     bool bad = true;
-    ASSERT_EQ(store.Load(Fixture("hostile.bf"), "", &bad), 1);
+    ASSERT_TRUE(store.Load(Fixture("hostile.bf"), "", &bad));
     EXPECT_FALSE(bad);
     Entries loaded = Contents(store);
     // Passwords cut inside an escape are empty. Escapes with digits that are
@@ -327,9 +327,9 @@ TEST(PasswordStoreTest, AwkwardNamesAndLongValuesRoundTrip)
     };
     CPasswordStore store;
     Fill(store, entries);
-    ASSERT_EQ(store.Save(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(store.Save(folder / "Passwords.bf", ""));
     CPasswordStore loaded;
-    ASSERT_EQ(loaded.Load(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(loaded.Load(folder / "Passwords.bf", ""));
     EXPECT_EQ(Contents(loaded), entries);
 }
 
@@ -338,11 +338,11 @@ TEST(PasswordStoreTest, NameWithALineFeedIsRefusedAndInjectsNothing)
     CTempFolder folder;
     CPasswordStore store;
     store.Set("before", "1");
-    EXPECT_EQ(store.Set("x\"\r\nrs=\"injected\" ps=\"", "2"), 0);
+    EXPECT_FALSE(store.Set("x\"\r\nrs=\"injected\" ps=\"", "2"));
     store.Set("after", "3");
-    ASSERT_EQ(store.Save(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(store.Save(folder / "Passwords.bf", ""));
     CPasswordStore loaded;
-    ASSERT_EQ(loaded.Load(folder / "Passwords.bf", ""), 1);
+    ASSERT_TRUE(loaded.Load(folder / "Passwords.bf", ""));
     EXPECT_EQ(Contents(loaded), (Entries{{"after", "3"}, {"before", "1"}}));
 }
 
@@ -355,7 +355,7 @@ TEST(PasswordStoreTest, SaveCreatesAPrivateFileAndReplacesTheOldOne)
 
     CPasswordStore store;
     Fill(store, kGoldenEntries);
-    ASSERT_EQ(store.Save(path, ""), 1);
+    ASSERT_TRUE(store.Save(path, ""));
     struct stat st
     {
     };
@@ -364,7 +364,7 @@ TEST(PasswordStoreTest, SaveCreatesAPrivateFileAndReplacesTheOldOne)
     EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"Passwords.bf"});
 
     CPasswordStore loaded;
-    ASSERT_EQ(loaded.Load(path, ""), 1);
+    ASSERT_TRUE(loaded.Load(path, ""));
     EXPECT_EQ(Contents(loaded), kGoldenEntries);
 }
 
@@ -374,14 +374,14 @@ TEST(PasswordStoreTest, FailedSaveKeepsTheOldFileAndReportsFailure)
     const std::string path = folder / "Passwords.bf";
     CPasswordStore store;
     store.Set("first", "one");
-    ASSERT_EQ(store.Save(path, ""), 1);
+    ASSERT_TRUE(store.Save(path, ""));
     const std::string before = ReadWhole(path);
 
     // A full disk: the new text is longer than the files may grow.
     Fill(store, kGoldenEntries);
     {
         CFileSizeLimit limit(before.size() + 8);
-        EXPECT_EQ(store.Save(path, ""), 0);
+        EXPECT_FALSE(store.Save(path, ""));
     }
     EXPECT_TRUE(store.IsModified());
     EXPECT_TRUE(SameBytes(ReadWhole(path), before));
@@ -391,16 +391,16 @@ TEST(PasswordStoreTest, FailedSaveKeepsTheOldFileAndReportsFailure)
     const std::string blocked = folder / "blocked";
     ASSERT_EQ(::mkdir(blocked.c_str(), 0700), 0);
     WriteWhole(blocked + "/inside", "kept");
-    EXPECT_EQ(store.Save(blocked, ""), 0);
+    EXPECT_FALSE(store.Save(blocked, ""));
     EXPECT_EQ(ReadWhole(blocked + "/inside"), "kept");
     EXPECT_TRUE(store.IsModified());
     EXPECT_EQ(FolderNames(folder.Path()).size(), 2u); // no temporary file left
 
     // A folder that does not exist.
-    EXPECT_EQ(store.Save(folder / "no/such/Passwords.bf", ""), 0);
+    EXPECT_FALSE(store.Save(folder / "no/such/Passwords.bf", ""));
 
     CPasswordStore loaded;
-    ASSERT_EQ(loaded.Load(path, ""), 1);
+    ASSERT_TRUE(loaded.Load(path, ""));
     EXPECT_EQ(Contents(loaded), (Entries{{"first", "one"}}));
 }
 
@@ -409,10 +409,10 @@ TEST(PasswordStoreTest, MasterPasswordRoundTrip)
     CTempFolder folder;
     CPasswordStore store;
     Fill(store, kGoldenEntries);
-    ASSERT_EQ(store.Save(folder / "Passwords.bf", "\x01\xFFmaster"), 1);
+    ASSERT_TRUE(store.Save(folder / "Passwords.bf", "\x01\xFFmaster"));
     CPasswordStore loaded;
     bool bad = true;
-    ASSERT_EQ(loaded.Load(folder / "Passwords.bf", "\x01\xFFmaster", &bad), 1);
+    ASSERT_TRUE(loaded.Load(folder / "Passwords.bf", "\x01\xFFmaster", &bad));
     EXPECT_FALSE(bad);
     EXPECT_EQ(Contents(loaded), kGoldenEntries);
 }

@@ -121,7 +121,7 @@ TEST_P(KeyTableInRegistry, KeyTableRoundTripsWithGroupsAsSubkeys)
 
     {
         CRegistryKey key(*m_registry);
-        ASSERT_EQ(key.Open(kSettingsPath, false), 1);
+        ASSERT_EQ(key.Open(kSettingsPath, false), CRegistryKey::OpenResult::kCreated);
         keys.SaveTo(key, settings);
         EXPECT_TRUE(key.Close());
     }
@@ -149,7 +149,7 @@ TEST_P(KeyTableInRegistry, KeyTableRoundTripsWithGroupsAsSubkeys)
     EXPECT_EQ(value, RegistryValue::MakeDword(0));
 
     CRegistryKey key(stored);
-    ASSERT_EQ(key.Open(kSettingsPath, true), 2);
+    ASSERT_EQ(key.Open(kSettingsPath, true), CRegistryKey::OpenResult::kExisting);
     CPropertySet loaded;
     EXPECT_EQ(keys.LoadFrom(key, loaded), 6);
     EXPECT_EQ(IntOf(loaded, 28672), 25);
@@ -165,11 +165,11 @@ TEST_P(KeyTableInRegistry, MissingKeyAndMissingValuesGiveTheDefaults)
     const CPropertyKeyTable keys = MakeSettingsKeys();
     CRegistryKey key(*m_registry);
     // First run: nothing to open read-only, and nothing is created by trying.
-    EXPECT_EQ(key.Open(kSettingsPath, true), 0);
-    EXPECT_EQ(key.Open(kSettingsPath, true), 0);
+    EXPECT_EQ(key.Open(kSettingsPath, true), CRegistryKey::OpenResult::kFailed);
+    EXPECT_EQ(key.Open(kSettingsPath, true), CRegistryKey::OpenResult::kFailed);
 
     Put("Misc", "Unrelated", RegistryValue::MakeString("x"));
-    ASSERT_EQ(key.Open(kSettingsPath, true), 2);
+    ASSERT_EQ(key.Open(kSettingsPath, true), CRegistryKey::OpenResult::kExisting);
     CPropertySet loaded;
     loaded.SetInt(28672, 77);
     EXPECT_EQ(keys.LoadFrom(key, loaded), 0);
@@ -193,7 +193,7 @@ TEST_P(KeyTableInRegistry, HostileStoredValuesLoadCleanly)
 
     {
         CRegistryKey key(Reopen());
-        ASSERT_EQ(key.Open(kSettingsPath, true), 2);
+        ASSERT_EQ(key.Open(kSettingsPath, true), CRegistryKey::OpenResult::kExisting);
         CPropertySet loaded;
         EXPECT_EQ(MakeSettingsKeys().LoadFrom(key, loaded), 3);
         EXPECT_EQ(IntOf(loaded, 28672), 10);
@@ -214,7 +214,7 @@ TEST_P(KeyTableInRegistry, HostileStoredValuesLoadCleanly)
     {
         Put("Transfer", "Byte Limit", wrong);
         CRegistryKey again(Reopen());
-        ASSERT_EQ(again.Open(kSettingsPath, true), 2);
+        ASSERT_EQ(again.Open(kSettingsPath, true), CRegistryKey::OpenResult::kExisting);
         int64_t out = 42;
         EXPECT_FALSE(again.GetInt64("Transfer/Byte Limit", out));
         EXPECT_EQ(out, 42);
@@ -229,19 +229,19 @@ TEST(RegistryKey, OpenCreatesOnlyForWriting)
 {
     CRegistry registry(std::make_unique<CMemoryRegistryBackend>());
     CRegistryKey key(registry);
-    EXPECT_EQ(key.Open("Software\\New", true), 0);
+    EXPECT_EQ(key.Open("Software\\New", true), CRegistryKey::OpenResult::kFailed);
     EXPECT_FALSE(key.IsOpen());
     int out = 5;
     EXPECT_FALSE(key.GetInt("x", out));
     EXPECT_FALSE(key.SetInt("x", 1));
     EXPECT_EQ(out, 5);
 
-    EXPECT_EQ(key.Open("Software\\New", false), 1);
+    EXPECT_EQ(key.Open("Software\\New", false), CRegistryKey::OpenResult::kCreated);
     EXPECT_TRUE(key.SetInt("x", 1));
     EXPECT_TRUE(key.GetInt("x", out)); // a created key reads too
     EXPECT_EQ(out, 1);
-    EXPECT_EQ(key.Open("Software\\New", false), 2);
-    EXPECT_EQ(key.Open("Software\\New", true), 2);
+    EXPECT_EQ(key.Open("Software\\New", false), CRegistryKey::OpenResult::kExisting);
+    EXPECT_EQ(key.Open("Software\\New", true), CRegistryKey::OpenResult::kExisting);
 
     // Read-only: no value written, no subkey created.
     EXPECT_FALSE(key.SetInt("x", 2));
@@ -254,15 +254,15 @@ TEST(RegistryKey, OpenCreatesOnlyForWriting)
 
     // A child opened below the wrapper's own key.
     CRegistryKey child(registry);
-    EXPECT_EQ(child.OpenChild("Sub", false, key), 1);
-    EXPECT_EQ(key.OpenChild("Sub", true, key), 2);
+    EXPECT_EQ(child.OpenChild("Sub", false, key), CRegistryKey::OpenResult::kCreated);
+    EXPECT_EQ(key.OpenChild("Sub", true, key), CRegistryKey::OpenResult::kExisting);
 }
 
 TEST(RegistryKey, ValueNamesSplitAtTheirLastSeparator)
 {
     CRegistry registry(std::make_unique<CMemoryRegistryBackend>());
     CRegistryKey key(registry);
-    ASSERT_EQ(key.Open("Software\\T", false), 1);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kCreated);
     EXPECT_TRUE(key.SetString("A/B\\C/Name", "deep"));
     EXPECT_TRUE(key.SetString("/Lead", "here"));
     EXPECT_TRUE(key.SetString("", "default"));
@@ -278,7 +278,7 @@ TEST(RegistryKey, ValueNamesSplitAtTheirLastSeparator)
     EXPECT_EQ(Query(registry, "Software\\T\\G", "", value), RegResult::Ok);
     EXPECT_EQ(value, RegistryValue::MakeString("group default"));
 
-    ASSERT_EQ(key.Open("Software\\T", true), 2);
+    ASSERT_EQ(key.Open("Software\\T", true), CRegistryKey::OpenResult::kExisting);
     std::string text;
     EXPECT_TRUE(key.GetString("A\\B/C\\Name", text));
     EXPECT_EQ(text, "deep");
@@ -292,7 +292,7 @@ TEST(RegistryKey, ByteBlocksAndSizes)
 {
     CRegistry registry(std::make_unique<CMemoryRegistryBackend>());
     CRegistryKey key(registry);
-    ASSERT_EQ(key.Open("Software\\T", false), 1);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kCreated);
     const uint8_t bytes[] = {9, 8, 7, 6, 5};
     EXPECT_TRUE(key.SetBytes("Blocks/Five", bytes, 5));
     EXPECT_TRUE(key.SetBytes("Blocks/None", nullptr, 0));
@@ -332,7 +332,7 @@ TEST(RegistryKey, DeleteKeyRemovesTheWholeSubtree)
 {
     CRegistry registry(std::make_unique<CMemoryRegistryBackend>());
     CRegistryKey key(registry);
-    ASSERT_EQ(key.Open("Software\\T", false), 1);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kCreated);
     key.SetInt("Tree/A/One/v", 1);
     key.SetInt("Tree/A/Two/v", 2);
     key.SetInt("Tree/B/v", 3);
@@ -362,17 +362,17 @@ TEST(RegistryKey, FailedSaveIsReportedWhenTheKeyCloses)
     CMemoryRegistryBackend* memory = backend.get();
     CRegistry registry(std::move(backend));
     CRegistryKey key(registry);
-    ASSERT_EQ(key.Open("Software\\T", false), 1);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kCreated);
     ASSERT_TRUE(key.Close());
 
     memory->SetFailSaves(true);
-    ASSERT_EQ(key.Open("Software\\T", false), 2);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kExisting);
     EXPECT_TRUE(key.SetInt("Group/v", 1)); // recorded; the save comes at the close
     EXPECT_FALSE(key.Close());
 
     memory->SetFailSaves(false);
     const int saves = memory->GetSaveCount();
-    ASSERT_EQ(key.Open("Software\\T", false), 2);
+    ASSERT_EQ(key.Open("Software\\T", false), CRegistryKey::OpenResult::kExisting);
     ASSERT_TRUE(key.Close());
     EXPECT_EQ(memory->GetSaveCount(), saves + 1); // the pending change went with the next save
 }
@@ -382,7 +382,7 @@ TEST(RegistryKey, SubkeyWalks)
     CRegistry registry(std::make_unique<CMemoryRegistryBackend>());
     {
         CRegistryKey zones(registry);
-        ASSERT_EQ(zones.Open("Software\\Zones", false), 1);
+        ASSERT_EQ(zones.Open("Software\\Zones", false), CRegistryKey::OpenResult::kCreated);
         zones.SetString("Berlin/Display", "(UTC+01:00) Berlin");
         zones.SetString("Azores/Display", "(UTC-01:00) Azores");
         zones.SetInt("Quiet/Display", 4); // not a text: skipped
@@ -399,7 +399,7 @@ TEST(RegistryKey, SubkeyWalks)
     EXPECT_FALSE(ForEachSubkeyValue(collector, registry, root, "Software\\Missing", "Display"));
 
     CRegistryKey zones(registry);
-    ASSERT_EQ(zones.Open("Software\\Zones", true), 2);
+    ASSERT_EQ(zones.Open("Software\\Zones", true), CRegistryKey::OpenResult::kExisting);
     int maxLength = 0;
     std::string name;
     EXPECT_TRUE(zones.EnumSubkeyName(1, name, maxLength));
@@ -409,7 +409,7 @@ TEST(RegistryKey, SubkeyWalks)
     EXPECT_FALSE(zones.EnumSubkeyName(-1, name, maxLength));
 
     CRegistryKey empty(registry);
-    ASSERT_EQ(empty.OpenChild("Berlin", true, zones), 2);
+    ASSERT_EQ(empty.OpenChild("Berlin", true, zones), CRegistryKey::OpenResult::kExisting);
     maxLength = 0;
     EXPECT_FALSE(empty.EnumSubkeyName(0, name, maxLength));
     EXPECT_EQ(maxLength, 200);

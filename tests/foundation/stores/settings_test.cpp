@@ -317,7 +317,7 @@ TEST_F(SettingsTest, SaveAndLoadRoundTripThroughTheRegistryFile)
     {
         CRegistry other(std::make_unique<CRegistryFileBackend>(file));
         CRegistryKey key(other);
-        ASSERT_EQ(key.Open(kSettingsKey, true), 2);
+        ASSERT_EQ(key.Open(kSettingsKey, true), CRegistryKey::OpenResult::kExisting);
         int number = 0;
         EXPECT_TRUE(key.GetInt("Connections/Max Connects", number));
         EXPECT_EQ(number, 57);

@@ -2,6 +2,9 @@
 
 #include "platform/core/Text.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace
 {
 
@@ -46,30 +49,63 @@ size_t FindUnknownSchemeSeparator(std::string_view text)
     return pos;
 }
 
-// Reads the port after the last ':' the way atoi does (leading blanks, a sign,
-// digits up to the first other character; nothing reads 0), but refuses a
-// value outside 0..65535 instead of letting it wrap into range.
-bool ParsePortNumber(std::string_view text, int& port)
+// The port text after the host's ':'. Empty means the scheme's default (as
+// "host:/x" is read by browsers); anything but digits, or a value above
+// 65535, is no port at all: reading "8o" as 8 would send the request to a
+// server the page never named.
+bool ParsePortNumber(std::string_view text, int defaultPort, int& port)
 {
-    size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    if (text.empty())
     {
-        negative = text[i] == '-';
-        ++i;
+        port = defaultPort;
+        return true;
     }
     long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    for (const char c : text)
     {
-        value = value * 10 + (text[i] - '0');
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
         if (value > kMaxPort)
             return false;
     }
-    if (negative && value != 0)
-        return false;
     port = static_cast<int>(value);
+    return true;
+}
+
+// Splits the host part of an authority ("host", "host:port", "[v6]" or
+// "[v6]:port") into the host text and the port text after its ':' (null
+// when there is none). A bracketed host keeps its colons and loses its
+// brackets; false when the bracket is not closed or something other than a
+// port follows it.
+bool SplitHostPort(std::string_view hostPort, std::string_view& host,
+                   std::optional<std::string_view>& portText)
+{
+    portText.reset();
+    const std::string_view trimmed =
+        hostPort.substr(std::min(hostPort.find_first_not_of(kWhiteSpace), hostPort.size()));
+    if (!trimmed.empty() && trimmed.front() == '[')
+    {
+        const size_t close = trimmed.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        host = trimmed.substr(1, close - 1);
+        const std::string_view after = trimmed.substr(close + 1);
+        if (after.empty())
+            return true;
+        if (after.front() != ':')
+            return false;
+        portText = after.substr(1);
+        return true;
+    }
+    const size_t colon = hostPort.rfind(':');
+    if (colon == std::string_view::npos)
+    {
+        host = hostPort;
+        return true;
+    }
+    host = hostPort.substr(0, colon);
+    portText = hostPort.substr(colon + 1);
     return true;
 }
 
@@ -118,7 +154,7 @@ const char* StripUrlScheme(const char* text, bool noGuess, int& schemeId)
     if (separator != std::string_view::npos)
         return text + separator + 3;
 
-    std::string_view stretch = view.substr(0, view.find_first_of("/\\"));
+    std::string_view stretch = view.substr(0, view.find_first_of("/\\?#"));
     size_t at = stretch.rfind('@');
     std::string_view hostPart = at == std::string_view::npos ? stretch : stretch.substr(at + 1);
     schemeId = StartsWithNoCase(hostPart, "ftp") ? URL_SCHEME_FTP : URL_SCHEME_HTTP;
@@ -183,15 +219,20 @@ bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::
     if (scheme == URL_SCHEME_UNKNOWN || !start)
         return false;
 
+    // The authority ends where the path, the query or the fragment begins;
+    // a query or fragment right after the host still gets a path of "/".
     std::string_view rest(start);
-    size_t authorityEnd = rest.find_first_of("/\\");
+    const size_t authorityEnd = rest.find_first_of("/\\?#");
     std::string_view authority = rest.substr(0, authorityEnd);
     if (authorityEnd != std::string_view::npos && path)
-        path->assign(rest.substr(authorityEnd));
+    {
+        if (rest[authorityEnd] == '?' || rest[authorityEnd] == '#')
+            path->assign("/");
+        path->append(rest.substr(authorityEnd));
+    }
 
     size_t lastAt = authority.rfind('@');
     size_t firstColon = authority.find(':');
-    size_t lastColon = authority.rfind(':');
     size_t hostStart = 0;
     if (lastAt != std::string_view::npos)
     {
@@ -214,19 +255,14 @@ bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::
     }
 
     std::string_view hostText;
-    if (lastColon == std::string_view::npos || lastColon < hostStart)
+    std::optional<std::string_view> portText;
+    if (!SplitHostPort(authority.substr(hostStart), hostText, portText))
+        return false;
+    port = g_urlSchemes[scheme].defaultPort;
+    if (portText && !ParsePortNumber(*portText, port, port))
     {
-        port = g_urlSchemes[scheme].defaultPort;
-        hostText = authority.substr(hostStart);
-    }
-    else
-    {
-        if (!ParsePortNumber(authority.substr(lastColon + 1), port))
-        {
-            port = -1;
-            return false;
-        }
-        hostText = authority.substr(hostStart, lastColon - hostStart);
+        port = -1;
+        return false;
     }
 
     std::string trimmed = Trim(hostText, kWhiteSpace);
@@ -258,10 +294,11 @@ std::string ComposeUrl(int scheme, std::string_view host, std::string_view path,
         return std::string();
 
     std::string url(entry->prefix);
-    if (!user.empty())
+    // A password is written even without a user ("http://:pw@h/"): dropping
+    // it would lose the login.
+    if (!user.empty() || !password.empty())
     {
-        url += user;
-        url = MakeLower(url);
+        url += MakeLower(user);
         if (!password.empty())
         {
             url += ':';
@@ -269,7 +306,12 @@ std::string ComposeUrl(int scheme, std::string_view host, std::string_view path,
         }
         url += '@';
     }
-    url += MakeLower(hostText);
+    // An IPv6 literal goes back into its brackets, or its colons would read
+    // as a port.
+    if (hostText.find(':') != std::string::npos)
+        url += '[' + MakeLower(hostText) + ']';
+    else
+        url += MakeLower(hostText);
     // A negative port means "none"; writing ":-1" would give a text that no
     // longer parses.
     if (port != entry->defaultPort && port >= 0)

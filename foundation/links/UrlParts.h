@@ -74,11 +74,14 @@ int GetUrlScheme(const char* text, bool noGuess);
 const char* FindUrlPath(const char* text, size_t* offset = nullptr);
 
 // Parses text into its parts. True when the text yields a known scheme and a
-// non-empty host. Leading white space is skipped; a missing port takes the
-// scheme's default; the path receives the text from the first '/' or '\'
-// after the host to the end. user, password and path may be null. A port
-// that is negative or above 65535 (also one too long to be read as a number)
-// fails the parse. On failure the outputs may hold parts of what was read.
+// non-empty host. Leading white space is skipped. The authority ends at the
+// first '/', '\', '?' or '#'; the path receives the text from there to the
+// end, with a '/' put before a query or fragment that follows the host at
+// once. A bracketed host ("[2001:db8::7]") is an IPv6 literal: it keeps its
+// colons, loses its brackets, and its port follows the ']'. A missing or
+// empty port takes the scheme's default; a port of anything but digits, or
+// above 65535, fails the parse. user, password and path may be null. On
+// failure the outputs may hold parts of what was read.
 bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::string* user,
               std::string* password, std::string* path, bool noGuess);
 
@@ -86,8 +89,9 @@ bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::
 bool ParseUrlToParts(const char* text, CUrlParts& parts, std::string& path, bool noGuess);
 bool ParseUrlInto(CUrlParts& parts, const char* text, std::string& path, bool noGuess);
 
-// Builds a URL text: prefix, "user[:password]@" when there is a user (the
-// user lower-cased), the lower-cased host, ":port" when the port is neither
+// Builds a URL text: prefix, "user[:password]@" when there is a user or a
+// password (the user lower-cased), the lower-cased host (in brackets when it
+// holds a ':', as an IPv6 literal does), ":port" when the port is neither
 // the scheme's default nor negative, and the path (a '/' put before it when
 // it lacks one). Empty for scheme 0, a scheme outside the table or an empty
 // host.

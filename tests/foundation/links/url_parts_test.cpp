@@ -83,14 +83,18 @@ const ParseCase kParseCases[] = {
     {"http://HOST", false, true, 1, "host", 80, "", "", "", "http://host", "http://host"},
     {"http://host\\dir\\f", false, true, 1, "host", 80, "", "", "\\dir\\f", "http://host/\\dir\\f",
      "http://host/\\dir\\f"},
-    // Ports: empty reads 0, digits stop at the first other character, and
-    // a value outside 0..65535 fails instead of wrapping.
-    {"http://host:", false, true, 1, "host", 0, "", "", "", "http://host:0", "http://host:0"},
+    // Ports: empty means the scheme's default; anything but digits, or a
+    // value outside 0..65535, fails instead of being read in part or wrapping.
+    {"http://host:", false, true, 1, "host", 80, "", "", "", "http://host", "http://host"},
+    {"http://host:/x", false, true, 1, "host", 80, "", "", "/x", "http://host/x", "http://host/x"},
     {"http://host:0/", false, true, 1, "host", 0, "", "", "/", "http://host:0/", "http://host:0/"},
     {"http://host:65535/", false, true, 1, "host", 65535, "", "", "/", "http://host:65535/",
      "http://host:65535/"},
-    {"http://host:80x/", false, true, 1, "host", 80, "", "", "/", "http://host/", "http://host/"},
-    {"http://host:abc/", false, true, 1, "host", 0, "", "", "/", "http://host:0/", "http://host:0/"},
+    Fails("http://host:80x/", false),
+    Fails("http://host:8o/", false),
+    Fails("http://host:abc/", false),
+    Fails("http://host: 80/", false),
+    Fails("http://host:+80/", false),
     Fails("http://host:65536/", false),
     Fails("http://host:99999999999999999999/", false),
     Fails("http://host:4294967376/", false),
@@ -103,7 +107,24 @@ const ParseCase kParseCases[] = {
     Fails("http://:80", false),
     Fails("http://user@", false),
     Fails("http://...", false),
-    {"[::1]", false, true, 1, "[:", 1, "", "", "", "http://[::1", "http://[::1"},
+    // IPv6 literals keep their colons; the port follows the bracket.
+    {"http://[2001:db8::7]/index.html", false, true, 1, "2001:db8::7", 80, "", "", "/index.html",
+     "http://[2001:db8::7]/index.html", "http://[2001:db8::7]/index.html"},
+    {"http://[::1]/x", false, true, 1, "::1", 80, "", "", "/x", "http://[::1]/x", "http://[::1]/x"},
+    {"https://u:p@[FE80::1]:8443", false, true, 2, "fe80::1", 8443, "u", "p", "",
+     "https://u:p@[fe80::1]:8443", "https://[fe80::1]:8443"},
+    {"[::1]:81", false, true, 1, "::1", 81, "", "", "", "http://[::1]:81", "http://[::1]:81"},
+    Fails("http://[::1/x", false),
+    Fails("http://[::1]x/", false),
+    // The authority ends at a query or a fragment too.
+    {"http://example.com?q=1", false, true, 1, "example.com", 80, "", "", "/?q=1", "http://example.com/?q=1",
+     "http://example.com/?q=1"},
+    {"http://example.com#top", false, true, 1, "example.com", 80, "", "", "/#top", "http://example.com/#top",
+     "http://example.com/#top"},
+    {"http://h:8080?a=b:c@d", false, true, 1, "h", 8080, "", "", "/?a=b:c@d", "http://h:8080/?a=b:c@d",
+     "http://h:8080/?a=b:c@d"},
+    // A password without a user name survives composing.
+    {"http://:pw@h/", false, true, 1, "h", 80, "", "pw", "/", "http://:pw@h/", "http://h/"},
 };
 
 TEST(UrlParts, ParseAndComposeTable)
@@ -190,7 +211,8 @@ TEST(UrlParts, ComposeCases)
         {4, "h", "", 990, "", "", "ftps://h"},
         {3, "h", "/f", 21, "Bob", "PwD", "ftp://bob:PwD@h/f"},
         {1, "h", "", 80, "Bob", "", "http://bob@h"},
-        {1, "h", "", 80, "", "pw", "http://h"},
+        {1, "h", "", 80, "", "pw", "http://:pw@h"},
+        {1, "::1", "/", 8080, "", "", "http://[::1]:8080/"},
         {9, "example.com", "", 25, "Me", "", "mailto:me@example.com"},
         // A negative port is no port; ":-1" would not parse back.
         {1, "h", "", -1, "", "", "http://h"},

@@ -3,7 +3,7 @@
 #include "foundation/text/AbstractVisitor.h"
 #include "foundation/text/AttributeList.h"
 #include "foundation/threads/CancelPoll.h"
-#include "foundation/text/Escaping.h"
+#include "foundation/text/HtmlEntities.h"
 #include "foundation/markup/XmlNode.h"
 #include "platform/core/Text.h"
 
@@ -111,7 +111,7 @@ public:
         {
             if (!m_names[i].empty() && EqualsNoCase(m_name, m_names[i]))
             {
-                m_values[i] = UnescapeXmlEntities(text);
+                m_values[i] = DecodeHtmlEntities(text);
                 m_present[i] = true;
             }
         }

@@ -4,7 +4,7 @@
 // filters, the sink that receives each link, and the META refresh reader.
 //
 // Which attribute of which tag gives which kind (names compared ignoring
-// case, values entity-decoded):
+// case, values decoded with DecodeHtmlEntities):
 //   A        HREF, else XHREF: 1; neither but NAME: 2
 //   LINK, AREA            HREF: 4, 5
 //   FORM                  ACTION: 6, reported empty when absent

@@ -162,6 +162,10 @@ TEST(LinkWalk, TagRulesAndMask)
         {"<applet archive=a.jar>", 1u << 17, {{18, ""}}},
         {"<body><table><td background=d><th background=h>", kAllKinds, {{21, "d"}, {22, "h"}}},
         {"<a href=\"a&amp;b&lt;&quot;\">", kAllKinds, {{1, "a&b<\""}}},
+        // Character references of HTML, numeric and named, in any value.
+        {"<a href=\"issue?&#64;action=x&#x26;y=1\">", kAllKinds, {{1, "issue?@action=x&y=1"}}},
+        {"<img src=\"a&AMP;b&copy;.png\">", kAllKinds, {{3, "a&b\xC2\xA9.png"}}},
+        {"<a href=\"p?a=1&copy=2&amp\">", kAllKinds, {{1, "p?a=1&copy=2&amp"}}},
         // META refresh and e-mail.
         {"<meta http-equiv=REFRESH content=\"5; URL=http://h/\">", kAllKinds, {{24, "http://h/"}}},
         {"<meta http-equiv=refresh content=\"0;url='x.html' \">", kAllKinds, {{24, "x.html"}}},

@@ -2,6 +2,7 @@
 
 #include "platform/core/Text.h"
 
+#include <algorithm>
 #include <ctime>
 #include <optional>
 #include <vector>
@@ -113,6 +114,33 @@ std::vector<std::string_view> SplitDateTokens(std::string_view text)
     }
     return tokens;
 }
+
+// A token that is exactly an English month abbreviation ("Nov").
+int ReadExactMonth(std::string_view token)
+{
+    return token.size() == 3 ? ReadMonthToken(token) : -1;
+}
+
+// A token of minDigits to maxDigits digits and nothing else.
+std::optional<int> ReadExactDigits(std::string_view token, size_t minDigits, size_t maxDigits)
+{
+    if (token.size() < minDigits || token.size() > maxDigits)
+        return std::nullopt;
+    return ReadLeadingNumber(token, minDigits, maxDigits);
+}
+
+// HTTP's rule for a two-digit year: the nearest year with those digits that
+// is not more than 50 years ahead, so one that would be further ahead is the
+// most recent past year with them.
+int ExpandTwoDigitYear(int year, int currentYear)
+{
+    int full = currentYear - currentYear % 100 + year;
+    if (full > currentYear + 50)
+        full -= 100;
+    else if (full <= currentYear - 50)
+        full += 100;
+    return full;
+}
 } // namespace
 
 int MonthFromName(std::string_view name)
@@ -162,6 +190,47 @@ bool ParseCookieDate(std::string_view text, COleDateTime& utc)
 
     COleDateTime result;
     if (!result.SetDateTime(fullYear, month, *day, time->hour, time->minute, time->second))
+        return false;
+    utc = result;
+    return true;
+}
+
+bool ParseHttpDate(std::string_view text, int currentYear, COleDateTime& utc)
+{
+    std::vector<std::string_view> tokens = SplitDateTokens(text);
+    // The week-day name is optional (callers often cut it off with its
+    // comma), and so is the zone: HTTP dates are always GMT.
+    if (!tokens.empty() && (EqualsNoCase(tokens.back(), "GMT") || EqualsNoCase(tokens.back(), "UTC")))
+        tokens.pop_back();
+    if (!tokens.empty() && !tokens.front().empty() && !IsAsciiDigit(tokens.front()[0]) &&
+        ReadExactMonth(tokens.front()) < 0)
+        tokens.erase(tokens.begin());
+    if (tokens.size() != 4)
+        return false;
+
+    std::optional<int> day;
+    std::optional<int> year;
+    std::optional<TimeOfDay> time;
+    int month = ReadExactMonth(tokens[0]);
+    if (month > 0) // asctime: "Nov  6 08:49:37 1994"
+    {
+        day = ReadExactDigits(tokens[1], 1, 2);
+        time = ReadTimeOfDay(tokens[2]);
+        year = ReadExactDigits(tokens[3], 4, 4);
+    }
+    else // "06 Nov 1994 08:49:37" and "06-Nov-94 08:49:37"
+    {
+        day = ReadExactDigits(tokens[0], 1, 2);
+        month = ReadExactMonth(tokens[1]);
+        year = tokens[2].size() == 2 ? ReadExactDigits(tokens[2], 2, 2) : ReadExactDigits(tokens[2], 4, 4);
+        time = ReadTimeOfDay(tokens[3]);
+    }
+    if (!day || month < 0 || !year || !time || time->hour > 23 || time->minute > 59 || time->second > 60)
+        return false;
+    const int fullYear = *year < 100 ? ExpandTwoDigitYear(*year, currentYear) : *year;
+    // A leap second reads as the last second of its minute.
+    COleDateTime result;
+    if (!result.SetDateTime(fullYear, month, *day, time->hour, time->minute, std::min(time->second, 59)))
         return false;
     utc = result;
     return true;

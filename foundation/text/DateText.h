@@ -1,6 +1,6 @@
 #pragma once
-// Reading the date texts that servers write: month names of FTP listings and
-// the expiry dates of cookies; and the current time in UTC.
+// Reading the date texts that servers write: month names of FTP listings,
+// the expiry dates of cookies and HTTP dates; and the current time in UTC.
 
 #include "platform/core/OleDateTime.h"
 
@@ -25,6 +25,15 @@ int MonthFromName(std::string_view name);
 // hour 0-23, minute and second 0-59) or the day does not exist in that month.
 // The result is UTC: the text's zone name, if any, is not looked at.
 bool ParseCookieDate(std::string_view text, COleDateTime& utc);
+
+// Reads an HTTP date (Last-Modified, Date, Expires) in the three forms HTTP
+// requires recipients to accept: "Sun, 06 Nov 1994 08:49:37 GMT", "Sunday,
+// 06-Nov-94 08:49:37 GMT" and asctime's "Sun Nov  6 08:49:37 1994"; the
+// week-day name and the zone may be missing, white space may be doubled. A
+// two-digit year is the nearest year with those digits that is not more
+// than 50 years after currentYear (in 2026: "76" is 2076, "77" is 1977). False, with utc left alone, for any other text or an impossible
+// date. The result is UTC.
+bool ParseHttpDate(std::string_view text, int currentYear, COleDateTime& utc);
 
 // Now, in UTC, from the system clock: daylight saving never shifts it.
 COleDateTime GetCurrentTimeUtc();

@@ -1,5 +1,6 @@
 #include "transfer/client/ServerDateText.h"
 
+#include "foundation/text/DateText.h"
 #include "platform/core/Text.h"
 #include "transfer/client/MonthNameTranslation.h"
 #include "transfer/ftp/ScanFormat.h"
@@ -41,6 +42,8 @@ bool ParseDateText(std::string_view text, COleDateTime& date)
         trimmed.erase(zone, 3);
         trimmed = Trim(trimmed);
     }
+    if (ParseHttpDate(trimmed, GetCurrentTimeUtc().GetYear(), date))
+        return true;
     const std::string english = TranslateMonthNames(trimmed);
     if (date.ParseDateTime(english))
         return true;

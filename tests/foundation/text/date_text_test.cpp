@@ -63,6 +63,46 @@ TEST(ParseCookieDateTest, ReadsTheUsualFormsAsUtc)
     }
 }
 
+TEST(ParseHttpDateTest, ReadsTheThreeFormsAndHttpTwoDigitYears)
+{
+    const struct
+    {
+        const char* text;
+        int currentYear;
+        const char* utc; // null: refused
+    } cases[] = {
+        {"Sun, 06 Nov 1994 08:49:37 GMT", 2026, "1994-11-06 08:49:37"},
+        {"Sunday, 06-Nov-94 08:49:37 GMT", 2026, "1994-11-06 08:49:37"},
+        {"Sun Nov  6 08:49:37 1994", 2026, "1994-11-06 08:49:37"},
+        {"Nov 16 08:49:37 1994", 2026, "1994-11-16 08:49:37"},
+        {"06 Nov 1994 08:49:37", 2026, "1994-11-06 08:49:37"},
+        {"Tue, 30 Jun 2015 23:59:60 GMT", 2026, "2015-06-30 23:59:59"},
+        // Two-digit years: no more than 50 years ahead, else a century back.
+        {"Thursday, 06-Jul-76 08:49:37 GMT", 2026, "2076-07-06 08:49:37"},
+        {"Monday, 06-Jul-77 08:49:37 GMT", 2026, "1977-07-06 08:49:37"},
+        {"Friday, 06-Jul-60 08:49:37 GMT", 2026, "2060-07-06 08:49:37"},
+        {"Sunday, 06-Jul-25 08:49:37 GMT", 2026, "2025-07-06 08:49:37"},
+        {"Sunday, 06-Jul-25 08:49:37 GMT", 2080, "2125-07-06 08:49:37"},
+        {"Saturday, 06-Jul-99 08:49:37 GMT", 2050, "2099-07-06 08:49:37"},
+        {"Saturday, 06-Jul-01 08:49:37 GMT", 1990, "2001-07-06 08:49:37"},
+        // Anything else is left to the other readers.
+        {"Dec 31 2024 11:59:59 PM", 2026, nullptr},
+        {"12/31/2024 23:59:59", 2026, nullptr},
+        {"Sun, 06 Nov 994 08:49:37 GMT", 2026, nullptr},
+        {"Sun, 31 Nov 1994 08:49:37 GMT", 2026, nullptr},
+        {"Sun, 06 Nov 1994 24:00:00 GMT", 2026, nullptr},
+        {"Sun Nov  6 1994 08:49:37", 2026, nullptr},
+        {"", 2026, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        COleDateTime date(2000, 1, 1, 0, 0, 0);
+        const bool ok = ParseHttpDate(c.text, c.currentYear, date);
+        EXPECT_EQ(ok, c.utc != nullptr) << c.text;
+        EXPECT_EQ(Iso(date), c.utc ? c.utc : "2000-01-01 00:00:00") << c.text;
+    }
+}
+
 TEST(ParseCookieDateTest, RefusesMissingOrImpossibleFields)
 {
     const char* cases[] = {

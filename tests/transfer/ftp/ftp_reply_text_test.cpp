@@ -140,6 +140,11 @@ const DateCase kDateTextCases[] = {
     // HTTP dates: RFC 1123 and RFC 850.
     {"Sun, 06 Nov 1994 08:49:37 GMT", true, 1994, 11, 6, 8, 49, 37},
     {"Sunday, 06-Nov-94 08:49:37 GMT", true, 1994, 11, 6, 8, 49, 37},
+    // asctime, which HTTP recipients must read, and a two-digit year read by
+    // HTTP's fifty-year rule (2060 is no more than 50 years ahead until 2110).
+    {"Sun Nov  6 08:49:37 1994", true, 1994, 11, 6, 8, 49, 37},
+    {"Nov 6 08:49:37 1994", true, 1994, 11, 6, 8, 49, 37},
+    {"Tuesday, 06-Jul-60 08:49:37 GMT", true, 2060, 7, 6, 8, 49, 37},
     {"  12/31/2024 23:59:59 ", true, 2024, 12, 31, 23, 59, 59},
     {"2024-12-31 23:59", true, 2024, 12, 31, 23, 59, 0},
     // Russian month names, in UTF-8 and in Windows-1251, with the year mark.

@@ -8,7 +8,9 @@
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/files/BufferedFile.h"
 #include "foundation/files/PathUtils.h"
+#include "foundation/links/PublicSuffix.h"
 #include "foundation/stores/CookieFile.h"
+#include "foundation/text/Escaping.h"
 #include "foundation/text/DateText.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/Text.h"
@@ -44,6 +46,18 @@ template <typename Visit> void WalkSubtree(CCookieNode* node, Visit visit)
                 stack.push_back(static_cast<CCookieNode*>(child->second));
         }
     }
+}
+
+// The key component below a domain and path that holds the cookie of one
+// name (the text before the first '=', empty when there is none), so that
+// cookies of different names on one domain and path live side by side. It
+// begins with a line feed, which no path component can hold, and escapes the
+// separators a name might hold, so no two names share a component.
+std::string CookieNameComponent(std::string_view cookie)
+{
+    const size_t equals = cookie.find('=');
+    const std::string name = equals == std::string_view::npos ? std::string() : Trim(cookie.substr(0, equals));
+    return "/\n" + EscapeCharSet(name, "%/\\", '%');
 }
 
 // The first two components of a key: the node of a domain's last two labels.
@@ -200,9 +214,10 @@ bool CCookieStore::AddCookie(std::string_view domain, std::string_view path, boo
         return false;
     if (HoldsLineBreak(text) || HoldsLineBreak(domain) || HoldsLineBreak(path))
         return false;
-    const std::string key = MakeCookieKey(domain, path);
+    std::string key = MakeCookieKey(domain, path);
     if (key.empty())
         return false;
+    key += CookieNameComponent(text);
     COleDateTime expiry;
     expiry.m_status = COleDateTime::invalid;
     if (!expires.empty() && !ParseCookieExpires(expires, expiry))
@@ -512,6 +527,14 @@ bool CCookieStore::ParseSetCookie(std::string_view headerValue, std::string_view
         domain = sender;
     else if (!CookieDomainMatches(sender, domain))
         return false; // a host may not set cookies for other sites
+    else if (IsPublicSuffix(domain))
+    {
+        // Nor for every site under a public suffix; a host that is one
+        // itself may still set cookies for itself alone.
+        if (!EqualsNoCase(Trim(domain, "."), Trim(sender, ".")))
+            return false;
+        domain = sender;
+    }
     if (path.empty())
         path = "/";
     return AddCookie(domain, path, secure, cookie, expires, added);

@@ -7,8 +7,10 @@
 // by the broadcast code 6 with the change stamp.
 //
 // Cookies sit in a CCookieNode tree under MakeCookieKey of their domain and
-// path, so the store keeps one cookie per domain and path: a new cookie
-// replaces whatever cookie (of any name) that domain and path held. A lookup
+// path and, below that, a node for the cookie's name (the text before its
+// first '='), so the store keeps one cookie per domain, path and name: a new
+// cookie replaces the one of the same name on that domain and path, and
+// cookies of other names stay beside it. A lookup
 // starts at the node of the host's last two labels and walks only that
 // subtree, so a cookie is never sent to a host whose last two labels differ
 // from those of its domain.
@@ -17,7 +19,8 @@
 // example.com or .example.com is sent to example.com and www.example.com,
 // never to evil-example.com. A Set-Cookie whose Domain attribute does not
 // match the host that sent it is refused, so one site cannot plant cookies
-// for another. Paths match as a prefix without regard to case (/docs covers
+// for another; so is one whose Domain is a public suffix ("co.uk",
+// "github.io", IsPublicSuffix), which would reach every site under it. Paths match as a prefix without regard to case (/docs covers
 // /docs/a and /DOCS, not /).
 //
 // Expiry is judged in UTC against the system clock, so daylight saving never
@@ -93,7 +96,9 @@ public:
     // "expires", "path" and "domain" count, others (Max-Age included) are
     // ignored. Without a Domain attribute the domain is the host, with
     // ".local" appended when the host has no '.'; a Domain attribute that
-    // does not match that host (CookieDomainMatches) refuses the cookie.
+    // does not match that host (CookieDomainMatches) refuses the cookie, and
+    // so does one that is a public suffix (IsPublicSuffix) unless it is the
+    // host itself, whose cookie then stays with the host.
     // Without a path: "/". False for an empty value and for a refused
     // cookie; else what AddCookie returns. added is the local time now.
     virtual bool ParseSetCookie(std::string_view headerValue, std::string_view host,

@@ -198,6 +198,28 @@ TEST_F(CookieFileTest, SaveAndLoadKeepDatedCookiesWithQuotesExactly)
     EXPECT_EQ(ReadWhole(m_path).find("plain=1"), std::string::npos);
 }
 
+TEST_F(CookieFileTest, TwoNamesOnOneDomainAndPathGiveTwoLines)
+{
+    CClockedStore store;
+    ASSERT_TRUE(store.AddCookie("example.com", "/", false, "session=1", kExpires, kAdded));
+    ASSERT_TRUE(store.AddCookie("example.com", "/", false, "login=2", kExpires, kAdded));
+    ASSERT_TRUE(store.Save(m_path));
+
+    const std::string text = ReadWhole(m_path);
+    EXPECT_NE(text.find(" Domain=\"example.com\" Path=\"/\" Secure=\"0\" Expires=\"12/31/2030 23:59:59 GMT\" "
+                        "Cookie=\"login=2\" Added="),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Cookie=\"session=1\""), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+
+    CClockedStore loaded;
+    ASSERT_TRUE(loaded.Load(m_path));
+    std::string header;
+    ASSERT_TRUE(loaded.GetCookieHeader("example.com", "/", false, header));
+    EXPECT_TRUE(header == "login=2; session=1" || header == "session=1; login=2") << header;
+}
+
 TEST_F(CookieFileTest, LoadReadsNamesWithoutCaseAndSkipsBadLines)
 {
     const std::string longCookie = "k=" + std::string(kMaxCookieLength, 'v');

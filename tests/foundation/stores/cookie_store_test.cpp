@@ -169,10 +169,16 @@ TEST(CookieStoreTest, SetCookieAttributesAndDefaults)
                              "www.example.com", kAdded));
     EXPECT_EQ(CookiesFor(store, "other.example.com", "/x/y"), "s=1");
 
-    // One cookie per domain and path: the second name replaces the first.
-    ASSERT_TRUE(store.ParseSetCookie("first=1", "a.example.net", kAdded));
-    ASSERT_TRUE(store.ParseSetCookie("second=2", "a.example.net", kAdded));
-    EXPECT_EQ(CookiesFor(store, "a.example.net", "/"), "second=2");
+    // One cookie per domain, path and name: a session cookie and a login
+    // cookie on "/" live side by side; the same name replaces its cookie.
+    for (const char* header : {"session=1", "login=2", "session=3"})
+        ASSERT_TRUE(store.ParseSetCookie(header, "a.example.net", kAdded)) << header;
+    EXPECT_EQ(CookiesFor(store, "a.example.net", "/"), "login=2 session=3");
+    // Names holding the key's separators stay apart; a text without '=' has
+    // the empty name.
+    for (const char* header : {"a/b=1", "a//b=2", "a%2Fb=3", "bare", "=x"})
+        ASSERT_TRUE(store.ParseSetCookie(header, "b.example.net", kAdded)) << header;
+    EXPECT_EQ(CookiesFor(store, "b.example.net", "/"), "=x a%2Fb=3 a//b=2 a/b=1");
 
     // A host without a dot gets ".local", as the HTTP client asks for it.
     ASSERT_TRUE(store.ParseSetCookie("lan=1", "intranet", kAdded));
@@ -197,6 +203,11 @@ TEST(CookieStoreTest, RefusesADomainThatDoesNotMatchTheSender)
         {"www.example.com", "evil.com", false},    {"evil-example.com", "example.com", false},
         {"example.com", "www.example.com", false}, {"xexample.com", ".example.com", false},
         {"intranet", "intranet.local", true},      {"intranet", "other.local", false},
+        // A public suffix would reach every site under it; a host that is one
+        // may still set its own cookies.
+        {"www.example.co.uk", "co.uk", false},     {"www.example.co.uk", ".CO.UK", false},
+        {"me.github.io", "github.io", false},      {"www.example.co.uk", "example.co.uk", true},
+        {"github.io", "github.io", true},          {"me.github.io", "me.github.io", true},
     };
     for (const auto& c : cases)
     {
@@ -393,7 +404,7 @@ TEST(CookieStoreTest, ThreadsShareTheStore)
                 for (int i = 0; i < kRounds; ++i)
                 {
                     const std::string path = "/p" + std::to_string(i % 7);
-                    store.ParseSetCookie("c" + std::to_string(i) + "=1; path=" + path, host, kAdded);
+                    store.ParseSetCookie("c=" + std::to_string(i) + "; path=" + path, host, kAdded);
                     std::string header;
                     store.GetCookieHeader(host, path, false, header);
                     if (i % 5 == 0)
@@ -411,6 +422,6 @@ TEST(CookieStoreTest, ThreadsShareTheStore)
     for (int t = 0; t < kThreads; ++t)
     {
         const std::string host = "h" + std::to_string(t) + ".example.com";
-        EXPECT_EQ(CookiesFor(store, host.c_str(), "/p6"), "c293=1") << host;
+        EXPECT_EQ(CookiesFor(store, host.c_str(), "/p6"), "c=293") << host;
     }
 }

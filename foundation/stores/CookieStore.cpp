@@ -4,12 +4,11 @@
 
 #include "foundation/stores/CookieStore.h"
 
-#include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/files/BufferedFile.h"
-#include "foundation/files/PathUtils.h"
 #include "foundation/links/PublicSuffix.h"
 #include "foundation/stores/CookieFile.h"
+#include "foundation/stores/DataFolderFile.h"
 #include "foundation/text/Escaping.h"
 #include "foundation/text/DateText.h"
 #include "platform/core/AtomicFile.h"
@@ -381,9 +380,7 @@ CCookieStore& GetCookieStore()
 
 std::string GetCookieFilePath()
 {
-    const std::string folder = GetAppIdentity().GetDataFolderPath();
-    // Without a data folder the file would land in the current folder.
-    return folder.empty() ? std::string() : CombinePath(folder, kCookieFileName);
+    return GetDataFolderFilePath(kCookieFileName);
 }
 
 bool LoadCookieStore()
@@ -394,12 +391,10 @@ bool LoadCookieStore()
 
 bool SaveCookieStore()
 {
-    const std::string path = GetCookieFilePath();
     CCookieStore& store = GetCookieStore();
-    if (path.empty() || !store.Save(path))
-        return false;
-    PostInstanceBroadcast(kBroadcastCookiesSaved, static_cast<int64_t>(store.GetStamp()));
-    return true;
+    return SaveAndAnnounce(
+        kCookieFileName, kBroadcastCookiesSaved, [&store](const std::string& path) { return store.Save(path); },
+        [&store] { return static_cast<int64_t>(store.GetStamp()); });
 }
 
 bool CCookieStore::Load(const std::string& path)

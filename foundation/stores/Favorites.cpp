@@ -4,6 +4,7 @@
 #include "foundation/files/DirectoryTree.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/DataFolderFile.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/desktop/ShellHooks.h"
@@ -38,12 +39,6 @@ FavoritesStore& Store()
     return store;
 }
 
-std::string GetFavoritesFilePath()
-{
-    const std::string folder = GetAppIdentity().GetDataFolderPath();
-    // Without a data folder the file would land in the current folder.
-    return folder.empty() ? std::string() : CombinePath(folder, kFavoritesFileName);
-}
 
 void BuildDefaultTree(CXmlNode& root)
 {
@@ -146,7 +141,7 @@ std::unique_ptr<CXmlNode> CFavoritesNode::CreateNode() const
 
 bool LoadFavorites()
 {
-    const std::string path = GetFavoritesFilePath();
+    const std::string path = GetDataFolderFilePath(kFavoritesFileName);
     if (path.empty())
         return false;
     return LoadFavoritesFromFile(path);
@@ -174,7 +169,7 @@ bool SaveFavorites()
 {
     if (!Store().m_tree)
         return false;
-    const std::string path = GetFavoritesFilePath();
+    const std::string path = GetDataFolderFilePath(kFavoritesFileName);
     return !path.empty() && SaveFavoritesToFile(path);
 }
 

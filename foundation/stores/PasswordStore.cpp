@@ -1,7 +1,9 @@
 #include "foundation/stores/PasswordStore.h"
 
 #include "foundation/text/AttributeList.h"
+#include "foundation/desktop/ShellHooks.h"
 #include "foundation/markup/AttributeMapSink.h"
+#include "foundation/stores/DataFolderFile.h"
 #include "foundation/crypto/Blowfish.h"
 #include "foundation/files/BufferedFile.h"
 #include "foundation/text/ByteBuffer.h"
@@ -233,7 +235,18 @@ bool CPasswordStore::Load(const std::string& path, std::string_view masterPasswo
     RenewStampLocked();
     if (badPassword)
         *badPassword = false;
+    if (ReadFileLocked(path, masterPassword, badPassword))
+        return true;
+    // Nothing of a missing or unreadable file is kept, and the empty store
+    // counts as saved: a save on the way out must not replace a file that
+    // only this load could not read with an empty one.
+    m_map.clear();
+    m_savedStamp = m_changeStamp;
+    return false;
+}
 
+bool CPasswordStore::ReadFileLocked(const std::string& path, std::string_view masterPassword, bool* badPassword)
+{
     CBufferedFile file;
     if (!file.Open(path, CBufferedFile::modeRead))
         return false;
@@ -330,4 +343,18 @@ CPasswordStore& GetPasswordStore()
 {
     static CPasswordStore store;
     return store;
+}
+
+bool LoadPasswordStore()
+{
+    const std::string path = GetDataFolderFilePath(kPasswordFileName);
+    return !path.empty() && GetPasswordStore().Load(path, "");
+}
+
+bool SavePasswordStore()
+{
+    CPasswordStore& store = GetPasswordStore();
+    return SaveAndAnnounce(
+        kPasswordFileName, kBroadcastPasswordsSaved, [&store](const std::string& path) { return store.Save(path, ""); },
+        [&store] { return static_cast<int64_t>(store.GetStamp()); });
 }

@@ -9,8 +9,10 @@
 //
 // Stamps: every change renews the change stamp (NextChangeStamp), also a
 // Remove of a name that is not there. Save sets the saved stamp to the
-// change stamp; Load leaves the saved stamp alone (and, since it renews the
-// change stamp, leaves the store modified). Another running copy is told of
+// change stamp. A load renews the change stamp; one that succeeds leaves the
+// saved stamp alone (so the store counts as modified), one that fails sets
+// it to the change stamp, so the empty store is not saved over a file that
+// could not be read. Another running copy is told of
 // a save with the change stamp, and reloads when its own stamp is older.
 //
 // "Passwords.bf" holds nothing but Blowfish ciphertext (ECB, 8-byte blocks,
@@ -29,6 +31,9 @@
 // A resource name with a line feed cannot be written on one line, and is left
 // out of the file rather than split into lines that a later load could take
 // for other entries.
+//
+// A save of the process-wide store through SavePasswordStore is announced to
+// the other running copies, which reload when their stamp is older.
 //
 // Files are replaced atomically (a failed save keeps the old file) and
 // created with mode 0600.
@@ -67,7 +72,8 @@ public:
     // Empties the store, then reads path. True on success; false when the
     // file is missing, empty, not a whole number of 8-byte blocks, unreadable, or
     // does not decipher to this format; in the last case *badPassword (when
-    // given) becomes true, else false. A failed load leaves the store empty.
+    // given) becomes true, else false. A failed load leaves the store empty
+    // and not modified.
     // Lines that are not entries are skipped; a password whose scrambled
     // form is damaged reads as empty.
     [[nodiscard]] virtual bool Load(const std::string& path, std::string_view masterPassword, bool* badPassword = nullptr);
@@ -81,6 +87,8 @@ public:
 
 private:
     void RenewStampLocked();
+    // Load's reading of the file into the (empty) map, under the lock.
+    bool ReadFileLocked(const std::string& path, std::string_view masterPassword, bool* badPassword);
 
     std::map<std::string, std::string> m_map;
     mutable CCriticalSection m_lock;
@@ -88,8 +96,20 @@ private:
     uint32_t m_savedStamp = 0;
 };
 
+inline constexpr const char* kPasswordFileName = "Passwords.bf";
+
 // The process-wide store, created on first use.
 CPasswordStore& GetPasswordStore();
+
+// Loads the process-wide store from kPasswordFileName in the data folder
+// (with the empty master password the program uses). The shell installs it
+// (SetLoadPasswordsHook) for start-up and for saves by other running copies.
+bool LoadPasswordStore();
+
+// Saves the process-wide store to kPasswordFileName in the data folder and,
+// when that worked, tells the other running copies (kBroadcastPasswordsSaved
+// with the change stamp), as a cookie save does.
+[[nodiscard]] bool SavePasswordStore();
 
 // The store's own scrambling of a password before it is enciphered with the
 // file: the result holds only letters, digits, '=' and '\'. Descrambling

@@ -1,10 +1,10 @@
 #include "foundation/stores/UrlHistory.h"
 
 #include "foundation/text/AbstractVisitor.h"
-#include "foundation/desktop/AppIdentity.h"
 #include "foundation/text/AttributeList.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/DataFolderFile.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/desktop/ShellHooks.h"
@@ -26,13 +26,6 @@ uint32_t g_historyStamp = 0;
 void TouchHistory()
 {
     g_historyStamp = NextChangeStamp(g_historyStamp);
-}
-
-std::string GetHistoryFilePath()
-{
-    const std::string folder = GetAppIdentity().GetDataFolderPath();
-    // Without a data folder the file would land in the current folder.
-    return folder.empty() ? std::string() : CombinePath(folder, kHistoryFileName);
 }
 
 // Takes the attributes of one "Item" as name, value, name, value, ... and
@@ -130,15 +123,15 @@ bool SaveHistory()
 
 bool SaveHistoryToFile(CAbstractVisitor& enumerator)
 {
-    const std::string path = GetHistoryFilePath();
-    if (path.empty())
-        return false;
-    std::unique_ptr<CXmlNode> root = CXmlNode::Create();
-    root->BuildDocument(enumerator, "History", "XVebb History", "Item %d", "Item", "URI");
-    if (!WriteXmlDocumentFile(*root, path, 0600))
-        return false;
-    PostInstanceBroadcast(kBroadcastHistorySaved, static_cast<int64_t>(g_historyStamp));
-    return true;
+    return SaveAndAnnounce(
+        kHistoryFileName, kBroadcastHistorySaved,
+        [&enumerator](const std::string& path)
+        {
+            std::unique_ptr<CXmlNode> root = CXmlNode::Create();
+            root->BuildDocument(enumerator, "History", "XVebb History", "Item %d", "Item", "URI");
+            return WriteXmlDocumentFile(*root, path, 0600);
+        },
+        [] { return static_cast<int64_t>(g_historyStamp); });
 }
 
 void LoadHistory()
@@ -151,7 +144,7 @@ void LoadHistory()
 
 bool LoadHistoryFromFile(CAbstractVisitor& visitor)
 {
-    const std::string path = GetHistoryFilePath();
+    const std::string path = GetDataFolderFilePath(kHistoryFileName);
     if (path.empty())
         return false;
     std::unique_ptr<CXmlNode> root = CXmlNode::Create();

@@ -1,19 +1,15 @@
 #include "foundation/stores/CookieFile.h"
 #include "foundation/stores/CookieStore.h"
 
-#include "foundation/desktop/AppIdentity.h"
 #include "foundation/text/AttributeFormat.h"
 #include "foundation/text/AttributeList.h"
-#include "foundation/desktop/ShellHooks.h"
 #include "foundation/text/StringVisitors.h"
 #include "platform/core/DirectoryScan.h"
 #include "platform/core/Text.h"
 #include "tests/support/ClockedCookieStore.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/FileSizeLimit.h"
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -284,63 +280,4 @@ TEST_F(CookieFileTest, FailedSaveKeepsTheOldFileAndReportsFailure)
 
     EXPECT_FALSE(store.Save(m_temp / "no-such-folder/Cookies.txt"));
     EXPECT_TRUE(store.IsModified());
-}
-
-namespace
-{
-std::vector<std::pair<unsigned, int64_t>> g_broadcasts;
-
-void RecordBroadcast(unsigned code, int64_t argument)
-{
-    g_broadcasts.emplace_back(code, argument);
-}
-
-class GlobalCookieStoreTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(m_temp.Path().empty());
-        m_oldCompany = GetAppIdentity().GetString(CAppIdentity::kCompany);
-        m_oldProduct = GetAppIdentity().GetString(CAppIdentity::kProduct);
-        UseTemporaryDataFolder(m_env, m_temp, GetAppIdentity());
-        g_broadcasts.clear();
-        SetInstanceBroadcastHook(RecordBroadcast);
-        GetCookieStore().Clear();
-    }
-
-    void TearDown() override
-    {
-        SetInstanceBroadcastHook(nullptr);
-        GetCookieStore().Clear();
-        // Setting them again makes the identity derive its folder afresh.
-        GetAppIdentity().SetString(CAppIdentity::kCompany, m_oldCompany);
-        GetAppIdentity().SetString(CAppIdentity::kProduct, m_oldProduct);
-    }
-
-    CTempFolder m_temp;
-    ScopedEnvironment m_env;
-    std::string m_oldCompany;
-    std::string m_oldProduct;
-};
-} // namespace
-
-TEST_F(GlobalCookieStoreTest, SavesToTheDataFolderTellsOtherCopiesAndLoadsBack)
-{
-    const std::string path = GetCookieFilePath();
-    EXPECT_EQ(path, m_temp / "data/Quorvat Software/Tanglewarden/Cookies.txt");
-
-    CCookieStore& store = GetCookieStore();
-    ASSERT_TRUE(store.ParseSetCookie("id=42; expires=Tue, 31 Dec 2999 23:59:59 GMT", "www.example.com",
-                                     COleDateTime::GetCurrentTime()));
-    ASSERT_TRUE(SaveCookieStore());
-    EXPECT_EQ(g_broadcasts, (std::vector<std::pair<unsigned, int64_t>>{
-                                {kBroadcastCookiesSaved, static_cast<int64_t>(store.GetStamp())}}));
-    EXPECT_NE(ReadWhole(path).find("id=42"), std::string::npos);
-
-    store.Clear();
-    ASSERT_TRUE(LoadCookieStore());
-    std::string header;
-    EXPECT_TRUE(store.GetCookieHeader("www.example.com", "/", false, header));
-    EXPECT_EQ(header, "id=42");
 }

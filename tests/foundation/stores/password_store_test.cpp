@@ -245,6 +245,9 @@ TEST(PasswordStoreTest, WrongKeyRaisesTheBadPasswordFlag)
     EXPECT_FALSE(store.Load(Fixture("golden-master.bf"), "", &bad));
     EXPECT_TRUE(bad);
     EXPECT_TRUE(Contents(store).empty());
+    // Not modified: a save on the way out must not replace the file that
+    // could not be read with an empty one.
+    EXPECT_FALSE(store.IsModified());
 
     EXPECT_FALSE(store.Load(Fixture("golden.bf"), "not the master", &bad));
     EXPECT_TRUE(bad);
@@ -269,6 +272,7 @@ TEST(PasswordStoreTest, RefusesFilesOfTheWrongSizeWithoutDeciphering)
         EXPECT_FALSE(store.Load(folder / name, "", &bad));
         EXPECT_FALSE(bad);
         EXPECT_TRUE(Contents(store).empty());
+        EXPECT_FALSE(store.IsModified());
     }
 }
 

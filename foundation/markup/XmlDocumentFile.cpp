@@ -2,19 +2,22 @@
 
 #include "foundation/files/BufferedFile.h"
 #include "foundation/files/FileSystem.h"
-#include "foundation/text/StringLineSink.h"
 #include "foundation/markup/XmlNode.h"
 #include "foundation/markup/XmlParser.h"
+#include "foundation/markup/XmlWriter.h"
 #include "platform/core/AtomicFile.h"
 
 bool WriteXmlDocumentFile(const CXmlNode& root, const std::string& path, mode_t mode)
 {
     if (path.empty())
         return false;
-    CStringLineSink sink;
-    if (!root.Write(sink, "  ", "", "\r\n", CXmlNode::kMaskAll, false))
+    CAtomicFile file;
+    if (!file.Open(path, mode))
         return false;
-    return WriteFileAtomic(path, sink.GetText(), mode);
+    CXmlWriter writer(file, "");
+    if (!root.Write(writer, "  ", "", "\r\n", CXmlNode::kMaskAll, false) || !writer.Flush())
+        return false; // the replacement is dropped with the file object
+    return file.Commit();
 }
 
 bool ReadXmlDocumentFile(const std::string& path, CXmlNode& root, bool* complete)

@@ -3,10 +3,11 @@
 // favourites, URL history) as whole documents.
 //
 // Writing: the tree is written as every such file is laid out (every node
-// type, two blanks per level, "\r\n" after each line) into memory and then
-// replaces the file in one step (platform/core/AtomicFile.h), so a crash, a
-// full disk or a failed write never leaves a half-written file: after a
-// failure the old file is still there as it was.
+// type, two blanks per level, "\r\n" after each line) through CXmlWriter
+// into a replacement file that takes the old one's place in one step
+// (platform/core/AtomicFile.h), so a crash, a full disk or a failed write
+// never leaves a half-written file: after a failure the old file is still
+// there as it was.
 //
 // Reading: the file is parsed in strict XML mode (XmlParser.h).
 

@@ -1,6 +1,7 @@
 #include "foundation/markup/XmlWriter.h"
 
 #include "foundation/files/RawFile.h"
+#include "platform/core/AtomicFile.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +29,12 @@ CXmlWriter::CXmlWriter(CRawFile* file, std::string_view lineEnd)
 {
 }
 
+CXmlWriter::CXmlWriter(CAtomicFile& file, std::string_view lineEnd)
+    : m_replacement(&file)
+    , m_lineEnd(lineEnd)
+{
+}
+
 bool CXmlWriter::Flush()
 {
     return true;
@@ -35,6 +42,8 @@ bool CXmlWriter::Flush()
 
 bool CXmlWriter::WriteLine(std::string_view text)
 {
+    if (m_replacement)
+        return m_replacement->Write(text) && m_replacement->Write(m_lineEnd);
     if (!m_file)
         return false;
     return WriteAll(*m_file, text) && WriteAll(*m_file, m_lineEnd);

@@ -1,16 +1,19 @@
 #pragma once
 // CXmlWriter: the line stream over an open file through which the markup
 // files (favourites, URL history, settings export) are written by
-// CXmlNode::Write, and through which a file can be read line by line.
+// CXmlNode::Write (WriteXmlDocumentFile gives it the replacement file of an
+// atomic save), and through which a file can be read line by line.
 //
 // The file is not owned: the caller opens it, keeps it alive while the
-// writer is used, and closes it. Without a file every operation fails.
+// writer is used, and closes (or commits) it. Without a file every
+// operation fails; over a replacement file there is nothing to read.
 
 #include "foundation/text/LineSink.h"
 
 #include <string>
 #include <string_view>
 
+class CAtomicFile;
 class CRawFile;
 
 class CXmlWriter : public ILineSink
@@ -19,6 +22,8 @@ public:
     // lineEnd is appended after every written text; the markup writer puts
     // its own line ends into its texts and is given a writer with none.
     CXmlWriter(CRawFile* file, std::string_view lineEnd);
+    // Writing only, into the replacement file of an atomic save.
+    CXmlWriter(CAtomicFile& file, std::string_view lineEnd);
 
     // Nothing is held back; true.
     bool Flush() override;
@@ -28,7 +33,7 @@ public:
     // Reads the next line without its line end (LF or CR LF) into text; a NUL
     // byte comes back as '#'. A last line without LF is returned too. The
     // file is left just after the LF. False, with the empty text, at the end
-    // of the file, on a read or seek failure, and without a file.
+    // of the file, on a read or seek failure, and without a file to read.
     bool ReadLine(std::string& text) override;
 
 private:
@@ -36,6 +41,7 @@ private:
     // after the line's LF.
     static constexpr int kReadBlockSize = 100;
 
-    CRawFile* m_file;
+    CRawFile* m_file = nullptr;
+    CAtomicFile* m_replacement = nullptr;
     std::string m_lineEnd;
 };

@@ -1,7 +1,6 @@
 #pragma once
-// A line sink that collects what is written into one string. Markup files are
-// built in memory this way and then replaced on disk in one atomic step, so a
-// failed write never leaves a half-written file.
+// A line sink that collects what is written into one string: a tree's text
+// in memory, where no file is wanted.
 
 #include "foundation/text/LineSink.h"
 

@@ -1,7 +1,9 @@
 #include "foundation/markup/XmlWriter.h"
 
 #include "foundation/files/RawFile.h"
+#include "foundation/markup/XmlDocumentFile.h"
 #include "foundation/markup/XmlNode.h"
+#include "platform/core/AtomicFile.h"
 
 #include "tests/support/TempFolder.h"
 #include "tests/support/FileSizeLimit.h"
@@ -170,4 +172,40 @@ TEST(XmlWriterRoundTrip, WrittenTreeReadsBackLineByLine)
     EXPECT_EQ(ReadAllLines(stream, afterEnd),
               (std::vector<std::string>{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<Top>", "  <A>1</A>",
                                         "  <Item Name=\"" + std::string(120, 'n') + "\"/>", "</Top>"}));
+}
+
+TEST(XmlWriterReplacement, WritesIntoAnAtomicReplacementOnly)
+{
+    CTempFolder folder;
+    const std::string path = folder / "doc.xml";
+    WriteWhole(path, "old\n");
+    std::unique_ptr<CXmlNode> root = CXmlNode::Create();
+    root->AddChild({}, {}, {}, CXmlNode::kProcessing)->AddChild("Top", "Name", "v", CXmlNode::kEmptyElement);
+
+    CAtomicFile file;
+    ASSERT_TRUE(file.Open(path, 0600));
+    CXmlWriter writer(file, "");
+    ASSERT_TRUE(root->Write(writer, "  ", "", "\r\n", CXmlNode::kMaskAll, false));
+    std::string line = "stale";
+    EXPECT_FALSE(writer.ReadLine(line)) << "a replacement has nothing to read";
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(ReadWhole(path), "old\n") << "the old file stays until the commit";
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadWhole(path), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Top Name=\"v\"/>\r\n");
+}
+
+TEST(XmlWriterReplacement, TheDocumentFileWriterFailsWholeOnAFullDisk)
+{
+    CTempFolder folder;
+    const std::string path = folder / "doc.xml";
+    WriteWhole(path, "old\n");
+    std::unique_ptr<CXmlNode> root = CXmlNode::Create();
+    root->AddChild({}, {}, {}, CXmlNode::kProcessing)->AddChild("Top", {}, std::string(256, 't'), CXmlNode::kElement);
+    {
+        CFileSizeLimit limit(64);
+        EXPECT_FALSE(WriteXmlDocumentFile(*root, path, 0600));
+    }
+    EXPECT_EQ(ReadWhole(path), "old\n");
+    ASSERT_TRUE(WriteXmlDocumentFile(*root, path, 0600));
+    EXPECT_NE(ReadWhole(path).find("<Top>" + std::string(256, 't') + "</Top>"), std::string::npos);
 }

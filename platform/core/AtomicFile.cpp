@@ -1,5 +1,6 @@
 #include "platform/core/AtomicFile.h"
 
+#include "platform/core/DirectoryScan.h"
 #include "platform/core/PosixFile.h"
 #include "platform/core/Text.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +34,53 @@ std::string ResolveTarget(const std::string& path)
     std::string out(real);
     std::free(real);
     return out;
+}
+
+// The writer's process id of a temporary name ".<base>.<pid>.<n>.tmp" made
+// for base, or 0 when name is not one of base's temporaries.
+pid_t TemporaryWriter(std::string_view name, std::string_view base)
+{
+    const std::string_view suffix = ".tmp";
+    if (name.size() < base.size() + 1 + suffix.size() + 4 || name[0] != '.' ||
+        name.substr(1, base.size()) != base || name[1 + base.size()] != '.' ||
+        name.substr(name.size() - suffix.size()) != suffix)
+        return 0;
+    std::string_view rest = name.substr(2 + base.size());
+    rest.remove_suffix(suffix.size());
+    const size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || dot == 0 || dot > 9 || dot + 1 == rest.size())
+        return 0;
+    pid_t pid = 0;
+    for (size_t i = 0; i < rest.size(); ++i)
+    {
+        if (i == dot)
+            continue;
+        if (!IsAsciiDigit(rest[i]))
+            return 0;
+        if (i < dot)
+            pid = pid * 10 + (rest[i] - '0');
+    }
+    return pid;
+}
+
+// A save that was killed mid-write leaves its temporary file behind, and a
+// store saved again and again would pile them up. Those of base whose
+// writer is gone are removed; a live writer's file (another running copy
+// saving now) is left alone.
+void RemoveOrphanedTemporaries(const std::string& folder, const std::string& base)
+{
+    CDirectoryScan scan;
+    DirectoryEntry entry;
+    if (!scan.Open(folder.empty() ? std::string(".") : folder, "." + base + ".*.tmp", false))
+        return;
+    while (scan.Next(entry))
+    {
+        const pid_t writer = TemporaryWriter(entry.m_name, base);
+        if (writer <= 0 || entry.m_isFolder || writer == ::getpid())
+            continue;
+        if (::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlink((folder + entry.m_name).c_str());
+    }
 }
 
 void SyncFolder(const std::string& folder)
@@ -64,6 +113,9 @@ bool CAtomicFile::Open(const std::string& path, mode_t mode)
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     if (base.size() > kMaxBaseInTempName)
         base.resize(kMaxBaseInTempName);
+    const int saved = errno;
+    RemoveOrphanedTemporaries(folder, base);
+    errno = saved;
 
     for (int attempt = 0; attempt < kNameAttempts; ++attempt)
     {

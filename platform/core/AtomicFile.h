@@ -23,7 +23,8 @@ public:
     CAtomicFile& operator=(const CAtomicFile&) = delete;
 
     // Creates the temporary file beside path. mode (less the umask) is the
-    // mode of the new file, 0600 for secrets. Abandons any earlier file.
+    // mode of the new file, 0600 for secrets. Abandons any earlier file, and
+    // removes the temporaries of the same file left by writers that died.
     bool Open(const std::string& path, mode_t mode);
 
     // Appends bytes. After a failed write every later Write and Commit fails.

@@ -1,6 +1,7 @@
 #include "platform/core/AtomicFile.h"
 
 #include "platform/core/DirectoryScan.h"
+#include "platform/core/Text.h"
 
 #include "tests/support/TempFolder.h"
 #include "tests/support/FileContents.h"
@@ -12,6 +13,7 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -122,4 +124,64 @@ TEST(AtomicFile, ALinkStaysALink)
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(ReadWhole(dir / "real/registry.txt"), "new");
     EXPECT_EQ(Listing(dir / "real"), std::vector<std::string>{"registry.txt"});
+}
+
+namespace
+{
+// A child process that starts saving path and stops mid-write, holding its
+// temporary file, until it is killed.
+pid_t StartWriterThatHangs(const std::string& path)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0)
+    {
+        ::close(ready[0]);
+        CAtomicFile file;
+        const bool opened = file.Open(path, 0600) && file.Write("half of a cookie file");
+        const char state = opened ? '1' : '0';
+        (void)!::write(ready[1], &state, 1);
+        for (int i = 0; i < 600; ++i) // ends by itself after a minute at most
+            ::sleep(1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char state = '0';
+    const bool started = pid > 0 && ::read(ready[0], &state, 1) == 1 && state == '1';
+    ::close(ready[0]);
+    return started ? pid : -1;
+}
+
+void KillAndReap(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+} // namespace
+
+TEST(AtomicFile, ASaveRemovesTemporariesOfWritersThatDied)
+{
+    CTempFolder dir;
+    const std::string path = dir / "Cookies.txt";
+    WriteWhole(path, "old");
+    WriteWhole(dir / "other.txt", "kept");
+    const pid_t alive = StartWriterThatHangs(path);
+    ASSERT_GT(alive, 0);
+    const pid_t dead = StartWriterThatHangs(path);
+    ASSERT_GT(dead, 0);
+    KillAndReap(dead); // killed mid-write: its temporary stays behind
+    EXPECT_EQ(Listing(dir.Path()).size(), 4u);
+
+    ASSERT_TRUE(WriteFileAtomic(path, "new", 0600));
+    const std::vector<std::string> after = Listing(dir.Path());
+    KillAndReap(alive);
+    EXPECT_EQ(ReadWhole(path), "new");
+    EXPECT_EQ(ReadWhole(dir / "other.txt"), "kept");
+    // The dead writer's temporary is gone; the live one's is left to it.
+    ASSERT_EQ(after.size(), 3u);
+    const std::string liveTemp = Format(".Cookies.txt.%d.", static_cast<int>(alive));
+    EXPECT_EQ(after[0].rfind(liveTemp, 0), 0u) << after[0];
 }

@@ -45,17 +45,17 @@ int CPeriodicPoster::Add(WindowHandle window, uint32_t message, LPARAM lParam, W
     return id;
 }
 
-int CPeriodicPoster::Remove(int id)
+bool CPeriodicPoster::Remove(int id)
 {
     CScopedLock lock(m_lock);
     auto found = std::find_if(m_entries.begin(), m_entries.end(),
                               [id](const PeriodicPostEntry& entry) { return entry.m_id == id; });
     if (found == m_entries.end())
-        return 0;
+        return false;
     m_entries.erase(found);
     if (m_entries.empty())
         m_wake.Set();
-    return 1;
+    return true;
 }
 
 int CPeriodicPoster::RemoveAll()
@@ -140,7 +140,7 @@ int AddPeriodicPost(WindowHandle window, uint32_t message, LPARAM lParam, WPARAM
     return GetPeriodicPoster().Add(window, message, lParam, wParam, periodMs);
 }
 
-int RemovePeriodicPost(int id)
+bool RemovePeriodicPost(int id)
 {
     return GetPeriodicPoster().Remove(id);
 }

@@ -58,10 +58,10 @@ public:
     // Note the parameter order: lParam before wParam.
     int Add(WindowHandle window, uint32_t message, LPARAM lParam, WPARAM wParam, int periodMs);
 
-    // Removes the entry with that id (the others keep their order). Returns 1
-    // when it was there, 0 when no entry has that id. No post of a removed
+    // Removes the entry with that id (the others keep their order). True
+    // when it was there, false when no entry has that id. No post of a removed
     // entry comes after this returns.
-    int Remove(int id);
+    bool Remove(int id);
 
     // Empties the table, waits until the thread has ended and joins it.
     // Returns the number of entries there were.
@@ -99,5 +99,5 @@ CPeriodicPoster& GetPeriodicPoster();
 
 // The program's interface to the process-wide poster; see CPeriodicPoster.
 int AddPeriodicPost(WindowHandle window, uint32_t message, LPARAM lParam, WPARAM wParam, int periodMs);
-int RemovePeriodicPost(int id);
+bool RemovePeriodicPost(int id);
 int RemoveAllPeriodicPosts();

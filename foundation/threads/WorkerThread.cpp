@@ -14,13 +14,13 @@ CWorkerThread::~CWorkerThread()
         thread->Join();
 }
 
-int CWorkerThread::Start()
+bool CWorkerThread::Start()
 {
     std::unique_ptr<CThread> finished;
     {
         CScopedLock lock(m_lock);
         if (m_holdsThread)
-            return 0;
+            return false;
         finished = std::move(m_thread);
     }
     // The last thread has dropped its hold but may still be on its way out;
@@ -31,7 +31,7 @@ int CWorkerThread::Start()
 
     CScopedLock lock(m_lock);
     if (m_holdsThread || m_thread)
-        return 0;
+        return false;
     m_stopRequested.store(0);
     auto thread = std::make_unique<CThread>();
     // Held before the body can run: its OnThreadExit waits for this lock.
@@ -39,13 +39,13 @@ int CWorkerThread::Start()
     if (!thread->Start([this] { ThreadMain(); }, m_priority))
     {
         m_holdsThread = false;
-        return 0;
+        return false;
     }
     m_thread = std::move(thread);
-    return 1;
+    return true;
 }
 
-int CWorkerThread::Stop()
+void CWorkerThread::Stop()
 {
     m_stopRequested.store(1);
     OnStopRequested();
@@ -54,13 +54,12 @@ int CWorkerThread::Stop()
     {
         std::unique_lock<CCriticalSection> lock(m_lock);
         if (m_thread && m_thread->IsCurrentThread())
-            return 0;
+            return;
         m_exited.wait(lock, [this] { return !m_holdsThread; });
         thread = std::move(m_thread);
     }
     if (thread)
         thread->Join();
-    return 0;
 }
 
 bool CWorkerThread::IsRunning() const

@@ -37,16 +37,16 @@ public:
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
     // Raises the stop-request flag, calls OnStopRequested, waits for the body
-    // to finish and joins its thread. Returns 0. On an idle object it returns
+    // to finish and joins its thread. On an idle object it returns
     // at once (OnStopRequested is still called once). Called on the worker
     // thread itself it only raises the flag and calls the hook: a thread
     // cannot wait for its own end (the owner's next Stop or Start joins it).
-    virtual int Stop();
+    virtual void Stop();
 
-    // Returns 1 when a new thread was started, 0 when one is still held or no
+    // True when a new thread was started; false when one is still held or no
     // thread could be created (the stop flag is then 0 and no thread is held).
     // Sets the stop-request flag to 0 before the thread begins.
-    virtual int Start();
+    [[nodiscard]] virtual bool Start();
 
     // Whether a thread is held: from a successful Start until the body's
     // OnThreadExit.

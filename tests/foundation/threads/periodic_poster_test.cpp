@@ -48,11 +48,11 @@ TEST(PeriodicPoster, IdsGrowAndUnknownIdsRemoveNothing)
     const int first = poster.Add(window.Handle(), kRefreshTick, 0, 0, kPeriodMs);
     const int second = poster.Add(window.Handle(), kRefreshTick, 0, 0, kPeriodMs);
     EXPECT_GT(second, first);
-    EXPECT_EQ(poster.Remove(second + 1000), 0);
-    EXPECT_EQ(poster.Remove(0), 0);
+    EXPECT_FALSE(poster.Remove(second + 1000));
+    EXPECT_FALSE(poster.Remove(0));
     EXPECT_EQ(poster.GetEntryCount(), 2u);
-    EXPECT_EQ(poster.Remove(first), 1);
-    EXPECT_EQ(poster.Remove(first), 0);
+    EXPECT_TRUE(poster.Remove(first));
+    EXPECT_FALSE(poster.Remove(first));
     EXPECT_EQ(poster.GetEntryCount(), 1u);
     EXPECT_EQ(poster.RemoveAll(), 1);
     EXPECT_EQ(poster.RemoveAll(), 0);
@@ -67,7 +67,7 @@ TEST(PeriodicPoster, ARemovedEntryIsPostedNoMore)
     poster.Add(kept.Handle(), kRefreshTick, 0, 0, kPeriodMs);
     ASSERT_TRUE(removed.WaitForCount(1, kGenerous));
 
-    EXPECT_EQ(poster.Remove(removedId), 1);
+    EXPECT_TRUE(poster.Remove(removedId));
     const size_t countAtRemoval = removed.Count();
     // Three more posts to the other window: the poster swept on meanwhile.
     ASSERT_TRUE(kept.WaitForCount(kept.Count() + 3, kGenerous));
@@ -97,7 +97,7 @@ TEST(PeriodicPoster, AClosedWindowGetsNothingAndItsEntryIsDropped)
     EXPECT_TRUE(poster.WaitUntilPosterEnded(kGenerous));
     EXPECT_FALSE(poster.IsPosterRunning());
     EXPECT_EQ(poster.GetEntryCount(), 0u);
-    EXPECT_EQ(poster.Remove(keptId), 0);
+    EXPECT_FALSE(poster.Remove(keptId));
 }
 
 TEST(PeriodicPoster, ThePosterEndsWithAnEmptyTableAndStartsAgainOnDemand)
@@ -115,7 +115,7 @@ TEST(PeriodicPoster, ThePosterEndsWithAnEmptyTableAndStartsAgainOnDemand)
     const int id = poster.Add(window.Handle(), kRefreshTick, 0, 0, kPeriodMs);
     EXPECT_TRUE(poster.IsPosterRunning());
     ASSERT_TRUE(window.WaitForCount(1, kGenerous));
-    EXPECT_EQ(poster.Remove(id), 1);
+    EXPECT_TRUE(poster.Remove(id));
     EXPECT_TRUE(poster.WaitUntilPosterEnded(kGenerous));
 
     poster.Add(window.Handle(), kRefreshTick, 0, 0, kPeriodMs);
@@ -131,8 +131,8 @@ TEST(PeriodicPoster, TheProcessWidePosterServesTheFreeFunctions)
     EXPECT_GE(id, 500);
     ASSERT_TRUE(window.WaitForCount(2, kGenerous));
     EXPECT_EQ(window.Messages()[0].m_wParam, 1u);
-    EXPECT_EQ(RemovePeriodicPost(id), 1);
-    EXPECT_EQ(RemovePeriodicPost(id), 0);
+    EXPECT_TRUE(RemovePeriodicPost(id));
+    EXPECT_FALSE(RemovePeriodicPost(id));
 
     AddPeriodicPost(window.Handle(), kRefreshTick, 0, 0, 10);
     EXPECT_EQ(RemoveAllPeriodicPosts(), 1);

@@ -71,15 +71,15 @@ TEST(WorkerThread, StartStopAndRestart)
 
     for (int round = 1; round <= 3; ++round)
     {
-        ASSERT_EQ(worker.Start(), 1) << "round " << round;
+        ASSERT_TRUE(worker.Start()) << "round " << round;
         EXPECT_TRUE(worker.IsRunning());
         EXPECT_EQ(worker.IsStopRequested(), 0);
         ASSERT_TRUE(worker.m_started.Wait(kGenerousMs));
 
-        EXPECT_EQ(worker.Start(), 0) << "a running worker is not started twice";
+        EXPECT_FALSE(worker.Start()) << "a running worker is not started twice";
         EXPECT_EQ(worker.IsStopRequested(), 0);
 
-        EXPECT_EQ(worker.Stop(), 0);
+        worker.Stop();
         EXPECT_FALSE(worker.IsRunning());
         EXPECT_EQ(worker.IsStopRequested(), 1);
         EXPECT_EQ(worker.m_runs, round);
@@ -90,7 +90,7 @@ TEST(WorkerThread, StartStopAndRestart)
 TEST(WorkerThread, StopOnANeverStartedWorkerReturnsAtOnce)
 {
     CTestWorker worker;
-    EXPECT_EQ(worker.Stop(), 0);
+    worker.Stop();
     EXPECT_EQ(worker.m_stopHooks, 1);
     EXPECT_EQ(worker.IsStopRequested(), 1);
     EXPECT_FALSE(worker.IsRunning());
@@ -100,7 +100,7 @@ TEST(WorkerThread, StopOnANeverStartedWorkerReturnsAtOnce)
 TEST(WorkerThread, BodyThatEndsByItselfLeavesTheStopFlagDown)
 {
     CTestWorker worker;
-    ASSERT_EQ(worker.Start(), 1);
+    ASSERT_TRUE(worker.Start());
     worker.m_finish.Set();
     ASSERT_TRUE(worker.m_returning.Wait(kGenerousMs));
     // OnThreadExit came before m_returning.
@@ -109,24 +109,24 @@ TEST(WorkerThread, BodyThatEndsByItselfLeavesTheStopFlagDown)
 
     worker.m_finish.Reset();
     worker.m_returning.Reset();
-    EXPECT_EQ(worker.Start(), 1);
-    EXPECT_EQ(worker.Stop(), 0);
+    EXPECT_TRUE(worker.Start());
+    worker.Stop();
     EXPECT_EQ(worker.m_runs, 2);
 }
 
 TEST(WorkerThread, BodyThatForgotOnThreadExitStillStopsAndRestarts)
 {
     CTestWorker worker(false);
-    ASSERT_EQ(worker.Start(), 1);
+    ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.m_started.Wait(kGenerousMs));
-    EXPECT_EQ(worker.Stop(), 0);
+    worker.Stop();
     EXPECT_FALSE(worker.IsRunning());
 
     // Ending by itself, without a stop, frees the worker too.
-    ASSERT_EQ(worker.Start(), 1);
+    ASSERT_TRUE(worker.Start());
     worker.m_finish.Set();
     ASSERT_TRUE(worker.m_returning.Wait(kGenerousMs));
-    EXPECT_EQ(worker.Stop(), 0);
+    worker.Stop();
     EXPECT_FALSE(worker.IsRunning());
     EXPECT_EQ(worker.m_runs, 2);
 }
@@ -135,17 +135,17 @@ TEST(WorkerThread, StopFromTheBodyItselfDoesNotWaitForItself)
 {
     CTestWorker worker;
     worker.m_stopFromBody = true;
-    ASSERT_EQ(worker.Start(), 1);
+    ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.m_returning.Wait(kGenerousMs));
     EXPECT_EQ(worker.IsStopRequested(), 1);
-    EXPECT_EQ(worker.Stop(), 0);
+    worker.Stop();
     EXPECT_FALSE(worker.IsRunning());
 }
 
 TEST(WorkerThread, ThreadRunsAtTheObjectsPriority)
 {
     CTestWorker lowest;
-    ASSERT_EQ(lowest.Start(), 1);
+    ASSERT_TRUE(lowest.Start());
     ASSERT_TRUE(lowest.m_started.Wait(kGenerousMs));
     EXPECT_EQ(lowest.m_nice, 19);
     lowest.Stop();
@@ -154,7 +154,7 @@ TEST(WorkerThread, ThreadRunsAtTheObjectsPriority)
     const int ownNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
     CTestWorker normal;
     normal.SetPriority(THREAD_PRIORITY_NORMAL);
-    ASSERT_EQ(normal.Start(), 1);
+    ASSERT_TRUE(normal.Start());
     ASSERT_TRUE(normal.m_started.Wait(kGenerousMs));
     EXPECT_EQ(normal.m_nice, ownNice);
     normal.Stop();

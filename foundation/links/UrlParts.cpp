@@ -187,8 +187,10 @@ const char* FindUrlPath(const char* text, size_t* offset)
             start = separator + 3;
     }
 
-    size_t slash = view.find('/', start);
-    if (slash == std::string_view::npos)
+    // A '/' after a query or fragment that follows the host at once belongs
+    // to them, not to a path.
+    const size_t slash = view.find_first_of("/?#", start);
+    if (slash == std::string_view::npos || view[slash] != '/')
         return nullptr;
     if (offset)
         *offset = slash;

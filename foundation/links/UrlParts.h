@@ -69,7 +69,8 @@ const char* StripUrlScheme(const char* text, bool noGuess, int& schemeId);
 int GetUrlScheme(const char* text, bool noGuess);
 
 // The first '/' of the path: the first '/' after the scheme prefix (or after
-// an unknown scheme's "://"). Null when there is none. When offset is given
+// an unknown scheme's "://"). Null when there is none, or when a '?' or '#'
+// comes first (the '/' is then part of a query or fragment). When offset is given
 // and a path is found, its position from the start of text is stored.
 const char* FindUrlPath(const char* text, size_t* offset = nullptr);
 

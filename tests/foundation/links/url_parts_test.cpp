@@ -254,6 +254,8 @@ TEST(UrlParts, SchemeDetectionAndPathFinding)
         {"u@FtP.x/p", false, 3, 0, 7},
         {"ftp@www.x", false, 1, 0, -1},
         {"host/go?to=http://x/y", false, 1, 0, 4},
+        {"http://h?to=/y", false, 1, 7, -1},
+        {"http://h#/y", false, 1, 7, -1},
         {"", false, 0, -1, -1},
     };
     for (const SchemeCase& row : cases)

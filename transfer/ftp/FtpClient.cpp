@@ -1,16 +1,29 @@
 #include "transfer/ftp/FtpClient.h"
 
 #include "foundation/links/LinkItem.h"
+#include "foundation/links/UrlParts.h"
+#include "foundation/stores/PasswordStore.h"
+#include "foundation/stores/SettingIds.h"
+#include "foundation/stores/Settings.h"
+#include "foundation/threads/NamedLockTable.h"
+#include "platform/core/CriticalSection.h"
 #include "platform/core/OleDateTime.h"
 #include "platform/core/Text.h"
-#include "transfer/ftp/FtpReplyText.h"
+#include "transfer/base/LogMessages.h"
 #include "transfer/base/OptionalLog.h"
-#include "transfer/client/ResourceKind.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
 #include "transfer/base/TransferProgress.h"
+#include "transfer/client/ResourceKind.h"
+#include "transfer/ftp/FtpReplyText.h"
+#include "transfer/ftp/OneTimePassword.h"
+#include "transfer/net/IdleConnectionProbe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 namespace
 {
@@ -226,4 +239,379 @@ int CFtpClient::Retrieve(CLinkItem& request, StreamInterface& sink, int64_t offs
         return result;
     const int body = ReceiveBody(sink, length, log, false, progress);
     return ReadClosingReply(body, length < 0, log);
+}
+
+// The control connection of CFtpClient: sending commands, reading replies,
+// the expected-class check and the connected state.
+namespace
+{
+
+// The block asked for per receive while a reply is incomplete.
+constexpr int kReplyReceiveBlock = 256;
+} // namespace
+
+int CFtpClient::ReplyClassResult(int replyCode)
+{
+    switch (replyCode / 100)
+    {
+    case 4:
+        return kResultFtp4xx;
+    case 5:
+        return kResultFtp5xx;
+    default:
+        return kResultFtpError;
+    }
+}
+
+bool CFtpClient::IsReplyClass(int replyCode, int replyClass)
+{
+    return replyCode == replyClass || replyCode / 100 == replyClass;
+}
+
+int CFtpClient::SendCommand(const std::string& command, ITransferLog* log)
+{
+    const std::string text = Trim(command, "\r\n");
+    if (text.empty())
+    {
+        LogFormat(log, kLogError, "Empty parameter for FTP command.");
+        return kResultEmptyParameter;
+    }
+    // A path or user name from a link may hold an encoded line break; sent
+    // as it is, the rest of it would reach the server as a command of its own.
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+    {
+        LogFormat(log, kLogError, "Invalid character in FTP command, not sent.");
+        return kResultInvalidParameter;
+    }
+    if (log)
+        log->AppendLine(kLogSent, MaskPasswordCommand(text));
+    const std::string line = text + "\r\n";
+    if (m_control.Send(line.data(), static_cast<int>(line.size())) != static_cast<int>(line.size()))
+    {
+        const int error = m_control.GetLastError();
+        SetConnectedState(false);
+        if (IsAborted())
+            return kResultStopped;
+        LogFormat(log, kLogError,
+                  error == kResultTimeout ? "Request timeouted." : "Request failed on sending.");
+        return error != 0 ? error : kResultControlClosed;
+    }
+    return kResultOk;
+}
+
+int CFtpClient::ReadReply(ITransferLog* log, std::string& replyText, int& replyCode)
+{
+    for (;;)
+    {
+        const std::string_view buffered = m_replyBuffer.GetText();
+        std::string text;
+        int code = 0;
+        size_t consumed = 0;
+        const FtpReplyParse parsed = ParseReplyBuffer(buffered, m_replyScan, text, code, consumed);
+        if (parsed != FtpReplyParse::Incomplete)
+        {
+            const int32_t rest = m_replyBuffer.GetLength() - static_cast<int32_t>(consumed);
+            if (rest > 0)
+                std::memmove(m_replyBuffer.GetData(), m_replyBuffer.GetData() + consumed,
+                             static_cast<size_t>(rest));
+            m_replyBuffer.SetLength(rest);
+            m_replyScan = FtpReplyScan();
+
+            replyText = TrimRight(text, "\r\n");
+            replyCode = code;
+            if (log)
+            {
+                log->AppendLine(kLogReceived, replyText);
+                if (parsed == FtpReplyParse::Malformed)
+                    log->AppendLine(kLogError,
+                                    "WARNING: Incorrect reply received from server: 3 digit number "
+                                    "expected at the beginning of the server reply.");
+            }
+            return kResultOk;
+        }
+
+        if (m_replyBuffer.GetLength() >= kMaxFtpReplySize)
+        {
+            LogFormat(log, kLogError, "Reply from server too long (over %d bytes), connection dropped.",
+                      static_cast<int>(kMaxFtpReplySize));
+            SetConnectedState(false);
+            return kResultProtocolError;
+        }
+        if (IsAborted())
+        {
+            // The reply stays unread: the connection is out of step.
+            SetConnectedState(false);
+            return kResultStopped;
+        }
+        // Doubling keeps a long reply from being copied again on every block.
+        if (m_replyBuffer.GetCapacity() - m_replyBuffer.GetLength() < kReplyReceiveBlock &&
+            !m_replyBuffer.Grow(std::max(kReplyReceiveBlock, m_replyBuffer.GetCapacity())))
+        {
+            SetConnectedState(false);
+            return kResultNoMoreHandles;
+        }
+        char* room = reinterpret_cast<char*>(m_replyBuffer.GetData()) + m_replyBuffer.GetLength();
+        const int received = m_control.Recv(room, kReplyReceiveBlock);
+        if (received == 0)
+        {
+            LogFormat(log, kLogError, "Connection closed by server.");
+            SetConnectedState(false);
+            return kResultControlClosed;
+        }
+        if (received < 0)
+        {
+            const int error = m_control.GetLastError();
+            SetConnectedState(false);
+            if (IsAborted())
+                return kResultStopped;
+            if (error == kResultTimeout)
+                LogMessage(log, kLogError, kMessageTimeoutOn, "FTP reply read");
+            else
+                LogMessage(log, kLogError, kMessageControlClosedCode, error);
+            return error != 0 ? error : kResultControlClosed;
+        }
+        m_replyBuffer.SetLength(m_replyBuffer.GetLength() + received);
+    }
+}
+
+int CFtpClient::Command(const std::string& command, ITransferLog* log, std::string& replyText, int& replyCode)
+{
+    if (IsAborted())
+        return kResultStopped;
+    if (m_cache.IsCachedCommand(command, replyCode))
+    {
+        replyText.clear();
+        return kResultOk;
+    }
+    int result = SendCommand(command, log);
+    if (result != kResultOk)
+        return result;
+    result = ReadReply(log, replyText, replyCode);
+    if (result != kResultOk)
+        return result;
+    m_cache.UpdateCommandCache(command, replyCode);
+    return kResultOk;
+}
+
+int CFtpClient::CommandExpect(const std::string& command, ITransferLog* log, std::string& replyText,
+                              int& replyCode, int expected)
+{
+    const int result = Command(command, log, replyText, replyCode);
+    if (result != kResultOk)
+        return result;
+    if (!IsReplyClass(replyCode, expected))
+        return ReplyClassResult(replyCode);
+    return kResultOk;
+}
+
+bool CFtpClient::CheckControlConnection(bool check)
+{
+    if (check && IsConnected())
+    {
+        // Bytes already buffered answer no command of ours, just like bytes
+        // still waiting on the socket.
+        std::string stray;
+        if (m_replyBuffer.GetLength() == 0 && ProbeIdleConnection(m_control, stray) == IdleProbeResult::Quiet)
+            return true;
+        SetConnectedState(false);
+        return false;
+    }
+    if (!IsConnected())
+        CloseConnections();
+    return IsConnected();
+}
+
+void CFtpClient::SetConnectedState(bool connected)
+{
+    SetConnected(connected ? 1 : 0);
+}
+
+int CFtpClient::SetConnected(int value)
+{
+    const int old = CProtocolClient::SetConnected(value);
+    if (value == 0)
+        CloseConnections();
+    return old;
+}
+
+void CFtpClient::CloseConnections()
+{
+    m_data.Close();
+    m_control.Close();
+}
+
+void CFtpClient::AttachTrafficObserver(bool attach)
+{
+    ITrafficObserver* observer = attach ? GetTrafficObserver() : nullptr;
+    m_control.SetTrafficObserver(observer);
+    m_data.SetTrafficObserver(observer);
+}
+
+// Connecting and logging on: the greeting, anonymous and named logins,
+// one-time passwords, the credential prompt and the password store.
+namespace
+{
+
+// Without a user name the logon is anonymous; this is the password when the
+// setting "Connections/Anonymous Password" is empty.
+constexpr const char* kDefaultAnonymousPassword = "pilot@";
+
+// A 5xx answer to the password asks the user again, this many times.
+constexpr int kMaxLoginRetries = 10;
+
+const char* const kLoginKindNames[] = {"anonymous", "normal", "double", "skey auto", "skey md4", "skey md5"};
+
+// Logons to one host and port run one at a time across all clients: a
+// server that counts failed logons per address then sees them in order.
+CNamedLockTable& LogonLocks()
+{
+    static CNamedLockTable table;
+    return table;
+}
+
+} // namespace
+
+int CFtpClient::Connect(CLinkItem& request, ITransferLog* log)
+{
+    if (IsAborted())
+        return kResultStopped;
+    if (CheckControlConnection(true))
+        return kResultOk;
+
+    m_replyBuffer.SetLength(0);
+    m_replyScan = FtpReplyScan();
+    m_cache.Reset();
+    LogMessage(log, kLogStatus, kMessageConnecting);
+
+    AttachTrafficObserver(true);
+    const CUrlParts parts = request.GetUrlParts();
+    const std::string proxy = GetProxyKey();
+    int result = kResultOk;
+    if (!m_control.ConnectViaProxy(parts.m_host.c_str(), parts.m_port, proxy.c_str(), log))
+    {
+        result = IsAborted() ? kResultStopped : m_control.GetLastError();
+        m_control.CloseSocket();
+        if (result == kResultOk)
+            result = kResultControlClosed;
+    }
+    else if (IsAborted())
+        result = kResultStopped;
+    else
+        result = LogOn(request, log);
+    AttachTrafficObserver(false);
+
+    if (result == kResultOk)
+        SetConnectedState(true);
+    else if (IsConnected() || m_control.IsConnected())
+        SetConnectedState(false);
+    return result;
+}
+
+int CFtpClient::LogOn(CLinkItem& request, ITransferLog* log)
+{
+    std::string replyText;
+    int replyCode = 0;
+    int result = ReadReply(log, replyText, replyCode);
+    if (result != kResultOk)
+        return result;
+    if (!IsReplyClass(replyCode, 2))
+        return ReplyClassResult(replyCode);
+
+    const CUrlParts parts = request.GetUrlParts();
+    std::string user = parts.m_user;
+    std::string password = parts.m_password;
+    const std::string siteKey = Format("%s:%d", parts.m_host.c_str(), parts.m_port);
+
+    bool askCredentials = false;
+    if (user.empty())
+    {
+        user = "anonymous";
+        password = GetSettings().GetStringValue(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD);
+        if (password.empty())
+            password = kDefaultAnonymousPassword;
+    }
+    else if (user == "$")
+    {
+        user.clear();
+        password.clear();
+        askCredentials = true;
+    }
+    else if (password == "$")
+    {
+        password.clear();
+        askCredentials = true;
+    }
+    if (password.empty() && !user.empty() && !askCredentials)
+        GetPasswordStore().Get(request.GetSiteUrlWithLogin(), password);
+
+    for (int attempt = 0;; ++attempt)
+    {
+        if (askCredentials)
+        {
+            password.clear();
+            result = PromptCredentials(request.GetSiteUrl(), user, password, log);
+            if (result != kResultOk)
+                return result;
+        }
+        LogonLocks().Lock(siteKey);
+        result = Login(user, password, log);
+        LogonLocks().Unlock(siteKey);
+        if (result == kResultOk)
+        {
+            SetLogin(user, password);
+            StoreLoginInRequest(request, user, password);
+            return kResultOk;
+        }
+        if (result != kResultFtp5xx || attempt >= kMaxLoginRetries)
+            return result;
+        askCredentials = true;
+    }
+}
+
+int CFtpClient::Login(const std::string& user, const std::string& password, ITransferLog* log)
+{
+    std::string replyText;
+    int replyCode = 0;
+    int result = Command("USER " + user, log, replyText, replyCode);
+    if (result != kResultOk)
+        return result;
+    if (IsReplyClass(replyCode, 2))
+        return kResultOk;
+    if (!IsReplyClass(replyCode, 3))
+        return ReplyClassResult(replyCode);
+
+    int kind = kLoginSkeyAuto;
+    std::string answer;
+    if (!MakeOtpAnswer(password, answer, replyText, kind))
+    {
+        const int index = std::clamp(kind, 0, 5);
+        LogMessage(log, kLogError, kMessageLoginNotSupported, kLoginKindNames[index]);
+        return kResultFtpLoginNotSupported;
+    }
+    if (kind == kLoginSkeyMd4 || kind == kLoginSkeyMd5)
+        LogMessage(log, kLogStatus, kMessageOtpGenerated, answer.c_str());
+
+    result = Command("PASS " + answer, log, replyText, replyCode);
+    if (result != kResultOk)
+        return result;
+    return IsReplyClass(replyCode, 2) ? kResultOk : ReplyClassResult(replyCode);
+}
+
+void CFtpClient::StoreLoginInRequest(CLinkItem& request, const std::string& user, const std::string& password)
+{
+    const CUrlParts parts = request.GetUrlParts();
+    if (parts.m_user == user && parts.m_password == password)
+        return;
+    // The item offers no setter for its login, so the URL is composed again
+    // with the accepted one. A login that would not read back the same from
+    // a URL (a '@' or ':' in it) is left out rather than stored mangled.
+    const std::string path = request.GetUrl();
+    const std::string url = ComposeUrl(parts.m_scheme, parts.m_host, path, parts.m_port, user, password);
+    CUrlParts check;
+    std::string checkPath;
+    if (url.empty() || !ParseUrlToParts(url.c_str(), check, checkPath, true) ||
+        check.m_user != MakeLower(user) || check.m_password != password || check.m_host != parts.m_host ||
+        check.m_port != parts.m_port || checkPath != path)
+        return;
+    request.SetUrl(url.c_str(), true);
 }

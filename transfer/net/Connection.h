@@ -26,6 +26,7 @@
 // descriptor itself is closed only when the blocked call has left it, so its
 // number is never reused under a running call.
 
+#include "transfer/base/ByteStream.h"
 #include "transfer/net/HostAddress.h"
 
 #include <cstdint>
@@ -58,7 +59,7 @@ CCriticalSection& TrafficLock();
 // starting failed (the layer then stays not started).
 bool SocketsStartup(int start);
 
-class CConnection
+class CConnection : public IByteStream
 {
 public:
     // Default time-out of one send, receive, connect or accept.
@@ -67,7 +68,7 @@ public:
     CConnection();
     // Closes the socket and releases the handle. Owners call Close first when
     // an SSL connection may be attached (Close shuts it down gracefully).
-    ~CConnection();
+    ~CConnection() override;
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
 
@@ -80,13 +81,6 @@ public:
     // proxy tunnel code (transfer/net/ProxyTunnel.h).
     bool ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log);
     bool ConnectViaProxyToAddress(uint32_t address, int port, const char* proxyUrl, ITransferLog* log);
-    // Proxy handshakes on a connection already connected to the proxy; true
-    // when the path to the target is open. Defined with the proxy tunnels in
-    // ProxyTunnel.cpp.
-    bool HttpConnectTunnel(const char* host, int port, ITransferLog* log);
-    bool Socks4Connect(const char* user, uint32_t address, int port, ITransferLog* log);
-    bool Socks5Connect(const char* user, const char* password, uint32_t address, int port, ITransferLog* log);
-
     // Through the SSL connection when one is attached (its results returned
     // unchanged), else SendRaw / RecvRaw with flags 0. The byte count, -1 on
     // failure; Recv returns 0 when the peer closed the connection.
@@ -99,8 +93,8 @@ public:
     // deadline returns -1 with kResultTimeout and leaves the socket closed.
     // flags: MSG_PEEK and MSG_OOB are passed on; MSG_NOSIGNAL is always added.
     // The traffic observer hears of bytes sent and taken, not of bytes peeked.
-    int SendRaw(const char* data, int length, int flags);
-    int RecvRaw(char* buffer, int size, int flags);
+    int SendRaw(const char* data, int length, int flags) override;
+    int RecvRaw(char* buffer, int size, int flags) override;
     // The same calls in the shape the SSL layer's socket BIO wants.
     static int RawRecvCallback(CConnection* owner, char* buffer, int length);
     static int RawSendCallback(CConnection* owner, const char* data, int length);
@@ -138,11 +132,11 @@ public:
     // again afterwards.
     void Close();
     // Closes the socket only; safe from any thread (see top of file).
-    void CloseSocket();
+    void CloseSocket() override;
 
-    int GetLastError() const { return m_lastError; }
+    int GetLastError() const override { return m_lastError; }
     // For the proxy handshakes, which report their own codes.
-    void SetLastError(int error) { m_lastError = error; }
+    void SetLastError(int error) override { m_lastError = error; }
 
     int GetTimeout() const { return m_timeoutMs; }
     void SetTimeout(int ms) { m_timeoutMs = ms; }

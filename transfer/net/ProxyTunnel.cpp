@@ -46,7 +46,7 @@ constexpr std::string_view kBlankLine = "\r\n\r\n";
 class CHandshake
 {
 public:
-    CHandshake(CConnection& connection, ITransferLog* log, std::string target, int port)
+    CHandshake(IByteStream& connection, ITransferLog* log, std::string target, int port)
         : m_connection(connection), m_log(log), m_target(std::move(target)), m_port(port)
     {
     }
@@ -120,7 +120,7 @@ private:
         return error != 0 ? error : fallback;
     }
 
-    CConnection& m_connection;
+    IByteStream& m_connection;
     ITransferLog* m_log;
     std::string m_target;
     int m_port;
@@ -140,7 +140,7 @@ void AppendAddress(std::string& bytes, uint32_t address)
     bytes.append(raw, sizeof raw);
 }
 
-bool IncorrectParameter(CConnection& connection, ITransferLog* log, const char* what)
+bool IncorrectParameter(IByteStream& connection, ITransferLog* log, const char* what)
 {
     connection.SetLastError(kResultInvalidParameter);
     LogMessage(log, kLogError, kMessageIncorrectParameter, what);
@@ -220,23 +220,23 @@ bool ConnectThroughProxy(CConnection& connection, const char* host, int port, co
     switch (proxy.m_scheme)
     {
     case URL_SCHEME_HTTPS:
-        return connection.HttpConnectTunnel(target, port, log);
+        return HttpConnectTunnel(connection, target, port, log);
     case URL_SCHEME_SOCKS4:
-        return connection.Socks4Connect(proxy.m_user.c_str(), address, port, log);
+        return Socks4Connect(connection, proxy.m_user.c_str(), address, port, log);
     case URL_SCHEME_SOCKS5:
-        return connection.Socks5Connect(proxy.m_user.c_str(), proxy.m_password.c_str(), address, port, log);
+        return Socks5Connect(connection, proxy.m_user.c_str(), proxy.m_password.c_str(), address, port, log);
     default: // a plain http or ftp proxy: the client speaks to the proxy itself
         return true;
     }
 }
 
-bool CConnection::HttpConnectTunnel(const char* host, int port, ITransferLog* log)
+bool HttpConnectTunnel(IByteStream& stream, const char* host, int port, ITransferLog* log)
 {
-    SetLastError(kResultOk);
+    stream.SetLastError(kResultOk);
     const std::string target = host ? host : "";
     if (!IsSafeRequestHost(target))
-        return IncorrectParameter(*this, log, "host");
-    CHandshake handshake(*this, log, target, port);
+        return IncorrectParameter(stream, log, "host");
+    CHandshake handshake(stream, log, target, port);
 
     const std::string request = Format("CONNECT %s:%d HTTP/1.0\r\n\r\n", target.c_str(), port);
     LogMessage(log, kLogStatus, kMessageSendingRequestText, "HTTP CONNECT");
@@ -261,7 +261,7 @@ bool CConnection::HttpConnectTunnel(const char* host, int port, ITransferLog* lo
         {
             // Whatever sends this much without ending its header is not a
             // proxy to talk to any further.
-            CloseSocket();
+            stream.CloseSocket();
             LogMessage(log, kLogError, kMessageProtocolError, "proxy reply header too long");
             return handshake.Refused(kResultProtocolError);
         }
@@ -288,10 +288,10 @@ bool CConnection::HttpConnectTunnel(const char* host, int port, ITransferLog* lo
     return true;
 }
 
-bool CConnection::Socks4Connect(const char* user, uint32_t address, int port, ITransferLog* log)
+bool Socks4Connect(IByteStream& stream, const char* user, uint32_t address, int port, ITransferLog* log)
 {
-    SetLastError(kResultOk);
-    CHandshake handshake(*this, log, FormatIPv4(address), port);
+    stream.SetLastError(kResultOk);
+    CHandshake handshake(stream, log, FormatIPv4(address), port);
 
     std::string request;
     request += static_cast<char>(kSocks4Version);
@@ -311,11 +311,11 @@ bool CConnection::Socks4Connect(const char* user, uint32_t address, int port, IT
     return true;
 }
 
-bool CConnection::Socks5Connect(const char* user, const char* password, uint32_t address, int port,
-                                ITransferLog* log)
+bool Socks5Connect(IByteStream& stream, const char* user, const char* password, uint32_t address, int port,
+                   ITransferLog* log)
 {
-    SetLastError(kResultOk);
-    CHandshake handshake(*this, log, FormatIPv4(address), port);
+    stream.SetLastError(kResultOk);
+    CHandshake handshake(stream, log, FormatIPv4(address), port);
     const std::string_view userText = user ? user : "";
     const std::string_view passwordText = password ? password : "";
 

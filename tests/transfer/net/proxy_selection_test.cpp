@@ -16,6 +16,7 @@
 #include "foundation/stores/SettingIds.h"
 #include "tests/support/TunnelChecks.h"
 #include "transfer/net/Connection.h"
+#include "transfer/net/ProxyTunnel.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/UrlPasswordMask.h"
 
@@ -199,7 +200,7 @@ TEST(HttpConnectTunnel, RefusesAHostThatWouldAddRequestLines)
     {
         CCapturedLog log;
         CConnection connection;
-        EXPECT_FALSE(connection.HttpConnectTunnel(host, 443, log.Get()));
+        EXPECT_FALSE(HttpConnectTunnel(connection, host, 443, log.Get()));
         EXPECT_EQ(connection.GetLastError(), kResultInvalidParameter);
         EXPECT_TRUE(log.Contains("Incorrect parameter \"host\".")) << log.Text();
         EXPECT_FALSE(log.Contains("CONNECT ")) << log.Text();

@@ -139,9 +139,7 @@ bool SslGlobalInit(int start)
     return OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr) == 1;
 }
 
-CSSLConnection::CSSLConnection(IByteStream& transport) : m_transport(transport)
-{
-}
+CSSLConnection::CSSLConnection(IByteStream& transport) : m_transport(transport) {}
 
 CSSLConnection::~CSSLConnection()
 {

@@ -144,7 +144,7 @@ private:
 
     ITransferLog* m_log = nullptr; // only while Connect runs
     IByteStream& m_transport;
-    bool m_noWait = false;    // only while PeekNoWait runs
+    bool m_noWait = false; // only while PeekNoWait runs
     ssl_st* m_ssl = nullptr;
     ssl_ctx_st* m_ctx = nullptr;
     bio_st* m_bio = nullptr;  // owned by m_ssl

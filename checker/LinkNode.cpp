@@ -2,10 +2,12 @@
 
 #include "checker/LinkNames.h"
 #include "checker/LinkStats.h"
+#include "checker/TaskSettings.h"
 #include "checker/UrlRecord.h"
 
 #include "foundation/files/FileSystem.h"
 #include "foundation/files/PathUtils.h"
+#include "foundation/links/UrlParts.h"
 #include "platform/core/LocalPath.h"
 #include "platform/core/Text.h"
 #include "platform/core/TickCount.h"
@@ -26,7 +28,43 @@ bool SizeKnown(int64_t size)
 }
 } // namespace
 
+CLinkNode::CLinkNode(const CTaskSettings& task, int linkId)
+{
+    m_name = task.GetStringValue(TASK_NAME);
+    m_url = task.GetUrl();
+    m_sourceText = m_url;
+    m_referrer = task.GetStringValue(TASK_REFERRER);
+    if (m_name.empty())
+        m_name = m_sourceText;
+    m_linkId = linkId;
+    std::string folder;
+    if (IsLocalPath(m_url) && ToFileSystemPath(m_url, folder) && DirectoryExists(folder))
+        SetLinkType(kTypeLocalFolder);
+    else
+        InitFromUrl(task);
+}
+
 CLinkNode::~CLinkNode() = default;
+
+void CLinkNode::InitFromUrl(const IPropertySet& set)
+{
+    m_postDescription.clear();
+    const int scheme = GetUrlScheme(m_url.c_str(), true);
+    if (GetIntOr(set, TASK_ENABLE_POST) == 0 || IsLocalPath(m_url) ||
+        (scheme != URL_SCHEME_HTTP && scheme != URL_SCHEME_HTTPS))
+        return;
+    std::string text;
+    if (GetIntOr(set, TASK_USE_POST_FILE) != 0)
+    {
+        set.GetString(TASK_POST_FILE_PATH, text);
+        m_postDescription = "file:" + text;
+    }
+    else
+    {
+        set.GetString(TASK_POST_DATA, text);
+        m_postDescription = "data:" + text;
+    }
+}
 
 void CLinkNode::StampContent()
 {
@@ -464,4 +502,16 @@ bool CLinkNode::HasLocalCopy() const
         return true;
     std::string path;
     return IsLocalPath(m_url) && ToFileSystemPath(m_url, path) && FileExists(path);
+}
+
+bool CLinkNode::CanResume(const CTaskFilter& filter) const
+{
+    return m_scope != kScopeExtraExternal && (m_state == kStateStopped || m_state == kStateMaxRecursion) &&
+           filter.Accept(*this);
+}
+
+bool CLinkNode::CanFollowExternal(const CTaskFilter& filter) const
+{
+    return m_scope != kScopeExtraExternal && (m_state == kStateStopped || m_state == kStateIsExternal) &&
+           filter.Accept(*this);
 }

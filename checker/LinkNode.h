@@ -25,12 +25,19 @@
 #include <vector>
 
 class CLinkStats;
+class CTaskFilter;
+class CTaskSettings;
 class CUrlRecord;
+class IPropertySet;
 
 class CLinkNode : public CLinkInfo
 {
 public:
     CLinkNode() = default;
+    // The root of a task: name, URI and referrer from the task (the name is
+    // the start URI when the task has none); a LOCALFOLDER when the URI names
+    // an existing folder, else InitFromUrl with the task.
+    CLinkNode(const CTaskSettings& task, int linkId);
     CLinkNode(const CLinkNode&) = delete;
     CLinkNode& operator=(const CLinkNode&) = delete;
     ~CLinkNode() override;
@@ -38,6 +45,11 @@ public:
     CLinkNode* GetParent() const { return m_parent; }
     const std::vector<CLinkNode*>& GetChildren() const { return m_children; }
     CUrlRecord* GetUrlRecord() const { return m_urlRecord; }
+
+    // The POST description of the node's URL from a task's (or an item's) POST
+    // properties: "file:" and the POST file path, or "data:" and the POST
+    // text, for an http or https URL whose POST is enabled; else empty.
+    void InitFromUrl(const IPropertySet& set);
 
     // ---- Plain changes (each stamps the content stamp unless said) ----------
     void SetLinkType(int linkType);
@@ -111,6 +123,11 @@ public:
     // The URL is a local path naming an existing file, or the link was
     // downloaded.
     bool HasLocalCopy() const;
+    // Stopped or at the recursion limit, not "Extra external", and accepted
+    // by the task filter.
+    bool CanResume(const CTaskFilter& filter) const;
+    // Stopped or external, not "Extra external", and accepted by the filter.
+    bool CanFollowExternal(const CTaskFilter& filter) const;
 
 private:
     // Adds delta (+1 or -1) times the node's counters to its groups.

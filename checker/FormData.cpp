@@ -1,6 +1,8 @@
 #include "checker/FormData.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <map>
 
 #include "checker/FormControl.h"
@@ -63,6 +65,14 @@ private:
     std::map<std::string, std::string> m_values;
     std::vector<std::string> m_bare;
 };
+
+// Coordinates of a page with very many elements stop at the largest int
+// instead of wrapping round.
+int ClampedSum(int a, int b)
+{
+    const int64_t sum = static_cast<int64_t>(a) + b;
+    return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 bool IsElementNode(const CXmlNode& node)
 {
@@ -296,10 +306,10 @@ CFormItem& CFormData::AddItem(int type, std::string_view typeName, std::string_v
                               int height, std::string_view value)
 {
     auto item = std::make_unique<CFormItem>();
-    item->m_rect.left = m_leftOrigin + x;
-    item->m_rect.top = m_nextTop + y;
-    item->m_rect.right = item->m_rect.left + width;
-    item->m_rect.bottom = item->m_rect.top + height;
+    item->m_rect.left = ClampedSum(m_leftOrigin, x);
+    item->m_rect.top = ClampedSum(m_nextTop, y);
+    item->m_rect.right = ClampedSum(item->m_rect.left, width);
+    item->m_rect.bottom = ClampedSum(item->m_rect.top, height);
     item->m_type = type;
     item->m_typeName = typeName;
     item->m_name = name;
@@ -313,7 +323,7 @@ CFormItem& CFormData::AddItem(int type, std::string_view typeName, std::string_v
         });
     }
     item->m_index = static_cast<int>(m_items.size());
-    m_nextTop += y + height;
+    m_nextTop = item->m_rect.bottom;
     m_widestWidth = std::max(m_widestWidth, width);
     m_items.push_back(std::move(item));
     return *m_items.back();

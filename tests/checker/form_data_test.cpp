@@ -2,6 +2,7 @@
 // submit string a scripted fill and press composes.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -470,4 +471,15 @@ TEST(FormData, CopiesTakeNewIdsAndNoControls)
     EXPECT_EQ(form.GetNextTop(), 0);
     EXPECT_EQ(form.m_scrollY, 0);
     form.SetSelectedValue();
+}
+
+TEST(FormData, LayoutOfAVeryLongPageStopsAtTheLargestCoordinate)
+{
+    CFormData form;
+    const int max = std::numeric_limits<int>::max();
+    form.AddItem(CFormItem::kMultiLineEdit, "TEXTAREA", "a", 0, 1, 240, max - 100, "");
+    const CFormItem& last = form.AddItem(CFormItem::kMultiLineEdit, "TEXTAREA", "b", 0, 1, 240, 24000, "");
+    EXPECT_EQ(last.m_rect, (CFormRect{10, max - 98, 250, max}));
+    EXPECT_EQ(form.GetNextTop(), max);
+    EXPECT_EQ(form.AddItem(CFormItem::kLabel, "", "", 0, 30, 600, 24, "").m_rect.top, max);
 }

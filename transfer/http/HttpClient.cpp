@@ -3,7 +3,6 @@
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/text/StreamInterface.h"
 #include "transfer/net/IdleConnectionProbe.h"
 #include "transfer/base/OptionalLog.h"
@@ -16,8 +15,6 @@
 
 namespace
 {
-constexpr int kMinimumTimeoutMs = 1000;
-
 // The status line: the header's first line without trailing white space.
 std::string StatusLineOf(const CByteBuffer& header)
 {
@@ -81,7 +78,7 @@ void CHttpClient::CChannel::EndKeepAlive()
 
 int CHttpClient::CChannel::TimeoutMs() const
 {
-    return CHttpClient::ConnectionTimeoutMs();
+    return m_owner.m_timeoutMs;
 }
 
 ITrafficObserver* CHttpClient::CChannel::TrafficObserver() const
@@ -97,16 +94,6 @@ CHttpClient::CHttpClient(int kind) : CProtocolClient(kind), m_channel(*this)
 CHttpClient::~CHttpClient()
 {
     m_connection.Close();
-}
-
-int CHttpClient::ConnectionTimeoutMs()
-{
-    int seconds = 0;
-    GetSettings().GetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, seconds);
-    // A day at most keeps the product within an int.
-    constexpr int kMaximumSeconds = 24 * 3600;
-    const int64_t ms = int64_t(seconds > kMaximumSeconds ? kMaximumSeconds : seconds) * 1000;
-    return ms < kMinimumTimeoutMs ? kMinimumTimeoutMs : static_cast<int>(ms);
 }
 
 int CHttpClient::SetConnected(int value)
@@ -178,7 +165,8 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
     }
     m_receive.SetLength(0);
     m_receive.SetReadPos(0);
-    m_connection.SetTimeout(ConnectionTimeoutMs());
+    m_timeoutMs = ConnectionTimeoutMs(GetServices().Settings());
+    m_connection.SetTimeout(m_timeoutMs);
     const CUrlParts parts = request.GetUrlParts();
     const std::string proxy = GetProxyKey();
     if (!m_connection.ConnectViaProxy(parts.m_host.c_str(), parts.m_port, proxy.c_str(), log))
@@ -189,7 +177,7 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
     if (GetProtocol() == 2)
     {
         int method = 1;
-        GetSettings().GetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, method);
+        GetServices().Settings().GetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, method);
         if (method < 0 || method > 3)
             method = 1;
         if (!m_connection.StartSsl(method, log))

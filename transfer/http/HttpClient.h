@@ -90,7 +90,7 @@ public:
     // With cookies enabled on the item (LI_OPTION_SEND_COOKIES), LI_COOKIES
     // becomes the Cookie header text of the cookie store for the item's host
     // (".local" added to a host without a '.') and request path.
-    static void UpdateCookieHeader(CLinkItem& request);
+    void UpdateCookieHeader(CLinkItem& request);
 
     // A redirect's Location. It is resolved against the URL that was just
     // requested (its current path included, so a relative location after an
@@ -101,11 +101,6 @@ public:
     // sent a relative one), the connection is dropped, and the result is
     // 1014 for the caller to follow.
     int HandleRedirect(CLinkItem& request, const std::string& location, ITransferLog* log);
-
-    // The time-out of every send and receive: setting
-    // "Connections/Connection Timeout" in ms, at least 1000 (and at most a
-    // day, so the product stays within an int).
-    static int ConnectionTimeoutMs();
 
     CConnection& GetConnection() { return m_connection; }
 
@@ -141,6 +136,8 @@ private:
                             int64_t& length, int64_t& size, ITransferLog* log);
 
     CConnection m_connection;
+    // The time-out read from the settings at the last connect.
+    int m_timeoutMs = 1000;
     CChannel m_channel;
     // Bytes received and not yet consumed: what came after a header, a body
     // in progress.

@@ -7,7 +7,6 @@
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/links/UrlParts.h"
 #include "platform/core/Text.h"
 #include "transfer/http/HttpAuthentication.h"
@@ -52,10 +51,10 @@ int EffectivePort(const CUrlParts& parts)
     return entry ? entry->defaultPort : -1;
 }
 
-bool LogDetails()
+bool LogDetails(const IPropertySet& settings)
 {
     int details = 0;
-    GetSettings().GetInt(SETTING_LOGS_LOG_DETAILS, details);
+    settings.GetInt(SETTING_LOGS_LOG_DETAILS, details);
     return details != 0;
 }
 
@@ -93,7 +92,7 @@ void CHttpClient::UpdateCookieHeader(CLinkItem& request)
     if (path.empty())
         path = "/";
     std::string cookies;
-    GetCookieStore().GetCookieHeader(host, path, parts.m_scheme == URL_SCHEME_HTTPS, cookies);
+    GetServices().Cookies().GetCookieHeader(host, path, parts.m_scheme == URL_SCHEME_HTTPS, cookies);
     request.SetString(LI_COOKIES, cookies.c_str());
 }
 
@@ -165,10 +164,10 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
         password.clear();
     }
     if (password.empty() && !user.empty() && !promptPending)
-        GetPasswordStore().Get(request.GetSiteUrlWithLogin(), password);
+        GetServices().Passwords().Get(request.GetSiteUrlWithLogin(), password);
 
     CHttpAuthentication auth;
-    auth.ReadEnabledSchemes();
+    auth.ReadEnabledSchemes(GetServices().Settings());
     const bool viaHttpProxy = IsHttpProxy(GetProxyKey());
 
     CHttpPostBody postBody;
@@ -189,7 +188,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
             const int prompted = PromptCredentials(request.GetSiteUrl(), user, password, log);
             if (prompted != kResultOk)
                 return prompted;
-            auth.ReadEnabledSchemes();
+            auth.ReadEnabledSchemes(GetServices().Settings());
         }
         if (connectFirst)
         {
@@ -221,7 +220,8 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
                 // lets the body follow; any other answer is final, and the
                 // body is not sent.
                 result =
-                    ReadResponseHeader(m_channel, m_receive, request, header, status, log, kReturnInterim);
+                    ReadResponseHeader(m_channel, m_receive, request, header, status, log, &GetServices().Cookies(),
+                                       kReturnInterim);
                 if (result != kResultOk)
                     return result;
                 answered = status < 100 || status > 199;
@@ -245,7 +245,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
         }
         if (!answered)
         {
-            result = ReadResponseHeader(m_channel, m_receive, request, header, status, log);
+            result = ReadResponseHeader(m_channel, m_receive, request, header, status, log, &GetServices().Cookies());
             if (result != kResultOk)
                 return result;
         }
@@ -260,7 +260,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
                 return kResultTooManyRedirects;
             }
             ++redirects;
-            if (!head && ReadBodyToLog(m_channel, m_receive, header, log, LogDetails()) != kResultOk)
+            if (!head && ReadBodyToLog(m_channel, m_receive, header, log, LogDetails(GetServices().Settings())) != kResultOk)
                 SetConnected(0);
             result = HandleRedirect(request, location, log);
             if (result != kResultOk)
@@ -273,7 +273,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
             UpdateKeepAlive(m_channel, header);
             if (!head)
             {
-                result = ReadBodyToLog(m_channel, m_receive, header, log, LogDetails());
+                result = ReadBodyToLog(m_channel, m_receive, header, log, LogDetails(GetServices().Settings()));
                 if (result != kResultOk)
                     return result;
             }
@@ -291,7 +291,7 @@ int CHttpClient::SendRequest(CLinkItem& request, const char* method, int64_t off
         {
             if (!head)
             {
-                result = ReadBodyToLog(m_channel, m_receive, header, log, LogDetails());
+                result = ReadBodyToLog(m_channel, m_receive, header, log, LogDetails(GetServices().Settings()));
                 if (result != kResultOk)
                     return result;
             }

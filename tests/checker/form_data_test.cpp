@@ -9,6 +9,7 @@
 
 #include "checker/FormControl.h"
 #include "checker/FormData.h"
+#include "checker/LinkInfo.h"
 
 namespace
 {
@@ -482,4 +483,28 @@ TEST(FormData, LayoutOfAVeryLongPageStopsAtTheLargestCoordinate)
     EXPECT_EQ(last.m_rect, (CFormRect{10, max - 98, 250, max}));
     EXPECT_EQ(form.GetNextTop(), max);
     EXPECT_EQ(form.AddItem(CFormItem::kLabel, "", "", 0, 30, 600, 24, "").m_rect.top, max);
+}
+
+// A link record owns its form: a copied record has a form of its own, so
+// filling one never changes the other.
+TEST(OwnedForm, CopiesAreDeepAndIndependent)
+{
+    CLinkInfo original;
+    auto form = std::make_unique<CFormData>();
+    form->SetActionAndMethod("<form action=\"/s\"><input name=\"q\" value=\"a\"></form>", "http://h/s");
+    original.m_form.Adopt(std::move(form));
+    ASSERT_TRUE(original.m_form);
+
+    CLinkInfo copy = original;
+    ASSERT_TRUE(copy.m_form);
+    EXPECT_NE(copy.m_form.Get(), original.m_form.Get());
+    EXPECT_EQ(copy.m_form.Get()->GetAction(), "http://h/s");
+    copy.m_form.Reset();
+    EXPECT_FALSE(copy.m_form);
+    ASSERT_TRUE(original.m_form);
+    EXPECT_EQ(original.m_form.Get()->GetAction(), "http://h/s");
+
+    CLinkInfo assigned;
+    assigned = original;
+    EXPECT_NE(assigned.m_form.Get(), original.m_form.Get());
 }

@@ -115,7 +115,8 @@ int g_lookupThreads = 0;
 int LookupOnThread(const std::string& name, HostLookupFunction lookup, int timeoutMs,
                    const std::atomic<int>* abortFlag, uint32_t* found)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     auto stopped = [abortFlag] { return abortFlag && abortFlag->load() != 0; };
     // Waits until the condition, the deadline (none for a negative
     // time-out) or the abort flag; the lock is held.

@@ -724,8 +724,8 @@ TEST(ProtocolClient, PromptWithNobodyToAnswerEndsAsAccessDenied)
         std::string user = "bob";
         std::string password;
         auto prompt =
-            std::async(std::launch::async,
-                       [&] { return client.PromptCredentials("ftp://example.org/", user, password, log.Get()); });
+            std::async(std::launch::async, [&]
+                       { return client.PromptCredentials("ftp://example.org/", user, password, log.Get()); });
         ASSERT_EQ(prompt.wait_for(kBound), std::future_status::ready);
         EXPECT_EQ(prompt.get(), kResultRemoteAccessDenied);
         EXPECT_TRUE(log.Contains("S:\tPrompt canceled.\r\n"));

@@ -301,8 +301,8 @@ TEST_F(TransferJobTest, FailedJobRemovesOnlyTheEmptyFoldersItCreated)
         const char* name;
         const char* existing; // folder made before the run, "" for none
         Attempt attempt;
-        const char* gone;     // the outermost folder gone afterwards, "" for none
-        const char* kept;     // a folder still there afterwards
+        const char* gone; // the outermost folder gone afterwards, "" for none
+        const char* kept; // a folder still there afterwards
     };
     const Case cases[] = {
         {"new folders, nothing received", "", {0, kResultHttp4xx}, "a", ""},

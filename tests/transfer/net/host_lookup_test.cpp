@@ -5,6 +5,7 @@
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
 #include "tests/support/CapturedLog.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/client/ProtocolClient.h"
@@ -140,9 +141,12 @@ TEST(HostLookup, StopOrTimeOutLeavesASlowResolver)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        CSlowResolver resolver;
+        // Declared first, so that a look-up which failed to give way is
+        // released (by the resolver's end) before its future waits for it.
         std::atomic<int> abort{0};
-        auto lookup = ResolveAsync(c.timeoutMs, &abort);
+        std::future<Outcome> lookup;
+        CSlowResolver resolver;
+        lookup = ResolveAsync(c.timeoutMs, &abort);
         ASSERT_TRUE(resolver.WaitUntilEntered(1));
         if (c.stop)
         {
@@ -177,14 +181,15 @@ TEST(HostLookup, ConnectionLeavesTheLookUpOnTimeOutOrStop)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        CSlowResolver resolver;
         std::atomic<int> abort{0};
         CConnection connection;
         connection.SetTimeout(c.timeoutMs);
         connection.SetAbortFlag(&abort);
         CCapturedLog log;
-        auto connect = std::async(std::launch::async,
-                                  [&] { return connection.ConnectHost("slow.example", 80, log.Get()); });
+        std::future<bool> connect;
+        CSlowResolver resolver;
+        connect = std::async(std::launch::async,
+                             [&] { return connection.ConnectHost("slow.example", 80, log.Get()); });
         ASSERT_TRUE(resolver.WaitUntilEntered(1));
         if (c.stop)
         {
@@ -210,14 +215,18 @@ TEST(HostLookup, AbortOfAClientEndsItsLookUp)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.url);
-        CSlowResolver resolver;
         std::unique_ptr<CProtocolClient> client = CreateProtocolClient(c.scheme, "");
         ASSERT_TRUE(client);
+        // A time-out far beyond the test's patience: only the stop can end
+        // the wait in time.
         CPropertySet settings;
+        settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 600);
         client->SetServices({.m_settings = &settings});
         CLinkItem request;
         ASSERT_TRUE(request.SetUrl(c.url, true));
-        auto connect = std::async(std::launch::async, [&] { return client->Connect(request, nullptr); });
+        std::future<int> connect;
+        CSlowResolver resolver;
+        connect = std::async(std::launch::async, [&] { return client->Connect(request, nullptr); });
         ASSERT_TRUE(resolver.WaitUntilEntered(1));
         client->Abort();
         ASSERT_EQ(connect.wait_for(kPatience), std::future_status::ready);

@@ -60,7 +60,11 @@ private:
 };
 } // namespace
 
-CFtpClient::CFtpClient() : CProtocolClient(kProtocolFtp) {}
+CFtpClient::CFtpClient() : CProtocolClient(kProtocolFtp)
+{
+    m_control.SetAbortFlag(&AbortFlag());
+    m_data.SetAbortFlag(&AbortFlag());
+}
 
 CFtpClient::~CFtpClient()
 {

@@ -121,10 +121,12 @@ bool CConnection::ConnectHost(const char* host, int port, ITransferLog* log)
     m_lastError = 0;
     const char* name = host ? host : "";
     uint32_t address = 0;
-    if (!ResolveHost(name, &address))
+    int failure = kResultOk;
+    if (!ResolveHost(name, &address, m_timeoutMs, m_abortFlag, &failure))
     {
-        m_lastError = kResultHostNotResolved;
-        LogMessage(log, kLogError, kMessageHostNotFound, name);
+        m_lastError = failure;
+        if (failure != kResultStopped)
+            LogMessage(log, kLogError, kMessageHostNotFound, name);
         return false;
     }
     if (!IsDottedQuad(name))

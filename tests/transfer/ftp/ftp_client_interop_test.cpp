@@ -373,14 +373,15 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
         EXPECT_EQ(client.GetPassword(), CDanteServer::TestPassword());
         EXPECT_EQ(request.GetUrlParts().m_password, CDanteServer::TestPassword());
     }
-    // A wrong password and nobody to ask: stopped.
+    // A wrong password and nobody to ask: the refusal stands (not "stopped",
+    // which would say that somebody stopped the job).
     {
         CFtpClient client;
         CPromptRequestQueue silent;
         client.SetServices({.m_prompts = &silent});
         CLinkItem request =
             MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive, user + ":wrong");
-        EXPECT_EQ(client.Connect(request, log.log), kResultStopped);
+        EXPECT_EQ(client.Connect(request, log.log), kResultRemoteAccessDenied);
         EXPECT_FALSE(client.IsConnected());
         EXPECT_TRUE(log.Has("Prompt canceled."));
     }

@@ -29,6 +29,9 @@ public:
     struct Options
     {
         bool m_localLogins = false;
+        // ascii_download_enable: ASCII mode converts line ends, and SIZE is
+        // refused in ASCII mode, as on many servers in their stock setting.
+        bool m_asciiDownloads = false;
     };
 
     bool Start(const Options& options);

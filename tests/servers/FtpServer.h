@@ -29,8 +29,9 @@ public:
     struct Options
     {
         bool m_localLogins = false;
-        // ascii_download_enable: ASCII mode converts line ends, and SIZE is
-        // refused in ASCII mode, as on many servers in their stock setting.
+        // ascii_download_enable: ASCII mode converts line ends, and a
+        // restart in ASCII mode is refused ("No support for resume of ASCII
+        // transfer.").
         bool m_asciiDownloads = false;
     };
 

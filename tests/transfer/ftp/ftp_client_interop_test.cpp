@@ -407,9 +407,9 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
     EXPECT_FALSE(log.Has(CDanteServer::TestPassword()));
 }
 
-// vsftpd with ASCII downloads on: SIZE in ASCII mode is refused, and so is
-// a restart in ASCII mode. A listing leaves the connection in ASCII mode;
-// the file information and a resumed text file that follow on the same
+// vsftpd with ASCII downloads on refuses a restart in ASCII mode. A listing
+// leaves the connection in ASCII mode; the file information and a resumed
+// text file (marked ASCII, as the job marks it) that follow on the same
 // connection still work.
 TEST(FtpClientVsftpdAscii, ListingThenSizeThenTextResumeOnOneConnection)
 {

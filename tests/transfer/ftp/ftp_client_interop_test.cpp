@@ -97,6 +97,19 @@ CLinkItem MakeRequest(int port, const std::string& path, int dataType,
     return item;
 }
 
+// A request for the remote path whose local file (localPath) already holds
+// partial, as an earlier attempt left it; marked ASCII on request.
+CLinkItem MakeResumeRequest(int port, const std::string& remotePath, int dataType,
+                            const std::string& localPath, const std::string& partial, bool ascii = false)
+{
+    WriteWhole(localPath, partial);
+    CLinkItem request = MakeRequest(port, remotePath, dataType);
+    request.SetString(LI_LOCAL_FILE, localPath.c_str());
+    if (ascii)
+        request.SetInt(LI_ASCII_TRANSFER, 1);
+    return request;
+}
+
 // Downloads the request into memory; the result code, the bytes in body.
 int DownloadToMemory(CFtpClient& client, CLinkItem& request, std::string& body, ITransferLog* log,
                      int64_t offset = CFtpClient::kNoOffset, int64_t length = -1)
@@ -278,9 +291,8 @@ TEST_F(FtpClientVsftpd, ResumesFromAPartialFileWithRest)
 {
     CTempFolder local;
     const std::string path = local / "data.bin";
-    WriteWhole(path, m_data.substr(0, 12345));
-    CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
-    request.SetString(LI_LOCAL_FILE, path.c_str());
+    CLinkItem request = MakeResumeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive, path,
+                                          m_data.substr(0, 12345));
     ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
     ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << m_log.Text();
     EXPECT_TRUE(ReadWhole(path) == m_data);
@@ -430,10 +442,8 @@ TEST(FtpClientVsftpdAscii, ListingThenSizeThenTextResumeOnOneConnection)
 
     CTempFolder local;
     const std::string path = local / "notes.txt";
-    WriteWhole(path, "line o");
-    CLinkItem file = MakeRequest(server.Port(), "/pub/notes.txt", CFtpClient::kDataPassive);
-    file.SetString(LI_LOCAL_FILE, path.c_str());
-    file.SetInt(LI_ASCII_TRANSFER, 1);
+    CLinkItem file =
+        MakeResumeRequest(server.Port(), "/pub/notes.txt", CFtpClient::kDataPassive, path, "line o", true);
     ASSERT_EQ(client.Connect(file, log.log), kResultOk) << log.Text();
     ASSERT_EQ(client.GetRemoteFileInfo(file, log.log), kResultOk) << log.Text();
     int64_t size = 0;
@@ -691,9 +701,8 @@ TEST_F(FtpClientScripted, RefusedResumeFetchesTheWholeFile)
     for (int type : {CFtpClient::kDataPassive, CFtpClient::kDataActive})
     {
         const std::string path = local / ("data" + std::to_string(type) + ".bin");
-        WriteWhole(path, std::string(100, 'x'));
-        CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", type);
-        request.SetString(LI_LOCAL_FILE, path.c_str());
+        CLinkItem request =
+            MakeResumeRequest(m_server.Port(), "/pub/data.bin", type, path, std::string(100, 'x'));
         ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
         ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << type << m_log.Text();
         EXPECT_TRUE(ReadWhole(path) == ScriptedDataBin()) << type;
@@ -740,10 +749,8 @@ TEST_F(FtpClientScripted, TextFileResumesInBinaryMode)
     ASSERT_TRUE(m_server.Start({"ascii-strict"}));
     CTempFolder local;
     const std::string path = local / "small.txt";
-    WriteWhole(path, "he");
-    CLinkItem request = MakeRequest(m_server.Port(), "/pub/small.txt", CFtpClient::kDataPassive);
-    request.SetString(LI_LOCAL_FILE, path.c_str());
-    request.SetInt(LI_ASCII_TRANSFER, 1);
+    CLinkItem request =
+        MakeResumeRequest(m_server.Port(), "/pub/small.txt", CFtpClient::kDataPassive, path, "he", true);
     ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
     ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << m_log.Text();
     EXPECT_EQ(ReadWhole(path), "hello");

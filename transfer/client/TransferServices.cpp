@@ -1,7 +1,7 @@
 #include "transfer/client/TransferServices.h"
 
-#include "foundation/stores/CookieStore.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/CookieStore.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/Settings.h"
 #include "transfer/auth/PromptRequestQueue.h"

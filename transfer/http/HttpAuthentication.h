@@ -22,7 +22,7 @@ public:
         kSchemeNegotiate = 3,
     };
 
-    // What the request loop does after a 401.
+    // What the request exchange does after a 401.
     enum EAction
     {
         kRetry = 0,  // send the request again with Authorization()

@@ -156,11 +156,13 @@ public:
 
     // Active-mode sockets (FTP PORT). Addresses in network byte order, ports
     // in host order. Accept waits at most this (listening) connection's
-    // time-out; the accepted socket replaces target's socket.
+    // time-out; the accepted socket replaces target's socket. With onlyFrom
+    // non-zero, a connection from any other address is closed at once (an
+    // error line names it) and the wait goes on within the same time-out.
     bool Bind(uint32_t address, int port, ITransferLog* log);
     bool Listen(int backlog, ITransferLog* log);
     bool BindAndListen(uint32_t address, int port, int backlog, ITransferLog* log);
-    bool Accept(CConnection& target, ITransferLog* log);
+    bool Accept(CConnection& target, ITransferLog* log, uint32_t onlyFrom = 0);
     // Both outputs are zeroed first; false (socket error as last error) when
     // the system call fails or there is no socket.
     bool GetLocalAddress(uint32_t* address, int* port);

@@ -66,7 +66,7 @@ const CEditLine* CEditTextBuffer::GetLine(int line) const
     return line >= 0 && line < GetLineCount() ? m_lines[static_cast<size_t>(line)].get() : nullptr;
 }
 
-void CEditTextBuffer::ClampPosition(int& line, int& index) const
+void CEditTextBuffer::ClampPosition(int& line, int& index, bool rangeEnd) const
 {
     if (m_lines.empty())
     {
@@ -75,7 +75,28 @@ void CEditTextBuffer::ClampPosition(int& line, int& index) const
         return;
     }
     line = std::clamp(line, 0, GetLineCount() - 1);
-    index = GetLine(line)->CharStart(index);
+    const CEditLine& at = *GetLine(line);
+    // No position lies inside a line end: the end of a range beyond the text
+    // end takes the whole line end, any other position stops before it.
+    if (rangeEnd && index > at.GetTextEnd())
+        index = at.GetLength();
+    else
+        index = at.CharStart(std::clamp(index, 0, at.GetTextEnd()));
+}
+
+void CEditTextBuffer::OrderRange(int& startLine, int& startIndex, int& endLine, int& endIndex) const
+{
+    if (m_lines.empty())
+        return;
+    startLine = std::clamp(startLine, 0, GetLineCount() - 1);
+    endLine = std::clamp(endLine, 0, GetLineCount() - 1);
+    if (endLine < startLine || (endLine == startLine && endIndex < startIndex))
+    {
+        std::swap(startLine, endLine);
+        std::swap(startIndex, endIndex);
+    }
+    ClampPosition(startLine, startIndex, false);
+    ClampPosition(endLine, endIndex, true);
 }
 
 void CEditTextBuffer::Touch()
@@ -221,9 +242,8 @@ int CEditTextBuffer::InsertTextAt(int& line, int& index, std::string_view text, 
         return 0;
     if (m_lines.empty())
         AppendLine("");
-    ClampPosition(line, index);
+    ClampPosition(line, index, false);
     CEditLine& start = *GetLine(line);
-    index = std::min(index, start.GetTextEnd());
     const int lineEndKind = keepLineEnds ? -1 : m_lineEndKind;
 
     size_t at = FindBreak(text, 0);
@@ -281,21 +301,11 @@ int CEditTextBuffer::DeleteRange(int startLine, int startIndex, int endLine, int
         deleted->clear();
     if (m_lines.empty())
         return 0;
-    startLine = std::clamp(startLine, 0, GetLineCount() - 1);
-    endLine = std::clamp(endLine, 0, GetLineCount() - 1);
-    startIndex = GetLine(startLine)->CharStart(std::min(startIndex, GetLine(startLine)->GetLength()));
-    // An end beyond the text end takes the line end too, so it is limited
-    // to the full length rather than to the text end.
-    endIndex = GetLine(endLine)->CharStart(endIndex);
-    if (endLine < startLine || (endLine == startLine && endIndex < startIndex))
-    {
-        std::swap(startLine, endLine);
-        std::swap(startIndex, endIndex);
-    }
+    OrderRange(startLine, startIndex, endLine, endIndex);
 
     // Taking a line end joins the next line, so no line but the last is
     // left without one.
-    if (startLine == endLine && endIndex > GetLine(endLine)->GetTextEnd() && endLine + 1 < GetLineCount())
+    if (endIndex > GetLine(endLine)->GetTextEnd() && endLine + 1 < GetLineCount())
     {
         ++endLine;
         endIndex = 0;
@@ -427,13 +437,7 @@ int CEditTextBuffer::ReplaceText(int startLine, int startIndex, int& endLine, in
 {
     if (m_lines.empty())
         AppendLine("");
-    ClampPosition(startLine, startIndex);
-    ClampPosition(endLine, endIndex);
-    if (endLine < startLine || (endLine == startLine && endIndex < startIndex))
-    {
-        std::swap(startLine, endLine);
-        std::swap(startIndex, endIndex);
-    }
+    OrderRange(startLine, startIndex, endLine, endIndex);
 
     const bool typed = IsTypedChar(text);
     const int typedClass = typed ? GetCharClass(text, 0) : -1;

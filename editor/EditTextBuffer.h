@@ -133,11 +133,15 @@ public:
     void SetColorFrontier(int line) { m_colorFrontier = line; }
     int GetStaleLineCount() const { return m_staleLines; }
     void MarkColored(int line);
+    // The line is to be coloured again.
+    void MarkStale(int line);
     // Every line is to be coloured again.
     void MarkAllStale();
 
 private:
-    void ClampPosition(int& line, int& index) const;
+    void ClampPosition(int& line, int& index, bool rangeEnd) const;
+    // Puts a range in text order and limits both ends to the buffer.
+    void OrderRange(int& startLine, int& startIndex, int& endLine, int& endIndex) const;
     int ReplaceText(int startLine, int startIndex, int& endLine, int& endIndex, std::string_view text,
                     bool keepLineEnds);
     int InsertTextAt(int& line, int& index, std::string_view text, bool keepLineEnds);
@@ -146,7 +150,6 @@ private:
     std::unique_ptr<CEditLine> MakeLine(std::string_view text, int lineEndKind);
     void InsertLineObjects(int at, std::vector<std::unique_ptr<CEditLine>>& lines);
     void RemoveLineObjects(int first, int count);
-    void MarkStale(int line);
     // Keeps the extents and total while a line changes.
     void Forget(const CEditLine& line);
     void Count(const CEditLine& line);

@@ -1,8 +1,12 @@
 #include "editor/EditTextBuffer.h"
 
+#include "editor/EditColorScheme.h"
 #include "editor/EditColorizer.h"
+#include "editor/EditDisplayList.h"
+#include "editor/SyntaxColorizer.h"
 #include "foundation/text/Utf8.h"
 #include "platform/core/Archive.h"
+#include "platform/core/Text.h"
 #include "platform/core/TickCount.h"
 
 #include <algorithm>
@@ -773,4 +777,208 @@ void CEditTextBuffer::Serialize(CArchive& archive)
     m_undoEnabled = false;
     SetText(text);
     m_undoEnabled = undo;
+}
+
+void CEditTextBuffer::Colorize(CEditDisplayList& list, CEditColorScheme& scheme, int firstLine, int lastLine,
+                               bool recolor)
+{
+    firstLine = std::max(firstLine, scheme.m_topLine);
+    if (lastLine <= 0)
+        lastLine = GetLineCount() - 1;
+    lastLine = std::min({lastLine, scheme.m_topLine + scheme.m_visibleRows - 1, GetLineCount() - 1});
+    m_paintScheme = &scheme;
+    m_paintList = &list;
+    m_paintRow = firstLine - scheme.m_topLine;
+    const int firstColumn = scheme.m_firstColumn;
+    const int lastColumn = scheme.m_firstColumn + scheme.m_visibleColumns;
+    bool painted = false;
+    if (m_colorizer)
+    {
+        m_colorizer->SetRecolor(recolor);
+        painted = m_colorizer->PaintLines(*this, *this, firstLine, lastLine, firstColumn, lastColumn);
+    }
+    if (!painted)
+    {
+        CSyntaxColorizer plain(0);
+        plain.PaintLines(*this, *this, firstLine, lastLine, firstColumn, lastColumn);
+    }
+    m_paintScheme = nullptr;
+    m_paintList = nullptr;
+    m_paintLine = -1;
+    m_paintRuns.clear();
+    m_paintRunBytes.clear();
+    m_paintText.clear();
+}
+
+void CEditTextBuffer::BeginPaint()
+{
+    // The display list carries colours per item, so there is no device
+    // state to set and restore.
+}
+
+void CEditTextBuffer::OrderedSelection(int& firstLine, int& firstColumn, int& lastLine, int& lastColumn) const
+{
+    const CEditSelection& selection = m_paintScheme->m_selection;
+    firstLine = selection.m_anchorLine;
+    firstColumn = selection.m_anchorColumn;
+    lastLine = selection.m_caretLine;
+    lastColumn = selection.m_caretColumn;
+    if (lastLine < firstLine || (lastLine == firstLine && lastColumn < firstColumn))
+    {
+        std::swap(firstLine, lastLine);
+        std::swap(firstColumn, lastColumn);
+    }
+}
+
+void CEditTextBuffer::GetLineSelection(int& startColumn, int& selectedColumns, int& columnsAfter, int line,
+                                       int lineWidth)
+{
+    startColumn = lineWidth;
+    selectedColumns = 0;
+    columnsAfter = 0;
+    // The painter operations act only inside Colorize, which hands them the
+    // scheme and the display list.
+    if (!m_paintScheme)
+        return;
+    int firstLine, firstColumn, lastLine, lastColumn;
+    OrderedSelection(firstLine, firstColumn, lastLine, lastColumn);
+    if (line < firstLine || line > lastLine || m_paintScheme->m_selection.IsEmpty())
+        return;
+    if (firstLine == lastLine)
+    {
+        startColumn = firstColumn;
+        selectedColumns = lastColumn - firstColumn;
+        columnsAfter = lineWidth - lastColumn;
+    }
+    else if (line == firstLine)
+    {
+        startColumn = firstColumn;
+        selectedColumns = lineWidth - firstColumn;
+    }
+    else if (line < lastLine)
+    {
+        startColumn = 0;
+        selectedColumns = lineWidth;
+    }
+    else
+    {
+        startColumn = 0;
+        selectedColumns = lastColumn;
+        columnsAfter = lineWidth - lastColumn;
+    }
+}
+
+void CEditTextBuffer::BeginLine(int line)
+{
+    m_paintLine = line;
+    m_paintRuns.clear();
+    m_paintRunBytes.clear();
+    m_paintText.clear();
+}
+
+void CEditTextBuffer::AddChar(std::string_view character, int kind, bool selected, int column)
+{
+    AddRun(character, 1, kind, selected, column);
+}
+
+void CEditTextBuffer::AddText(std::string_view characters, int count, int kind, bool selected, int column)
+{
+    AddRun(characters, count, kind, selected, column);
+}
+
+void CEditTextBuffer::AddRun(std::string_view characters, int count, int kind, bool selected, int column)
+{
+    if (!m_paintScheme)
+        return;
+    const CEditLine* line = GetLine(m_paintLine);
+    const int flags = line ? line->GetFlags() : 0;
+    const COLORREF text = m_paintScheme->GetColor(kind, selected, false, flags);
+    const COLORREF background = m_paintScheme->GetColor(kind, selected, true, flags);
+    if (!m_paintRuns.empty() && m_paintRuns.back().m_textColor == text &&
+        m_paintRuns.back().m_backgroundColor == background)
+    {
+        m_paintRuns.back().m_length += count;
+    }
+    else
+    {
+        m_paintRuns.push_back({column, count, text, background});
+        m_paintRunBytes.push_back(m_paintText.size());
+    }
+    m_paintText.append(characters);
+}
+
+void CEditTextBuffer::PaintLine(int line)
+{
+    if (!m_paintScheme)
+        return;
+    const CEditColorScheme& scheme = *m_paintScheme;
+    CEditDisplayList& list = *m_paintList;
+    const int gutter = scheme.m_gutterWidth;
+    const int w = scheme.m_fontMetrics.m_paintCharWidth;
+    const int h = scheme.m_fontMetrics.m_paintLineHeight;
+    const int y = m_paintRow * h;
+    const CEditLine* current = GetLine(line);
+    const int flags = current ? current->GetFlags() : 0;
+
+    if (gutter > 0)
+    {
+        int firstLine, firstColumn, lastLine, lastColumn;
+        OrderedSelection(firstLine, firstColumn, lastLine, lastColumn);
+        // The last line of a selection over several lines counts only when
+        // the selection goes into it.
+        const bool selected = line >= firstLine && line <= lastLine &&
+                              !(line == lastLine && lastLine > firstLine && lastColumn == 0);
+        const std::string number = Format("%d", line + 1);
+        const int length = static_cast<int>(number.size());
+        const int x0 = (gutter - length - 1) * w;
+        if (x0 > 0)
+        {
+            list.FillSolidRect({0, y, x0, y + h}, scheme.GetColor(kGutterKind, false, true, flags));
+            scheme.DrawMarker(list, 0, y, w, y + h, flags);
+        }
+        list.TextOut({x0, y, x0 + length * w, y + h}, number, scheme.GetColor(kGutterKind, selected, true, flags),
+                     scheme.GetColor(kGutterKind, selected, false, flags));
+        list.FillSolidRect({(gutter - 1) * w, y, gutter * w, y + h}, scheme.GetBaseColor(kSlotSeparator));
+        const int lineX = gutter * w - w / 2 - 1;
+        list.FillSolidRect({lineX, y, lineX + 1, y + h}, scheme.GetColor(kGutterKind, false, false, flags));
+    }
+
+    int x = gutter * w;
+    for (size_t i = 0; i < m_paintRuns.size(); ++i)
+    {
+        const CEditPaintRun& run = m_paintRuns[i];
+        const size_t from = m_paintRunBytes[i];
+        const size_t to = i + 1 < m_paintRuns.size() ? m_paintRunBytes[i + 1] : m_paintText.size();
+        list.TextOut({x, y, x + w * run.m_length, y + h}, std::string_view(m_paintText).substr(from, to - from),
+                     run.m_backgroundColor, run.m_textColor);
+        x += w * run.m_length;
+    }
+    if (x < scheme.m_paintRect.m_right)
+        list.FillSolidRect({x, y, scheme.m_paintRect.m_right, y + h}, scheme.GetBaseColor(kSlotBeyondText));
+    ++m_paintRow;
+}
+
+void CEditTextBuffer::EndPaint()
+{
+    if (!m_paintScheme)
+        return;
+    const CEditColorScheme& scheme = *m_paintScheme;
+    CEditDisplayList& list = *m_paintList;
+    const int row = GetLineCount() - scheme.m_topLine;
+    if (row < 0 || row > scheme.m_visibleRows - 1)
+        return;
+    const int gutter = scheme.m_gutterWidth;
+    const int w = scheme.m_fontMetrics.m_paintCharWidth;
+    const int top = row * scheme.m_fontMetrics.m_paintLineHeight;
+    const int bottom = scheme.m_paintRect.m_bottom;
+    int left = scheme.m_paintRect.m_left;
+    if (gutter > 0)
+    {
+        list.FillSolidRect({left, top, (gutter - 1) * w, bottom}, scheme.GetBaseColor(kSlotGutter));
+        list.FillSolidRect({(gutter - 1) * w, top, gutter * w, bottom}, scheme.GetBaseColor(kSlotSeparator));
+        const int lineX = gutter * w - w / 2 - 1;
+        list.FillSolidRect({lineX, top, lineX + 1, bottom}, scheme.GetColor(kGutterKind, false, false, 0));
+        left = gutter * w;
+    }
+    list.FillSolidRect({left, top, scheme.m_paintRect.m_right, bottom}, scheme.GetBaseColor(kSlotBeyondText));
 }

@@ -18,6 +18,8 @@
 // Used on the UI thread only; nothing is locked.
 
 #include "editor/EditLine.h"
+#include "editor/EditLinePainter.h"
+#include "editor/EditPaintRun.h"
 #include "editor/EditSelection.h"
 #include "editor/EditUndoRecord.h"
 #include "editor/ExtentCounter.h"
@@ -30,12 +32,14 @@
 
 class CArchive;
 class CEditColorizer;
+class CEditColorScheme;
+class CEditDisplayList;
 
-class CEditTextBuffer
+class CEditTextBuffer : public CEditLinePainter
 {
 public:
     CEditTextBuffer();
-    virtual ~CEditTextBuffer();
+    ~CEditTextBuffer() override;
     CEditTextBuffer(const CEditTextBuffer&) = delete;
     CEditTextBuffer& operator=(const CEditTextBuffer&) = delete;
 
@@ -125,6 +129,21 @@ public:
     // each NUL byte turned into '?'. The owner sets the save point.
     void Serialize(CArchive& archive);
 
+    // Painting: colours and paints the visible lines from first to last
+    // (0 or less: the last line) into the display list with the scheme's
+    // colours and view state; recolor brings the colours up to date first.
+    void Colorize(CEditDisplayList& list, CEditColorScheme& scheme, int firstLine, int lastLine, bool recolor);
+
+    // The line painter operations the colouriser drives during Colorize.
+    void BeginPaint() override;
+    void EndPaint() override;
+    void BeginLine(int line) override;
+    void PaintLine(int line) override;
+    void GetLineSelection(int& startColumn, int& selectedColumns, int& columnsAfter, int line,
+                          int lineWidth) override;
+    void AddChar(std::string_view character, int kind, bool selected, int column) override;
+    void AddText(std::string_view characters, int count, int kind, bool selected, int column) override;
+
     // Colouring bookkeeping for the colouriser: lines before the frontier
     // are coloured and unchanged since; lines at or after it may be stale
     // (each edited or new line is marked), and the colouriser catches up
@@ -156,6 +175,9 @@ private:
     bool IsSignificant(char c) const;
     void Touch();
     void SelectionAt(CEditSelection& selection, int line, int index) const;
+    void AddRun(std::string_view characters, int count, int kind, bool selected, int column);
+    // The selection's two ends in text order (line, column).
+    void OrderedSelection(int& firstLine, int& firstColumn, int& lastLine, int& lastColumn) const;
 
     std::vector<std::unique_ptr<CEditLine>> m_lines;
     std::vector<std::unique_ptr<CEditUndoRecord>> m_undo;
@@ -174,4 +196,14 @@ private:
     unsigned m_savedStamp = 0;
     int m_colorFrontier = 0;
     int m_staleLines = 0;
+
+    // Valid only during Colorize.
+    CEditColorScheme* m_paintScheme = nullptr;
+    CEditDisplayList* m_paintList = nullptr;
+    int m_paintRow = 0;
+    int m_paintLine = -1;
+    std::vector<CEditPaintRun> m_paintRuns;
+    // Where each run's characters start in the paint text.
+    std::vector<size_t> m_paintRunBytes;
+    std::string m_paintText;
 };

@@ -92,19 +92,32 @@ void CEditLine::RecalcWidth(int tabSize)
 {
     m_tabCount = 0;
     int column = 0;
-    int index = 0;
-    const int length = GetLength();
+    size_t index = 0;
+    const size_t length = m_text.size();
+    const char* text = m_text.data();
     while (index < length)
     {
-        const char c = m_text[static_cast<size_t>(index)];
-        if (IsLineEndChar(c) || c == '\0')
+        const unsigned char c = static_cast<unsigned char>(text[index]);
+        if (c >= 0x20 && c < 0x80)
+        {
+            // Printable ASCII, by far the most common case.
+            ++column;
+            ++index;
+            continue;
+        }
+        if (c == '\r' || c == '\n' || c == '\0')
             break;
         if (c == '\t')
+        {
             ++m_tabCount;
-        column = Advance(tabSize, index, column);
-        index = NextChar(index);
+            column = NextTabStop(column, tabSize);
+            ++index;
+            continue;
+        }
+        ++column;
+        index = static_cast<size_t>(NextChar(static_cast<int>(index)));
     }
-    m_contentEnd = index;
+    m_contentEnd = static_cast<int>(index);
     m_width = column;
 }
 

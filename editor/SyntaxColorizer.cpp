@@ -108,19 +108,13 @@ void CSyntaxColorizer::SetDelimiters(int mode)
     m_end = {};
     if (mode == 1)
     {
-        m_start[0] = "<!--";
-        m_end[0] = "-->";
-        m_start[1] = "<script";
-        m_end[1] = "</script>";
+        m_start = {"<!--", "<script"};
+        m_end = {"-->", "</script>"};
     }
     else if (mode == 3)
     {
-        m_start[0] = "/*";
-        m_end[0] = "*/";
-        m_start[1] = "//";
-        m_end[1] = "\r\n";
-        m_start[2] = "//";
-        m_end[2] = "\n";
+        m_start = {"/*", "//", "//"};
+        m_end = {"*/", "\r\n", "\n"};
     }
     m_delimiterFirst.fill(false);
     for (size_t i = 0; i < m_start.size(); ++i)

@@ -83,8 +83,9 @@ private:
     void PaintLine(CEditTextBuffer& buffer, CEditLinePainter& painter, int line, int firstColumn, int lastColumn);
 
     int m_mode;
-    std::array<std::string, 4> m_start;
-    std::array<std::string, 4> m_end;
+    // Views of the constant pairs of SetDelimiters.
+    std::array<std::string_view, 4> m_start;
+    std::array<std::string_view, 4> m_end;
     // Bytes that can begin a delimiter's start string.
     std::array<bool, 256> m_delimiterFirst{};
     bool m_recolor = true;

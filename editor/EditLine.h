@@ -117,7 +117,7 @@ public:
     // the scan state at this line's start and whether the line changed since
     // it was last coloured.
     CEditScanState m_scanState;
-    bool m_colourStale = true;
+    bool m_colorStale = true;
 
 private:
     // Column after the character at index when it starts at column.

@@ -109,7 +109,14 @@ void CEditTextBuffer::OrderRange(int& startLine, int& startIndex, int& endLine, 
         std::swap(startLine, endLine);
         std::swap(startIndex, endIndex);
     }
+    const bool empty = startLine == endLine && startIndex == endIndex;
     ClampPosition(startLine, startIndex, false);
+    if (empty)
+    {
+        // An empty range stays empty wherever it is moved to.
+        endIndex = startIndex;
+        return;
+    }
     ClampPosition(endLine, endIndex, true);
 }
 
@@ -137,9 +144,9 @@ void CEditTextBuffer::MarkStale(int line)
     CEditLine* edited = GetLine(line);
     if (!edited)
         return;
-    if (!edited->m_colourStale)
+    if (!edited->m_colorStale)
     {
-        edited->m_colourStale = true;
+        edited->m_colorStale = true;
         ++m_staleLines;
     }
     m_colorFrontier = std::min(m_colorFrontier, line);
@@ -148,9 +155,9 @@ void CEditTextBuffer::MarkStale(int line)
 void CEditTextBuffer::MarkColored(int line)
 {
     CEditLine* colored = GetLine(line);
-    if (colored && colored->m_colourStale)
+    if (colored && colored->m_colorStale)
     {
-        colored->m_colourStale = false;
+        colored->m_colorStale = false;
         --m_staleLines;
     }
 }
@@ -158,7 +165,7 @@ void CEditTextBuffer::MarkColored(int line)
 void CEditTextBuffer::MarkAllStale()
 {
     for (auto& line : m_lines)
-        line->m_colourStale = true;
+        line->m_colorStale = true;
     m_staleLines = GetLineCount();
     m_colorFrontier = 0;
 }
@@ -205,7 +212,7 @@ void CEditTextBuffer::RemoveLineObjects(int first, int count)
     {
         const CEditLine& line = *m_lines[static_cast<size_t>(i)];
         Forget(line);
-        if (line.m_colourStale)
+        if (line.m_colorStale)
             --m_staleLines;
     }
     m_lines.erase(m_lines.begin() + first, m_lines.begin() + first + count);

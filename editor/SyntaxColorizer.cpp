@@ -254,7 +254,7 @@ void CSyntaxColorizer::ColorizeThrough(CEditTextBuffer& buffer, int lastLine)
         // A token open across this line's start or end writes spans into
         // it when it ends on a later line, so such a line is always scanned.
         const bool open = state.m_pendingBack >= 0 || (next && next->m_scanState.m_pendingBack >= 0);
-        if (!current.m_colourStale && !startChanged && !open)
+        if (!current.m_colorStale && !startChanged && !open)
         {
             // Unchanged text from an unchanged state: its spans stand, and
             // the next line's stored state is where this one ends.

@@ -3,6 +3,7 @@
 // ('.' where no span lies, the kind as a base-36 digit elsewhere), so a
 // table row shows the expected colours under the text.
 
+#include "BufferText.h"
 #include "editor/EditTextBuffer.h"
 
 #include <gtest/gtest.h>
@@ -34,18 +35,3 @@ inline std::vector<std::string> KindMaps(const CEditTextBuffer& buffer)
     return maps;
 }
 
-inline std::string WholeTextOf(const CEditTextBuffer& buffer)
-{
-    std::string text;
-    for (int i = 0; i < buffer.GetLineCount(); ++i)
-        text += buffer.GetLine(i)->GetText();
-    return text;
-}
-
-inline std::vector<std::string> LineTextsOf(const CEditTextBuffer& buffer)
-{
-    std::vector<std::string> lines;
-    for (int i = 0; i < buffer.GetLineCount(); ++i)
-        lines.push_back(buffer.GetLine(i)->GetText());
-    return lines;
-}

@@ -296,15 +296,15 @@ TEST(SyntaxColorizer, LazyColouringAfterEditsMatchesAFreshPass)
             colorizer.PaintLines(buffer, painter, first, last, 0, 1000);
 
             CEditTextBuffer reread;
-            reread.SetText(WholeTextOf(buffer));
-            ASSERT_EQ(LineTextsOf(reread), LineTextsOf(buffer)) << "step " << step;
-            const Maps fresh = Colour(mode, WholeTextOf(buffer));
+            reread.SetText(WholeText(buffer));
+            ASSERT_EQ(LineTexts(reread), LineTexts(buffer)) << "step " << step;
+            const Maps fresh = Colour(mode, WholeText(buffer));
             const Maps lazy = KindMaps(buffer);
             for (int i = first; i <= last; ++i)
                 ASSERT_EQ(lazy[static_cast<size_t>(i)], fresh[static_cast<size_t>(i)])
                     << "mode " << mode << " step " << step << " line " << i;
         }
         colorizer.Colorize(buffer);
-        EXPECT_EQ(KindMaps(buffer), Colour(mode, WholeTextOf(buffer))) << mode;
+        EXPECT_EQ(KindMaps(buffer), Colour(mode, WholeText(buffer))) << mode;
     }
 }

@@ -345,6 +345,15 @@ TEST(TextBuffer, PositionsOutsideTheBufferAreLimited)
     buffer.ReplaceSelection(wild, "q");
     EXPECT_EQ(WholeText(buffer), "q");
     EXPECT_EQ(wild, (CEditSelection{0, 0, 1, 1}));
+    // No position lies between the CR and the LF of a line end.
+    CEditTextBuffer ends;
+    ends.SetText("ab\r\ncd");
+    int insideLine = 0;
+    int insideIndex = 3;
+    ends.Replace(0, 3, insideLine, insideIndex, "x");
+    EXPECT_EQ(LineTexts(ends), (Lines{"abx\r\n", "cd"}));
+    ends.DeleteRange(0, 4, 1, 1, true);
+    EXPECT_EQ(LineTexts(ends), (Lines{"abxd"}));
     // An index inside a multi-byte character never splits it.
     CEditTextBuffer utf;
     utf.SetText("\xC3\xA4\xC3\xB6");

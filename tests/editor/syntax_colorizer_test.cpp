@@ -174,6 +174,28 @@ TEST(SyntaxColorizer, PaintingExpandsTabsLimitsColumnsAndShowsASelectedLineEnd)
     EXPECT_EQ(painter.m_cells, expected);
 }
 
+TEST(SyntaxColorizer, APassRunsOnlyAfterAChangeOrAnInvalidate)
+{
+    CEditTextBuffer buffer;
+    auto owned = std::make_unique<CSyntaxColorizer>(-1);
+    CSyntaxColorizer& colorizer = *owned;
+    buffer.SetColorizer(std::move(owned));
+    // A buffer that was never edited is not coloured, so detection waits.
+    colorizer.Colorize(buffer);
+    EXPECT_EQ(colorizer.GetMode(), -1);
+    buffer.SetText("<HTML>\r\n<b>x</b>");
+    colorizer.Colorize(buffer);
+    EXPECT_EQ(colorizer.GetMode(), 1);
+    EXPECT_EQ(colorizer.GetLastStamp(), buffer.GetChangeStamp());
+    // Without a change the next pass does nothing.
+    buffer.GetLine(1)->GetSpans() = {{3, 1, 17}};
+    colorizer.Colorize(buffer);
+    EXPECT_EQ(KindMap(*buffer.GetLine(1)), "...h....");
+    colorizer.Invalidate();
+    colorizer.Colorize(buffer);
+    EXPECT_EQ(KindMap(*buffer.GetLine(1)), "656.6656");
+}
+
 TEST(SyntaxColorizer, AddRunSplitsARunOverLines)
 {
     CEditTextBuffer buffer;

@@ -226,31 +226,38 @@ bool CEditTextBuffer::IsSignificant(char c) const
     return m_colorizer && m_colorizer->IsDelimiterChar(c);
 }
 
-std::string CEditTextBuffer::ConvertLaterBreaks(std::string_view text) const
+std::string CEditTextBuffer::ConvertBreaks(std::string_view text) const
 {
+    if (FindBreak(text, 0) == text.size())
+        return std::string(text);
     const std::string_view lineEnd = LineEndText(m_lineEndKind);
     std::string out;
-    size_t at = FindBreak(text, 0);
-    if (at == text.size())
-        return std::string(text);
-    at += BreakLength(text, at);
     out.reserve(text.size() + text.size() / 16);
-    out.append(text.substr(0, at));
-    while (at < text.size())
+    bool first = true;
+    for (size_t from = 0;;)
     {
-        const size_t next = FindBreak(text, at);
-        out.append(text.substr(at, next - at));
+        const size_t next = FindBreak(text, from);
+        out.append(text.substr(from, next - from));
         if (next == text.size())
             break;
-        out.append(lineEnd);
-        at = next + BreakLength(text, next);
+        const size_t length = BreakLength(text, next);
+        // A lone CR typed or pasted before a line's LF would read back as
+        // one CR LF, and the lines would no longer match the text; so only
+        // a buffer of CR line ends keeps one as written.
+        const bool loneCr = length == 1 && text[next] == '\r' && m_lineEndKind != kLineEndCr;
+        if (first && !loneCr)
+            out.append(text.substr(next, length));
+        else
+            out.append(lineEnd);
+        first = false;
+        from = next + length;
     }
     return out;
 }
 
 int CEditTextBuffer::InsertText(int& line, int& index, std::string_view text, bool recalcExtents)
 {
-    const std::string converted = ConvertLaterBreaks(text);
+    const std::string converted = ConvertBreaks(text);
     const int result = InsertTextAt(line, index, converted, true);
     if (recalcExtents)
         RecalcExtents();
@@ -449,7 +456,7 @@ void CEditTextBuffer::Clear()
 
 int CEditTextBuffer::Replace(int startLine, int startIndex, int& endLine, int& endIndex, std::string_view text)
 {
-    const std::string converted = ConvertLaterBreaks(text);
+    const std::string converted = ConvertBreaks(text);
     return ReplaceText(startLine, startIndex, endLine, endIndex, converted, false);
 }
 

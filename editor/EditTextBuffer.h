@@ -72,7 +72,8 @@ public:
     // the inserted text.
     int ReplaceSelection(CEditSelection& selection, std::string_view text);
     // Inserts without recording undo; the position moves to the end of the
-    // inserted text. Breaks after the first take the buffer's line-end kind.
+    // inserted text. Breaks after the first (and a first lone CR, unless the
+    // buffer's line ends are CR) take the buffer's line-end kind.
     int InsertText(int& line, int& index, std::string_view text, bool recalcExtents);
     // Deletes without recording undo; an end index beyond a line's text end
     // takes its line end too.
@@ -164,8 +165,9 @@ private:
     int ReplaceText(int startLine, int startIndex, int& endLine, int& endIndex, std::string_view text,
                     bool keepLineEnds);
     int InsertTextAt(int& line, int& index, std::string_view text, bool keepLineEnds);
-    // The text with every break after the first in the buffer's kind.
-    std::string ConvertLaterBreaks(std::string_view text) const;
+    // The text with every break after the first, and a first that is a lone
+    // CR, in the buffer's kind.
+    std::string ConvertBreaks(std::string_view text) const;
     std::unique_ptr<CEditLine> MakeLine(std::string_view text, int lineEndKind);
     void InsertLineObjects(int at, std::vector<std::unique_ptr<CEditLine>>& lines);
     void RemoveLineObjects(int first, int count);

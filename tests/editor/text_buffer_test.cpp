@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,20 @@ TEST(TextBuffer, InsertingABreakKeepsTheFirstAsWrittenAndTheTailsOwnLineEnd)
     EXPECT_EQ(index, 1);
     EXPECT_EQ(buffer.GetTotalLength(), 10);
     EXPECT_EQ(buffer.GetLongestLength(), 5);
+}
+
+TEST(TextBuffer, ALoneCrTypedBeforeALineEndTakesTheBuffersKind)
+{
+    CEditTextBuffer buffer;
+    buffer.SetText("ab\ncd");
+    CEditSelection caret{0, 0, 2, 2};
+    buffer.ReplaceSelection(caret, "\r");
+    EXPECT_EQ(LineTexts(buffer), (Lines{"ab\n", "\n", "cd"}));
+    CEditTextBuffer mac;
+    mac.SetText("ab\rcd");
+    CEditSelection end{0, 0, 2, 2};
+    mac.ReplaceSelection(end, "\r");
+    EXPECT_EQ(LineTexts(mac), (Lines{"ab\r", "\r", "cd"}));
 }
 
 TEST(TextBuffer, NewLinesTakeTheLineEndOfTheFilesFirstLine)
@@ -388,4 +404,62 @@ TEST(TextBuffer, AppendLineJoinsAnOpenLastLineAndAppendTextExtendsIt)
     buffer.AppendLine("second\n");
     buffer.AppendText(" more\nnext");
     EXPECT_EQ(LineTexts(buffer), (Lines{"first\r\n", "second more\n", "next\n"}));
+}
+
+// Random edits at random, often out-of-range, positions keep the buffer
+// whole: every line but the last ends in exactly one line end and holds no
+// other CR or LF, the totals and extents match the lines, and undoing every
+// edit gives back the text byte for byte.
+TEST(TextBuffer, RandomEditsKeepTheLinesWholeAndUndoRestoresTheText)
+{
+    const char* pieces[] = {"a", "\xC3\xA4", "\xFF", " ", "\t", "\r\n", "\n", "\r", "word", "x\ny\r\nz", ""};
+    std::mt19937 random(11);
+    const auto pick = [&](int low, int high) { return low + static_cast<int>(random() % (high - low + 1)); };
+    CEditTextBuffer buffer;
+    const std::string original = "one\ntwo\r\nthree\r\nfour\n\nfive";
+    buffer.SetText(original);
+    buffer.EnableUndo(true);
+    for (int step = 0; step < 600; ++step)
+    {
+        const int lines = buffer.GetLineCount();
+        const char* text = pieces[pick(0, static_cast<int>(std::size(pieces)) - 1)];
+        CEditSelection selection{pick(-2, lines + 1), pick(-2, lines + 1), pick(-3, 12), pick(-3, 12)};
+        if (step % 5 == 0)
+        {
+            int line = pick(-2, lines + 1);
+            int index = pick(-3, 12);
+            buffer.Replace(pick(-2, lines + 1), pick(-3, 12), line, index, text);
+        }
+        else
+        {
+            buffer.ReplaceSelection(selection, text);
+        }
+
+        int64_t total = 0;
+        int longest = 0;
+        int widest = 0;
+        for (int i = 0; i < buffer.GetLineCount(); ++i)
+        {
+            const CEditLine& line = *buffer.GetLine(i);
+            const std::string& bytes = line.GetText();
+            total += line.GetLength();
+            longest = std::max(longest, line.GetLength());
+            widest = std::max(widest, line.GetWidth());
+            const size_t breakAt = bytes.find_first_of("\r\n");
+            ASSERT_TRUE(breakAt == std::string::npos || breakAt == static_cast<size_t>(line.GetTextEnd()))
+                << "step " << step << " line " << i;
+            if (i + 1 < buffer.GetLineCount())
+            {
+                ASSERT_NE(line.GetLineEndKind(), 0) << "step " << step << " line " << i;
+            }
+        }
+        ASSERT_EQ(buffer.GetTotalLength(), total) << step;
+        ASSERT_EQ(buffer.GetLongestLength(), longest) << step;
+        ASSERT_EQ(buffer.GetWidestWidth(), widest) << step;
+    }
+    CEditSelection caret;
+    while (buffer.Undo(caret))
+    {
+    }
+    EXPECT_EQ(WholeText(buffer), original);
 }

@@ -35,7 +35,8 @@ QImage MakeStrip(int cx, int count, int extra = 0)
 class ListTreeTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { TestApplication(); }
+    // First, before any widget member of a derived fixture.
+    QApplication& m_application = TestApplication();
 };
 
 TEST_F(ListTreeTest, StripsAreCutWithMagentaTransparent)
@@ -71,7 +72,6 @@ class ListCtrlTest : public ListTreeTest
 protected:
     void SetUp() override
     {
-        ListTreeTest::SetUp();
         m_small.AddStrip(MakeStrip(16, 4));
         m_state = CImageList(12, 16);
         m_state.AddStrip(MakeStrip(12, 2));
@@ -211,7 +211,6 @@ class TreeCtrlTest : public ListTreeTest
 protected:
     void SetUp() override
     {
-        ListTreeTest::SetUp();
         m_a = m_tree.InsertItem("a", 0, 1);
         m_a1 = m_tree.InsertItem("a1", 0, 1, m_a);
         m_a2 = m_tree.InsertItem("a2", 0, 1, m_a);

@@ -57,3 +57,54 @@ struct StringDesc
     UINT m_id = 0;
     const char* m_text = nullptr;
 };
+
+// The kinds of controls a dialog description holds.
+enum class ControlKind
+{
+    Static,    // a label
+    Edit,      // one line of text
+    Password,  // one line of text, not shown
+    MultiEdit, // several lines
+    Button,    // a push button (a command)
+    DefButton, // the default push button
+    Check,     // a check box
+    Radio,     // a radio button; kControlGroup starts a group
+    DropList,  // a combo box to choose from
+    Combo,     // an editable combo box
+    List,      // a list control
+    Tree,      // a tree control
+    Group,     // a group box around the controls that follow it on its rows
+    Spin,      // a number with arrows
+    Progress,  // a progress bar
+    Picture,   // an image or a custom-drawn area
+};
+
+inline constexpr UINT kControlGroup = 0x1;    // first control of a radio group
+inline constexpr UINT kControlDisabled = 0x2; // starts disabled
+inline constexpr UINT kControlHidden = 0x4;   // starts hidden
+
+// One control: its kind, id (0 for labels nobody reaches), text, its place
+// in dialog units (rows are found from the y positions: controls whose
+// vertical ranges overlap share a row), flags, and the items of a combo box
+// as "first\nsecond\n...".
+struct ControlDesc
+{
+    ControlKind m_kind = ControlKind::Static;
+    int m_id = 0;
+    const char* m_text = "";
+    int m_x = 0;
+    int m_y = 0;
+    int m_width = 0;
+    int m_height = 0;
+    UINT m_flags = 0;
+    const char* m_items = nullptr;
+};
+
+struct DialogDesc
+{
+    UINT m_id = 0;
+    const char* m_caption = "";
+    int m_width = 0;
+    int m_height = 0;
+    std::span<const ControlDesc> m_controls;
+};

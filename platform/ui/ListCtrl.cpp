@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QTreeView>
@@ -68,6 +69,8 @@ public:
             return QString::fromStdString(m_columns[static_cast<size_t>(section)].m_text);
         if (role == Qt::TextAlignmentRole)
             return Alignment(section);
+        if (role == Qt::DecorationRole && !m_columns[static_cast<size_t>(section)].m_headerImage.isNull())
+            return QPixmap::fromImage(m_columns[static_cast<size_t>(section)].m_headerImage);
         return {};
     }
 
@@ -245,13 +248,13 @@ int CListCtrl::InsertColumn(int column, const std::string& text, int format, int
     // The model always shows one column; the first real one replaces it.
     if (count == 0)
     {
-        m_model->m_columns.push_back({text, format, width});
+        m_model->m_columns.push_back(ListColumn{text, format, width, QImage()});
         emit m_model->headerDataChanged(Qt::Horizontal, 0, 0);
     }
     else
     {
         m_model->beginInsertColumns({}, column, column);
-        m_model->m_columns.insert(m_model->m_columns.begin() + column, {text, format, width});
+        m_model->m_columns.insert(m_model->m_columns.begin() + column, ListColumn{text, format, width, QImage()});
         for (auto& row : m_model->m_rows)
         {
             if (static_cast<size_t>(column) < row.m_texts.size())
@@ -629,6 +632,22 @@ int CListCtrl::HitTest(const QPoint& point, UINT* flags) const
     else
         *flags = LVHT_ONITEMLABEL;
     return row;
+}
+
+bool CListCtrl::SetColumnHeaderImage(int column, const QImage& image)
+{
+    if (column < 0 || column >= GetColumnCount())
+        return false;
+    m_model->m_columns[static_cast<size_t>(column)].m_headerImage = image;
+    emit m_model->headerDataChanged(Qt::Horizontal, column, column);
+    return true;
+}
+
+QImage CListCtrl::GetColumnHeaderImage(int column) const
+{
+    if (column < 0 || column >= GetColumnCount())
+        return QImage();
+    return m_model->m_columns[static_cast<size_t>(column)].m_headerImage;
 }
 
 void CListCtrl::SetHeaderSortMarker(int column, bool ascending)

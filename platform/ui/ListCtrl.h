@@ -89,6 +89,7 @@ struct ListColumn
     std::string m_text;
     int m_format = LVCFMT_LEFT;
     int m_width = 0;
+    QImage m_headerImage;
 };
 
 class CListCtrl : public QWidget
@@ -150,6 +151,11 @@ public:
     bool GetSubItemRect(int index, int column, int part, QRect& rect) const;
     // The row under point, or -1; flags (when given) say which part.
     virtual int HitTest(const QPoint& point, UINT* flags = nullptr) const;
+
+    // An image on a column's header, left of its text; a null image
+    // removes it. False for a column that does not exist.
+    bool SetColumnHeaderImage(int column, const QImage& image);
+    QImage GetColumnHeaderImage(int column) const;
 
     // Shows a sort marker on a column's header (-1: none).
     void SetHeaderSortMarker(int column, bool ascending);

@@ -1,5 +1,7 @@
 #include "widgets/IconMenu.h"
 
+#include "widgets/PaintHelpers.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QPainter>
@@ -115,13 +117,7 @@ void CIconMenu::DrawItem(QPainter& painter, const QStyleOptionMenuItem& item) co
     if (item.checkType != QStyleOptionMenuItem::NotCheckable && item.checked)
     {
         // A sunken frame 2 pixels around the image.
-        const QRect frame = image.adjusted(-2, -2, 1, 1);
-        painter.setPen(Qt::black);
-        painter.drawLine(frame.topLeft(), frame.topRight());
-        painter.drawLine(frame.topLeft(), frame.bottomLeft());
-        painter.setPen(colors.color(QPalette::Light));
-        painter.drawLine(frame.bottomLeft(), frame.bottomRight());
-        painter.drawLine(frame.topRight(), frame.bottomRight());
+        Draw3dRect(painter, image.adjusted(-2, -2, 1, 1), Qt::black, colors.color(QPalette::Light));
     }
     item.icon.paint(&painter, image, Qt::AlignCenter, enabled ? QIcon::Normal : QIcon::Disabled);
     if (!item.text.isEmpty())

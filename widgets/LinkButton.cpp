@@ -1,5 +1,6 @@
 #include "widgets/LinkButton.h"
 
+#include "widgets/PaintHelpers.h"
 #include "widgets/ResourceImages.h"
 
 #include "foundation/desktop/ShellHelpers.h"
@@ -388,30 +389,15 @@ void CLinkButton::DrawBorder(QPainter& painter, const QRect& r, bool pressed)
             painter.drawRect(r.adjusted(0, 0, -1, -1));
             return;
         }
-        auto edge = [&](const QRect& e, QColor topLeft, QColor bottomRight) {
-            painter.setPen(topLeft);
-            painter.drawLine(e.topLeft(), e.topRight());
-            painter.drawLine(e.topLeft(), e.bottomLeft());
-            painter.setPen(bottomRight);
-            painter.drawLine(e.bottomLeft(), e.bottomRight());
-            painter.drawLine(e.topRight(), e.bottomRight());
-        };
-        edge(r, colors.color(QPalette::Light), colors.color(QPalette::Shadow));
-        edge(r.adjusted(1, 1, -1, -1), colors.color(QPalette::Midlight), colors.color(QPalette::Dark));
+        Draw3dRect(painter, r, colors.color(QPalette::Light), colors.color(QPalette::Shadow));
+        Draw3dRect(painter, r.adjusted(1, 1, -1, -1), colors.color(QPalette::Midlight), colors.color(QPalette::Dark));
         return;
     }
     if (m_drawBorderWhenLit && (m_lit || pressed))
     {
         const QColor light = colors.color(QPalette::Light);
         const QColor shadow = colors.color(QPalette::Dark);
-        const QColor topLeft = pressed ? shadow : light;
-        const QColor bottomRight = pressed ? light : shadow;
-        painter.setPen(topLeft);
-        painter.drawLine(r.topLeft(), r.topRight());
-        painter.drawLine(r.topLeft(), r.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(r.bottomLeft(), r.bottomRight());
-        painter.drawLine(r.topRight(), r.bottomRight());
+        Draw3dRect(painter, r, pressed ? shadow : light, pressed ? light : shadow);
     }
 }
 

@@ -22,3 +22,13 @@ void FillOutsideRect(QPainter& painter, const QColor& color, const CRect& outer,
         if (!band.IsEmpty())
             painter.fillRect(band.ToQRect(), color);
 }
+
+void Draw3dRect(QPainter& painter, const QRect& rect, const QColor& topLeft, const QColor& bottomRight)
+{
+    painter.setPen(topLeft);
+    painter.drawLine(rect.topLeft(), rect.topRight());
+    painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    painter.setPen(bottomRight);
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+}

@@ -404,6 +404,7 @@ void CTabStripWnd::resizeEvent(QResizeEvent* event)
 
 void CTabStripWnd::contextMenuEvent(QContextMenuEvent* event)
 {
+    event->accept();
     if (m_menuId == 0 || !m_menuSource)
         return;
     QPoint point = event->pos();
@@ -412,5 +413,10 @@ void CTabStripWnd::contextMenuEvent(QContextMenuEvent* event)
     m_menuPoint = point;
     std::unique_ptr<QMenu> menu = m_menuSource(m_menuId, window());
     if (menu)
-        menu->exec(mapToGlobal(point));
+        TrackMenu(menu.get(), mapToGlobal(point));
+}
+
+void CTabStripWnd::TrackMenu(QMenu* menu, QPoint globalPoint)
+{
+    menu->exec(globalPoint);
 }

@@ -72,7 +72,8 @@ class CTabStripWnd : public QWidget
     Q_OBJECT
 
 public:
-    // Builds the context menu of a menu id for its owner window; the strip
+    // Builds the context menu of a menu id (the first pop-up of that menu
+    // resource) for its owner window, the strip's top-level window; the strip
     // shows it and deletes it.
     using MenuSource = std::function<std::unique_ptr<QMenu>(int menuId, QWidget* owner)>;
 
@@ -129,6 +130,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Shows the menu and returns when it closes; a test answers it instead.
+    virtual void TrackMenu(QMenu* menu, QPoint globalPoint);
 
 private:
     struct CTab

@@ -2,6 +2,7 @@
 // wheel and dragging.
 
 #include "widgets/PictureWnd.h"
+#include "widgets/ResourceImages.h"
 
 #include "tests/support/QtApplication.h"
 
@@ -98,6 +99,56 @@ TEST_F(PictureWndTest, DragPansAndStopsAtThePictureEdge)
     EXPECT_EQ(window.GetOffset(), QPoint(150, 0)) << "the wheel is ignored while dragging";
     QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(-400, 20));
     EXPECT_FALSE(window.IsDragging());
+}
+
+QImage BannerResource(int id)
+{
+    if (id != 130)
+        return QImage();
+    QImage image(30, 10, QImage::Format_RGB32);
+    image.fill(QColor(9, 99, 199));
+    return image;
+}
+
+TEST_F(PictureWndTest, ResourcePictureWithItsBackgroundAndTextDrawnIntoIt)
+{
+    ResourceImageLoader previous = InstallResourceImageLoader(BannerResource);
+    CPictureWnd window;
+    window.resize(50, 20);
+    EXPECT_FALSE(window.LoadResource(131, 0x00FF0000));
+    EXPECT_TRUE(window.LoadResource(130, 0x00FF8000)); // background RGB(255, 128, 0), flag 0
+    EXPECT_EQ(window.GetVisibleRect(), (CRect{0, 0, 30, 10}));
+    EXPECT_EQ(window.BackgroundColor(), QColor(255, 128, 0));
+    window.DrawText("x", {0, 0, 30, 10}, Qt::AlignCenter, QColor(Qt::white), QColor(0, 0, 0));
+    QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixel(40, 15), QColor(255, 128, 0).rgb());
+    EXPECT_EQ(shot.pixel(1, 1), QColor(9, 99, 199).rgb()) << "outside the text's own box";
+    int changed = 0;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x)
+            changed += window.GetBitmap().GetPixel(x, y) != 0x000963C7u;
+    EXPECT_GT(changed, 0) << "the text went into the picture's bitmap";
+    EXPECT_EQ(window.GetBitmap().GetPixel(1, 1), 0x000963C7u);
+    window.LoadResource(130, 0xFF000000); // flag byte: the system colour
+    EXPECT_EQ(window.BackgroundColor(), window.palette().color(QPalette::Base));
+    InstallResourceImageLoader(previous);
+}
+
+TEST_F(PictureWndTest, CursorsFollowTheDrag)
+{
+    CPictureWnd window;
+    window.resize(50, 50);
+    ASSERT_TRUE(window.SetBitmapSize(200, 200));
+    window.SetDragEnabled(true);
+    EXPECT_FALSE(window.testAttribute(Qt::WA_SetCursor)) << "no cursor of its own: the default";
+    window.SetCursors(QCursor(Qt::OpenHandCursor), QCursor(Qt::ClosedHandCursor));
+    EXPECT_EQ(window.cursor().shape(), Qt::OpenHandCursor);
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(window.cursor().shape(), Qt::ClosedHandCursor);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(&window, &focusOut);
+    EXPECT_FALSE(window.IsDragging()) << "losing the focus ends the drag";
+    EXPECT_EQ(window.cursor().shape(), Qt::OpenHandCursor);
 }
 
 TEST_F(PictureWndTest, TiledAndStretchedModes)

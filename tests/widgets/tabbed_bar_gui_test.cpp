@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 
@@ -27,6 +29,21 @@ void RecordCall(const CTabInfo& tab, int flag, const std::string& text)
 {
     g_calls.push_back({tab.m_owner, flag, text});
 }
+
+// Records the context menu instead of showing it.
+class CMenuRecordingStrip : public CTabStripWnd
+{
+public:
+    void TrackMenu(QMenu* menu, QPoint globalPoint) override
+    {
+        m_titles.push_back(menu->title().toStdString());
+        m_points.push_back(mapFromGlobal(globalPoint));
+        m_contextOwners.push_back(GetContextTab().m_owner);
+    }
+    std::vector<std::string> m_titles;
+    std::vector<QPoint> m_points;
+    std::vector<QWidget*> m_contextOwners;
+};
 
 class TabbedBarTest : public ::testing::Test
 {
@@ -130,6 +147,37 @@ TEST_F(TabbedBarTest, PrevNextWrapAndContextTab)
     bar.Strip().SetMenuPoint(QPoint(-1, -1));
     EXPECT_EQ(bar.ActivateContextTab(), CTabInfo());
     EXPECT_EQ(g_calls.size(), 1u);
+}
+
+TEST_F(TabbedBarTest, ContextMenuOfTheTabUnderThePoint)
+{
+    QWidget frame;
+    auto* strip = new CMenuRecordingStrip;
+    strip->setParent(&frame);
+    strip->resize(300, 20);
+    strip->InsertTab(-1, "a", RecordCall, &m_a, nullptr, 0, false);
+    strip->InsertTab(-1, "b", RecordCall, &m_b, nullptr, 0, false);
+    QContextMenuEvent none(QContextMenuEvent::Mouse, QPoint(45, 5), strip->mapToGlobal(QPoint(45, 5)));
+    QApplication::sendEvent(strip, &none);
+    EXPECT_TRUE(strip->m_titles.empty()) << "no menu id: nothing";
+
+    std::vector<std::pair<int, QWidget*>> asked;
+    strip->SetContextMenu(204, [&](int id, QWidget* owner) {
+        asked.emplace_back(id, owner);
+        auto menu = std::make_unique<QMenu>();
+        menu->setTitle("tabs");
+        return menu;
+    });
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(45, 5), strip->mapToGlobal(QPoint(45, 5)));
+    QApplication::sendEvent(strip, &mouse);
+    QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(200, 10), strip->mapToGlobal(QPoint(200, 10)));
+    QApplication::sendEvent(strip, &keyboard);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], std::make_pair(204, static_cast<QWidget*>(&frame))) << "owned by the top-level window";
+    EXPECT_EQ(strip->m_titles, (std::vector<std::string>{"tabs", "tabs"}));
+    EXPECT_EQ(strip->m_points, (std::vector<QPoint>{QPoint(45, 5), QPoint(5, 5)}));
+    EXPECT_EQ(strip->m_contextOwners, (std::vector<QWidget*>{&m_b, &m_a})) << "keyboard: the first visible tab";
+    EXPECT_TRUE(g_calls.empty());
 }
 
 TEST_F(TabbedBarTest, ScrollBarOnlyForSeveralTabsThatDoNotFit)

@@ -11,6 +11,9 @@
 
 namespace
 {
+// The property in which the window layer's dialogs keep a control's id.
+const char* const kControlIdProperty = "twControlId";
+
 // The dialog's tab stops in focus-chain (tab) order.
 std::vector<QWidget*> TabStops(QWidget* dialog)
 {
@@ -48,6 +51,19 @@ void MoveWindowBy(QWidget* window, int deltaLeft, int deltaTop, int deltaRight, 
     window->setGeometry(left, top, std::max(0, right - left), std::max(0, bottom - top));
     if (redraw)
         window->repaint();
+}
+
+void MoveDlgItemBy(QWidget* dialog, int controlId, int deltaLeft, int deltaTop, int deltaRight, int deltaBottom,
+                   bool redraw)
+{
+    if (!dialog)
+        return;
+    for (QWidget* control : dialog->findChildren<QWidget*>())
+        if (control->property(kControlIdProperty).toInt() == controlId)
+        {
+            MoveWindowBy(control, deltaLeft, deltaTop, deltaRight, deltaBottom, redraw);
+            return;
+        }
 }
 
 void ResizeWindowToClient(QWidget* window, int clientWidth, int clientHeight)

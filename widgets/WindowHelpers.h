@@ -15,6 +15,11 @@ class QWidget;
 // once. Nothing for no window.
 void MoveWindowBy(QWidget* window, int deltaLeft, int deltaTop, int deltaRight, int deltaBottom, bool redraw);
 
+// MoveWindowBy of the dialog's control with that id (the id the window
+// layer's dialogs give their controls); nothing when there is none.
+void MoveDlgItemBy(QWidget* dialog, int controlId, int deltaLeft, int deltaTop, int deltaRight, int deltaBottom,
+                   bool redraw);
+
 // Keeps the window's position and sizes it so that its client (contents)
 // area gets the given size.
 void ResizeWindowToClient(QWidget* window, int clientWidth, int clientHeight);

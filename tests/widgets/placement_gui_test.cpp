@@ -138,6 +138,15 @@ TEST_F(PlacementGuiTest, MoveResizeScrollAndMenus)
     EXPECT_EQ(child.geometry(), QRect(15, 15, 105, 55));
     MoveWindowBy(nullptr, 1, 1, 1, 1, false);
 
+    QWidget dialog;
+    QWidget* inner = new QWidget(new QWidget(&dialog));
+    inner->setProperty("twControlId", 1005);
+    inner->setGeometry(0, 0, 50, 20);
+    MoveDlgItemBy(&dialog, 1005, 0, 0, 30, 10, false);
+    EXPECT_EQ(inner->geometry(), QRect(0, 0, 80, 30));
+    MoveDlgItemBy(&dialog, 1006, 5, 5, 5, 5, false);
+    EXPECT_EQ(inner->geometry(), QRect(0, 0, 80, 30)) << "no such control";
+
     QLabel framed;
     framed.setFrameStyle(QFrame::Box);
     framed.setLineWidth(3);

@@ -139,21 +139,17 @@ bool SslGlobalInit(int start)
     return OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr) == 1;
 }
 
-CSSLConnection::CSSLConnection(CConnection* owner, RawRecvFunc rawRecv, RawSendFunc rawSend)
-    : m_rawRecv(rawRecv), m_rawSend(rawSend), m_owner(owner)
-{
-}
+CSSLConnection::CSSLConnection(IByteStream& transport) : m_transport(transport) {}
 
 CSSLConnection::~CSSLConnection()
 {
     Shutdown();
 }
 
-std::unique_ptr<CSSLConnection> CSSLConnection::Create(int method, CConnection* owner, RawRecvFunc rawRecv,
-                                                       RawSendFunc rawSend, ITransferLog* log,
+std::unique_ptr<CSSLConnection> CSSLConnection::Create(int method, IByteStream& transport, ITransferLog* log,
                                                        const std::string& serverName)
 {
-    auto connection = std::make_unique<CSSLConnection>(owner, rawRecv, rawSend);
+    auto connection = std::make_unique<CSSLConnection>(transport);
     if (!connection->Connect(method, log, serverName))
         return nullptr;
     return connection;
@@ -272,8 +268,13 @@ bool CSSLConnection::SetServerName(const std::string& serverName)
            SSL_set_tlsext_host_name(m_ssl, serverName.c_str()) == 1;
 }
 
-int CSSLConnection::Read(char* buffer, int size)
+int CSSLConnection::RecvRaw(char* buffer, int size, int flags)
 {
+    if ((flags & MSG_PEEK) && (flags & MSG_DONTWAIT))
+    {
+        const int peeked = PeekNoWait(buffer, size);
+        return peeked == 0 ? kWouldBlock : peeked;
+    }
     if (!m_ssl)
         return -1;
     int result = SSL_read(m_ssl, buffer, size);
@@ -286,7 +287,9 @@ int CSSLConnection::PeekNoWait(char* buffer, int size)
 {
     if (!m_ssl || size <= 0)
         return -1;
+    m_noWait = true;
     const int result = SSL_peek(m_ssl, buffer, size);
+    m_noWait = false;
     if (result > 0)
         return result;
     const int error = SSL_get_error(m_ssl, result);
@@ -294,7 +297,7 @@ int CSSLConnection::PeekNoWait(char* buffer, int size)
     return error == SSL_ERROR_WANT_READ ? 0 : -1;
 }
 
-int CSSLConnection::Write(const char* data, int length)
+int CSSLConnection::SendRaw(const char* data, int length, int)
 {
     if (!m_ssl)
         return -1;
@@ -336,21 +339,17 @@ std::string CSSLConnection::GetProtocolName() const
     return SSL_get_version(m_ssl);
 }
 
-int CSSLConnection::RawRecv(char* buffer, int length)
+int CSSLConnection::TransportRecv(char* buffer, int length)
 {
-    if (!m_rawRecv)
-        return -1;
-    int count = m_rawRecv(m_owner, buffer, length);
+    const int count = m_transport.RecvRaw(buffer, length, m_noWait ? MSG_DONTWAIT : 0);
     if (count > 0 && m_log && m_state.load() == kStateHandshaking)
         m_log->AppendFormat(kLogStatus, "SSL negotiate: %d raw bytes received.", count);
     return count;
 }
 
-int CSSLConnection::RawSend(const char* data, int length)
+int CSSLConnection::TransportSend(const char* data, int length)
 {
-    if (!m_rawSend)
-        return -1;
-    int count = m_rawSend(m_owner, data, length);
+    const int count = m_transport.SendRaw(data, length, 0);
     if (count > 0 && m_log && m_state.load() == kStateHandshaking)
         m_log->AppendFormat(kLogStatus, "SSL negotiate: %d raw bytes sent.", count);
     return count;

@@ -2,7 +2,9 @@
 // CSSLConnection: the TLS client that CConnection::StartSsl puts over an open
 // TCP connection (after a proxy tunnel when there is one). OpenSSL does the
 // protocol work; the encrypted records travel through a BIO of our own
-// (SslSocketBio.h) over the owning connection's raw send and receive.
+// (SslSocketBio.h) over the byte stream it was made on (the TCP connection),
+// and it is a byte stream itself: the connection puts it on top and sends and
+// receives through it.
 //
 // Protocol: setting "Connections/SSL-TLS Version" picks one of four choices
 // (SslMethodChoice.h); a choice this OpenSSL cannot do fails before any byte
@@ -31,12 +33,12 @@
 // by one lock, which is not held while the prompt is asked.
 
 #include "Common/SSLCertInfo.h"
+#include "transfer/base/ByteStream.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
 
-class CConnection;
 class ITransferLog;
 struct ssl_st;
 struct ssl_ctx_st;
@@ -50,17 +52,9 @@ struct SslMethodChoice;
 // (zero) does nothing. Returns false when the library could not be started.
 bool SslGlobalInit(int start);
 
-class CSSLConnection
+class CSSLConnection final : public IByteStream
 {
 public:
-    // The owner's raw socket calls (CConnection::RawRecvCallback and
-    // RawSendCallback): the byte count, 0 at the end of the stream, -1 on
-    // failure. A receive that must not wait returns kRawWouldBlock when
-    // nothing is waiting; OpenSSL then sees a read to retry later.
-    static constexpr int kRawWouldBlock = -2;
-    using RawRecvFunc = int (*)(CConnection* owner, char* buffer, int length);
-    using RawSendFunc = int (*)(CConnection* owner, const char* data, int length);
-
     enum State
     {
         kStateFailed = -1,
@@ -77,16 +71,16 @@ public:
         kCertAccepted = 1,
     };
 
-    CSSLConnection(CConnection* owner, RawRecvFunc rawRecv, RawSendFunc rawSend);
+    // The encrypted records travel over transport, which must outlive this.
+    explicit CSSLConnection(IByteStream& transport);
     // Runs Shutdown.
-    ~CSSLConnection();
+    ~CSSLConnection() override;
     CSSLConnection(const CSSLConnection&) = delete;
     CSSLConnection& operator=(const CSSLConnection&) = delete;
 
     // A new object with a finished handshake, or null after a failed one.
     // serverName is the host the connection was opened for (see Connect).
-    static std::unique_ptr<CSSLConnection> Create(int method, CConnection* owner, RawRecvFunc rawRecv,
-                                                  RawSendFunc rawSend, ITransferLog* log,
+    static std::unique_ptr<CSSLConnection> Create(int method, IByteStream& transport, ITransferLog* log,
                                                   const std::string& serverName = std::string());
 
     // The handshake with protocol choice `method` (GetSslMethodChoice),
@@ -97,17 +91,21 @@ public:
     // and the state is idle.
     bool Connect(int method, ITransferLog* log, const std::string& serverName = std::string());
 
-    // SSL_read / SSL_write results unchanged (0 when the peer closed, also
-    // without close_notify); -1 without an SSL object. A write that fails
-    // returns -1, never 0, so a caller looping until all is sent stops.
-    int Read(char* buffer, int size);
-    int Write(const char* data, int length);
-    // SSL_peek for a caller that must not wait (the owner's raw receive
-    // answers kRawWouldBlock meanwhile): the count of application bytes
-    // waiting (they stay queued), 0 when none is (records without
-    // application data, such as TLS 1.3 session tickets, are consumed on the
-    // way), -1 when the peer closed or the connection failed.
-    int PeekNoWait(char* buffer, int size);
+    // The application bytes. SendRaw and RecvRaw give SSL_write and SSL_read
+    // results (0 when the peer closed, also without close_notify); -1
+    // without an SSL object, and a write that fails returns -1, never 0, so
+    // a caller looping until all is sent stops. RecvRaw with MSG_PEEK and
+    // MSG_DONTWAIT looks without waiting (the transport is then read with
+    // MSG_DONTWAIT too): the count of application bytes waiting (they stay
+    // queued), kWouldBlock when none is (records without application data,
+    // such as TLS 1.3 session tickets, are consumed on the way), -1 when the
+    // peer closed or the connection failed. Other flags are ignored.
+    int SendRaw(const char* data, int length, int flags) override;
+    int RecvRaw(char* buffer, int size, int flags) override;
+    // The transport's error and socket.
+    int GetLastError() const override { return m_transport.GetLastError(); }
+    void SetLastError(int error) override { m_transport.SetLastError(error); }
+    void CloseSocket() override { m_transport.CloseSocket(); }
 
     // One SSL_shutdown (close_notify sent, no wait for the peer's), then Free.
     void Shutdown();
@@ -122,9 +120,12 @@ private:
     friend struct SslCallbacks;
     friend struct SslSocketBio;
 
-    // The raw transport for the BIO; logs the handshake's traffic.
-    int RawRecv(char* buffer, int length);
-    int RawSend(const char* data, int length);
+    // The transport for the BIO; logs the handshake's traffic. A receive
+    // while PeekNoWait runs does not wait: it may give kWouldBlock, which
+    // OpenSSL sees as a read to retry later.
+    int TransportRecv(char* buffer, int length);
+    int TransportSend(const char* data, int length);
+    int PeekNoWait(char* buffer, int size);
 
     // Sets up the context of a known, available choice; false on failure.
     bool CreateContext(const SslMethodChoice& choice);
@@ -142,9 +143,8 @@ private:
     int ProvideClientCertificate(x509_st** certificate, evp_pkey_st** key);
 
     ITransferLog* m_log = nullptr; // only while Connect runs
-    RawRecvFunc m_rawRecv;
-    RawSendFunc m_rawSend;
-    CConnection* m_owner;
+    IByteStream& m_transport;
+    bool m_noWait = false; // only while PeekNoWait runs
     ssl_st* m_ssl = nullptr;
     ssl_ctx_st* m_ctx = nullptr;
     bio_st* m_bio = nullptr;  // owned by m_ssl

@@ -15,7 +15,7 @@ struct SslSocketBio
             return 0;
         BIO_clear_retry_flags(bio);
         CSSLConnection* self = Owner(bio);
-        return self ? self->RawSend(data, length) : -1;
+        return self ? self->TransportSend(data, length) : -1;
     }
 
     static int Read(BIO* bio, char* buffer, int length)
@@ -24,8 +24,8 @@ struct SslSocketBio
             return 0;
         BIO_clear_retry_flags(bio);
         CSSLConnection* self = Owner(bio);
-        const int count = self ? self->RawRecv(buffer, length) : -1;
-        if (count == CSSLConnection::kRawWouldBlock)
+        const int count = self ? self->TransportRecv(buffer, length) : -1;
+        if (count == IByteStream::kWouldBlock)
         {
             BIO_set_retry_read(bio);
             return -1;

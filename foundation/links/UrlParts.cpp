@@ -285,6 +285,13 @@ bool ParseUrlInto(CUrlParts& parts, const char* text, std::string& path, bool no
     return ParseUrlToParts(text, parts, path, noGuess);
 }
 
+std::string AuthorityHost(std::string_view host)
+{
+    if (host.find(':') == std::string_view::npos)
+        return std::string(host);
+    return '[' + std::string(host) + ']';
+}
+
 std::string ComposeUrl(int scheme, std::string_view host, std::string_view path, int port,
                        std::string_view user, std::string_view password)
 {
@@ -308,12 +315,7 @@ std::string ComposeUrl(int scheme, std::string_view host, std::string_view path,
         }
         url += '@';
     }
-    // An IPv6 literal goes back into its brackets, or its colons would read
-    // as a port.
-    if (hostText.find(':') != std::string::npos)
-        url += '[' + MakeLower(hostText) + ']';
-    else
-        url += MakeLower(hostText);
+    url += AuthorityHost(MakeLower(hostText));
     // A negative port means "none"; writing ":-1" would give a text that no
     // longer parses.
     if (port != entry->defaultPort && port >= 0)

@@ -90,6 +90,10 @@ bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::
 bool ParseUrlToParts(const char* text, CUrlParts& parts, std::string& path, bool noGuess);
 bool ParseUrlInto(CUrlParts& parts, const char* text, std::string& path, bool noGuess);
 
+// The host as an authority writes it: an IPv6 literal (a host holding a
+// ':') goes back into its brackets, or its colons would read as a port.
+std::string AuthorityHost(std::string_view host);
+
 // Builds a URL text: prefix, "user[:password]@" when there is a user or a
 // password (the user lower-cased), the lower-cased host (in brackets when it
 // holds a ':', as an IPv6 literal does), ":port" when the port is neither

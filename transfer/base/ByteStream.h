@@ -5,14 +5,23 @@
 // lets a handshake be driven over any stream (a test's, a tunnel's) and keeps
 // the TLS code free of the socket layer that carries it.
 //
+// The TCP connection (CConnection) and the TLS layer over it
+// (CSSLConnection) are both byte streams: the connection sends and receives
+// through whichever is on top, without asking which.
+//
 // SendRaw sends all bytes or fails; RecvRaw returns 0 at the end of the
 // stream; both return -1 on failure with the reason as the last error (a
 // result code or a WinSock error number, never a raw errno). flags takes
-// MSG_PEEK, whose bytes stay queued.
+// MSG_PEEK, whose bytes stay queued, and MSG_DONTWAIT: a receive that would
+// have to wait returns kWouldBlock instead.
+
+#include <sys/socket.h>
 
 class IByteStream
 {
 public:
+    static constexpr int kWouldBlock = -2;
+
     virtual ~IByteStream() = default;
     virtual int SendRaw(const char* data, int length, int flags) = 0;
     virtual int RecvRaw(char* buffer, int size, int flags) = 0;

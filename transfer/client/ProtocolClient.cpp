@@ -11,6 +11,8 @@
 #include "transfer/client/DownloadInflation.h"
 #include "transfer/base/OptionalLog.h"
 #include "transfer/auth/PromptRequestQueue.h"
+#include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
 #include "transfer/client/ResourceKind.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/TransferProgress.h"
@@ -82,7 +84,7 @@ void CProtocolClient::Close()
 {
     const int promptId = m_pendingPromptId.load();
     if (promptId != 0)
-        PromptQueue().Cancel(promptId);
+        m_services.Prompts().Cancel(promptId);
 }
 
 void CProtocolClient::Abort()
@@ -285,7 +287,7 @@ int CProtocolClient::PromptCredentials(const std::string& prompt, std::string& u
 {
     if (log)
         log->AppendLine(kLogStatus, "Need user/pass - prompting...");
-    const int answered = PromptQueue().PostAndWait(m_pendingPromptId, user, password, prompt, &m_abort);
+    const int answered = m_services.Prompts().PostAndWait(m_pendingPromptId, user, password, prompt, &m_abort);
     if (answered)
     {
         LogFormat(log, kLogStatus, "Prompt complete: user:%s, pass:****.", user.c_str());
@@ -295,9 +297,14 @@ int CProtocolClient::PromptCredentials(const std::string& prompt, std::string& u
     return kResultStopped;
 }
 
-CPromptRequestQueue& CProtocolClient::PromptQueue()
+int CProtocolClient::ConnectionTimeoutMs(const IPropertySet& settings)
 {
-    return m_promptQueue ? *m_promptQueue : GetPromptQueue();
+    constexpr int kMinimumMs = 1000;
+    constexpr int kMaximumSeconds = 24 * 3600;
+    int seconds = 0;
+    settings.GetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, seconds);
+    const int64_t ms = int64_t(seconds > kMaximumSeconds ? kMaximumSeconds : seconds) * 1000;
+    return ms < kMinimumMs ? kMinimumMs : static_cast<int>(ms);
 }
 
 std::string CProtocolClient::GetSiteKey()

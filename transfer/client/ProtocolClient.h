@@ -20,6 +20,7 @@
 // around their own state.
 
 #include "platform/core/CriticalSection.h"
+#include "transfer/client/TransferServices.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -29,6 +30,7 @@
 
 class CLinkItem;
 class CPromptRequestQueue;
+class IPropertySet;
 class CTransferJob;
 class ITrafficObserver;
 class ITransferLog;
@@ -175,12 +177,17 @@ public:
     // The login that the server accepted, remembered for reuse.
     void SetLogin(const std::string& user, const std::string& password);
 
-    // The queue that PromptCredentials asks through; null (the default)
-    // means the process-wide one (GetPromptQueue).
-    void SetPromptQueue(CPromptRequestQueue* queue) { m_promptQueue = queue; }
+    // The settings, stores, log registry and prompt queue this client works
+    // with (PromptCredentials asks through its queue); the pool hands in its
+    // own when it makes the client.
+    const CTransferServices& GetServices() const { return m_services; }
+    // The time-out of every connect, send and receive, read once per
+    // connect: setting "Connections/Connection Timeout" in ms, at least 1000
+    // (and at most a day, so the product stays within an int).
+    static int ConnectionTimeoutMs(const IPropertySet& settings);
+    void SetServices(const CTransferServices& services) { m_services = services; }
 
 private:
-    CPromptRequestQueue& PromptQueue();
 
     CCriticalSection m_lock;
     const int m_protocol;
@@ -188,7 +195,7 @@ private:
     CTransferJob* m_job = nullptr;
     ITrafficObserver* m_trafficObserver = nullptr;
     int m_logId = 0;
-    CPromptRequestQueue* m_promptQueue = nullptr;
+    CTransferServices m_services;
     // The id of our prompt while it waits in the queue, 0 otherwise; written
     // by the queue, read by Close on another thread.
     std::atomic<int> m_pendingPromptId{0};

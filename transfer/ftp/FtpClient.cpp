@@ -4,7 +4,6 @@
 #include "foundation/links/UrlParts.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/threads/NamedLockTable.h"
 #include "platform/core/CriticalSection.h"
 #include "platform/core/OleDateTime.h"
@@ -526,7 +525,8 @@ int CFtpClient::LogOn(CLinkItem& request, ITransferLog* log)
     if (user.empty())
     {
         user = "anonymous";
-        password = GetSettings().GetStringValue(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD);
+        password.clear();
+        GetServices().Settings().GetString(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD, password);
         if (password.empty())
             password = kDefaultAnonymousPassword;
     }
@@ -542,7 +542,7 @@ int CFtpClient::LogOn(CLinkItem& request, ITransferLog* log)
         askCredentials = true;
     }
     if (password.empty() && !user.empty() && !askCredentials)
-        GetPasswordStore().Get(request.GetSiteUrlWithLogin(), password);
+        GetServices().Passwords().Get(request.GetSiteUrlWithLogin(), password);
 
     for (int attempt = 0;; ++attempt)
     {

@@ -8,11 +8,15 @@ namespace
 {
 
 // The bytes written as escapes: those that would end or split a field or
-// the request line, and every byte outside ASCII.
+// the request line ("&", "=", "#", "%", "+"), every control byte, and every
+// byte outside ASCII. A field may hold a NUL byte only through a text that
+// carries it (the name and value here stop at one).
 std::string MakeEscapedSet()
 {
-    std::string set = "\r\n%&+#";
-    for (int b = 0x80; b <= 0xFF; ++b)
+    std::string set = "%&+#=";
+    for (int b = 0x01; b < 0x20; ++b)
+        set += static_cast<char>(b);
+    for (int b = 0x7F; b <= 0xFF; ++b)
         set += static_cast<char>(b);
     return set;
 }

@@ -4,7 +4,6 @@
 #include "foundation/text/ByteBuffer.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/text/StringSplit.h"
 #include "platform/core/Text.h"
 #include "transfer/http/HttpResponseHeader.h"
@@ -13,9 +12,9 @@
 
 namespace
 {
-bool SettingOn(int id)
+bool SettingOn(const IPropertySet& settings, int id)
 {
-    return GetIntOr(GetSettings(), id) != 0;
+    return GetIntOr(settings, id) != 0;
 }
 
 // The user part of a Basic credential: "name@domain" is sent as
@@ -34,11 +33,11 @@ bool ChallengeHasScheme(const std::string& challenge, const char* word)
     return EqualsNoCase(FindFirstWord(challenge), word);
 }
 
-void CHttpAuthentication::ReadEnabledSchemes()
+void CHttpAuthentication::ReadEnabledSchemes(const IPropertySet& settings)
 {
-    m_enableBasic = SettingOn(SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION);
-    m_enableNtlm = SettingOn(SETTING_HTTP_ENABLE_NTLM_AUTHENTICATION);
-    m_enableNegotiate = SettingOn(SETTING_HTTP_ENABLE_NEGOTIATE_AUTHENTICATION);
+    m_enableBasic = SettingOn(settings, SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION);
+    m_enableNtlm = SettingOn(settings, SETTING_HTTP_ENABLE_NTLM_AUTHENTICATION);
+    m_enableNegotiate = SettingOn(settings, SETTING_HTTP_ENABLE_NEGOTIATE_AUTHENTICATION);
 }
 
 CHttpAuthentication::EStep CHttpAuthentication::SspiStep(const CByteBuffer& header, const char* word,

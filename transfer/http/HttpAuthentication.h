@@ -9,6 +9,7 @@
 #include <string>
 
 class CByteBuffer;
+class IPropertySet;
 
 class CHttpAuthentication
 {
@@ -21,7 +22,7 @@ public:
         kSchemeNegotiate = 3,
     };
 
-    // What the request loop does after a 401.
+    // What the request exchange does after a 401.
     enum EAction
     {
         kRetry = 0,  // send the request again with Authorization()
@@ -31,7 +32,7 @@ public:
 
     // Reads the three "HTTP/Enable ... authentication" settings again (after
     // a prompt the user may have changed them).
-    void ReadEnabledSchemes();
+    void ReadEnabledSchemes(const IPropertySet& settings);
 
     // The next step for a 401 response with these credentials. Negotiate
     // (when enabled and nothing else is in use), then NTLM, each through an

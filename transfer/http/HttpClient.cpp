@@ -1,22 +1,31 @@
 #include "transfer/http/HttpClient.h"
 
 #include "foundation/links/LinkItem.h"
+#include "foundation/links/UrlParts.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/CookieStore.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/text/StreamInterface.h"
-#include "transfer/net/IdleConnectionProbe.h"
 #include "transfer/base/OptionalLog.h"
-#include "transfer/http/ParseResponseHeaders.h"
-#include "transfer/http/ReadBody.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/TransferProgress.h"
+#include "transfer/client/LinkLocation.h"
+#include "transfer/http/ParseResponseHeaders.h"
+#include "transfer/http/ReadBody.h"
+#include "transfer/net/IdleConnectionProbe.h"
 
 #include <cstring>
+#include <strings.h>
 
 namespace
 {
-constexpr int kMinimumTimeoutMs = 1000;
+int EffectivePort(const CUrlParts& parts)
+{
+    if (parts.m_port > 0)
+        return parts.m_port;
+    const UrlScheme* entry = GetUrlSchemeEntry(parts.m_scheme);
+    return entry ? entry->defaultPort : -1;
+}
 
 // The status line: the header's first line without trailing white space.
 std::string StatusLineOf(const CByteBuffer& header)
@@ -81,7 +90,7 @@ void CHttpClient::CChannel::EndKeepAlive()
 
 int CHttpClient::CChannel::TimeoutMs() const
 {
-    return CHttpClient::ConnectionTimeoutMs();
+    return m_owner.m_timeoutMs;
 }
 
 ITrafficObserver* CHttpClient::CChannel::TrafficObserver() const
@@ -97,16 +106,6 @@ CHttpClient::CHttpClient(int kind) : CProtocolClient(kind), m_channel(*this)
 CHttpClient::~CHttpClient()
 {
     m_connection.Close();
-}
-
-int CHttpClient::ConnectionTimeoutMs()
-{
-    int seconds = 0;
-    GetSettings().GetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, seconds);
-    // A day at most keeps the product within an int.
-    constexpr int kMaximumSeconds = 24 * 3600;
-    const int64_t ms = int64_t(seconds > kMaximumSeconds ? kMaximumSeconds : seconds) * 1000;
-    return ms < kMinimumTimeoutMs ? kMinimumTimeoutMs : static_cast<int>(ms);
 }
 
 int CHttpClient::SetConnected(int value)
@@ -178,7 +177,8 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
     }
     m_receive.SetLength(0);
     m_receive.SetReadPos(0);
-    m_connection.SetTimeout(ConnectionTimeoutMs());
+    m_timeoutMs = ConnectionTimeoutMs(GetServices().Settings());
+    m_connection.SetTimeout(m_timeoutMs);
     const CUrlParts parts = request.GetUrlParts();
     const std::string proxy = GetProxyKey();
     if (!m_connection.ConnectViaProxy(parts.m_host.c_str(), parts.m_port, proxy.c_str(), log))
@@ -189,7 +189,7 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
     if (GetProtocol() == 2)
     {
         int method = 1;
-        GetSettings().GetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, method);
+        GetServices().Settings().GetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, method);
         if (method < 0 || method > 3)
             method = 1;
         if (!m_connection.StartSsl(method, log))
@@ -220,7 +220,7 @@ int CHttpClient::GetRemoteFileInfo(CLinkItem& request, ITransferLog* log)
         return kResultStopped;
     CByteBuffer header;
     int status = 0;
-    const int result = SendRequest(request, "HEAD", 0, -1, header, status, true, log);
+    const int result = SendRequest(request, CHttpRequestSpec{.m_method = "HEAD"}, header, status, log);
     if (result != kResultOk)
         return result;
     StoreStatusLine(request, header);
@@ -271,7 +271,7 @@ int CHttpClient::CheckDownloadStatus(CLinkItem& request, int status, const CByte
     }
     else
     {
-        // The request loop has read the body of this answer away already.
+        // The request exchange has read the body of this answer away already.
         return StatusFailure(status, false, log);
     }
     if (parsed != kResultOk)
@@ -300,9 +300,12 @@ int CHttpClient::Download(CLinkItem& request, StreamInterface& sink, int64_t off
                                post ? size_t(bodyLength) : 0);
     CByteBuffer header;
     int status = 0;
-    int result = SendRequest(request, post ? "POST" : "GET", offset, length, header, status, true, log,
-                             post ? reinterpret_cast<const uint8_t*>(bodyCopy.data()) : nullptr,
-                             static_cast<int>(bodyCopy.size()));
+    const CHttpRequestSpec spec{.m_method = post ? "POST" : "GET",
+                                .m_offset = offset,
+                                .m_length = length,
+                                .m_body = post ? reinterpret_cast<const uint8_t*>(bodyCopy.data()) : nullptr,
+                                .m_bodyLength = static_cast<int>(bodyCopy.size())};
+    int result = SendRequest(request, spec, header, status, log);
     if (result != kResultOk)
         return result;
     StoreStatusLine(request, header);
@@ -314,4 +317,61 @@ int CHttpClient::Download(CLinkItem& request, StreamInterface& sink, int64_t off
         meter->SetTotal(size);
     LogFormat(log, kLogStatus, "Downloading HTTP body.");
     return ReadBody(m_channel, m_receive, sink, length, IsChunkedBody(header), log, meter);
+}
+
+void CHttpClient::UpdateCookieHeader(CLinkItem& request)
+{
+    if (!request.TestBit(LI_REQUEST_OPTIONS, LI_OPTION_SEND_COOKIES))
+        return;
+    const CUrlParts parts = request.GetUrlParts();
+    std::string host = parts.m_host;
+    if (host.find('.') == std::string::npos)
+        host += ".local";
+    std::string path = request.GetPath();
+    if (path.empty())
+        path = "/";
+    std::string cookies;
+    GetServices().Cookies().GetCookieHeader(host, path, parts.m_scheme == URL_SCHEME_HTTPS, cookies);
+    request.SetString(LI_COOKIES, cookies.c_str());
+}
+
+int CHttpClient::HandleRedirect(CLinkItem& request, const std::string& location, ITransferLog*)
+{
+    if (IsAborted())
+        return kResultStopped;
+    // The URL this pass asked for: its path is the redirect path of an
+    // earlier redirect when there was one.
+    const std::string base = request.GetRequestUrlText(true, false);
+    std::string target = location;
+    // A network-path reference ("//host/path") keeps the scheme of the
+    // request and replaces everything after it.
+    const bool networkPath = location.size() > 2 && location[0] == '/' && location[1] == '/';
+    if (networkPath)
+        target = base.substr(0, base.find(':') + 1) + location;
+    CLinkItem absolute;
+    const bool isAbsolute = absolute.SetUrl(target.c_str(), true);
+    if (isAbsolute)
+        target = absolute.GetUrlText(true, false);
+    const std::string resolved = ResolveLinkPath(base, target, false);
+
+    CUrlParts from;
+    CUrlParts to;
+    std::string fromPath;
+    std::string toPath;
+    const bool same = !resolved.empty() && ParseUrlToParts(base.c_str(), from, fromPath, true) &&
+                      ParseUrlToParts(resolved.c_str(), to, toPath, true) && from.m_scheme == to.m_scheme &&
+                      strcasecmp(from.m_host.c_str(), to.m_host.c_str()) == 0 &&
+                      EffectivePort(from) == EffectivePort(to);
+    if (same)
+    {
+        request.SetString(LI_REDIRECT_PATH, toPath.empty() ? "/" : toPath.c_str());
+        return kResultOk;
+    }
+    // Another site, or another scheme on this one: the caller follows it.
+    // A relative location is handed on resolved, as the caller no longer
+    // knows which path it was relative to.
+    request.SetString(LI_REDIRECT_URL,
+                      ((isAbsolute && !networkPath) || resolved.empty() ? location : resolved).c_str());
+    SetConnected(0);
+    return kResultRedirectOutside;
 }

@@ -5,7 +5,7 @@
 // requests of one client go over its one CConnection, which stays open
 // between requests while the server allows keep-alive.
 //
-// The heart of the client is SendRequest, the request loop: it sends one
+// The heart of the client is SendRequest, the request exchange: it sends one
 // request and repeats it for credentials typed by the user, Negotiate, NTLM
 // and Basic authentication and redirects on the same site, until it has a
 // final response header. The pieces it is built from live in their own
@@ -20,14 +20,28 @@
 // socket, which makes a blocked receive or send return.
 
 #include "foundation/text/ByteBuffer.h"
-#include "transfer/net/Connection.h"
-#include "transfer/http/HttpChannel.h"
 #include "transfer/client/ProtocolClient.h"
+#include "transfer/http/HttpChannel.h"
+#include "transfer/net/Connection.h"
 
 #include <cstdint>
 #include <string>
 
 class CLinkItem;
+
+// What SendRequest asks for besides the item's URL and properties.
+struct CHttpRequestSpec
+{
+    // "GET", "HEAD" or "POST".
+    const char* m_method = "GET";
+    // The byte range: from m_offset, m_length bytes (-1: to the end).
+    int64_t m_offset = 0;
+    int64_t m_length = -1;
+    // A POST body as given in LI_POST_DATA (the "data:" and "file:" forms
+    // are resolved by the exchange).
+    const uint8_t* m_body = nullptr;
+    int m_bodyLength = 0;
+};
 class ITransferLog;
 class ITransferProgress;
 class StreamInterface;
@@ -79,18 +93,17 @@ public:
     // received." before the connection is dropped.
     bool CheckConnection(bool probe, ITransferLog* log);
 
-    // The request loop; see the file comment. On 0, header holds the final
-    // response header and status its status code (0 when none was read).
-    // body/bodyLength: the POST body as given in LI_POST_DATA (the
-    // "data:"/"file:" forms are resolved here).
-    int SendRequest(CLinkItem& request, const char* method, int64_t offset, int64_t length,
-                    CByteBuffer& header, int& status, bool connectFirst, ITransferLog* log,
-                    const uint8_t* body = nullptr, int bodyLength = 0);
+    // The request exchange (HttpExchange.cpp; see the file comment): it
+    // connects (or keeps the open connection) and sends the request until a
+    // final answer. On 0, header holds the final response header and status
+    // its status code (0 when none was read).
+    int SendRequest(CLinkItem& request, const CHttpRequestSpec& spec, CByteBuffer& header, int& status,
+                    ITransferLog* log);
 
     // With cookies enabled on the item (LI_OPTION_SEND_COOKIES), LI_COOKIES
     // becomes the Cookie header text of the cookie store for the item's host
     // (".local" added to a host without a '.') and request path.
-    static void UpdateCookieHeader(CLinkItem& request);
+    void UpdateCookieHeader(CLinkItem& request);
 
     // A redirect's Location. It is resolved against the URL that was just
     // requested (its current path included, so a relative location after an
@@ -101,11 +114,6 @@ public:
     // sent a relative one), the connection is dropped, and the result is
     // 1014 for the caller to follow.
     int HandleRedirect(CLinkItem& request, const std::string& location, ITransferLog* log);
-
-    // The time-out of every send and receive: setting
-    // "Connections/Connection Timeout" in ms, at least 1000 (and at most a
-    // day, so the product stays within an int).
-    static int ConnectionTimeoutMs();
 
     CConnection& GetConnection() { return m_connection; }
 
@@ -129,9 +137,7 @@ private:
         CHttpClient& m_owner;
     };
 
-    // After a POST header: whether the server answers (or closes) within a
-    // second, before the body is sent.
-    bool HasEarlyAnswer();
+    class CExchange;
     // Stores the status line and the header values; used by Download and
     // GetRemoteFileInfo.
     void StoreStatusLine(CLinkItem& request, const CByteBuffer& header);
@@ -141,6 +147,8 @@ private:
                             int64_t& length, int64_t& size, ITransferLog* log);
 
     CConnection m_connection;
+    // The time-out read from the settings at the last connect.
+    int m_timeoutMs = 1000;
     CChannel m_channel;
     // Bytes received and not yet consumed: what came after a header, a body
     // in progress.

@@ -1,6 +1,6 @@
 #pragma once
 // The body of a POST request as the user gives it (LI_POST_DATA), resolved
-// once per request so that every pass of the request loop sends the same
+// once per request so that every pass of the request exchange sends the same
 // bytes:
 // - "data:" followed by text (one '?' right after "data:" is dropped too):
 //   the text;

@@ -1,5 +1,7 @@
 #include "transfer/http/HttpRequestHeader.h"
 
+#include "foundation/links/UrlParts.h"
+
 #include <string_view>
 #include <utility>
 
@@ -57,7 +59,7 @@ int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, i
         target = "/";
     target = EscapeCharSet(target, " ", '%');
 
-    std::string host = parts.m_host;
+    std::string host = AuthorityHost(parts.m_host);
     // Port 0 or below means none was given; writing it would make a Host
     // line no server accepts.
     if (parts.m_port != 80 && parts.m_port > 0)
@@ -107,7 +109,13 @@ int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, i
     const std::string referrer = item.GetStringValue(LI_REFERRER);
     if (option(LI_OPTION_SEND_REFERRER) && !referrer.empty())
         addField("Referer: ", referrer);
-    if (isGet || isPost)
+    // A ranged request continues bytes already stored as they were decoded,
+    // so it must get the same bytes uncoded: a coded answer to it would be
+    // a whole new compressed body, not the rest of the file.
+    const bool ranged = isGet && (offset != 0 || endOrLength != -1);
+    if (ranged)
+        text += "Accept-Encoding: identity\r\n";
+    else if (isGet || isPost)
         text += "Accept-Encoding: gzip, deflate\r\n";
     const std::string userAgent = item.GetStringValue(LI_USER_AGENT);
     if (option(LI_OPTION_SEND_USER_AGENT) && !userAgent.empty())

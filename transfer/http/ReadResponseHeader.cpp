@@ -74,7 +74,7 @@ int ReadHeaderBlock(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& he
 }
 
 int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& item, CByteBuffer& header,
-                       int& status, ITransferLog* log, EInterimResponses interim)
+                       int& status, ITransferLog* log, CCookieStore* cookies, EInterimResponses interim)
 {
     status = 0;
     LogMessage(log, kLogStatus, kMessageReceivedReply);
@@ -102,8 +102,8 @@ int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& i
         const bool isInterim = code >= 100 && code < 200 && code != kSwitchingProtocols;
         if (!isInterim || interim == kReturnInterim)
         {
-            if (!isInterim)
-                StoreResponseCookie(item, header);
+            if (!isInterim && cookies)
+                StoreResponseCookie(item, header, *cookies);
             status = code;
             return kResultOk;
         }
@@ -137,7 +137,3 @@ void StoreResponseCookie(const CLinkItem& item, const CByteBuffer& header, CCook
     store.ParseSetCookie(cookie, item.GetUrlParts().m_host, COleDateTime::GetCurrentTime());
 }
 
-void StoreResponseCookie(const CLinkItem& item, const CByteBuffer& header)
-{
-    StoreResponseCookie(item, header, GetCookieStore());
-}

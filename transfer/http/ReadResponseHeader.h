@@ -36,10 +36,11 @@ int ReadHeaderBlock(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& he
 // a 1xx response other than "101 Switching Protocols" is read past and the
 // next header read, up to kMaxInterimResponses of them (then 1009). A header
 // without a valid status line drops the connection and gives 1009. The
-// cookie of the final response is stored (StoreResponseCookie with the
-// process-wide cookie store).
+// cookie of the final response goes into cookies (StoreResponseCookie);
+// null stores none.
 int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& item, CByteBuffer& header,
-                       int& status, ITransferLog* log, EInterimResponses interim = kSkipInterim);
+                       int& status, ITransferLog* log, CCookieStore* cookies,
+                       EInterimResponses interim = kSkipInterim);
 
 // With a log, the header's text (without its zero byte) as one received line.
 void LogResponseHeader(const CByteBuffer& header, ITransferLog* log);
@@ -49,4 +50,3 @@ void LogResponseHeader(const CByteBuffer& header, ITransferLog* log);
 // to the store with the host of the item's URL and the local time now.
 // Further Set-Cookie fields of the same response are not stored.
 void StoreResponseCookie(const CLinkItem& item, const CByteBuffer& header, CCookieStore& store);
-void StoreResponseCookie(const CLinkItem& item, const CByteBuffer& header);

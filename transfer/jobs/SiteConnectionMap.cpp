@@ -2,7 +2,6 @@
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
-#include "foundation/stores/Settings.h"
 #include "platform/core/Text.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/client/ProtocolClient.h"
@@ -13,8 +12,8 @@
 
 #include <algorithm>
 
-CSiteConnectionMap::CSiteConnectionMap(ProtocolClientMaker maker, const IPropertySet* settings)
-    : m_maker(maker ? std::move(maker) : ProtocolClientMaker(&CreateProtocolClient)), m_settings(settings)
+CSiteConnectionMap::CSiteConnectionMap(ProtocolClientMaker maker, const CTransferServices& services)
+    : m_maker(maker ? std::move(maker) : ProtocolClientMaker(&CreateProtocolClient)), m_services(services)
 {
 }
 
@@ -63,16 +62,16 @@ void CSiteConnectionMap::Destroy(std::unique_ptr<CProtocolClient> client)
     client->Close();
     const int logId = client->GetLogId();
     client.reset();
-    GetLogManager().ReleaseLog(logId);
+    m_services.Logs().ReleaseLog(logId);
 }
 
 int CSiteConnectionMap::Acquire(CTransferJob& job)
 {
-    const IPropertySet& settings = m_settings ? *m_settings : GetSettings();
+    const IPropertySet& settings = m_services.Settings();
     job.LoadOptionsFrom(settings);
     const CUrlParts parts = job.GetUrlParts();
     const int scheme = parts.m_scheme;
-    std::string proxy = m_settings ? SelectProxyUrl(job, *m_settings, nullptr) : SelectProxyUrl(job);
+    std::string proxy = SelectProxyUrl(job, settings, &m_services.Passwords());
     if (IsDirectProxy(proxy))
         proxy.clear();
     if (scheme < URL_SCHEME_HTTP || scheme > URL_SCHEME_FTP)
@@ -111,7 +110,8 @@ int CSiteConnectionMap::Acquire(CTransferJob& job)
     client->SetSiteKey(siteKey);
     Attach(site, *client, job);
     client->SetProxyKey(proxy);
-    client->SetLogId(GetLogManager().CreateLog());
+    client->SetServices(m_services);
+    client->SetLogId(m_services.Logs().CreateLog());
     site.m_clients.push_back(std::move(client));
     ++m_clientCount;
     return kResultOk;

@@ -22,9 +22,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "transfer/client/TransferServices.h"
+
 class CProtocolClient;
 class CTransferJob;
-class IPropertySet;
 
 // Makes a client for a scheme id reached through a proxy URL (empty: direct);
 // null when no client serves the scheme. CreateProtocolClient by default.
@@ -34,9 +35,11 @@ using ProtocolClientMaker =
 class CSiteConnectionMap
 {
 public:
-    // maker: null for CreateProtocolClient. settings: null for the settings
-    // object (and the process-wide password store for proxy passwords).
-    explicit CSiteConnectionMap(ProtocolClientMaker maker = {}, const IPropertySet* settings = nullptr);
+    // maker: null for CreateProtocolClient. services: what every client it
+    // makes works with (the settings also choose proxies and the per-site
+    // limit, the password store gives proxy passwords, the log registry
+    // gives each client its log).
+    explicit CSiteConnectionMap(ProtocolClientMaker maker = {}, const CTransferServices& services = {});
     // SweepIdle(0): closes every client that has no job.
     ~CSiteConnectionMap();
     CSiteConnectionMap(const CSiteConnectionMap&) = delete;
@@ -87,7 +90,7 @@ private:
     void Destroy(std::unique_ptr<CProtocolClient> client);
 
     ProtocolClientMaker m_maker;
-    const IPropertySet* m_settings;
+    CTransferServices m_services;
     std::unordered_map<std::string, CSite> m_sites;
     std::atomic<int> m_clientCount{0};
     std::atomic<int> m_busyCount{0};

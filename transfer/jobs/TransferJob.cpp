@@ -23,7 +23,7 @@ CTransferJob::~CTransferJob()
 {
     int logId = 0;
     if (GetInt(LI_LOG_ID, logId) && logId != 0 && logId != -1)
-        GetLogManager().ReleaseLog(logId);
+        m_services.Logs().ReleaseLog(logId);
 }
 
 CTransferJob& CTransferJob::operator=(const CLinkItem& request)

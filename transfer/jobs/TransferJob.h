@@ -26,6 +26,7 @@
 #include "foundation/links/JobStatus.h"
 #include "foundation/links/LinkItem.h"
 #include "platform/core/CriticalSection.h"
+#include "transfer/client/TransferServices.h"
 
 #include <atomic>
 #include <cstdint>
@@ -101,6 +102,10 @@ public:
 
     void SetOwner(ITransferJobOwner* owner) { m_owner = owner; }
     ITransferJobOwner* GetOwner() const { return m_owner; }
+    // The settings, stores and log registry the job runs with (its log is
+    // listed in that registry); the manager hands in its own.
+    void SetServices(const CTransferServices& services) { m_services = services; }
+    const CTransferServices& GetServices() const { return m_services; }
 
     // The client attached by the site connection pool; the job does not own it.
     CProtocolClient* GetClient() const { return m_client; }
@@ -154,8 +159,8 @@ public:
 
     bool IsStopRequested() const { return m_stopRequested.load(); }
 
-    // The whole work of the job on its pool thread, with the settings object
-    // (or the given settings); returns the list the job goes to: 4 for
+    // The whole work of the job on its pool thread, with the settings of its
+    // services (or the given settings); returns the list the job goes to: 4 for
     // result 0, 1 otherwise. A job without a client ends with 100.
     int Run();
     int Run(const IPropertySet& settings);
@@ -175,6 +180,7 @@ private:
     CTransferJob* m_next = nullptr;
     CTransferJob* m_prev = nullptr;
     ITransferJobOwner* m_owner = nullptr;
+    CTransferServices m_services;
     CProtocolClient* m_client = nullptr;
     // Milliseconds of the steady clock.
     int64_t m_dueTime = 0;

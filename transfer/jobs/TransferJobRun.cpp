@@ -7,7 +7,6 @@
 #include "foundation/files/FileSystem.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/links/UrlParts.h"
 #include "transfer/jobs/CheckFolder.h"
 #include "transfer/base/LogRegistry.h"
@@ -90,10 +89,10 @@ CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& se
     m_job.LoadOptionsFrom(settings);
     const int logId = GetIntOr(m_job, LI_LOG_ID);
     if (logId != 0 && logId != -1)
-        m_jobLog = GetLogManager().GetLog(logId);
+        m_jobLog = m_job.m_services.Logs().GetLog(logId);
     const int clientLogId = m_client.GetLogId();
     ITransferLog* clientLog = clientLogId != 0 && clientLogId != -1 && clientLogId != logId
-                                  ? GetLogManager().GetLog(clientLogId)
+                                  ? m_job.m_services.Logs().GetLog(clientLogId)
                                   : nullptr;
     m_log = CTransferLogPair::Make(m_jobLog, clientLog, clientLogId);
     if (clientLog)
@@ -462,7 +461,7 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
 
 int CTransferJob::Run()
 {
-    return Run(GetSettings());
+    return Run(m_services.Settings());
 }
 
 int CTransferJob::Run(const IPropertySet& settings)

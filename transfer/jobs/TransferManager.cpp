@@ -6,7 +6,6 @@
 #include "foundation/links/UrlParts.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "foundation/threads/ScheduledTask.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/OptionalLog.h"
@@ -29,9 +28,9 @@ int TickEntry(void* manager)
 } // namespace
 
 CTransferManager::CTransferManager(CTransferManagerOptions options)
-    : m_options(std::move(options)), m_settings(m_options.m_settings ? *m_options.m_settings : GetSettings()),
+    : m_options(std::move(options)), m_settings(m_options.m_services.Settings()),
       m_jobs(std::make_unique<CJobTable>()),
-      m_sites(std::make_unique<CSiteConnectionMap>(m_options.m_clientMaker, m_options.m_settings))
+      m_sites(std::make_unique<CSiteConnectionMap>(m_options.m_clientMaker, m_options.m_services))
 {
     g_manager = this;
 }
@@ -245,7 +244,7 @@ void LogNotSupported(CTransferJob& job)
     int logId = 0;
     if (!job.GetInt(LI_LOG_ID, logId) || logId == 0 || logId == -1)
         return;
-    ITransferLog* log = GetLogManager().GetLog(logId);
+    ITransferLog* log = job.GetServices().Logs().GetLog(logId);
     const UrlScheme* scheme = GetUrlSchemeEntry(job.GetUrlParts().m_scheme);
     const std::string name = scheme ? std::string(scheme->name) : std::string();
     LogMessage(log, kLogError, kMessageNotSupported, name.c_str());

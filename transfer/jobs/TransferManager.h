@@ -57,8 +57,9 @@ struct CTransferManagerOptions
 {
     // Null: CreateProtocolClient.
     ProtocolClientMaker m_clientMaker;
-    // Null: the settings object (GetSettings).
-    const IPropertySet* m_settings = nullptr;
+    // The settings, stores, log registry and prompt queue of every job and
+    // client; members left null are the process-wide ones.
+    CTransferServices m_services;
     // The folder of "InfoCache.txt"; empty: the application's data folder.
     std::string m_dataFolder;
     // Whether Init schedules the one-second tick. Without it jobs start only

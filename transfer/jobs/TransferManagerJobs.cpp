@@ -21,18 +21,19 @@ int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
     auto created = std::make_unique<CTransferJob>();
     *created = request;
     created->SetOwner(this);
+    created->SetServices(m_options.m_services);
     CTransferJob& job = m_jobs->Add(std::move(created));
 
     int logId = 0;
     if (job.GetInt(LI_LOG_ID, logId) && logId != 0 && logId != -1)
     {
         // The caller chose the log: make sure it exists.
-        if (ITransferLog* log = GetLogManager().GetLog(logId))
+        if (ITransferLog* log = m_options.m_services.Logs().GetLog(logId))
             log->Release();
     }
     else
     {
-        job.SetInt(LI_LOG_ID, GetLogManager().CreateLog());
+        job.SetInt(LI_LOG_ID, m_options.m_services.Logs().CreateLog());
     }
     if (jobId)
         *jobId = job.GetId();

@@ -88,6 +88,7 @@ void CConnection::DropSsl()
     if (m_ssl)
     {
         m_ssl->Free();
+        m_stream = this;
         m_ssl.reset();
     }
 }
@@ -153,28 +154,18 @@ bool CConnection::ConnectViaProxyToAddress(uint32_t address, int port, const cha
 
 int CConnection::Send(const char* data, int length)
 {
-    if (m_ssl)
-    {
-        // As on the raw path, a connection without a socket keeps the error
-        // that took the socket away.
-        if (m_handle->IsValid())
-            m_lastError = 0;
-        return m_ssl->Write(data, length);
-    }
-    return SendRaw(data, length, 0);
+    // A connection without a socket keeps the error that took the socket
+    // away (an SSL layer may fail before it reaches the socket calls).
+    if (m_handle->IsValid())
+        m_lastError = 0;
+    return m_stream->SendRaw(data, length, 0);
 }
 
 int CConnection::Recv(char* buffer, int size)
 {
-    if (m_ssl)
-    {
-        // As on the raw path, a connection without a socket keeps the error
-        // that took the socket away.
-        if (m_handle->IsValid())
-            m_lastError = 0;
-        return m_ssl->Read(buffer, size);
-    }
-    return RecvRaw(buffer, size, 0);
+    if (m_handle->IsValid())
+        m_lastError = 0;
+    return m_stream->RecvRaw(buffer, size, 0);
 }
 
 template <typename Call> int CConnection::RawCall(void (ITrafficObserver::*notify)(int), Call call)
@@ -222,20 +213,9 @@ int CConnection::SendRaw(const char* data, int length, int flags)
 
 int CConnection::RecvRaw(char* buffer, int size, int flags)
 {
-    // Peeked bytes stay queued: they are counted when they are taken.
-    return RawCall(
-        (flags & MSG_PEEK) ? nullptr : &ITrafficObserver::OnReceived,
-        [&](CSocket& socket, int limitMs, int* error)
-        { return socket.Recv(buffer, size < 0 ? 0 : static_cast<size_t>(size), flags, limitMs, error); });
-}
-
-int CConnection::RawRecvCallback(CConnection* owner, char* buffer, int length)
-{
-    if (!owner)
-        return -1;
-    if (owner->m_rawNoWait)
+    if (flags & MSG_DONTWAIT)
     {
-        std::shared_ptr<CSocket> socket = owner->m_handle->GetSocket();
+        std::shared_ptr<CSocket> socket = m_handle->GetSocket();
         if (!socket)
             return -1;
         // Nothing waiting reads as an expired zero wait; anything else
@@ -244,33 +224,25 @@ int CConnection::RawRecvCallback(CConnection* owner, char* buffer, int length)
         char probe = 0;
         int error = 0;
         if (socket->Recv(&probe, 1, MSG_PEEK, 0, &error) < 0 && error == WSAETIMEDOUT)
-            return CSSLConnection::kRawWouldBlock;
+            return kWouldBlock;
+        flags &= ~MSG_DONTWAIT;
     }
-    return owner->RecvRaw(buffer, length, 0);
+    // Peeked bytes stay queued: they are counted when they are taken.
+    return RawCall(
+        (flags & MSG_PEEK) ? nullptr : &ITrafficObserver::OnReceived,
+        [&](CSocket& socket, int limitMs, int* error)
+        { return socket.Recv(buffer, size < 0 ? 0 : static_cast<size_t>(size), flags, limitMs, error); });
 }
 
 int CConnection::PeekNoWait(char* buffer, int size)
 {
-    if (m_ssl)
-    {
-        m_rawNoWait = true;
-        const int result = m_ssl->PeekNoWait(buffer, size);
-        m_rawNoWait = false;
-        return result;
-    }
-    std::shared_ptr<CSocket> socket = m_handle->GetSocket();
-    if (!socket || size <= 0)
+    if (size <= 0)
         return -1;
-    int error = 0;
-    const long peeked = socket->Recv(buffer, static_cast<size_t>(size), MSG_PEEK, 0, &error);
-    if (peeked < 0)
-        return error == WSAETIMEDOUT ? 0 : -1;
-    return peeked == 0 ? -1 : static_cast<int>(peeked);
-}
-
-int CConnection::RawSendCallback(CConnection* owner, const char* data, int length)
-{
-    return owner ? owner->SendRaw(data, length, 0) : -1;
+    const int peeked = m_stream->RecvRaw(buffer, size, MSG_PEEK | MSG_DONTWAIT);
+    if (peeked == kWouldBlock)
+        return 0;
+    // The end of the stream: the peer closed.
+    return peeked == 0 ? -1 : peeked;
 }
 
 int CConnection::WaitData(char* buffer, int* size, int ms)
@@ -305,13 +277,14 @@ bool CConnection::StartSsl(int method, ITransferLog* log)
         return false;
     }
     m_lastError = 0;
-    m_ssl = CSSLConnection::Create(method, this, RawRecvCallback, RawSendCallback, log, m_serverName);
+    m_ssl = CSSLConnection::Create(method, *this, log, m_serverName);
     if (!m_ssl)
     {
         m_handle->CloseSocket();
         m_lastError = kResultSslStart;
         return false;
     }
+    m_stream = m_ssl.get();
     return true;
 }
 
@@ -323,6 +296,7 @@ void CConnection::Close()
             m_ssl->Shutdown();
         else
             m_ssl->Free();
+        m_stream = this;
         m_ssl.reset();
     }
     m_handle->CloseSocket();

@@ -81,9 +81,10 @@ public:
     // proxy tunnel code (transfer/net/ProxyTunnel.h).
     bool ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log);
     bool ConnectViaProxyToAddress(uint32_t address, int port, const char* proxyUrl, ITransferLog* log);
-    // Through the SSL connection when one is attached (its results returned
-    // unchanged), else SendRaw / RecvRaw with flags 0. The byte count, -1 on
-    // failure; Recv returns 0 when the peer closed the connection.
+    // Through the stream on top: the SSL connection when one is attached
+    // (its results returned unchanged), else SendRaw / RecvRaw with flags 0.
+    // The byte count, -1 on failure; Recv returns 0 when the peer closed the
+    // connection.
     int Send(const char* data, int length);
     int Recv(char* buffer, int size);
 
@@ -92,12 +93,10 @@ public:
     // bytes is the end of the stream (last error 0). A call that outlived its
     // deadline returns -1 with kResultTimeout and leaves the socket closed.
     // flags: MSG_PEEK and MSG_OOB are passed on; MSG_NOSIGNAL is always added.
+    // A receive with MSG_DONTWAIT gives kWouldBlock when nothing is waiting.
     // The traffic observer hears of bytes sent and taken, not of bytes peeked.
     int SendRaw(const char* data, int length, int flags) override;
     int RecvRaw(char* buffer, int size, int flags) override;
-    // The same calls in the shape the SSL layer's socket BIO wants.
-    static int RawRecvCallback(CConnection* owner, char* buffer, int length);
-    static int RawSendCallback(CConnection* owner, const char* data, int length);
 
     // Waits up to ms milliseconds for readable data, then peeks at up to *size
     // bytes (they stay queued). Returns the result code, also left as last
@@ -179,13 +178,13 @@ private:
     // the peer.
     void DropSsl();
 
-    // Set while PeekNoWait looks through the SSL layer: the raw receive
-    // then answers CSSLConnection::kRawWouldBlock instead of waiting.
-    bool m_rawNoWait = false;
     CSocketHandle* const m_handle;
     int m_lastError = 0;
     int m_timeoutMs = kDefaultTimeoutMs;
     ITrafficObserver* m_observer = nullptr;
     std::unique_ptr<CSSLConnection> m_ssl;
+    // What Send, Recv and PeekNoWait go through: the SSL connection while
+    // one is attached, else this connection's own socket calls.
+    IByteStream* m_stream = this;
     std::string m_serverName;
 };

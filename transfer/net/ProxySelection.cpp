@@ -68,11 +68,6 @@ std::string ProxyOfScheme(int scheme, const IPropertySet& settings)
 
 } // namespace
 
-std::string SelectProxyUrl(const CLinkItem& request)
-{
-    return SelectProxyUrl(request, GetSettings(), &GetPasswordStore());
-}
-
 std::string SelectProxyUrl(const CLinkItem& request, const IPropertySet& settings, CPasswordStore* passwords)
 {
     const CUrlParts target = request.GetUrlParts();

@@ -30,9 +30,6 @@ class CLinkItem;
 class CPasswordStore;
 class IPropertySet;
 
-// With the settings object and the process-wide password store.
-std::string SelectProxyUrl(const CLinkItem& request);
-
 // passwords may be null (no look-up).
 std::string SelectProxyUrl(const CLinkItem& request, const IPropertySet& settings, CPasswordStore* passwords);
 

@@ -238,7 +238,8 @@ bool HttpConnectTunnel(IByteStream& stream, const char* host, int port, ITransfe
         return IncorrectParameter(stream, log, "host");
     CHandshake handshake(stream, log, target, port);
 
-    const std::string request = Format("CONNECT %s:%d HTTP/1.0\r\n\r\n", target.c_str(), port);
+    const std::string request =
+        Format("CONNECT %s:%d HTTP/1.0\r\n\r\n", AuthorityHost(target).c_str(), port);
     LogMessage(log, kLogStatus, kMessageSendingRequestText, "HTTP CONNECT");
     if (log)
         log->AppendLine(kLogSent, request);

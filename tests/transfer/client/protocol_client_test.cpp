@@ -642,7 +642,7 @@ TEST(ProtocolClient, PromptAnswered)
     CPromptRequestQueue queue(60s, 60s);
     queue.SetRunning(true);
     CFakeClient client;
-    client.SetPromptQueue(&queue);
+    client.SetServices({.m_prompts = &queue});
     CCapturedLog log;
     std::string user = "guest";
     std::string password;
@@ -669,7 +669,7 @@ TEST(ProtocolClient, AbortCancelsAWaitingPromptAtOnce)
     CPromptRequestQueue queue(60s, 60s);
     queue.SetRunning(true);
     CFakeClient client;
-    client.SetPromptQueue(&queue);
+    client.SetServices({.m_prompts = &queue});
     CCapturedLog log;
     std::string user;
     std::string password;
@@ -692,7 +692,7 @@ TEST(ProtocolClient, AbortedClientDoesNotPrompt)
     CPromptRequestQueue queue(60s, 60s);
     queue.SetRunning(true);
     CFakeClient client;
-    client.SetPromptQueue(&queue);
+    client.SetServices({.m_prompts = &queue});
     client.SetAborted(1);
     std::string user;
     std::string password;

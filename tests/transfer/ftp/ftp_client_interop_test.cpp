@@ -4,7 +4,7 @@
 #include "foundation/links/LinkItem.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
+#include "foundation/properties/PropertySet.h"
 #include "platform/core/Text.h"
 #include "transfer/http/MemorySink.h"
 #include "transfer/auth/PromptRequestQueue.h"
@@ -147,7 +147,7 @@ protected:
         ASSERT_TRUE(m_server.WriteFile(m_server.AnonRoot(), "pub/readme.txt", "read me\n"));
         ASSERT_TRUE(m_server.Start());
         // Nobody can answer a prompt unless a test says otherwise.
-        m_client.SetPromptQueue(&m_silentQueue);
+        m_client.SetServices({.m_prompts = &m_silentQueue});
     }
 
     CVsftpdServer m_server;
@@ -293,12 +293,12 @@ TEST_F(FtpClientVsftpd, SendsTypeAndRestZeroOncePerConnection)
 
 TEST_F(FtpClientVsftpd, AnonymousLoginUsesTheSettingOrTheDefault)
 {
-    CPropertySet& settings = GetSettings();
-    const std::string saved = settings.GetStringValue(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD);
+    CPropertySet settings;
     for (const std::string& password : {std::string("tester@example.org"), std::string()})
     {
         settings.SetString(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD, password.c_str());
         CFtpClient client;
+        client.SetServices({.m_settings = &settings, .m_prompts = &m_silentQueue});
         CLinkItem request = MakeRequest(m_server.Port(), "/pub/readme.txt", CFtpClient::kDataPassive);
         ASSERT_EQ(client.Connect(request, m_log.log), kResultOk) << m_log.Text();
         const std::string expected = password.empty() ? "pilot@" : password;
@@ -306,7 +306,6 @@ TEST_F(FtpClientVsftpd, AnonymousLoginUsesTheSettingOrTheDefault)
             << m_server.ProtocolLog();
         EXPECT_EQ(client.GetUserName(), "anonymous");
     }
-    settings.SetString(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD, saved.c_str());
     EXPECT_TRUE(m_log.Has(">:\tUSER anonymous"));
     EXPECT_TRUE(m_log.Has(">:\tPASS ****"));
     EXPECT_FALSE(m_log.Has("pilot@"));
@@ -353,7 +352,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
     {
         CFtpClient client;
         CPromptRequestQueue silent;
-        client.SetPromptQueue(&silent);
+        client.SetServices({.m_prompts = &silent});
         CLinkItem request = MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive,
                                         user + ":" + CDanteServer::TestPassword());
         std::string body;
@@ -366,7 +365,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
         answering.Answers().m_user = user;
         answering.Answers().m_password = CDanteServer::TestPassword();
         CFtpClient client;
-        client.SetPromptQueue(&answering.Queue());
+        client.SetServices({.m_prompts = &answering.Queue()});
         CLinkItem request =
             MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive, user + ":wrong");
         ASSERT_EQ(client.Connect(request, log.log), kResultOk) << log.Text();
@@ -378,7 +377,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
     {
         CFtpClient client;
         CPromptRequestQueue silent;
-        client.SetPromptQueue(&silent);
+        client.SetServices({.m_prompts = &silent});
         CLinkItem request =
             MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive, user + ":wrong");
         EXPECT_EQ(client.Connect(request, log.log), kResultStopped);
@@ -393,7 +392,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
 class FtpClientScripted : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_client.SetPromptQueue(&m_silentQueue); }
+    void SetUp() override { m_client.SetServices({.m_prompts = &m_silentQueue}); }
 
     CScriptedFtpServer m_server;
     CPromptRequestQueue m_silentQueue;
@@ -421,12 +420,12 @@ TEST_F(FtpClientScripted, AnswersOneTimePasswordChallenges)
         CLinkItem request = MakeRequest(server.Port(), "/pub/small.txt", CFtpClient::kDataPassive, "otpuser");
         // A user without a password takes the one the password store keeps.
         const std::string resource = request.GetSiteUrlWithLogin();
-        GetPasswordStore().Set(resource, passPhrase);
+        CPasswordStore passwords;
+        ASSERT_TRUE(passwords.Set(resource, passPhrase));
         CFtpClient client;
-        client.SetPromptQueue(&m_silentQueue);
+        client.SetServices({.m_passwords = &passwords, .m_prompts = &m_silentQueue});
         LogRef log;
         const int result = client.Connect(request, log.log);
-        GetPasswordStore().Remove(resource);
         EXPECT_EQ(result, kResultOk) << c.challenge << "\n" << log.Text() << server.Log();
         EXPECT_TRUE(log.Has(Format("Skey pass phrase generated \"%s\".", c.answer))) << log.Text();
         EXPECT_TRUE(log.Has(">:\tPASS ****"));
@@ -452,7 +451,7 @@ TEST_F(FtpClientScripted, RefusedPasswordPromptsAtMostTenTimes)
     CAnsweringQueue answering;
     answering.Answers().m_user = "someone";
     answering.Answers().m_password = "still wrong";
-    m_client.SetPromptQueue(&answering.Queue());
+    m_client.SetServices({.m_prompts = &answering.Queue()});
     CLinkItem request = MakeRequest(m_server.Port(), "/", CFtpClient::kDataPassive, "someone:wrong");
     EXPECT_EQ(m_client.Connect(request, m_log.log), kResultFtp5xx);
     EXPECT_EQ(answering.Answers().m_prompts.load(), 10);
@@ -466,7 +465,7 @@ TEST_F(FtpClientScripted, DollarUserAlwaysPrompts)
     CAnsweringQueue answering;
     answering.Answers().m_user = "someone";
     answering.Answers().m_password = "answered";
-    m_client.SetPromptQueue(&answering.Queue());
+    m_client.SetServices({.m_prompts = &answering.Queue()});
     CLinkItem request = MakeRequest(m_server.Port(), "/", CFtpClient::kDataPassive, "$:answered");
     EXPECT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
     EXPECT_EQ(answering.Answers().m_prompts.load(), 1);

@@ -109,7 +109,7 @@ public:
         if (result == kResultOk)
             result = SendHeader(m_channel, request, "", m_log);
         if (result == kResultOk)
-            result = ReadResponseHeader(m_channel, m_receive, m_item, m_header, m_status, m_log);
+            result = ReadResponseHeader(m_channel, m_receive, m_item, m_header, m_status, m_log, nullptr);
         return result;
     }
 

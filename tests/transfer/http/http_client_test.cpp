@@ -8,7 +8,7 @@
 #include "foundation/text/ByteBuffer.h"
 #include "foundation/links/LinkItem.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
+#include "foundation/properties/PropertySet.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/TempFolder.h"
 #include "transfer/http/HttpAuthentication.h"
@@ -81,8 +81,10 @@ protected:
     {
         for (int id : {SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION, SETTING_HTTP_ENABLE_NTLM_AUTHENTICATION,
                        SETTING_HTTP_ENABLE_NEGOTIATE_AUTHENTICATION})
-            GetSettings().SetInt(id, 1);
+            m_settings.SetInt(id, 1);
     }
+
+    CPropertySet m_settings;
 };
 
 TEST_F(HttpAuthenticationTest, BasicValueAndItsSteps)
@@ -90,7 +92,7 @@ TEST_F(HttpAuthenticationTest, BasicValueAndItsSteps)
     CByteBuffer header;
     SetHeader(header, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: basic realm=\"x\"\r\n\r\n");
     CHttpAuthentication auth;
-    auth.ReadEnabledSchemes();
+    auth.ReadEnabledSchemes(m_settings);
     ASSERT_EQ(auth.OnUnauthorized(header, "bob@corp", "pw"), CHttpAuthentication::kRetry);
     EXPECT_EQ(auth.Authorization(), "Basic " + Base64Encode("corp\\bob:pw", 11));
     EXPECT_TRUE(auth.MaskInLog());
@@ -101,12 +103,12 @@ TEST_F(HttpAuthenticationTest, BasicValueAndItsSteps)
     EXPECT_FALSE(auth.MaskInLog());
 
     CHttpAuthentication noUser;
-    noUser.ReadEnabledSchemes();
+    noUser.ReadEnabledSchemes(m_settings);
     EXPECT_EQ(noUser.OnUnauthorized(header, "", ""), CHttpAuthentication::kPrompt);
 
-    GetSettings().SetInt(SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION, 0);
+    m_settings.SetInt(SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION, 0);
     CHttpAuthentication disabled;
-    disabled.ReadEnabledSchemes();
+    disabled.ReadEnabledSchemes(m_settings);
     EXPECT_EQ(disabled.OnUnauthorized(header, "bob", "pw"), CHttpAuthentication::kGiveUp);
 }
 
@@ -115,7 +117,7 @@ TEST_F(HttpAuthenticationTest, UnknownSchemeIsFinal)
     CByteBuffer header;
     SetHeader(header, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Digest realm=\"x\"\r\n\r\n");
     CHttpAuthentication auth;
-    auth.ReadEnabledSchemes();
+    auth.ReadEnabledSchemes(m_settings);
     EXPECT_EQ(auth.OnUnauthorized(header, "bob", "pw"), CHttpAuthentication::kGiveUp);
 }
 
@@ -125,7 +127,7 @@ TEST_F(HttpAuthenticationTest, NtlmBeforeBasic)
     SetHeader(header, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"x\"\r\n"
                       "WWW-Authenticate: NTLM\r\n\r\n");
     CHttpAuthentication auth;
-    auth.ReadEnabledSchemes();
+    auth.ReadEnabledSchemes(m_settings);
     ASSERT_EQ(auth.OnUnauthorized(header, "bob", "pw"), CHttpAuthentication::kRetry);
     EXPECT_EQ(auth.GetScheme(), CHttpAuthentication::kSchemeNtlm);
     EXPECT_EQ(auth.Authorization().rfind("NTLM ", 0), 0u) << auth.Authorization();

@@ -59,12 +59,15 @@ TEST(HttpRequestHeader, ComposesLinesInOrder)
          -1,
          "",
          "GET / HTTP/1.0\r\nHost: example.com\r\nAccept-Encoding: gzip, deflate\r\n\r\n"},
+        // A range continues decoded bytes on disk: it asks for them uncoded.
         {"resume from 1000", "http://example.com:8080/f.zip", version(1), "GET", false, 1000, -1, "",
          "GET /f.zip HTTP/1.1\r\nHost: example.com:8080\r\nRange: bytes=1000-\r\n"
-         "Accept-Encoding: gzip, deflate\r\n\r\n"},
+         "Accept-Encoding: identity\r\n\r\n"},
         {"first 500 bytes", "https://example.com/f.zip", version(5), "GET", false, 0, 499, "",
          "GET /f.zip HTTP/1.2\r\nHost: example.com:443\r\nRange: bytes=0-499\r\n"
-         "Accept-Encoding: gzip, deflate\r\n\r\n"},
+         "Accept-Encoding: identity\r\n\r\n"},
+        {"IPv6 host keeps its brackets", "http://[2001:db8::7]:8080/x", version(1), "GET", false, 0, -1, "",
+         "GET /x HTTP/1.1\r\nHost: [2001:db8::7]:8080\r\nAccept-Encoding: gzip, deflate\r\n\r\n"},
         {"HEAD has no range and no encoding", "http://example.com/i.png",
          [](CLinkItem& item) { SetOption(item, LI_OPTION_SEND_ACCEPT); }, "head", false, 1000, 499, "",
          "HEAD /i.png HTTP/1.0\r\nHost: example.com\r\nAccept: *.*, */*\r\n\r\n"},

@@ -101,15 +101,15 @@ TEST(FormQuery, EncodesFieldsIntoAQueryString)
     AppendFormParam(query, "q", "a b&c");
     EXPECT_EQ(query, "?q=a+b%26c");
     AppendFormParam(query, "sum", "1+1=2 #3");
-    EXPECT_EQ(query, "?q=a+b%26c&sum=1%2B1=2+%233");
-    AppendFormParam(query, "text", "line\r\nnext 100%");
-    EXPECT_EQ(query, "?q=a+b%26c&sum=1%2B1=2+%233&text=line%0D%0Anext+100%25");
+    EXPECT_EQ(query, "?q=a+b%26c&sum=1%2B1%3D2+%233");
+    AppendFormParam(query, "text", "line\r\nnext 100%\ttab");
+    EXPECT_EQ(query, "?q=a+b%26c&sum=1%2B1%3D2+%233&text=line%0D%0Anext+100%25%09tab");
 
     std::string other;
-    AppendFormParam(other, "name", "\xD0\x96\x7F~");
+    AppendFormParam(other, "name", "\xD0\x96\x7F\x01~/:;?");
     AppendFormParam(other, "empty", nullptr);
     AppendFormParam(other, "", "ignored");
     AppendFormParam(other, nullptr, "ignored");
-    AppendFormParam(other, "a&b", "");
-    EXPECT_EQ(other, "?name=%D0%96\x7F~&empty=&a%26b=");
+    AppendFormParam(other, "a&b=c", "");
+    EXPECT_EQ(other, "?name=%D0%96%7F%01~/:;?&empty=&a%26b%3Dc=");
 }

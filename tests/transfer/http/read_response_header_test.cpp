@@ -32,7 +32,7 @@ class ReadResponseHeaderTest : public ::testing::Test
 protected:
     int Read(EInterimResponses interim = kSkipInterim)
     {
-        return ReadResponseHeader(m_channel, m_receive, m_item, m_header, m_status, m_log.Get(), interim);
+        return ReadResponseHeader(m_channel, m_receive, m_item, m_header, m_status, m_log.Get(), nullptr, interim);
     }
 
     CScriptedHttpChannel m_channel;
@@ -135,7 +135,7 @@ TEST_F(ReadResponseHeaderTest, FailuresDropTheConnection)
         CByteBuffer header;
         int status = -1;
         CCapturedLog log;
-        EXPECT_EQ(ReadResponseHeader(channel, receive, m_item, header, status, log.Get()), c.result);
+        EXPECT_EQ(ReadResponseHeader(channel, receive, m_item, header, status, log.Get(), nullptr), c.result);
         EXPECT_EQ(status, 0);
         EXPECT_TRUE(channel.m_dropped);
         EXPECT_NE(log.Text().find(c.logged), std::string::npos) << log.Text();

@@ -27,7 +27,7 @@ protected:
                       return nullptr;
                   return std::make_unique<CFakeProtocolClient>(scheme);
               },
-              &settings)
+              CTransferServices{.m_settings = &settings})
     {
         settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 1);
     }
@@ -132,7 +132,7 @@ TEST_F(SiteConnectionMapTest, ReuseNeedsTheSameProxyAndAMatchingLogin)
         SCOPED_TRACE(std::string(c.url) + " client " + c.clientUser + " proxy " + c.jobProxy);
         CSiteConnectionMap own([](int scheme, const std::string&) -> std::unique_ptr<CProtocolClient>
                                { return std::make_unique<CFakeProtocolClient>(scheme); },
-                               &settings);
+                               CTransferServices{.m_settings = &settings});
         CTransferJob& first = Job("ftp://ftp.example.org/first");
         ASSERT_EQ(own.Acquire(first), kResultOk);
         CProtocolClient* client = first.GetClient();

@@ -46,7 +46,7 @@ TEST(TransferJobInterop, FtpDownloadsShareTheSiteConnection)
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 1);
 
     std::unique_ptr<CTransferJob> jobs[2];
-    CSiteConnectionMap pool(nullptr, &settings);
+    CSiteConnectionMap pool(nullptr, CTransferServices{.m_settings = &settings});
     const char* names[] = {"one.txt", "two.txt"};
     CProtocolClient* clients[2] = {};
     for (int i = 0; i < 2; ++i)
@@ -95,7 +95,7 @@ TEST(TransferJobInterop, FtpResumeFetchesTheRest)
 
     CPropertySet settings;
     settings.SetInt(SETTING_FTP_DATA_CONNECTION_TYPE, CFtpClient::kDataPassive);
-    CSiteConnectionMap pool(nullptr, &settings);
+    CSiteConnectionMap pool(nullptr, CTransferServices{.m_settings = &settings});
     CTransferJob job;
     const std::string url = "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/big.bin";
     ASSERT_TRUE(job.SetUrl(url.c_str(), true));

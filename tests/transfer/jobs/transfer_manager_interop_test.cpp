@@ -2,7 +2,6 @@
 
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/stores/Settings.h"
 #include "transfer/ftp/FtpClient.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/client/ProtocolClient.h"
@@ -31,14 +30,6 @@ namespace
 // HTTPS jobs trust the test CA only.
 class TransferManagerInterop : public CTlsTestSuite
 {
-protected:
-    void SetUp() override
-    {
-        CTlsTestSuite::SetUp();
-        // The HTTP client takes the TLS method from the program's settings,
-        // not from the settings the manager was given.
-        GetSettings().SetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, 1);
-    }
 };
 
 // The settings the tests share; a queue of `maxConnects` jobs at a time,
@@ -46,6 +37,7 @@ protected:
 void FillSettings(CPropertySet& settings, int maxConnects, int perSite)
 {
     settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
+    settings.SetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, 1);
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, maxConnects);
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, perSite);
     settings.SetInt(SETTING_CONNECTIONS_SESSION_IDLE_TIME, 60);
@@ -107,7 +99,7 @@ TEST_F(TransferManagerInterop, MixedQueueFinishesWithTheRightStatuses)
     settings.SetInt(SETTING_FTP_DATA_CONNECTION_TYPE, CFtpClient::kDataPassive);
     settings.SetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, 1);
     CTransferManagerOptions options;
-    options.m_settings = &settings;
+    options.m_services.m_settings = &settings;
     options.m_dataFolder = folder.Path();
     CTransferManager manager(std::move(options));
     manager.Init();
@@ -196,7 +188,7 @@ TEST_F(TransferManagerInterop, PerSiteLimitHoldsAgainstNginx)
     CPropertySet settings;
     FillSettings(settings, 6, kPerSite);
     CTransferManagerOptions options;
-    options.m_settings = &settings;
+    options.m_services.m_settings = &settings;
     options.m_dataFolder = folder.Path();
     CTransferManager manager(std::move(options));
     manager.Init();
@@ -275,7 +267,7 @@ TEST_F(TransferManagerInterop, DroppedConnectionsAreRetried)
         settings.SetInt(SETTING_CONNECTIONS_CONNECTION_RETRIES, 0);
         settings.SetInt(SETTING_CONNECTIONS_TRANSFER_RETRIES, test.retries);
         CTransferManagerOptions options;
-        options.m_settings = &settings;
+        options.m_services.m_settings = &settings;
         options.m_dataFolder = folder.Path();
         CTransferManager manager(std::move(options));
         manager.Init();

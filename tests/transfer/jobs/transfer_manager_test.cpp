@@ -152,7 +152,7 @@ protected:
                 return nullptr;
             return std::make_unique<CGatedClient>(scheme, gate);
         };
-        options.m_settings = &settings;
+        options.m_services.m_settings = &settings;
         options.m_dataFolder = folder.Path();
         options.m_tick = tick;
         manager = std::make_unique<CTransferManager>(std::move(options));

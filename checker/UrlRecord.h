@@ -58,6 +58,8 @@ public:
     std::string m_contentLocation;
     int m_jobId = 0;         // the transfer job serving this URL; 0 for none
     int m_parsedNodeId = 0;  // the node whose page was parsed; 0 for none
+    uint32_t m_parseStamp = 0;    // tick count when that parse ended
+    uint32_t m_parseDuration = 0; // milliseconds the parse and link walk took
     CLinkNode* m_firstNode = nullptr; // not owned
     int m_occurrences = 0;   // nodes attached to the record
     int m_references = 0;    // of those, the ones found on HTML pages

@@ -88,7 +88,7 @@ bool CPageParser::ParsePage(CLinkNode& node, CEngineLock& lock)
     if (!stop.IsStopRequested())
     {
         std::vector<std::unique_ptr<CLinkNode>> nodes = extractor.TakeNodes();
-        AddExtractedLinks(node, nodes);
+        AddExtractedLinks(node, nodes, lock);
     }
     if (stop.IsStopRequested())
     {
@@ -198,7 +198,8 @@ void CPageParser::FailNotText(CLinkNode& node, CUrlRecord& record)
     record.SetText("Is not ASCII");
 }
 
-void CPageParser::AddExtractedLinks(CLinkNode& page, std::vector<std::unique_ptr<CLinkNode>>& nodes)
+void CPageParser::AddExtractedLinks(CLinkNode& page, std::vector<std::unique_ptr<CLinkNode>>& nodes,
+                                    CEngineLock& lock)
 {
     if (nodes.empty())
         return;
@@ -210,15 +211,10 @@ void CPageParser::AddExtractedLinks(CLinkNode& page, std::vector<std::unique_ptr
     page.AddChildren(children, stats);
 
     for (auto& owned : nodes)
-    {
-        CLinkNode& node = *owned;
-        node.m_contentStamp = NextChangeStamp(node.m_contentStamp);
-        node.m_linkId = m_host.AppendToLinkTable(std::move(owned)) + 100;
-        node.CountInStats(stats);
-    }
+        (void)m_host.AppendNode(std::move(owned));
     for (CLinkNode* node : children)
     {
-        m_host.PrepareLink(*node);
+        m_host.PrepareLink(*node, lock);
         (void)node->SyncFromFirst(stats);
     }
     nodes.clear();

@@ -2,11 +2,12 @@
 // CPageParser: reads the content of a link once it is available locally (a
 // downloaded page, a local file, a local folder, an FTP listing) and adds
 // every reference in it to the engine's link table as a child of the link.
-// The crawl engine owns one and calls ParsePage whenever a link reaches
-// Downloaded.
+// The engine's page-parse function (PageParse.h) runs one whenever a link
+// reaches Downloaded.
 //
-// The engine is reached through IPageParseHost, so the parser runs the same
-// against the real engine and against a test's fake.
+// The engine is reached through IPageParseHost, a handful of the engine's
+// own calls, so the parser runs the same against the real engine and
+// against a test's fake.
 //
 // Lock contract: ParsePage and AddExtractedLinks are called with the engine
 // lock held exactly once by the calling thread, through the unique_lock the
@@ -16,11 +17,10 @@
 // lock taken a second time further up the stack would not be released by
 // one unlock, so the lock is handed down rather than taken again.
 
-#include "platform/core/CriticalSection.h"
+#include "checker/PageParse.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class CLinkExtractor;
@@ -30,8 +30,6 @@ class CTaskSettings;
 class CUrlRecord;
 class IPropertySet;
 class IStopSource;
-
-using CEngineLock = std::unique_lock<CCriticalSection>;
 
 // What page parsing needs of the crawl engine. Every call is made with the
 // engine lock held.
@@ -46,12 +44,13 @@ public:
     // The program's settings ("Links/Treat Subdomains", "Links/Collect
     // Filtered Link").
     virtual const IPropertySet& GetSettings() const = 0;
-    // Stores the node at the end of the link table and returns its index;
-    // the parser then gives the node the id index + 100.
-    virtual int AppendToLinkTable(std::unique_ptr<CLinkNode> node) = 0;
-    // Prepares a new link: finds or makes its URL record and answers what
-    // can be answered without a transfer.
-    virtual void PrepareLink(CLinkNode& node) = 0;
+    // Stores the node at the end of the link table with its link id (index
+    // + 100) and a fresh content stamp, and counts it in the statistics.
+    virtual CLinkNode* AppendNode(std::unique_ptr<CLinkNode> node) = 0;
+    // Prepares a new link: joins it to the URL record of its URL and answers
+    // what can be answered without a transfer. May release and retake the
+    // lock (a local page may be parsed at once).
+    virtual void PrepareLink(CLinkNode& node, CEngineLock& lock) = 0;
     // Sets the record's local size and keeps the engine's size totals.
     virtual void UpdateLocalSize(CUrlRecord& record, int64_t size) = 0;
 };
@@ -79,7 +78,7 @@ public:
 
     // Makes the nodes children of the page, gives them table places, ids and
     // statistics, and prepares each; the list is emptied.
-    void AddExtractedLinks(CLinkNode& page, std::vector<std::unique_ptr<CLinkNode>>& nodes);
+    void AddExtractedLinks(CLinkNode& page, std::vector<std::unique_ptr<CLinkNode>>& nodes, CEngineLock& lock);
 
 private:
     // Opens, reads and walks the content as its kind asks, with the lock

@@ -58,8 +58,6 @@ public:
     std::string m_contentLocation;
     int m_jobId = 0;         // the transfer job serving this URL; 0 for none
     int m_parsedNodeId = 0;  // the node whose page was parsed; 0 for none
-    uint32_t m_parseStamp = 0;    // tick count when that parse ended
-    uint32_t m_parseDuration = 0; // milliseconds the parse and link walk took
     CLinkNode* m_firstNode = nullptr; // not owned
     int m_occurrences = 0;   // nodes attached to the record
     int m_references = 0;    // of those, the ones found on HTML pages
@@ -67,6 +65,8 @@ public:
     int64_t m_lastBytesReceived = 0;
     int m_contentKind = 0;   // link type
     uint32_t m_contentKindStamp = 0;
+    uint32_t m_parseStamp = 0;    // tick count when the page's parse ended
+    uint32_t m_parseDuration = 0; // milliseconds its parse and link walk took
     int64_t m_localSize = -1;  // -1 while not known
     int64_t m_remoteSize = -1; // -1 while not known
     COleDateTime m_localTime;

@@ -45,12 +45,19 @@ public:
     CLinkStats& GetStats() override { return m_stats; }
     const CTaskSettings& GetTask() const override { return m_task; }
     const IPropertySet& GetSettings() const override { return m_settings; }
-    int AppendToLinkTable(std::unique_ptr<CLinkNode> node) override
+    CLinkNode* AppendNode(std::unique_ptr<CLinkNode> node) override
     {
+        CLinkNode* raw = node.get();
         m_table.push_back(std::move(node));
-        return static_cast<int>(m_table.size()) - 1;
+        raw->m_linkId = static_cast<int>(m_table.size()) + 99;
+        raw->CountInStats(m_stats);
+        return raw;
     }
-    void PrepareLink(CLinkNode& node) override { node.AttachToUrlRecord(Record(node.m_url), m_stats); }
+    void PrepareLink(CLinkNode& node, CEngineLock& lock) override
+    {
+        EXPECT_TRUE(lock.owns_lock());
+        node.AttachToUrlRecord(Record(node.m_url), m_stats);
+    }
     void UpdateLocalSize(CUrlRecord& record, int64_t size) override { record.m_localSize = size; }
     bool IsStopRequested() const override
     {
@@ -77,8 +84,7 @@ public:
         node.m_linkType = kind;
         node.m_state = kStateDownloaded;
         node.m_scope = kScopeInternal;
-        node.m_linkId = AppendToLinkTable(std::move(owned)) + 100;
-        node.CountInStats(m_stats);
+        AppendNode(std::move(owned));
         CUrlRecord* record = Record(node.m_url);
         record->m_url = url;
         record->m_localPath = localPath;

@@ -324,11 +324,10 @@ void CLinkExtractor::OnListingEntry(const CFtpListingEntry& entry)
     AddEntry(std::move(node));
 }
 
-bool CLinkExtractor::OnEntry(const std::string& name, int64_t size, uint32_t attributes, const COleDateTime& modified,
-                             int kind, const std::string& folder)
+void CLinkExtractor::OnFolderEntry(const std::string& name, int64_t size, const COleDateTime& time, bool isFolder)
 {
     if (IsCancelled() || !IsPlainEntryName(name))
-        return false;
+        return;
     std::unique_ptr<CLinkNode> node = NewNode(name);
     node->m_name = name;
     // Joined by hand: CombinePath would take a name such as "file:x" for a
@@ -338,8 +337,14 @@ bool CLinkExtractor::OnEntry(const std::string& name, int64_t size, uint32_t att
         base.pop_back();
     node->m_url = base + (base.ends_with('/') ? "" : "/") + name;
     node->m_size = size;
-    node->m_time = modified;
-    node->m_linkType = kind == kPathDirectory ? kTypeLocalFolder : GetResourceKind({}, name);
+    node->m_time = time;
+    node->m_linkType = isFolder ? kTypeLocalFolder : GetResourceKind({}, name);
     AddEntry(std::move(node));
-    return true;
+}
+
+bool CLinkExtractor::OnEntry(const std::string& name, int64_t size, uint32_t attributes, const COleDateTime& modified,
+                             int kind, const std::string& folder)
+{
+    OnFolderEntry(name, size, modified, kind == kPathDirectory);
+    return !IsCancelled();
 }

@@ -97,6 +97,8 @@ public:
     // One entry of an FTP listing below the page's URL.
     void OnListingEntry(const CFtpListingEntry& entry) override;
     // One entry of a local folder below the page's path.
+    void OnFolderEntry(const std::string& name, int64_t size, const COleDateTime& time, bool isFolder);
+    // The folder walk's report: OnFolderEntry.
     bool OnEntry(const std::string& name, int64_t size, uint32_t attributes, const COleDateTime& modified, int kind,
                  const std::string& folder) override;
 

@@ -33,16 +33,6 @@ constexpr int64_t kSniffBytes = 300;
 // Every tag type of the link walk.
 constexpr uint32_t kAllTagTypes = ~0u;
 
-bool ContainsNoCase(std::string_view text, std::string_view needle)
-{
-    if (needle.size() > text.size())
-        return false;
-    for (size_t i = 0; i + needle.size() <= text.size(); ++i)
-        if (EqualsNoCase(text.substr(i, needle.size()), needle))
-            return true;
-    return false;
-}
-
 // Whether the content kind is read from a file: listings and pages always,
 // any file kind of a local link (it may turn out to be a page), never a
 // folder.
@@ -151,7 +141,7 @@ bool CPageParser::ReadContent(CLinkNode& node, CUrlRecord& record, CLinkExtracto
 
     if (record.m_contentKind != kTypeHtml)
     {
-        if (file.ReadAll(text, kSniffBytes) && ContainsNoCase(text, "<html>"))
+        if (file.ReadAll(text, kSniffBytes) && FindNoCase(text, "<html>") != std::string::npos)
         {
             record.m_contentKind = kTypeHtml;
             node.SetLinkTypeCounted(kTypeHtml, m_host.GetStats());

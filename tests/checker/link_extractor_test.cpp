@@ -145,6 +145,8 @@ const OnLinkCase kOnLinkCases[] = {
      {.url = "http://h.test/dir/a%20b%2Fc.html", .name = "a%20b%2Fc.html"}},
     {"a reference of a local page is decoded to its file", {.base = "{tmp}/page.html"}, {}, kLinkAHref,
      "my%20file.html", {.url = "{tmp}/my file.html", .name = "my%20file.html"}},
+    {"a path from the root of a local page names a local file", {.base = "{tmp}/page.html"}, {}, kLinkAHref,
+     "/srv/a%20b.html", {.url = "/srv/a b.html", .name = "/srv/a%20b.html"}},
     {"mailto is not supported", {}, {}, kLinkAHref, "MailTo:someone@h.test",
      {.url = "MailTo:someone@h.test", .name = "MailTo:someone@h.test", .state = kStateNotSupported,
       .scope = kScopeNotSupported, .type = kTypeMailto, .siteLevel = 0}},

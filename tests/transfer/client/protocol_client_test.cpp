@@ -6,6 +6,7 @@
 #include "tests/support/CapturedLog.h"
 #include "transfer/auth/PromptRequestQueue.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
 #include "transfer/base/TransferLog.h"
 #include "transfer/base/TransferProgress.h"
 
@@ -437,6 +438,41 @@ TEST(ProtocolClient, CompressedBodyFailuresKeepTheEarlierFiles)
             EXPECT_TRUE(log.Contains("E:\tProtocol error: compressed body is damaged or truncated.\r\n"));
         }
     }
+}
+
+// A small response that inflates past a thousand times its size and past
+// the floor of the cap is a decompression bomb: the download fails before
+// it fills the disk, and the half-inflated file is removed. A body just as
+// large that stays within the ratio inflates.
+TEST(ProtocolClient, DecompressionBombFailsAndLeavesNoInflatedFile)
+{
+    const std::string zeros(kMinInflatedSizeCap + 4 * 1024 * 1024, '\0');
+    const std::string bomb = Compress(zeros, kGzip);
+    ASSERT_GT(int64_t(zeros.size()), kMaxInflationRatio * int64_t(bomb.size()));
+
+    CTempFolder dir;
+    const std::string path = dir / "bomb.html";
+    CFakeClient client;
+    client.body = bomb;
+    CLinkItem request = Request(path);
+    request.SetString(LI_CONTENT_ENCODING, "gzip");
+    request.SetInt64(LI_SIZE, int64_t(bomb.size()));
+    CCapturedLog log;
+    EXPECT_EQ(client.DownloadToFile(request, log.Get(), nullptr), kResultProtocolError);
+    EXPECT_TRUE(log.Contains("E:\tProtocol error: compressed body inflates beyond any sound size.\r\n"))
+        << log.Text();
+    EXPECT_FALSE(Exists(path + "~.xed"));
+    EXPECT_TRUE(ReadWhole(path) == bomb);
+
+    // Within the floor of the cap, the same ratio is a sound file.
+    const std::string small(1024 * 1024, '\0');
+    CFakeClient fine;
+    fine.body = Compress(small, kGzip);
+    CLinkItem second = Request(dir / "small.html");
+    second.SetString(LI_CONTENT_ENCODING, "gzip");
+    second.SetInt64(LI_SIZE, int64_t(fine.body.size()));
+    EXPECT_EQ(fine.DownloadToFile(second, nullptr, nullptr), kResultOk);
+    EXPECT_TRUE(ReadWhole(dir / "small.html") == small);
 }
 
 TEST(ProtocolClient, InflatedFileThatCannotBeWrittenFails)

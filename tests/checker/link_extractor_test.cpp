@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 // The case tables name only the fields that differ from their defaults; GCC
@@ -196,6 +197,12 @@ const OnLinkCase kOnLinkCases[] = {
     {"forms are dropped while downloading links", {}, {.action = 3}, kLinkFormAction, "/cgi/post",
      {.kept = false}},
 };
+
+// Failures and test lists show the case's title, not its bytes.
+void PrintTo(const OnLinkCase& c, std::ostream* os)
+{
+    *os << c.title;
+}
 
 class OnLinkTable : public ::testing::TestWithParam<OnLinkCase>
 {

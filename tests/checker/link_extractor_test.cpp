@@ -25,7 +25,7 @@ namespace
 
 constexpr int kHttpAndHttps = (1 << 1) | (1 << 2);
 
-struct PageSpec
+struct PageSetup
 {
     std::string base = "http://h.test/dir/page.html";
     int depth = 0;
@@ -34,7 +34,7 @@ struct PageSpec
     bool external = false;
 };
 
-struct TaskSpec
+struct TaskSetup
 {
     int recursion = 5;
     int action = 0;
@@ -61,8 +61,8 @@ struct Expected
 struct OnLinkCase
 {
     const char* title;
-    PageSpec page;
-    TaskSpec task;
+    PageSetup page;
+    TaskSetup task;
     int tag;
     std::string value;
     Expected want;
@@ -78,31 +78,31 @@ std::string Expand(std::string text, const std::string& folder)
     return text;
 }
 
-CTaskSettings MakeTask(const TaskSpec& spec)
+CTaskSettings MakeTask(const TaskSetup& setup)
 {
     CTaskSettings task;
-    task.SetInt(TASK_RECURSION, spec.recursion);
-    task.SetInt(TASK_ACTION, spec.action);
+    task.SetInt(TASK_RECURSION, setup.recursion);
+    task.SetInt(TASK_ACTION, setup.action);
     CTaskFilter& filter = task.GetFilter();
-    filter.m_external = spec.followExternal;
-    filter.m_protocolMask = spec.protocols;
-    filter.m_keepEmptyTags = spec.keepEmpty;
-    if (spec.exclude[0])
+    filter.m_external = setup.followExternal;
+    filter.m_protocolMask = setup.protocols;
+    filter.m_keepEmptyTags = setup.keepEmpty;
+    if (setup.exclude[0])
     {
-        filter.SetExcludeText(spec.exclude, ';');
+        filter.SetExcludeText(setup.exclude, ';');
         filter.SetExcludeEnabled(true);
     }
     return task;
 }
 
-CExtractedPage MakePage(const PageSpec& spec, const TaskSpec& task, const std::string& folder)
+CExtractedPage MakePage(const PageSetup& setup, const TaskSetup& task, const std::string& folder)
 {
     CExtractedPage page;
-    page.m_baseUrl = Expand(spec.base, folder);
-    page.m_depth = spec.depth;
-    page.m_siteLevel = spec.siteLevel;
-    page.m_linkType = spec.type;
-    page.m_external = spec.external;
+    page.m_baseUrl = Expand(setup.base, folder);
+    page.m_depth = setup.depth;
+    page.m_siteLevel = setup.siteLevel;
+    page.m_linkType = setup.type;
+    page.m_external = setup.external;
     page.m_treatSubdomains = task.subdomains;
     page.m_collectFiltered = task.collectFiltered;
     return page;

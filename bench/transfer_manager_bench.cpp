@@ -1,19 +1,30 @@
-// Fetching 10,000 small files from a local nginx with 20 transfers in
-// flight: through CTransferManager (20 connections, 20 per site), against
-// one `curl --parallel --parallel-max 20` process and one `wget -i` process
-// (wget fetches one file at a time) on the same URL list, each into a folder
-// of its own (on /dev/shm when it can, so that the disk is not measured).
+// Fetching small files from a local nginx with 20 transfers in flight, every
+// side in a fresh process of its own, timed from the moment it is started to
+// its exit: the transfer manager (this program started again as a worker,
+// 20 connections, 20 per site), one `curl --parallel --parallel-max 20`, one
+// `wget -i` (one file at a time) and 20 `wget -i` processes sharing the list
+// (the same parallelism as the other two). Each fetch goes into an empty
+// folder (on /dev/shm when it can, so that the disk is not measured), and
+// every file has its own content, compared byte for byte after each run: a
+// side that lost, mixed up or cut a file fails its run.
 //
-// nginx is started here from a configuration written into a temporary
-// folder (the test-server library needs GoogleTest, which `make bench`
-// leaves out). Counters: files_per_s, and peak_rss_kb: for curl and wget the
-// tool's own VmHWM read at its exit (see RunTool); for the manager this
-// process's VmHWM over the run (reset through /proc/self/clear_refs before
-// it; peak_reset 0 when that was refused and the peak is the process's
-// lifetime one), with rss_delta_kb the rise of that peak over VmRSS before
-// the run. The manager runs with its one-second tick (tick:1) and without
-// it (tick:0): were jobs waiting for the tick, the first would be far
-// slower than the second (and both far below a thousand files a second).
+// Counters per side: files_per_s; cpu_us_per_file, the user and system time
+// of the side's processes (from wait4) divided by the file count;
+// peak_rss_kb, each process's VmHWM read at its exit (summed over the 20
+// wget processes). The manager's worker adds retained_b_per_job: the rise of
+// the heap in use from before the jobs were added to when all had finished
+// (the jobs are still in the manager, as a caller that has not removed them
+// sees them), divided by the job count.
+//
+// Sizes: 10,000 files; with --tw-large also 100,000. Run the comparison in
+// one go (`transfer_manager_bench --tw-large`), so that the ratios come from
+// the same machine state.
+//
+// What can flatter the manager: nginx, the tools and the manager share the
+// machine's cores, so a side that uses less CPU leaves more to nginx; curl
+// and wget write their files through their own buffered code while the
+// manager writes through ours; neither tool keeps any record of a finished
+// file while the manager keeps each job until it is removed.
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
@@ -30,16 +41,20 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <malloc.h>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,9 +67,10 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFileCount = 10000;
 constexpr size_t kFileSize = 1024;
 constexpr int kInFlight = 20;
+constexpr const char* kWorkerFlag = "--tw-manager-worker";
+constexpr const char* kLargeFlag = "--tw-large";
 
 int FreePort()
 {
@@ -87,8 +103,8 @@ bool Accepts(int port)
     return ok;
 }
 
-// Starts argv with stdout and stderr to `log` (or /dev/null); -1 on failure.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "/dev/null")
+// Starts argv with stdout and stderr to `log`; -1 on failure.
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& log)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -105,15 +121,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "/dev
     return pid;
 }
 
-void Reap(pid_t pid)
-{
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR)
-    {
-    }
-}
-
-long ProcStatusKb(const char* file, const char* field)
+long ProcStatusKb(const std::string& file, const char* field)
 {
     std::ifstream in(file);
     std::string line;
@@ -124,25 +132,34 @@ long ProcStatusKb(const char* file, const char* field)
     return 0;
 }
 
-// Resets VmHWM to the current VmRSS; false when the kernel refuses.
-bool ResetPeakRss()
+std::string FileName(int i)
 {
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return bool(out);
+    return "file" + std::to_string(i) + ".txt";
 }
 
-// nginx serving kFileCount files of kFileSize bytes from a temporary folder,
-// with four workers and no access log, so that the server is not what is
-// measured.
+// File i's own bytes: its number, then bytes of a generator seeded by it, so
+// that no two files are alike and a swapped or cut file shows.
+std::string FileContent(int i)
+{
+    std::string body = "file " + std::to_string(i) + "\n";
+    uint32_t state = 2654435761u * static_cast<uint32_t>(i + 1);
+    while (body.size() < kFileSize)
+    {
+        state = state * 1664525u + 1013904223u;
+        body.push_back(static_cast<char>('a' + (state >> 24) % 26));
+    }
+    return body;
+}
+
+// nginx serving `count` files from a temporary folder, with four workers and
+// no access log, so that the server is not what is measured. nginx is
+// started here from a configuration written into that folder (the
+// test-server library needs GoogleTest, which `make bench` leaves out).
 class CSite
 {
 public:
-    CSite()
+    explicit CSite(int count) : m_count(count)
     {
-        // In memory where there is a tmpfs, so that the disk's write-back
-        // of the fetched files is not what is measured.
         std::string pattern = "/dev/shm/tw-transfer-bench-XXXXXX";
         if (!::mkdtemp(pattern.data()))
         {
@@ -156,9 +173,8 @@ public:
                                       fs::perms::others_read | fs::perms::others_exec);
         fs::create_directories(m_folder / "html/f");
         fs::create_directories(m_folder / "temp");
-        const std::string body(kFileSize, 'x');
-        for (int i = 0; i < kFileCount; ++i)
-            std::ofstream(m_folder / "html/f" / Name(i), std::ios::binary) << body;
+        for (int i = 0; i < count; ++i)
+            std::ofstream(m_folder / "html/f" / FileName(i), std::ios::binary) << FileContent(i);
 
         m_port = FreePort();
         const std::string folder = m_folder.string();
@@ -167,7 +183,7 @@ public:
                              "events {\n    worker_connections 1024;\n}\nhttp {\n";
         for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
             config += std::string("    ") + kind + "_temp_path " + folder + "/temp/" + kind + ";\n";
-        config += "    access_log off;\n    keepalive_requests 100000;\n    default_type text/plain;\n"
+        config += "    access_log off;\n    keepalive_requests 1000000;\n    default_type text/plain;\n"
                   "    server {\n        listen 127.0.0.1:" +
                   std::to_string(m_port) + ";\n        root " + folder + "/html;\n    }\n}\n";
         std::ofstream(m_folder / "nginx.conf") << config;
@@ -181,11 +197,15 @@ public:
 
         std::ofstream urls(m_folder / "urls.txt");
         std::ofstream curlConfig(m_folder / "curl.cfg");
-        for (int i = 0; i < kFileCount; ++i)
+        std::vector<std::ofstream> parts;
+        for (int part = 0; part < kInFlight; ++part)
+            parts.emplace_back(PartList(part));
+        for (int i = 0; i < count; ++i)
         {
-            m_urls.push_back("http://127.0.0.1:" + std::to_string(m_port) + "/f/" + Name(i));
-            urls << m_urls.back() << "\n";
-            curlConfig << "url = \"" << m_urls.back() << "\"\n";
+            const std::string url = "http://127.0.0.1:" + std::to_string(m_port) + "/f/" + FileName(i);
+            urls << url << "\n";
+            curlConfig << "url = \"" << url << "\"\n";
+            parts[i % kInFlight] << url << "\n";
         }
     }
 
@@ -194,18 +214,21 @@ public:
         if (m_pid > 0)
         {
             ::kill(m_pid, SIGTERM);
-            Reap(m_pid);
+            int status = 0;
+            while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR)
+            {
+            }
         }
         std::error_code error;
         if (!m_folder.empty())
             fs::remove_all(m_folder, error);
     }
 
-    static std::string Name(int i) { return "file" + std::to_string(i) + ".txt"; }
-
     bool Ready() const { return m_ready; }
+    int Count() const { return m_count; }
+    pid_t ServerPid() const { return m_pid; }
     const fs::path& Folder() const { return m_folder; }
-    const std::vector<std::string>& Urls() const { return m_urls; }
+    fs::path PartList(int part) const { return m_folder / ("urls-" + std::to_string(part) + ".txt"); }
 
     // An empty folder for one fetch.
     fs::path FreshOutput(const std::string& name) const
@@ -217,54 +240,264 @@ public:
         return out;
     }
 
-    // How many of the files arrived whole in `out`.
-    static int CountComplete(const fs::path& out)
+    // How many of the files in `out` hold exactly their own bytes.
+    int CountExact(const fs::path& out) const
     {
-        int complete = 0;
-        for (int i = 0; i < kFileCount; ++i)
+        int exact = 0;
+        std::string bytes;
+        for (int i = 0; i < m_count; ++i)
         {
-            std::error_code error;
-            if (fs::file_size(out / Name(i), error) == kFileSize && !error)
-                ++complete;
+            std::ifstream in(out / FileName(i), std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            if (in.good() || in.eof())
+                exact += bytes == FileContent(i) ? 1 : 0;
         }
-        return complete;
+        return exact;
     }
 
 private:
     fs::path m_folder;
-    std::vector<std::string> m_urls;
     pid_t m_pid = -1;
     int m_port = 0;
+    int m_count = 0;
     bool m_ready = false;
 };
 
-CSite& Site()
+CSite& Site(int count)
 {
-    static CSite site;
-    return site;
+    static std::map<int, std::unique_ptr<CSite>> sites;
+    std::unique_ptr<CSite>& site = sites[count];
+    if (!site)
+    {
+        // One site at a time: the files of the other size are not needed
+        // any more (benchmarks run size by size).
+        sites.clear();
+        sites[count] = std::make_unique<CSite>(count);
+        return *sites[count];
+    }
+    return *site;
 }
 
-void Report(benchmark::State& state, double seconds, int complete, long peakKb)
+struct CRunFigures
 {
-    state.SetIterationTime(seconds);
-    state.counters["files_per_s"] = benchmark::Counter(kFileCount / seconds);
-    state.counters["peak_rss_kb"] = benchmark::Counter(double(peakKb));
-    if (complete != kFileCount)
-        state.SkipWithError(("only " + std::to_string(complete) + " files arrived whole").c_str());
+    double m_seconds = 0;
+    double m_cpuSeconds = 0;
+    long m_peakKb = 0;
+    int m_failedProcesses = 0;
+};
+
+// Runs the processes side by side to completion, each under ptrace that
+// stops it once at its exit (PTRACE_O_TRACEEXIT) to read its VmHWM while its
+// memory still exists. The ru_maxrss of wait4 cannot be used for the peak:
+// the kernel carries the peak of the memory a process had before exec into
+// it, which for a child forked from this process is this process's whole
+// resident set. The CPU time is wait4's, of each process alone. Time runs
+// from before the first fork to the last exit.
+CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t server)
+{
+    CRunFigures figures;
+    std::map<pid_t, bool> running; // pid -> options set after its first stop
+    const Clock::time_point start = Clock::now();
+    for (std::vector<std::string>& argv : commands)
+    {
+        std::vector<char*> args;
+        for (std::string& arg : argv)
+            args.push_back(arg.data());
+        args.push_back(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0)
+        {
+            // Only async-signal-safe calls between fork and exec.
+            ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        if (pid > 0)
+            running[pid] = false;
+        else
+            ++figures.m_failedProcesses;
+    }
+    // Stops: the one after exec, the exit stop, and signal deliveries, of
+    // which a tool gets few; bounded all the same.
+    for (int stop = 0; !running.empty() && stop < 1000000; ++stop)
+    {
+        siginfo_t info{};
+        // Looked at first, not reaped: nginx is a child of this process as
+        // well, and is only reaped here if it died.
+        if (::waitid(P_ALL, 0, &info, WEXITED | WSTOPPED | WNOWAIT) != 0)
+        {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        const pid_t pid = info.si_pid;
+        int status = 0;
+        rusage usage{};
+        if (::wait4(pid, &status, 0, &usage) != pid)
+            continue;
+        const auto found = running.find(pid);
+        if (found == running.end())
+        {
+            if (pid == server && (WIFEXITED(status) || WIFSIGNALED(status)))
+                ++figures.m_failedProcesses;
+            continue;
+        }
+        if (WIFEXITED(status) || WIFSIGNALED(status))
+        {
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                ++figures.m_failedProcesses;
+            figures.m_cpuSeconds += double(usage.ru_utime.tv_sec) + double(usage.ru_stime.tv_sec) +
+                                    (double(usage.ru_utime.tv_usec) + double(usage.ru_stime.tv_usec)) / 1e6;
+            running.erase(found);
+            continue;
+        }
+        int signal = 0;
+        if (!found->second)
+        {
+            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+            found->second = true;
+        }
+        else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
+            figures.m_peakKb += ProcStatusKb("/proc/" + std::to_string(pid) + "/status", "VmHWM");
+        else
+            signal = WSTOPSIG(status);
+        ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
+    }
+    figures.m_seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return figures;
+}
+
+// Runs one side `commands` into `out` and reports its figures; a run whose
+// files are not all exact, or a process that failed, is an error.
+void RunSide(benchmark::State& state, const CSite& site, const std::vector<std::vector<std::string>>& commands,
+             const fs::path& out)
+{
+    const CRunFigures figures = RunProcesses(commands, site.ServerPid());
+    const int count = site.Count();
+    const int exact = site.CountExact(out);
+    state.SetIterationTime(figures.m_seconds);
+    state.counters["files_per_s"] = benchmark::Counter(count / figures.m_seconds);
+    state.counters["cpu_us_per_file"] = benchmark::Counter(figures.m_cpuSeconds * 1e6 / count);
+    state.counters["peak_rss_kb"] = benchmark::Counter(double(figures.m_peakKb));
+    if (figures.m_failedProcesses != 0)
+        state.SkipWithError((std::to_string(figures.m_failedProcesses) + " processes failed").c_str());
+    else if (exact != count)
+        state.SkipWithError(("only " + std::to_string(exact) + " files arrived exact").c_str());
+}
+
+CSite* ReadySite(benchmark::State& state)
+{
+    CSite& site = Site(int(state.range(0)));
+    if (site.Ready())
+        return &site;
+    state.SkipWithError("nginx did not start");
+    return nullptr;
+}
+
+std::string SelfPath()
+{
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).string();
 }
 
 void BM_TransferManager(benchmark::State& state)
 {
-    CSite& site = Site();
-    if (!site.Ready())
-    {
-        state.SkipWithError("nginx did not start");
+    CSite* site = ReadySite(state);
+    if (!site)
         return;
+    for (auto _ : state)
+    {
+        const fs::path out = site->FreshOutput("manager");
+        const fs::path result = site->Folder() / "worker-result.txt";
+        std::error_code error;
+        fs::remove(result, error);
+        RunSide(state, *site,
+                {{SelfPath(), kWorkerFlag, (site->Folder() / "urls.txt").string(), out.string(),
+                  result.string()}},
+                out);
+        std::ifstream in(result);
+        double retained = -1;
+        int failedJobs = -1;
+        in >> retained >> failedJobs;
+        state.counters["retained_b_per_job"] = benchmark::Counter(retained);
+        if (failedJobs != 0)
+            state.SkipWithError((std::to_string(failedJobs) + " jobs failed").c_str());
     }
+}
+
+void BM_CurlParallel(benchmark::State& state)
+{
+    CSite* site = ReadySite(state);
+    if (!site)
+        return;
+    for (auto _ : state)
+    {
+        const fs::path out = site->FreshOutput("curl");
+        RunSide(state, *site,
+                {{"/usr/bin/curl", "--silent", "--fail", "--parallel", "--parallel-max", std::to_string(kInFlight),
+                  "--remote-name-all", "--output-dir", out.string(), "-K", (site->Folder() / "curl.cfg").string()}},
+                out);
+    }
+}
+
+std::vector<std::string> WgetCommand(const fs::path& out, const fs::path& list)
+{
+    return {"/usr/bin/wget", "--quiet", "--no-config", "-P", out.string(), "-i", list.string()};
+}
+
+void BM_WgetList(benchmark::State& state)
+{
+    CSite* site = ReadySite(state);
+    if (!site)
+        return;
+    for (auto _ : state)
+    {
+        const fs::path out = site->FreshOutput("wget");
+        RunSide(state, *site, {WgetCommand(out, site->Folder() / "urls.txt")}, out);
+    }
+}
+
+void BM_Wget20Processes(benchmark::State& state)
+{
+    CSite* site = ReadySite(state);
+    if (!site)
+        return;
+    for (auto _ : state)
+    {
+        const fs::path out = site->FreshOutput("wget20");
+        std::vector<std::vector<std::string>> commands;
+        for (int part = 0; part < kInFlight; ++part)
+            commands.push_back(WgetCommand(out, site->PartList(part)));
+        RunSide(state, *site, commands, out);
+    }
+}
+
+size_t HeapInUse()
+{
+    const struct mallinfo2 info = ::mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The manager's side, in a process of its own: fetches every URL of
+// `urlList` into `out`, writes "<retained bytes per job> <failed jobs>" to
+// `resultFile`. The program's defaults where they matter: HTTP/1.1 with
+// "Connection: Keep-Alive", so that clients are reused as curl's are, and
+// the manager's one-second tick.
+int RunManagerWorker(const std::string& urlList, const fs::path& out, const std::string& resultFile)
+{
+    std::vector<std::string> urls;
+    {
+        std::ifstream in(urlList);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty())
+                urls.push_back(line);
+    }
+    const int count = int(urls.size());
     SocketsStartup(1);
     CPropertySet settings;
-    // The program's defaults where they matter: HTTP/1.1 with
-    // "Connection: Keep-Alive", so that clients are reused as curl's are.
     settings.SetInt(SETTING_HTTP_VERSION, 1);
     settings.SetInt(SETTING_HTTP_ENABLE_CONNECTION, 1);
     settings.SetInt(SETTING_HTTP_CONNECTION, 0);
@@ -275,155 +508,77 @@ void BM_TransferManager(benchmark::State& state)
     settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30);
     settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
 
-    for (auto _ : state)
+    CTransferManagerOptions options;
+    options.m_services.m_settings = &settings;
+    options.m_dataFolder = out.string();
+    options.m_tick = true;
+    CTransferManager manager(std::move(options));
+    manager.Init();
+    std::vector<int> ids(count);
+    const size_t heapBefore = HeapInUse();
     {
-        const fs::path out = site.FreshOutput("manager");
-        double seconds = 0;
-        long peak = 0;
+        CLinkItem request;
+        for (int i = 0; i < count; ++i)
         {
-            CTransferManagerOptions options;
-            options.m_settings = &settings;
-            options.m_dataFolder = out.string();
-            options.m_tick = state.range(0) != 0;
-            CTransferManager manager(std::move(options));
-            manager.Init();
-            std::vector<CLinkItem> requests(kFileCount);
-            for (int i = 0; i < kFileCount; ++i)
-            {
-                requests[i].SetUrl(site.Urls()[i].c_str(), true);
-                requests[i].SetString(LI_LOCAL_FILE, (out / CSite::Name(i)).c_str());
-                requests[i].SetOperationAndFlags(LI_OP_DOWNLOAD, 0);
-            }
-
-            const long rssBefore = ProcStatusKb("/proc/self/status", "VmRSS");
-            const bool reset = ResetPeakRss();
-            const Clock::time_point start = Clock::now();
-            std::vector<int> ids(kFileCount);
-            for (int i = 0; i < kFileCount; ++i)
-                manager.AddJob(requests[i], &ids[i], true);
-            // Jobs start in the order they were added, so waiting for each in
-            // turn costs one look-up per change.
-            int failed = 0;
-            for (int id : ids)
-            {
-                CJobStatus status;
-                if (manager.WaitForJob(id, &status, 120000) != 0 || status.m_result != kResultOk)
-                    ++failed;
-            }
-            seconds = std::chrono::duration<double>(Clock::now() - start).count();
-            peak = ProcStatusKb("/proc/self/status", "VmHWM");
-            state.counters["rss_delta_kb"] = benchmark::Counter(double(peak - rssBefore));
-            state.counters["peak_reset"] = benchmark::Counter(reset ? 1 : 0);
-            state.counters["failed_jobs"] = benchmark::Counter(failed);
-            manager.Stop();
+            request.SetUrl(urls[i].c_str(), true);
+            request.SetString(LI_LOCAL_FILE, (out / FileName(i)).c_str());
+            request.SetOperationAndFlags(LI_OP_DOWNLOAD, 0);
+            manager.AddJob(request, &ids[i], true);
         }
-        // Hands the freed jobs back to the system, so that the next
-        // repetition's rise is measured from the same footing.
-        ::malloc_trim(0);
-        Report(state, seconds, CSite::CountComplete(out), peak);
     }
-}
-
-// Runs one tool to completion under ptrace, stopping it once at its exit
-// (PTRACE_O_TRACEEXIT) to read its VmHWM while its memory still exists. The
-// ru_maxrss of wait4 or RUSAGE_CHILDREN cannot be used: the kernel carries
-// the peak of the memory a process had before exec into it, which for a
-// child forked from this process is this process's whole resident set.
-void RunTool(benchmark::State& state, std::vector<std::string> argv, const fs::path& out)
-{
-    std::vector<char*> args;
-    for (std::string& arg : argv)
-        args.push_back(arg.data());
-    args.push_back(nullptr);
-
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0)
+    // Jobs start in the order they were added, so waiting for each in turn
+    // costs one look-up per change.
+    int failed = 0;
+    for (int id : ids)
     {
-        // Only async-signal-safe calls between fork and exec.
-        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execv(args[0], args.data());
-        ::_exit(127);
+        CJobStatus status;
+        if (manager.WaitForJob(id, &status, 120000) != 0 || status.m_result != kResultOk)
+            ++failed;
     }
-    long peakKb = 0;
-    int exit = -1;
-    // Stops: the one after exec, the exit stop, and signal deliveries, of
-    // which a tool gets few; bounded all the same.
-    for (int stop = 0; pid > 0 && stop < 100000; ++stop)
-    {
-        int status = 0;
-        if (::waitpid(pid, &status, 0) != pid)
-            break;
-        if (WIFEXITED(status) || WIFSIGNALED(status))
-        {
-            exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            break;
-        }
-        int signal = 0;
-        if (stop == 0)
-            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
-        else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
-            peakKb = ProcStatusKb(("/proc/" + std::to_string(pid) + "/status").c_str(), "VmHWM");
-        else
-            signal = WSTOPSIG(status);
-        ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    state.counters["exit_status"] = benchmark::Counter(exit);
-    Report(state, seconds, CSite::CountComplete(out), peakKb);
-}
-
-void BM_CurlParallel(benchmark::State& state)
-{
-    CSite& site = Site();
-    if (!site.Ready())
-    {
-        state.SkipWithError("nginx did not start");
-        return;
-    }
-    for (auto _ : state)
-    {
-        const fs::path out = site.FreshOutput("curl");
-        RunTool(state,
-                {"/usr/bin/curl", "--silent", "--parallel", "--parallel-max", std::to_string(kInFlight),
-                 "--remote-name-all", "--output-dir", out.string(), "-K",
-                 (site.Folder() / "curl.cfg").string()},
-                out);
-    }
-}
-
-void BM_WgetList(benchmark::State& state)
-{
-    CSite& site = Site();
-    if (!site.Ready())
-    {
-        state.SkipWithError("nginx did not start");
-        return;
-    }
-    for (auto _ : state)
-    {
-        const fs::path out = site.FreshOutput("wget");
-        RunTool(state,
-                {"/usr/bin/wget", "--quiet", "--no-config", "-P", out.string(), "-i",
-                 (site.Folder() / "urls.txt").string()},
-                out);
-    }
+    const double retained = (double(HeapInUse()) - double(heapBefore)) / count;
+    manager.Stop();
+    std::ofstream(resultFile) << retained << " " << failed << "\n";
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace
 
-BENCHMARK(BM_TransferManager)
-    ->ArgName("tick")
-    ->Arg(1)
-    ->Arg(0)
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CurlParallel)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WgetList)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], kWorkerFlag) == 0)
+        return RunManagerWorker(argv[2], argv[3], argv[4]);
 
-BENCHMARK_MAIN();
+    bool large = false;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], kLargeFlag) == 0)
+            large = true;
+        else
+            args.push_back(argv[i]);
+    }
+    std::vector<int64_t> sizes = {10000};
+    if (large)
+        sizes.push_back(100000);
+    // Size by size, every side, so that one site is built at a time.
+    for (int64_t size : sizes)
+    {
+        using Side = std::pair<const char*, void (*)(benchmark::State&)>;
+        for (const auto& [name, function] : {Side{"BM_TransferManager", BM_TransferManager},
+                                             Side{"BM_CurlParallel", BM_CurlParallel},
+                                             Side{"BM_Wget20Processes", BM_Wget20Processes},
+                                             Side{"BM_WgetList", BM_WgetList}})
+            benchmark::RegisterBenchmark(name, function)
+                ->ArgName("files")
+                ->Arg(size)
+                ->Iterations(1)
+                ->Repetitions(3)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+    }
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

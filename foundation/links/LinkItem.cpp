@@ -166,6 +166,13 @@ void CLinkItem::LoadOptionsFrom(const IPropertySet& settings)
     SetInt(LI_CONNECTIONS_PER_SITE, perSite < 1 ? 1 : perSite);
 }
 
+void CLinkItem::DropOptions()
+{
+    for (int id : {LI_HTTP_VERSION, LI_USER_AGENT, LI_CONNECTION_HEADER, LI_FTP_DATA_CONNECTION, LI_CONNECTION_DELAY,
+                   LI_CONNECTION_RETRIES, LI_TRANSFER_RETRIES, LI_CONNECTIONS_PER_SITE})
+        Remove(id);
+}
+
 void CLinkItem::CopyUrlFrom(const CLinkItem& other)
 {
     if (this == &other)

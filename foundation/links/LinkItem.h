@@ -149,6 +149,10 @@ public:
     // retries and connections per site) from the settings object. A
     // connections-per-site value below 1 becomes 1.
     void LoadOptionsFrom(const IPropertySet& settings);
+    // Removes the values LoadOptionsFrom copied from the settings, but the
+    // request option bits (which also carry a bit of the caller's): a run
+    // loads them afresh, so a finished item need not keep them.
+    void DropOptions();
 
     // The other item's URL parts and its LI_URL_PATH and LI_LOCAL_FILE.
     void CopyUrlFrom(const CLinkItem& other);

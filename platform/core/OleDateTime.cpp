@@ -1,5 +1,6 @@
 #include "platform/core/OleDateTime.h"
 
+#include "platform/core/LocalTimeConversion.h"
 #include "platform/core/NumericLocale.h"
 #include "platform/core/Text.h"
 
@@ -237,15 +238,7 @@ bool COleDateTime::ToTimeT(time_t& t, bool local) const
                                 h * 3600 + mi * 60 + s);
         return true;
     }
-    tm parts{};
-    parts.tm_year = y - 1900;
-    parts.tm_mon = mo - 1;
-    parts.tm_mday = d;
-    parts.tm_hour = h;
-    parts.tm_min = mi;
-    parts.tm_sec = s;
-    parts.tm_isdst = -1; // let the tz database decide whether daylight saving applies
-    t = mktime(&parts);
+    t = LocalPartsToTimeT(y, mo, d, h, mi, s);
     return true;
 }
 

@@ -39,12 +39,18 @@ int CTransferLogPair::Release()
     return count;
 }
 
+ITransferLog* CTransferLogPair::ClientLogFor(int kind) const
+{
+    const bool protocolText = kind == kLogSent || kind == kLogReceived;
+    return protocolText && m_jobLog ? nullptr : m_clientLog;
+}
+
 void CTransferLogPair::AppendLine(int kind, const std::string& text)
 {
     if (m_jobLog)
         m_jobLog->AppendLine(kind, text);
-    if (m_clientLog)
-        m_clientLog->AppendLine(kind, text);
+    if (ITransferLog* clientLog = ClientLogFor(kind))
+        clientLog->AppendLine(kind, text);
 }
 
 namespace
@@ -65,7 +71,7 @@ template <typename Call> void ForwardWithCopy(ITransferLog* log, va_list args, C
 
 void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, m_clientLog})
+    for (ITransferLog* log : {m_jobLog, ClientLogFor(kind)})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendFormatV(kind, format, copy); });
@@ -73,7 +79,7 @@ void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 
 void CTransferLogPair::AppendMessageV(int kind, int index, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, m_clientLog})
+    for (ITransferLog* log : {m_jobLog, ClientLogFor(kind)})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendMessageV(kind, index, copy); });

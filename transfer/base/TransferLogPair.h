@@ -1,10 +1,14 @@
 #pragma once
 // CTransferLogPair: the log a protocol client writes to while it serves a
-// job. It forwards every line to two logs, the job's own log and the
-// client's log (the log of the connection slot in the site pool), so each
-// of them tells the whole conversation: the job's log for the user looking
-// at one transfer, the client's log for the story of one connection across
-// jobs.
+// job. It forwards lines to two logs, the job's own log and the client's
+// log (the log of the connection slot in the site pool): the job's log for
+// the user looking at one transfer, the client's log for the story of one
+// connection across jobs. Status and error lines go to both. The protocol
+// text itself (what was sent and received: request and response headers,
+// bodies shown in the log) goes to the job's log alone when there is one:
+// it is the bulk of every job's lines, and writing it twice cost more than
+// any other step of a small transfer, for a copy that the client's log
+// trims away a few jobs later. Without a job log the client's log takes it.
 //
 // Either log may be absent; Make gives null when both are, so a caller that
 // has no log passes null on as usual. The pair holds a reference on each
@@ -48,6 +52,9 @@ public:
 private:
     CTransferLogPair(ITransferLog* jobLog, ITransferLog* clientLog, int clientLogId);
     ~CTransferLogPair() override;
+    // The client's log when a line of this kind goes to it as well; null
+    // otherwise.
+    ITransferLog* ClientLogFor(int kind) const;
 
     std::atomic<int> m_refCount{1};
     ITransferLog* const m_jobLog;

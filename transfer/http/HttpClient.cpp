@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <strings.h>
+#include <utility>
 
 namespace
 {
@@ -166,6 +167,7 @@ bool CHttpClient::CheckConnection(bool probe, ITransferLog* log)
 
 int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
 {
+    m_justConnected = false;
     if (IsAborted())
         return kResultStopped;
     if (CheckConnection(true, log))
@@ -173,7 +175,10 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
         // Bytes left over from the last response mean the connection is out
         // of step with our requests: never reuse it then.
         if (m_receive.GetLength() == 0)
+        {
+            m_justConnected = true;
             return kResultOk;
+        }
         SetConnected(0);
     }
     m_receive.SetLength(0);
@@ -202,7 +207,17 @@ int CHttpClient::Connect(CLinkItem& request, ITransferLog* log)
     if (IsAborted())
         return kResultStopped;
     CProtocolClient::SetConnected(1);
+    m_justConnected = true;
     return kResultOk;
+}
+
+int CHttpClient::ConnectForRequest(CLinkItem& request, ITransferLog* log)
+{
+    if (std::exchange(m_justConnected, false) && IsConnected() && m_receive.GetLength() == 0 && !IsAborted())
+        return kResultOk;
+    const int result = Connect(request, log);
+    m_justConnected = false;
+    return result;
 }
 
 int CHttpClient::Upload(CLinkItem&, ITransferLog*, ITransferProgress*)

@@ -138,6 +138,10 @@ private:
     };
 
     class CExchange;
+    // The connect step of a request exchange: keeps the connection that the
+    // caller's Connect has just found sound or made, with nothing sent on it
+    // since; otherwise Connect.
+    int ConnectForRequest(CLinkItem& request, ITransferLog* log);
     // Stores the status line and the header values; used by Download and
     // GetRemoteFileInfo.
     void StoreStatusLine(CLinkItem& request, const CByteBuffer& header);
@@ -153,4 +157,8 @@ private:
     // Bytes received and not yet consumed: what came after a header, a body
     // in progress.
     CByteBuffer m_receive;
+    // Set by a successful Connect, taken by the next ConnectForRequest. A job
+    // connects before it asks for the file, and the exchange that asks
+    // would otherwise probe the idle connection a second time.
+    bool m_justConnected = false;
 };

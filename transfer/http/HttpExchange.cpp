@@ -256,7 +256,7 @@ int CHttpClient::CExchange::Prompt()
 
 int CHttpClient::CExchange::Connect()
 {
-    const int connected = m_client.Connect(m_request, m_log);
+    const int connected = m_client.ConnectForRequest(m_request, m_log);
     if (connected != kResultOk)
         return connected;
     GoTo(EStep::kSend);

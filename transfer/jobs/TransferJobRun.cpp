@@ -199,6 +199,9 @@ int CTransferJob::CRunContext::RunOperation()
 
 int CTransferJob::CRunContext::Finish(int result)
 {
+    // The settings' values were for this run; a finished job is kept until
+    // it is removed, and the next run loads them again.
+    m_job.DropOptions();
     m_job.SetResult(result);
     if (result == kResultStopped)
         LogMessage(m_jobLog, kLogStatus, kMessageConnectionClosed);
@@ -343,12 +346,18 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
 
     const int localKind = Kind(LI_LOCAL_RESOURCE_TYPE);
     const int64_t localSize = GetInt64Or(m_job, LI_LOCAL_SIZE, 0);
+    // The look for missing folders has just found the folder there (the
+    // usual case): it is not looked at again before the download, which
+    // looks once more itself. A name without a folder is still refused here.
     const std::string missing = OutermostMissingFolder(FolderOf(m_localPath));
-    result = m_client.EnsureLocalDir(m_localPath, m_log);
-    if (!missing.empty() && DirectoryExists(missing))
-        m_createdFolder = missing;
-    if (result != kResultOk)
-        return result;
+    if (!missing.empty() || m_localPath.find('/') == std::string::npos)
+    {
+        result = m_client.EnsureLocalDir(m_localPath, m_log);
+        if (!missing.empty() && DirectoryExists(missing))
+            m_createdFolder = missing;
+        if (result != kResultOk)
+            return result;
+    }
 
     bool resuming = false;
     if ((resume || binaryResume) && localExists)

@@ -117,6 +117,18 @@ TEST(LinkItem, LoadOptionsFromSettings)
     EXPECT_EQ(3, readInt(LI_CONNECTION_RETRIES));
     EXPECT_EQ(4, readInt(LI_TRANSFER_RETRIES));
     EXPECT_EQ(1, readInt(LI_CONNECTIONS_PER_SITE));
+
+    // Dropped again after a run: the settings' values go, the request
+    // option bits stay.
+    item.SetInt(LI_FLAGS, 5);
+    item.DropOptions();
+    for (int id : {LI_HTTP_VERSION, LI_USER_AGENT, LI_CONNECTION_HEADER, LI_FTP_DATA_CONNECTION,
+                   LI_CONNECTION_DELAY, LI_CONNECTION_RETRIES, LI_TRANSFER_RETRIES, LI_CONNECTIONS_PER_SITE})
+        EXPECT_FALSE(item.Has(id)) << "id " << id;
+    EXPECT_EQ((1 << 3) | (1 << LI_OPTION_SEND_USER_AGENT) | (1 << LI_OPTION_SEND_REFERRER) |
+                  (1 << LI_OPTION_SEND_ACCEPT) | (1 << LI_OPTION_SEND_NO_CACHE),
+              readInt(LI_REQUEST_OPTIONS));
+    EXPECT_EQ(5, readInt(LI_FLAGS));
 }
 
 TEST(LinkItem, Staleness)

@@ -87,4 +87,29 @@ TEST(TransferLogPair, ForwardsEveryLineToBothLogs)
     EXPECT_EQ(jobLog.Count("only"), 1);
 }
 
+// The protocol text is written once: to the job's log when there is one,
+// else to the client's.
+TEST(TransferLogPair, ProtocolTextGoesToOneLog)
+{
+    CCapturedLog jobLog;
+    CCapturedLog clientLog;
+    ITransferLog* pair = CTransferLogPair::Make(jobLog.Get(), clientLog.Get(), 42);
+    pair->AppendLine(kLogSent, "GET /a HTTP/1.1");
+    pair->AppendFormat(kLogReceived, "HTTP/1.1 %d OK", 200);
+    pair->AppendLine(kLogStatus, "between");
+    pair->Release();
+    for (const char* text : {"GET /a HTTP/1.1", "HTTP/1.1 200 OK"})
+    {
+        EXPECT_EQ(jobLog.Count(text), 1) << text;
+        EXPECT_EQ(clientLog.Count(text), 0) << text;
+    }
+    EXPECT_EQ(clientLog.Count("between"), 1);
+
+    CCapturedLog alone;
+    ITransferLog* clientOnly = CTransferLogPair::Make(nullptr, alone.Get(), 42);
+    clientOnly->AppendLine(kLogReceived, "HTTP/1.1 404 Not Found");
+    clientOnly->Release();
+    EXPECT_EQ(alone.Count("HTTP/1.1 404 Not Found"), 1);
+}
+
 } // namespace

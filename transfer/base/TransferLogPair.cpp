@@ -10,21 +10,13 @@ CTransferLogPair* CTransferLogPair::Make(ITransferLog* jobLog, ITransferLog* cli
 }
 
 CTransferLogPair::CTransferLogPair(ITransferLog* jobLog, ITransferLog* clientLog, int clientLogId)
-    : m_jobLog(jobLog), m_clientLog(clientLog == jobLog ? nullptr : clientLog), m_logId(clientLogId)
+    : m_jobLog(CRefPtr<ITransferLog>::Share(jobLog)),
+      m_clientLog(CRefPtr<ITransferLog>::Share(clientLog == jobLog ? nullptr : clientLog)),
+      m_logId(clientLogId)
 {
-    if (m_jobLog)
-        m_jobLog->AddRef();
-    if (m_clientLog)
-        m_clientLog->AddRef();
 }
 
-CTransferLogPair::~CTransferLogPair()
-{
-    if (m_jobLog)
-        m_jobLog->Release();
-    if (m_clientLog)
-        m_clientLog->Release();
-}
+CTransferLogPair::~CTransferLogPair() = default;
 
 int CTransferLogPair::AddRef()
 {
@@ -42,7 +34,7 @@ int CTransferLogPair::Release()
 ITransferLog* CTransferLogPair::ClientLogFor(int kind) const
 {
     const bool protocolText = kind == kLogSent || kind == kLogReceived;
-    return protocolText && m_jobLog ? nullptr : m_clientLog;
+    return protocolText && m_jobLog ? nullptr : m_clientLog.Get();
 }
 
 void CTransferLogPair::AppendLine(int kind, const std::string& text)
@@ -71,7 +63,7 @@ template <typename Call> void ForwardWithCopy(ITransferLog* log, va_list args, C
 
 void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, ClientLogFor(kind)})
+    for (ITransferLog* log : {m_jobLog.Get(), ClientLogFor(kind)})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendFormatV(kind, format, copy); });
@@ -79,7 +71,7 @@ void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 
 void CTransferLogPair::AppendMessageV(int kind, int index, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, ClientLogFor(kind)})
+    for (ITransferLog* log : {m_jobLog.Get(), ClientLogFor(kind)})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendMessageV(kind, index, copy); });

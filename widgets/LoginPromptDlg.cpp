@@ -17,12 +17,15 @@ int CLoginPromptDlg::DoModalNext()
         return IDCANCEL;
     m_user = m_request.m_user;
     m_password = m_request.m_password;
+    // A dialog run before is not initialised again: show the new request.
+    if (m_initialised)
+        ShowRequest();
     return DoModal();
 }
 
 bool CLoginPromptDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    m_initialised = true;
     ShowRequest();
     return false;
 }

@@ -49,4 +49,5 @@ private:
 
     CPromptRequestQueue& m_queue;
     CPromptRequest m_request;
+    bool m_initialised = false;
 };

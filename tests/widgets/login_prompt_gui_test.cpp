@@ -116,9 +116,10 @@ TEST_F(LoginPromptTest, EachWaitingRequestGetsItsOwnRun)
     std::list<Worker> workers;
     Worker& first = workers.emplace_back(m_queue, "", "http://one.example:8080");
     Worker& second = workers.emplace_back(m_queue, "bob", "ftp://two.example");
-
+    // The main frame makes a dialog per run; one used twice must show its
+    // second request all the same.
+    CLoginPromptDlg dialog(m_queue);
     {
-        CLoginPromptDlg dialog(m_queue);
         m_driver.SetDialogScript([&](QDialog&) {
             Activate(dialog);
             EXPECT_EQ(dialog.windowTitle(), "http://one.example:8080");
@@ -135,7 +136,6 @@ TEST_F(LoginPromptTest, EachWaitingRequestGetsItsOwnRun)
     EXPECT_EQ(first.m_password, "pw one");
 
     {
-        CLoginPromptDlg dialog(m_queue);
         m_driver.SetDialogScript([&](QDialog&) {
             Activate(dialog);
             EXPECT_EQ(dialog.windowTitle(), "ftp://two.example");

@@ -44,7 +44,9 @@ bool CLinkChecker::SetTaskSettings(const CTaskSettings& task)
 void CLinkChecker::Clear()
 {
     CEngineLock lock(m_lock);
-    ClearLocked();
+    // The running crawl holds pointers into the table.
+    if (!IsRunning())
+        ClearLocked();
 }
 
 void CLinkChecker::ClearLocked()
@@ -72,7 +74,8 @@ void CLinkChecker::ClearLocked()
 void CLinkChecker::ResetFromTask()
 {
     CEngineLock lock(m_lock);
-    ResetFromTaskLocked(lock);
+    if (!IsRunning())
+        ResetFromTaskLocked(lock);
 }
 
 void CLinkChecker::SetProgressCallback(ProgressCallback callback, int userData)

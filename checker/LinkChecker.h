@@ -71,7 +71,9 @@ public:
     // nothing changed, while a run goes on.
     bool SetTaskSettings(const CTaskSettings& task);
     // Removes the jobs of the table's links, deletes every node and URL
-    // record, zeroes the statistics and gives freed memory back.
+    // record, zeroes the statistics and gives freed memory back. Nothing
+    // while a run goes on (it holds pointers into the table); the same for
+    // ResetFromTask.
     void Clear();
     // Rebuilds the table from the task copy: the root, and for a ".urls"
     // list, a ".vbb" project or a URL template (with "Misc/Enable Generic

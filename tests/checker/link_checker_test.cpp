@@ -1,6 +1,7 @@
 #include "checker/LinkChecker.h"
 
 #include "FakeCrawlTransport.h"
+#include "TestPageLinks.h"
 
 #include "checker/LinkNode.h"
 #include "checker/UrlRecord.h"
@@ -36,9 +37,7 @@ using namespace std::chrono_literals;
 // The site the fake parser reads links from; set by each test that crawls.
 CFakeCrawlTransport* g_site = nullptr;
 
-// The links of a page as the fake site lists them become its children, as the
-// link extraction makes them: one level deeper, Waiting below the task's
-// Recursion and Max recursion at it, internal unless on another host.
+// The links of a page as the fake site lists them become its children.
 void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
 {
     CUrlRecord* record = page.GetUrlRecord();
@@ -52,22 +51,7 @@ void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
     const std::vector<std::string> links = found->second.links;
     lock.lock();
     record->m_parsedNodeId = page.m_linkId;
-    const int recursion = GetIntOr(engine.GetTask(), TASK_RECURSION);
-    for (const std::string& url : links)
-    {
-        auto node = std::make_unique<CLinkNode>();
-        node->m_name = url;
-        node->m_url = url;
-        node->m_sourceText = url;
-        node->m_referrer = page.m_url;
-        node->m_depth = page.m_depth + 1;
-        node->SetScope(url.rfind("http://site/", 0) == 0 ? kScopeInternal : kScopeExternal);
-        node->SetState(node->m_depth < recursion ? kStateWaiting : kStateMaxRecursion);
-        CLinkNode* added = engine.AppendNode(std::move(node));
-        page.AddChild(added, engine.Stats());
-        engine.PrepareLink(added, lock);
-        added->SyncFromFirst(engine.Stats());
-    }
+    AddTestLinks(engine, page, links, "http://site/", lock);
 }
 
 std::mutex g_progressMutex;

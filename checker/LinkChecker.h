@@ -46,7 +46,7 @@ struct CLinkCheckerServices
     const IPropertySet* m_settings = nullptr; // the program's settings; required
     // Parses a page, folder or listing that reached Downloaded; null leaves
     // content unparsed (the link keeps its state, no children are added).
-    PageParseFunction m_parsePage = nullptr;
+    PageParseFunction m_parsePage = &ParseEnginePage;
 };
 
 class CLinkChecker : public CWorkerThread

@@ -80,6 +80,8 @@ public:
     int64_t m_lastBytesReceived = 0;
     int m_contentKind = 0;   // link type
     uint32_t m_contentKindStamp = 0;
+    uint32_t m_parseStamp = 0;    // tick count when the page's parse ended
+    uint32_t m_parseDuration = 0; // milliseconds its parse and link walk took
     int64_t m_localSize = -1;  // -1 while not known
     int64_t m_remoteSize = -1; // -1 while not known
     COleDateTime m_localTime;

@@ -1,6 +1,7 @@
 #include "foundation/desktop/ShortcutFile.h"
 
 #include "foundation/files/PathUtils.h"
+#include "foundation/text/Utf8.h"
 #include "platform/core/ByteOrder.h"
 #include "platform/core/PosixFile.h"
 #include "platform/core/Text.h"
@@ -89,32 +90,6 @@ uint32_t ReadU32(std::string_view bytes, size_t at)
 uint16_t ReadU16(std::string_view bytes, size_t at)
 {
     return LoadLittleEndian16(reinterpret_cast<const uint8_t*>(bytes.data() + at));
-}
-
-void AppendUtf8(std::string& out, uint32_t code)
-{
-    if (code < 0x80)
-    {
-        out.push_back(static_cast<char>(code));
-    }
-    else if (code < 0x800)
-    {
-        out.push_back(static_cast<char>(0xC0 | code >> 6));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-    else if (code < 0x10000)
-    {
-        out.push_back(static_cast<char>(0xE0 | code >> 12));
-        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-    else
-    {
-        out.push_back(static_cast<char>(0xF0 | code >> 18));
-        out.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
 }
 
 // A NUL-terminated 8-bit text inside block, from offset; read as Latin-1

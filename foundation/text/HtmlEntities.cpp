@@ -1,5 +1,7 @@
 #include "foundation/text/HtmlEntities.h"
 
+#include "foundation/text/Utf8.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,32 +11,6 @@ constexpr uint32_t kReplacementChar = 0xFFFD;
 constexpr uint32_t kMaxCodePoint = 0x10FFFF;
 // The longest name of the table, with its ';', is 33 bytes.
 constexpr size_t kMaxNameLength = 40;
-
-void AppendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80)
-    {
-        out += static_cast<char>(cp);
-    }
-    else if (cp < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else if (cp < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 int DigitValue(char c, bool hex)
 {

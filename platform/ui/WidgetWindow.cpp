@@ -16,8 +16,8 @@ std::unordered_map<WindowHandle, QWidget*>& Widgets()
 }
 } // namespace
 
-CPostedMessageEvent::CPostedMessageEvent(const WindowMessage& message)
-    : QEvent(EventType()), m_message(message)
+CPostedMessageEvent::CPostedMessageEvent(const WindowMessage& message, uint64_t sequence)
+    : QEvent(EventType()), m_message(message), m_sequence(sequence)
 {
 }
 
@@ -71,14 +71,41 @@ void CWidgetWindow::DeliverPostedMessage(WindowHandle window, uint32_t message, 
     // Posted to this adapter, not to the widget: the adapter outlives every
     // delivery (its destructor waits for them), the widget may be mid-way
     // through its destruction.
-    QCoreApplication::postEvent(this, new CPostedMessageEvent({window, message, wParam, lParam}));
+    std::lock_guard<std::mutex> lock(m_pendingLock);
+    ++m_pending[message];
+    QCoreApplication::postEvent(this, new CPostedMessageEvent({window, message, wParam, lParam}, ++m_sequence));
+}
+
+size_t CWidgetWindow::RemovePendingMessages(WindowHandle window, uint32_t message)
+{
+    QWidget* widget = FindWidget(window);
+    if (!widget)
+        return 0;
+    auto* adapter = widget->findChild<CWidgetWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!adapter)
+        return 0;
+    std::lock_guard<std::mutex> lock(adapter->m_pendingLock);
+    size_t& pending = adapter->m_pending[message];
+    const size_t drained = pending;
+    pending = 0;
+    adapter->m_drainedBelow[message] = adapter->m_sequence + 1;
+    return drained;
 }
 
 bool CWidgetWindow::event(QEvent* event)
 {
     if (event->type() != CPostedMessageEvent::EventType())
         return QObject::event(event);
-    CPostedMessageEvent forwarded(static_cast<CPostedMessageEvent*>(event)->Message());
+    const auto* posted = static_cast<CPostedMessageEvent*>(event);
+    {
+        std::lock_guard<std::mutex> lock(m_pendingLock);
+        const uint32_t message = posted->Message().m_message;
+        auto drained = m_drainedBelow.find(message);
+        if (drained != m_drainedBelow.end() && posted->Sequence() < drained->second)
+            return true;
+        --m_pending[message];
+    }
+    CPostedMessageEvent forwarded(posted->Message(), posted->Sequence());
     QCoreApplication::sendEvent(m_widget, &forwarded);
     return true;
 }

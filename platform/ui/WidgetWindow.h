@@ -13,20 +13,25 @@
 #include <QEvent>
 #include <QObject>
 
+#include <mutex>
+#include <unordered_map>
+
 class QWidget;
 
 class CPostedMessageEvent : public QEvent
 {
 public:
-    explicit CPostedMessageEvent(const WindowMessage& message);
+    explicit CPostedMessageEvent(const WindowMessage& message, uint64_t sequence = 0);
 
     // The event type, registered with Qt on first use.
     static QEvent::Type EventType();
 
     const WindowMessage& Message() const { return m_message; }
+    uint64_t Sequence() const { return m_sequence; }
 
 private:
     WindowMessage m_message;
+    uint64_t m_sequence;
 };
 
 // The adapter between a widget and its handle: a child object of the widget.
@@ -44,6 +49,10 @@ public:
     // closed one. UI thread.
     static QWidget* FindWidget(WindowHandle window);
 
+    // Drops every post of that message to the window that has not been
+    // delivered yet; the number dropped. UI thread.
+    static size_t RemovePendingMessages(WindowHandle window, uint32_t message);
+
     ~CWidgetWindow() override;
 
     WindowHandle Handle() const { return m_handle; }
@@ -59,4 +68,12 @@ private:
 
     QWidget* m_widget;
     WindowHandle m_handle = nullptr;
+
+    // Posts not yet delivered, per message, and the sequence number below
+    // which posts of a message were drained; posting threads and the UI
+    // thread meet here.
+    std::mutex m_pendingLock;
+    uint64_t m_sequence = 0;
+    std::unordered_map<uint32_t, size_t> m_pending;
+    std::unordered_map<uint32_t, uint64_t> m_drainedBelow;
 };

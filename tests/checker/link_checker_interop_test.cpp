@@ -7,48 +7,23 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "transfer/base/ResultCodes.h"
-#include "transfer/client/LinkLocation.h"
 #include "transfer/jobs/TransferManager.h"
 
 #include "tests/servers/NginxServer.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
 
-#include "TestPageLinks.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <regex>
 #include <string>
 #include <vector>
 
 namespace
 {
 using namespace std::chrono_literals;
-
-// A stand-in for the page link extraction: the href and src values of a
-// downloaded page, resolved against its URL, become its children. It reads
-// the file the transfer wrote where the engine told it to.
-void HrefParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
-{
-    CUrlRecord* record = page.GetUrlRecord();
-    if (record == nullptr || record->m_parsedNodeId != 0 || record->m_contentKind != kTypeHtml)
-        return;
-    const std::string path = record->m_localPath;
-    const std::string base = record->m_url;
-    lock.unlock();
-    const std::string text = ReadWhole(path);
-    std::vector<std::string> links;
-    static const std::regex kLink("(href|src)=\"([^\"]+)\"");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), kLink); it != std::sregex_iterator(); ++it)
-        links.push_back(ResolveLinkPath(base, (*it)[2].str(), false));
-    lock.lock();
-    record->m_parsedNodeId = page.m_linkId;
-    AddTestLinks(engine, page, links, base.substr(0, base.find('/', 7) + 1), lock);
-}
 
 std::mutex g_mutex;
 std::condition_variable g_changed;
@@ -62,7 +37,7 @@ void CountProgress(int)
 }
 
 // A tiny site three levels deep on nginx, checked with the real transfer
-// manager: pages are downloaded and parsed, the image is checked, the
+// manager and the real page link extraction: pages are downloaded and parsed, the image is checked, the
 // missing page is broken with the server's answer, each URL once.
 TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
 {
@@ -94,7 +69,6 @@ TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
     CLinkCheckerServices services;
     services.m_transport = &transport;
     services.m_settings = &settings;
-    services.m_parsePage = &HrefParsePage;
     {
         CLinkChecker engine(services);
         engine.SetProgressCallback(&CountProgress, 0);

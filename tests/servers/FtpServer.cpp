@@ -102,6 +102,8 @@ bool CVsftpdServer::Start(const Options& options)
     }
     else
         config += "local_enable=NO\n";
+    if (options.m_asciiDownloads)
+        config += "ascii_download_enable=YES\n";
     if (!root)
         config += "run_as_launching_user=YES\n";
 

@@ -29,6 +29,10 @@ public:
     struct Options
     {
         bool m_localLogins = false;
+        // ascii_download_enable: ASCII mode converts line ends, and a
+        // restart in ASCII mode is refused ("No support for resume of ASCII
+        // transfer.").
+        bool m_asciiDownloads = false;
     };
 
     bool Start(const Options& options);

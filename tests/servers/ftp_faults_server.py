@@ -28,6 +28,21 @@ REST, RETR, LIST, QUIT) over the files in FILES, except where it breaks it:
   short-data              RETR sends the first 10 bytes of the file, closes
                           the data connection and answers "426"
   no-rest                 REST is answered "502" (not implemented)
+  ascii-strict            as many servers in their stock setting: a session
+                          starts in ASCII mode, SIZE is refused in ASCII mode
+                          ("550 SIZE not allowed in ASCII mode") and so is a
+                          REST other than 0 ("550 ASCII resume is unsafe")
+  early-close [announce]  RETR sends the first 10 bytes from the restart
+                          point, closes the data connection and answers
+                          "226" as if all went well; with "announce" the
+                          "150" reply names the file's whole size
+  data-stall              RETR is answered "150", then nothing: a passive
+                          data connection is taken and held silent, an
+                          active one is never opened
+  port-intruder           before opening an active data connection, another
+                          address (127.0.0.2) connects to the client's port
+                          and sends "INTRUDER"
+  long-listing            LIST sends a listing of LONG_LISTING_LINES lines
 Every command received is printed as "CMD <command>" (PASS included: these
 are test passwords). Runs until it is terminated.
 """
@@ -45,6 +60,12 @@ FILES = {
 FOLDERS = {"/", "/pub"}
 LISTING = (b"-rw-r--r--    1 0        0            5000 Jan 02  2020 data.bin\r\n"
            b"-rw-r--r--    1 0        0               5 Jan 02  2020 small.txt\r\n")
+
+# The lines of the long-listing mode's listing (about 400 KB).
+LONG_LISTING_LINES = 6000
+
+# What the port-intruder mode's stranger sends.
+INTRUDER = b"INTRUDER"
 
 # A stream that never ends is cut off after this many bytes, in case the
 # client under test never gives up.
@@ -85,6 +106,8 @@ class Session:
         self.passive = None
         self.active = None
         self.rest = 0
+        self.ascii = self.mode == "ascii-strict"
+        self.held = []
 
     def reply(self, text):
         self.conn.sendall(text.encode() + b"\r\n")
@@ -111,13 +134,21 @@ class Session:
             self.passive = None
             return conn
         if self.active is not None:
+            if self.mode == "port-intruder":
+                intruder = socket.create_connection(self.active, timeout=30,
+                                                    source_address=("127.0.0.2", 0))
+                try:
+                    intruder.sendall(INTRUDER)
+                finally:
+                    intruder.close()
             conn = socket.create_connection(self.active, timeout=30)
             self.active = None
             return conn
         return None
 
-    def send_data(self, payload, answer="226 Transfer complete."):
-        self.reply("150 Opening data connection.")
+    def send_data(self, payload, answer="226 Transfer complete.",
+                  opening="150 Opening data connection."):
+        self.reply(opening)
         conn = self.data_connection()
         if conn is None:
             self.reply("425 Use PASV or PORT first.")
@@ -171,6 +202,7 @@ class Session:
             else:
                 self.reply("230 Logged in.")
         elif verb == "TYPE":
+            self.ascii = argument.upper().startswith("A")
             self.reply("200 Type set.")
         elif verb == "CWD":
             if argument in FOLDERS:
@@ -180,7 +212,9 @@ class Session:
             else:
                 self.reply("550 No such folder.")
         elif verb == "SIZE":
-            if argument in FILES:
+            if self.mode == "ascii-strict" and self.ascii:
+                self.reply("550 SIZE not allowed in ASCII mode.")
+            elif argument in FILES:
                 self.reply("213 %d" % len(FILES[argument]))
             else:
                 self.reply("550 No such file.")
@@ -191,6 +225,8 @@ class Session:
                 self.reply("550 No such file.")
         elif verb == "REST" and self.mode == "no-rest":
             self.reply("502 Command not implemented.")
+        elif verb == "REST" and self.mode == "ascii-strict" and self.ascii and argument != "0":
+            self.reply("550 ASCII resume is unsafe.")
         elif verb == "REST":
             self.rest = int(argument)
             self.reply("350 Restarting at %d." % self.rest)
@@ -216,10 +252,27 @@ class Session:
         elif verb in ("RETR", "LIST"):
             if self.mode == "pasv-refused":
                 self.reply("425 Can't open data connection.")
+            elif verb == "LIST" and self.mode == "long-listing":
+                self.send_data(b"".join(b"-rw-r--r--    1 0        0            5000 Jan 02  2020 "
+                                        b"file%05d.bin\r\n" % i for i in range(LONG_LISTING_LINES)))
             elif verb == "LIST":
                 self.send_data(LISTING)
             elif argument not in FILES:
                 self.reply("550 No such file.")
+            elif self.mode == "early-close":
+                size = len(FILES[argument])
+                opening = "150 Opening BINARY mode data connection for %s (%d bytes)." % (
+                    argument, size) if self.options[:1] == ["announce"] else \
+                    "150 Opening data connection."
+                self.send_data(FILES[argument][self.rest:self.rest + 10], opening=opening)
+            elif self.mode == "data-stall":
+                self.reply("150 Opening data connection.")
+                if self.passive is not None:
+                    self.passive.settimeout(30)
+                    conn, _ = self.passive.accept()
+                    self.held.append(conn)
+                    self.drop_passive()
+                self.active = None
             elif self.mode == "short-data":
                 self.send_data(FILES[argument][self.rest:self.rest + 10],
                                "426 Connection closed; transfer aborted.")

@@ -3,8 +3,14 @@
 // destroyed when the program ends (Qt allows one per process; destroying it
 // lets Qt and the libraries below it release what they hold). Run the program
 // with QT_QPA_PLATFORM=offscreen, as ctest does.
+//
+// Qt keeps its input devices in a registry made on first use and destroyed
+// at exit; made after the application, it would be gone before the
+// application deletes its devices (a crash at exit after any mouse or wheel
+// event). So the registry is made first.
 
 #include <QApplication>
+#include <QInputDevice>
 
 #include <memory>
 
@@ -12,6 +18,7 @@ inline QApplication& TestApplication()
 {
     struct Holder
     {
+        bool m_devicesFirst = (QInputDevice::devices(), true);
         int m_argc = 1;
         char m_name[12] = "tw-gui-test";
         char* m_argv[2] = {m_name, nullptr};

@@ -83,8 +83,11 @@ bool ParseNtlmChallengeMessage(const uint8_t* data, size_t length, NtlmChallenge
         return false;
 
     NtlmChallengeMessage parsed;
+    // Nothing we compute reads the target name, and some servers send a
+    // broken one: it is kept when sound and left empty otherwise, and only
+    // the fields the response needs can refuse the challenge.
     if (!ReadField(data, length, 12, parsed.targetName))
-        return false;
+        parsed.targetName.clear();
     parsed.flags = LoadLittleEndian32(data + 20);
     std::memcpy(parsed.serverChallenge.data(), data + 24, parsed.serverChallenge.size());
 

@@ -52,6 +52,7 @@ struct NtlmChallengeMessage
 {
     uint32_t flags = 0;
     NtlmNonce serverChallenge{};
+    // Empty when the server sent none or a malformed one.
     std::vector<uint8_t> targetName;
     // The AV pair list as sent (empty without the TARGET_INFO flag).
     std::vector<uint8_t> targetInfo;

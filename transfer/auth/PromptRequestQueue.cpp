@@ -49,9 +49,12 @@ void CPromptRequestQueue::Remove(const CPromptRequest* request)
 }
 
 int CPromptRequestQueue::PostAndWait(std::atomic<int>& id, std::string& user, std::string& password,
-                                     const std::string& prompt, const std::atomic<int>* abortFlag)
+                                     const std::string& prompt, const std::atomic<int>* abortFlag,
+                                     bool* unanswered)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (unanswered)
+        *unanswered = false;
     if (m_closing)
     {
         id.store(0);
@@ -90,6 +93,8 @@ int CPromptRequestQueue::PostAndWait(std::atomic<int>& id, std::string& user, st
     }
 
     int result = 0;
+    if (unanswered)
+        *unanswered = !signalled;
     if (signalled)
     {
         // Answered, dismissed or cancelled: the caller gets the request's

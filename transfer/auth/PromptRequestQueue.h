@@ -68,8 +68,12 @@ public:
     // variable: whichever order the two threads run in, the worker either
     // sees the flag before it waits or its request is found by the Cancel,
     // so a stop never leaves it waiting for the time-out.
+    //
+    // unanswered, when given, is set to whether the wait ended because
+    // nobody could answer or the time-out passed (rather than an answer, a
+    // dismissal, a cancel, an abort or the queue closing).
     int PostAndWait(std::atomic<int>& id, std::string& user, std::string& password, const std::string& prompt,
-                    const std::atomic<int>* abortFlag = nullptr);
+                    const std::atomic<int>* abortFlag = nullptr, bool* unanswered = nullptr);
 
     // Flags the first request with that id that is not yet cancelled as
     // cancelled and wakes its worker. Unknown ids (0 among them) do nothing.

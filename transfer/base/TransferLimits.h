@@ -34,6 +34,17 @@ inline constexpr int kMaxInterimResponses = 16;
 // step.
 inline constexpr int32_t kMaxLoggedBodySize = 64 * 1024;
 
+// The most of an unwanted body read to keep its connection for the next
+// request. Past it, dropping the connection costs less than reading on, and
+// a body without end never holds the request.
+inline constexpr int64_t kMaxUnwantedBodySize = 1024 * 1024;
+
+// A compressed body may inflate to this many times its size, and always to
+// kMinInflatedSizeCap; past both it is a decompression bomb, not a file, and
+// the download fails before it fills the disk.
+inline constexpr int64_t kMaxInflationRatio = 1000;
+inline constexpr int64_t kMinInflatedSizeCap = 64 * 1024 * 1024;
+
 // The longest FTP reply taken from a control connection, all its lines
 // together. Real replies (a long greeting, a FEAT list) stay within a few
 // kilobytes; a server that never ends its reply has its connection dropped.

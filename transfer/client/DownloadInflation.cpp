@@ -5,9 +5,11 @@
 #include "foundation/links/LinkItem.h"
 #include "platform/core/Text.h"
 #include "transfer/base/OptionalLog.h"
-#include "transfer/client/ProtocolClient.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
+#include "transfer/client/ProtocolClient.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -30,6 +32,12 @@ int TransferResultOf(int readerResult, const CTransferGzipSink& sink, const std:
     case kResultStopped:
         return readerResult;
     case kReaderSinkFailed:
+        if (sink.CapExceeded())
+        {
+            LogMessage(log, kLogError, kMessageProtocolError,
+                       "compressed body inflates beyond any sound size");
+            return kResultProtocolError;
+        }
         if (sink.OpenFailed())
         {
             LogMessage(log, kLogError, kMessageCannotOpenFile, tempPath.c_str());
@@ -92,8 +100,8 @@ int WriteFailureCode(int fileError)
     return fileError == kResultDiskFull ? kResultDiskFull : kResultWriteError;
 }
 
-CTransferGzipSink::CTransferGzipSink(std::string outputPath, const CProtocolClient& client)
-    : m_path(std::move(outputPath)), m_client(client)
+CTransferGzipSink::CTransferGzipSink(std::string outputPath, const CProtocolClient& client, int64_t sizeCap)
+    : m_path(std::move(outputPath)), m_client(client), m_sizeCap(sizeCap)
 {
 }
 
@@ -117,6 +125,12 @@ int32_t CTransferGzipSink::Write(const void* bytes, int32_t count)
 {
     if (!m_file)
         return -1;
+    if (count > m_sizeCap - m_written)
+    {
+        m_capExceeded = true;
+        return -1;
+    }
+    m_written += count;
     const int32_t written = m_file->Write(bytes, count);
     if (written != count && m_error == 0)
         m_error = WriteFailureCode(m_file->GetLastError());
@@ -146,7 +160,10 @@ int InflateDownloadedFile(const CProtocolClient& client, const std::string& path
     const std::string tempPath = path + "~.xed";
     int result;
     {
-        CTransferGzipSink sink(tempPath, client);
+        const int64_t received = GetFileSize64(path);
+        const int64_t sizeCap =
+            std::max(kMinInflatedSizeCap, kMaxInflationRatio * std::max<int64_t>(received, 0));
+        CTransferGzipSink sink(tempPath, client, sizeCap);
         int readerResult = InflateBodyFile(path, coding, sink);
         // Bytes still buffered must reach the disk before the data counts
         // as inflated.

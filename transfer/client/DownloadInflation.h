@@ -35,12 +35,13 @@ bool MustInflateDownload(const CLinkItem& request);
 int WriteFailureCode(int fileError);
 
 // The sink that writes the inflated data into the temporary file. Its file
-// is opened, emptied, by Begin; Write passes bytes on (-1 without a file or
-// when the file refuses them); IsCancelled answers the client's abort flag.
+// is opened, emptied, by Begin; Write passes bytes on (-1 without a file,
+// when the file refuses them, or past sizeCap bytes in all); IsCancelled
+// answers the client's abort flag.
 class CTransferGzipSink : public IGunzipSink
 {
 public:
-    CTransferGzipSink(std::string outputPath, const CProtocolClient& client);
+    CTransferGzipSink(std::string outputPath, const CProtocolClient& client, int64_t sizeCap);
     // Closes the file when Finish was not called.
     ~CTransferGzipSink() override;
     CTransferGzipSink(const CTransferGzipSink&) = delete;
@@ -55,6 +56,8 @@ public:
     bool Finish();
     // Whether Begin could not open the file.
     bool OpenFailed() const { return m_openFailed; }
+    // Whether the data went past the size cap.
+    bool CapExceeded() const { return m_capExceeded; }
     // The result code of the first failure: the file's error code for an
     // open, WriteFailureCode for a write; 0 when none happened.
     int GetError() const { return m_error; }
@@ -63,7 +66,10 @@ private:
     const std::string m_path;
     const CProtocolClient& m_client;
     std::unique_ptr<CBufferedFile> m_file;
+    const int64_t m_sizeCap;
+    int64_t m_written = 0;
     bool m_openFailed = false;
+    bool m_capExceeded = false;
     int m_error = 0;
 };
 
@@ -71,7 +77,8 @@ private:
 // above, logging "Decompressing file %s." first. On success (0) length is
 // the size of the inflated file.
 // Failures: 3 stopped; 1009 damaged or truncated data (message 48 as an
-// error line); the temporary file's error code when it cannot be opened
+// error line), or data that inflates past kMaxInflationRatio times the
+// received size and kMinInflatedSizeCap (TransferLimits.h); the temporary file's error code when it cannot be opened
 // (message 29); 109 or 111 when it cannot all be written; 108 when the
 // received file cannot be read, or when a delete or rename of the final
 // step fails (for gzip the received file is then put back at path where it

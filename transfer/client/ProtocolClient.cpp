@@ -6,6 +6,7 @@
 #include "foundation/files/FileSystem.h"
 #include "foundation/links/LinkItem.h"
 #include "platform/core/OleDateTime.h"
+#include "platform/core/PosixFile.h"
 #include "platform/core/TickCount.h"
 #include "transfer/http/ContentCoding.h"
 #include "transfer/client/DownloadInflation.h"
@@ -16,6 +17,7 @@
 #include "transfer/client/ResourceKind.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/TransferProgress.h"
+#include "transfer/net/HostAddress.h"
 
 #include <cerrno>
 #include <chrono>
@@ -30,6 +32,18 @@ constexpr int kKindLocalFolder = 10;
 constexpr const char* kLocalTimeFormat = "%m/%d/%Y %H:%M:%S";
 
 std::atomic<int> g_instanceCounter{0};
+
+// Property 603, when it reads as a date, as the file's modification time
+// (best effort: a file whose date cannot be set is still a good file).
+void SetServerFileTime(const CLinkItem& request, const std::string& path)
+{
+    std::string timeText;
+    request.GetString(LI_TIME, timeText);
+    COleDateTime modified;
+    time_t when = 0;
+    if (!timeText.empty() && modified.ParseDateTime(timeText) && modified.ToTimeT(when, true))
+        PosixSetModifiedTime(path, when);
+}
 
 } // namespace
 
@@ -100,8 +114,11 @@ int CProtocolClient::SetAborted(int value)
     const int old = m_abort.exchange(value);
     if (value != 0)
     {
-        std::lock_guard<std::mutex> lock(m_waitMutex);
-        m_waitChanged.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(m_waitMutex);
+            m_waitChanged.notify_all();
+        }
+        WakeHostLookups();
     }
     return old;
 }
@@ -186,11 +203,6 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
 
     result = Download(request, file, offset, -1, log, meter);
 
-    std::string timeText;
-    request.GetString(LI_TIME, timeText);
-    COleDateTime modified;
-    if (!timeText.empty() && modified.ParseDateTime(timeText))
-        file.GetFile().SetPendingFileTime(modified);
     int64_t length = file.GetLength();
     if (!file.Close() && result == kResultOk)
     {
@@ -212,6 +224,11 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
             if (meter)
                 meter->SetValues(length, length);
             request.SetInt64(LI_SIZE, length);
+            // Only a whole file takes the server's date: a part dated like
+            // the whole would pass for the finished file (and a later
+            // comparison of dates would skip it). Set after the inflation,
+            // which replaces the file.
+            SetServerFileTime(request, path);
         }
     }
     if (result != kResultOk && !existed && FileExists(path) && GetFileSize64(path) == 0)
@@ -287,14 +304,18 @@ int CProtocolClient::PromptCredentials(const std::string& prompt, std::string& u
 {
     if (log)
         log->AppendLine(kLogStatus, "Need user/pass - prompting...");
-    const int answered = m_services.Prompts().PostAndWait(m_pendingPromptId, user, password, prompt, &m_abort);
+    bool unanswered = false;
+    const int answered =
+        m_services.Prompts().PostAndWait(m_pendingPromptId, user, password, prompt, &m_abort, &unanswered);
     if (answered)
     {
         LogFormat(log, kLogStatus, "Prompt complete: user:%s, pass:****.", user.c_str());
         return kResultOk;
     }
     LogFormat(log, kLogStatus, "Prompt canceled.");
-    return kResultStopped;
+    // Nobody there to answer (no window, or nobody in time): the server's
+    // refusal stands. "Stopped" is kept for a stop or a dismissed prompt.
+    return unanswered && !IsAborted() ? kResultRemoteAccessDenied : kResultStopped;
 }
 
 int CProtocolClient::ConnectionTimeoutMs(const IPropertySet& settings)

@@ -76,12 +76,12 @@ public:
     // Downloads the request's resource into its local file (property 51):
     // the folder is created when missing; an existing file is resumed at its
     // end (Download gets its length as the offset) and the meter begins
-    // there, with property 602 (or -1) as the total. Property 603, when it
-    // reads as a date, becomes the file's modification time. A body whose
-    // property 609 is "gzip" or "x-gzip" (unless property 600 is
-    // "application/x-tar") or "deflate" is then inflated in place
-    // (DownloadInflation.h). On success the meter gets the final length and
-    // property 602 is set to it.
+    // there, with property 602 (or -1) as the total. A body whose property
+    // 609 is "gzip" or "x-gzip" (unless property 600 is "application/x-tar")
+    // or "deflate" is then inflated in place (DownloadInflation.h). On
+    // success the meter gets the final length, property 602 is set to it,
+    // and property 603, when it reads as a date, becomes the file's
+    // modification time; a failed or partial download keeps the local date.
     //
     // Failures: 3 when aborted; 102 or 108 from EnsureLocalDir; 108 for a
     // folder in the way (ClearFolderInTheWay); the file's error code when it
@@ -126,14 +126,19 @@ public:
     // is the request's URL without credentials; user and password go in as
     // the offer and come back as the answer. Logs "Need user/pass -
     // prompting..."; answered: "Prompt complete: user:%s, pass:****." and 0
-    // (the password is never logged); otherwise "Prompt canceled." and 3.
+    // (the password is never logged); otherwise "Prompt canceled." and 3,
+    // or 1003 (access denied) when nobody could answer or nobody did within
+    // the queue's time-out, so the refused login is not taken for a stop.
     virtual int PromptCredentials(const std::string& prompt, std::string& user, std::string& password,
                                   ITransferLog* log);
 
     // The flags, exchanged atomically. The setters return the old value.
-    // Raising the abort flag also wakes RetryWait.
+    // Raising the abort flag also wakes RetryWait and the name look-ups.
     bool IsAborted() const { return m_abort.load() != 0; }
     int SetAborted(int value);
+    // The flag itself, for the connections whose name look-ups watch it
+    // (CConnection::SetAbortFlag); raising it wakes them.
+    const std::atomic<int>& AbortFlag() const { return m_abort; }
     bool IsConnected() const { return m_connected.load() != 0; }
     // Derived clients that must close their connection when the flag drops
     // override this and call it.

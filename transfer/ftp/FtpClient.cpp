@@ -1,5 +1,6 @@
 #include "transfer/ftp/FtpClient.h"
 
+#include "foundation/files/FileSystem.h"
 #include "foundation/links/LinkItem.h"
 #include "foundation/links/UrlParts.h"
 #include "foundation/stores/PasswordStore.h"
@@ -60,7 +61,11 @@ private:
 };
 } // namespace
 
-CFtpClient::CFtpClient() : CProtocolClient(kProtocolFtp) {}
+CFtpClient::CFtpClient() : CProtocolClient(kProtocolFtp)
+{
+    m_control.SetAbortFlag(&AbortFlag());
+    m_data.SetAbortFlag(&AbortFlag());
+}
 
 CFtpClient::~CFtpClient()
 {
@@ -106,6 +111,7 @@ int CFtpClient::GetRemoteFileInfo(CLinkItem& request, ITransferLog* log)
     request.SetString(LI_INFO_DATE, COleDateTime::GetCurrentTime().Format(kDateFormat).c_str());
 
     const std::string path = request.GetUrl();
+    m_sizePath.clear();
     std::string replyText;
     int replyCode = 0;
     int result = Command("CWD " + path, log, replyText, replyCode);
@@ -123,7 +129,11 @@ int CFtpClient::GetRemoteFileInfo(CLinkItem& request, ITransferLog* log)
         return kResultOk;
     }
 
-    result = Command("SIZE " + path, log, replyText, replyCode);
+    // The reply to TYPE does not matter here: SIZE says what the server
+    // thinks of it.
+    result = Command("TYPE I", log, replyText, replyCode);
+    if (result == kResultOk)
+        result = Command("SIZE " + path, log, replyText, replyCode);
     if (result != kResultOk)
     {
         StoreReplyStatus(request, replyText);
@@ -145,6 +155,8 @@ int CFtpClient::GetRemoteFileInfo(CLinkItem& request, ITransferLog* log)
         if (errno == 0 && end != sizeText.c_str() && value >= 0)
             size = value;
     }
+    m_sizePath = path;
+    m_size = size;
     request.SetInt64(LI_SIZE, size);
     request.SetInt(LI_RESOURCE_TYPE, GetResourceKind(std::string_view(), path));
     request.SetInt(LI_SIZE_KNOWN, 1);
@@ -203,6 +215,24 @@ int CFtpClient::Download(CLinkItem& request, StreamInterface& sink, int64_t offs
     return Retrieve(request, sink, offset, length, log, progress);
 }
 
+int CFtpClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITransferProgress* meter)
+{
+    const int result = CProtocolClient::DownloadToFile(request, log, meter);
+    if (result != kResultBadResumeOffset || IsAborted())
+        return result;
+    // The server cannot start in the middle: the bytes kept locally are of
+    // no use to it, so the file comes again from its first byte (where a
+    // refused "REST 0" is no failure, so this happens once at most).
+    const std::string path = GetLocalFilePath(request);
+    LogFormat(log, kLogStatus, "Resume refused by the server: downloading the whole file.");
+    if (FileExists(path) && !DeleteFileForce(path))
+    {
+        LogMessage(log, kLogError, kMessageCannotRemoveFile, path.c_str());
+        return kResultAccessDenied;
+    }
+    return CProtocolClient::DownloadToFile(request, log, meter);
+}
+
 int CFtpClient::List(CLinkItem& request, StreamInterface& sink, ITransferLog* log,
                      ITransferProgress* progress)
 {
@@ -214,11 +244,12 @@ int CFtpClient::List(CLinkItem& request, StreamInterface& sink, ITransferLog* lo
     result = Command("TYPE A", log, replyText, replyCode);
     if (result != kResultOk)
         return result;
-    result = OpenDataConnection(request, "LIST", 0, log);
+    std::string preliminary;
+    result = OpenDataConnection(request, "LIST", 0, log, preliminary);
     if (result != kResultOk)
         return result;
     LogFormat(log, kLogStatus, "Starting read from data socket.");
-    const int body = ReceiveBody(sink, -1, log, true, progress);
+    const int body = ReceiveBody(sink, -1, -1, log, true, progress);
     LogFormat(log, kLogStatus, "Read from data socket finished.");
     return ReadClosingReply(body, true, log);
 }
@@ -226,17 +257,36 @@ int CFtpClient::List(CLinkItem& request, StreamInterface& sink, ITransferLog* lo
 int CFtpClient::Retrieve(CLinkItem& request, StreamInterface& sink, int64_t offset, int64_t length,
                          ITransferLog* log, ITransferProgress* progress)
 {
-    int ascii = 0;
-    request.GetInt(LI_ASCII_TRANSFER, ascii);
+    int asciiFlag = 0;
+    request.GetInt(LI_ASCII_TRANSFER, asciiFlag);
+    bool ascii = asciiFlag != 0;
+    if (ascii && offset > 0)
+    {
+        LogFormat(log, kLogStatus, "Resuming in binary mode: the local file holds the server's bytes.");
+        ascii = false;
+    }
+    const std::string path = request.GetUrl();
+    // The size SIZE gave for this very path on this connection, used up here.
+    int64_t announced = m_sizePath == path ? m_size : -1;
+    m_sizePath.clear();
+
     std::string replyText;
     int replyCode = 0;
-    int result = CommandExpect(ascii != 0 ? "TYPE A" : "TYPE I", log, replyText, replyCode, 2);
+    int result = CommandExpect(ascii ? "TYPE A" : "TYPE I", log, replyText, replyCode, 2);
     if (result != kResultOk)
         return result;
-    result = OpenDataConnection(request, "RETR " + request.GetUrl(), offset, log);
+    std::string preliminary;
+    result = OpenDataConnection(request, "RETR " + path, offset, log, preliminary);
     if (result != kResultOk)
         return result;
-    const int body = ReceiveBody(sink, length, log, false, progress);
+    if (announced < 0)
+        ParseTransferSize(preliminary, announced);
+    // Servers announce either the whole size or what is left after the
+    // restart point; the whole size less the offset is the least the body
+    // must bring under either reading.
+    const int64_t start = offset > 0 ? offset : 0;
+    const int64_t minimum = ascii || announced < 0 ? -1 : std::max<int64_t>(announced - start, 0);
+    const int body = ReceiveBody(sink, length, minimum, log, false, progress);
     return ReadClosingReply(body, length < 0, log);
 }
 
@@ -480,6 +530,10 @@ int CFtpClient::Connect(CLinkItem& request, ITransferLog* log)
     m_replyBuffer.SetLength(0);
     m_replyScan = FtpReplyScan();
     m_cache.Reset();
+    m_sizePath.clear();
+    const int timeoutMs = ConnectionTimeoutMs(GetServices().Settings());
+    m_control.SetTimeout(timeoutMs);
+    m_data.SetTimeout(timeoutMs);
     LogMessage(log, kLogStatus, kMessageConnecting);
 
     AttachTrafficObserver(true);

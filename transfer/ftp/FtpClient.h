@@ -60,17 +60,33 @@ public:
 
     // Reuses a sound logged-on connection (0 at once); otherwise opens the
     // control connection (through the client's proxy key), reads the
-    // greeting and logs on.
+    // greeting and logs on. A new connection reads the time-out of both
+    // connections from the settings ("Connections/Connection Timeout").
     int Connect(CLinkItem& request, ITransferLog* log) override;
     // Folder (resource type 8): its LIST text; otherwise RETR from offset
     // (kNoOffset: no REST). length -1 is unknown: then the server closing the
     // data connection ends the body. Runs GetRemoteFileInfo first when the
     // request's resource type is not yet known.
+    //
+    // A file always travels in the type it needs, the connection's type
+    // tracked (CFtpCommandCache): "TYPE I", or "TYPE A" when the request's
+    // ASCII flag is set. A resume (offset above 0) is always binary: the local
+    // file holds the server's bytes, and offsets in ASCII mode count other
+    // bytes (servers refuse it for that reason). A REST the server refuses
+    // gives 1020. Without a length, the data connection closing before the
+    // size the server announced (the SIZE of this file just before, else the
+    // "(N bytes)" of the transfer's preliminary reply) is 1007; ASCII
+    // transfers are not held to it, their line ends change the count.
     int Download(CLinkItem& request, StreamInterface& sink, int64_t offset, int64_t length, ITransferLog* log,
                  ITransferProgress* progress) override;
+    // The base's, and when the server refused to resume (1020) the whole
+    // file once more from its start, the partial local file removed first.
+    int DownloadToFile(CLinkItem& request, ITransferLog* log, ITransferProgress* meter) override;
     int Upload(CLinkItem& request, ITransferLog* log, ITransferProgress* progress) override;
     // CWD says folder (602 -1, 604 8, 605 0) or else SIZE and MDTM give
-    // 602, 603, 604 and 605; 610 is now. SIZE refused: 1001.
+    // 602, 603, 604 and 605; 610 is now. SIZE refused: 1001. SIZE goes in
+    // binary mode: many servers refuse it in ASCII mode, and the binary size
+    // is what a binary transfer brings.
     int GetRemoteFileInfo(CLinkItem& request, ITransferLog* log) override;
     bool CheckIdleConnection() override;
     // Sets the connected flag; 0 also closes both connections.
@@ -119,13 +135,25 @@ public:
     static bool IsReplyClass(int replyCode, int replyClass);
 
 private:
+    // The transfer command's preliminary (1xx) reply comes back in
+    // preliminary.
     int OpenDataConnection(CLinkItem& request, const std::string& transferCommand, int64_t offset,
-                           ITransferLog* log);
-    int OpenPassive(int type, const std::string& transferCommand, int64_t offset, ITransferLog* log);
-    int OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log);
-    // "REST offset" before a transfer; a refused REST 0 is no failure.
+                           ITransferLog* log, std::string& preliminary);
+    int OpenPassive(int type, const std::string& transferCommand, int64_t offset, ITransferLog* log,
+                    std::string& preliminary);
+    // Only the server (the control connection's peer, when no proxy stands
+    // between) may connect to the listening port; another host that reaches
+    // it is refused and the wait goes on.
+    int OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log,
+                   std::string& preliminary);
+    // "REST offset" before a transfer; a refused REST 0 is no failure, any
+    // other refused offset gives 1020.
     int SendRestart(int64_t offset, ITransferLog* log);
-    int ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLog* log, bool logData,
+    // expected: the length to read (-1: until the server closes). minimum:
+    // with an unknown length, the fewest bytes that make a whole body (-1:
+    // any count). With logData, the first kMaxLoggedBodySize bytes go to the
+    // log, and a line says when more came.
+    int ReceiveBody(StreamInterface& sink, int64_t expected, int64_t minimum, ITransferLog* log, bool logData,
                     ITransferProgress* progress);
     // The reply that closes a LIST or RETR; a failing body result wins over
     // the reply's verdict. judgeReply: the body ran until the server closed
@@ -147,4 +175,9 @@ private:
     CByteBuffer m_replyBuffer;
     FtpReplyScan m_replyScan;
     CFtpCommandCache m_cache;
+    // The last SIZE answer of this control connection and its path: the size
+    // the next RETR of that path must bring. A RETR uses it up, so an answer
+    // from long ago never judges a later transfer.
+    std::string m_sizePath;
+    int64_t m_size = -1;
 };

@@ -10,8 +10,10 @@
 #include "transfer/base/OptionalLog.h"
 #include "transfer/net/ProxySelection.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
 #include "transfer/base/TransferProgress.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -29,7 +31,7 @@ bool IsFtpProxy(const std::string& proxy)
 } // namespace
 
 int CFtpClient::OpenDataConnection(CLinkItem& request, const std::string& transferCommand, int64_t offset,
-                                   ITransferLog* log)
+                                   ITransferLog* log, std::string& preliminary)
 {
     if (IsAborted())
         return kResultStopped;
@@ -37,14 +39,16 @@ int CFtpClient::OpenDataConnection(CLinkItem& request, const std::string& transf
     // property reads everywhere.
     int type = kDataActive;
     request.GetInt(LI_FTP_DATA_CONNECTION, type);
-    const int result = type == kDataActive ? OpenActive(transferCommand, offset, log)
-                                           : OpenPassive(type, transferCommand, offset, log);
+    preliminary.clear();
+    const int result = type == kDataActive ? OpenActive(transferCommand, offset, log, preliminary)
+                                           : OpenPassive(type, transferCommand, offset, log, preliminary);
     if (result != kResultOk)
         m_data.Close();
     return result;
 }
 
-int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_t offset, ITransferLog* log)
+int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_t offset, ITransferLog* log,
+                            std::string& preliminary)
 {
     std::string replyText;
     int replyCode = 0;
@@ -103,7 +107,7 @@ int CFtpClient::OpenPassive(int type, const std::string& transferCommand, int64_
         if (result != kResultOk)
             return result;
     }
-    result = ReadReply(log, replyText, replyCode);
+    result = ReadReply(log, preliminary, replyCode);
     if (result != kResultOk)
         return result;
     return IsReplyClass(replyCode, 1) ? kResultOk : ReplyClassResult(replyCode);
@@ -117,12 +121,19 @@ int CFtpClient::SendRestart(int64_t offset, ITransferLog* log)
         CommandExpect(Format("REST %I64d", static_cast<long long>(offset)), log, replyText, replyCode, 3);
     // Starting at byte 0 needs no restart: a server that knows no REST, and
     // says so, still sends the whole file. Any other offset must be honoured.
-    if (result != kResultOk && offset == 0 && (IsReplyClass(replyCode, 4) || IsReplyClass(replyCode, 5)))
+    const bool refused = result != kResultOk && (IsReplyClass(replyCode, 4) || IsReplyClass(replyCode, 5));
+    if (refused && offset == 0)
         return kResultOk;
+    if (refused)
+    {
+        LogFormat(log, kLogError, "Server refused to resume at %I64d.", static_cast<long long>(offset));
+        return kResultBadResumeOffset;
+    }
     return result;
 }
 
-int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log)
+int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, ITransferLog* log,
+                           std::string& preliminary)
 {
     uint32_t address = 0;
     int port = 0;
@@ -145,14 +156,21 @@ int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, I
         if (result != kResultOk)
             return result;
     }
-    result = CommandExpect(transferCommand, log, replyText, replyCode, 1);
+    result = CommandExpect(transferCommand, log, preliminary, replyCode, 1);
     if (result != kResultOk)
         return result;
 
+    // Anyone may reach a listening port; only the server may deliver the
+    // file. Through a proxy the control peer is the proxy, not the host the
+    // data comes from, so nobody is singled out there (as with PASV).
+    uint32_t server = 0;
+    int serverPort = 0;
+    if (IsDirectProxy(GetProxyKey()))
+        m_control.GetPeerAddress(&server, &serverPort);
     // Abort closes the data connection's socket, not the listener's: the
     // wait is bounded by the listener's time-out either way.
     listener.SetTimeout(m_data.GetTimeout());
-    if (!listener.Accept(m_data, log))
+    if (!listener.Accept(m_data, log, server))
     {
         result = IsAborted() ? kResultStopped : listener.GetLastError();
         // The server has accepted the transfer command and will answer it
@@ -164,8 +182,8 @@ int CFtpClient::OpenActive(const std::string& transferCommand, int64_t offset, I
     return kResultOk;
 }
 
-int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLog* log, bool logData,
-                            ITransferProgress* progress)
+int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, int64_t minimum, ITransferLog* log,
+                            bool logData, ITransferProgress* progress)
 {
     const bool known = expected >= 0;
     const int block =
@@ -174,6 +192,10 @@ int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLo
     std::vector<char> buffer(static_cast<size_t>(block));
 
     int64_t total = 0;
+    // A listing can be megabytes: only its head goes to the log, which is
+    // kept in memory and shown to the user.
+    int64_t logged = 0;
+    bool cut = false;
     for (;;)
     {
         if (IsAborted())
@@ -203,11 +225,12 @@ int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLo
         if (received == 0)
         {
             m_data.CloseSocket();
-            if (!known || total == expected)
+            const int64_t needed = known ? expected : minimum;
+            if (needed < 0 || total >= needed)
                 return kResultOk;
             LogFormat(log, kLogError,
                       "Transfer aborted: connection closed by server, bytes expected %I64d, received %I64d.",
-                      static_cast<long long>(expected), static_cast<long long>(total));
+                      static_cast<long long>(needed), static_cast<long long>(total));
             return kResultDataClosed;
         }
         if (sink.Write(buffer.data(), received) != received)
@@ -219,8 +242,17 @@ int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, ITransferLo
         total += received;
         if (progress)
             progress->Advance(received);
-        if (logData && log)
-            log->AppendLine(kLogRaw, std::string(buffer.data(), static_cast<size_t>(received)));
+        if (logData && log && !cut)
+        {
+            const int64_t keep = std::min<int64_t>(received, kMaxLoggedBodySize - logged);
+            if (keep > 0)
+                log->AppendLine(kLogRaw, std::string(buffer.data(), static_cast<size_t>(keep)));
+            logged += keep;
+            cut = keep < received;
+            if (cut)
+                LogFormat(log, kLogStatus, "Listing longer than %d bytes: the rest is not logged.",
+                          static_cast<int>(kMaxLoggedBodySize));
+        }
         if (known && total >= expected)
         {
             m_data.CloseSocket();

@@ -92,6 +92,33 @@ bool ParsePasvAddress(std::string_view reply, uint32_t& address, int& port)
     return true;
 }
 
+bool ParseTransferSize(std::string_view reply, int64_t& size)
+{
+    // A size with more digits than this cannot be a file's and would not fit.
+    constexpr size_t kMaxDigits = 18;
+    const size_t open = reply.rfind('(');
+    if (open == std::string_view::npos)
+        return false;
+    size_t pos = open + 1;
+    auto skipBlanks = [&]
+    {
+        while (pos < reply.size() && reply[pos] == ' ')
+            ++pos;
+    };
+    skipBlanks();
+    const size_t start = pos;
+    int64_t value = 0;
+    while (pos < reply.size() && IsDigit(reply[pos]) && pos - start < kMaxDigits)
+        value = value * 10 + (reply[pos++] - '0');
+    if (pos == start || (pos < reply.size() && IsDigit(reply[pos])))
+        return false;
+    skipBlanks();
+    if (!StartsWithNoCase(reply.substr(pos), "bytes"))
+        return false;
+    size = value;
+    return true;
+}
+
 std::string FormatPortCommand(uint32_t address, int port)
 {
     unsigned char bytes[4];

@@ -29,6 +29,13 @@ bool ParsePasvReply(std::string_view reply, std::array<int, 6>& numbers);
 // p1 * 256 + p2. Both outputs are 0 on failure.
 bool ParsePasvAddress(std::string_view reply, uint32_t& address, int& port);
 
+// The size a transfer's preliminary reply announces, as most servers write
+// it: "150 Opening BINARY mode data connection for f (1234 bytes)." The last
+// "(" in the reply must be followed by blanks, one to eighteen decimal
+// digits, blanks and "bytes" in any case. Anything else announces nothing:
+// false, and size is left alone.
+bool ParseTransferSize(std::string_view reply, int64_t& size);
+
 // "PORT h1,h2,h3,h4,p1,p2" for an address in network byte order and a port
 // in host order (its high byte first).
 std::string FormatPortCommand(uint32_t address, int port);

@@ -101,6 +101,7 @@ ITrafficObserver* CHttpClient::CChannel::TrafficObserver() const
 CHttpClient::CHttpClient(int kind) : CProtocolClient(kind), m_channel(*this)
 {
     m_receive.SetGrowStep(256);
+    m_connection.SetAbortFlag(&AbortFlag());
 }
 
 CHttpClient::~CHttpClient()

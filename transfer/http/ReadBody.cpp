@@ -6,16 +6,16 @@
 #include "foundation/text/DisplayFormats.h"
 #include "foundation/text/StreamInterface.h"
 #include "platform/core/Text.h"
+#include "transfer/base/OptionalLog.h"
+#include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
+#include "transfer/base/TransferProgress.h"
 #include "transfer/http/ChunkedDecoder.h"
 #include "transfer/http/ContentLength.h"
 #include "transfer/http/HttpChannel.h"
 #include "transfer/http/HttpKeepAlive.h"
 #include "transfer/http/HttpResponseHeader.h"
 #include "transfer/http/MemorySink.h"
-#include "transfer/base/OptionalLog.h"
-#include "transfer/base/ResultCodes.h"
-#include "transfer/base/TransferLimits.h"
-#include "transfer/base/TransferProgress.h"
 
 namespace
 {
@@ -32,9 +32,12 @@ constexpr int kExpectedReached = 1;
 class CBodyWriter : public IChunkDataSink
 {
 public:
+    // limit: the most bytes read before the rest is left behind with the
+    // dropped connection (-1: none); reaching it reads as complete.
     CBodyWriter(IHttpChannel& channel, StreamInterface& sink, int64_t expected, ITransferLog* log,
-                ITransferProgress* progress)
-        : m_channel(channel), m_sink(sink), m_expected(expected), m_log(log), m_progress(progress)
+                ITransferProgress* progress, int64_t limit = -1)
+        : m_channel(channel), m_sink(sink), m_expected(expected), m_limit(limit), m_log(log),
+          m_progress(progress)
     {
     }
 
@@ -60,7 +63,14 @@ public:
             if (m_progress)
                 m_progress->Advance(n);
         }
-        return m_expected >= 0 && m_received == m_expected ? kExpectedReached : kResultOk;
+        if (m_expected >= 0 && m_received == m_expected)
+            return kExpectedReached;
+        if (m_limit >= 0 && m_received >= m_limit)
+        {
+            m_channel.Drop();
+            return kExpectedReached;
+        }
+        return kResultOk;
     }
 
     int64_t Received() const { return m_received; }
@@ -71,6 +81,7 @@ private:
     IHttpChannel& m_channel;
     StreamInterface& m_sink;
     const int64_t m_expected;
+    const int64_t m_limit;
     ITransferLog* const m_log;
     ITransferProgress* const m_progress;
     int64_t m_received = 0;
@@ -182,8 +193,10 @@ bool IsChunkedBody(const CByteBuffer& header)
            EqualsNoCase(coding, "chunked");
 }
 
-int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink, int64_t expected,
-             bool chunked, ITransferLog* log, ITransferProgress* progress)
+namespace
+{
+int ReadBodyUpTo(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink, int64_t expected,
+                 bool chunked, ITransferLog* log, ITransferProgress* progress, int64_t limit)
 {
     if (channel.IsAborted())
     {
@@ -192,7 +205,7 @@ int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
     }
     if (expected < -1)
         expected = -1;
-    CBodyWriter writer(channel, sink, expected, log, progress);
+    CBodyWriter writer(channel, sink, expected, log, progress, limit);
     CChunkedDecoder decoder;
     CChunkedDecoder* const chunkedDecoder = chunked ? &decoder : nullptr;
 
@@ -244,6 +257,13 @@ int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
     channel.Drop();
     return result;
 }
+} // namespace
+
+int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink, int64_t expected,
+             bool chunked, ITransferLog* log, ITransferProgress* progress)
+{
+    return ReadBodyUpTo(channel, receive, sink, expected, chunked, log, progress, -1);
+}
 
 int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer& header, ITransferLog* log,
                   bool showDetails)
@@ -278,7 +298,10 @@ int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer
 
     CByteBuffer body;
     CLoggedBodySink sink(body);
-    const int result = ReadBody(channel, receive, sink, expected, chunked, log, nullptr);
+    // A body past the cap is not worth its connection: the first part is
+    // read (and shown), then the connection is dropped.
+    const int result =
+        ReadBodyUpTo(channel, receive, sink, expected, chunked, log, nullptr, kMaxUnwantedBodySize);
     if (result != kResultOk)
     {
         channel.Drop();

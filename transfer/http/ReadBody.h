@@ -49,7 +49,9 @@ int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
 // First applies UpdateKeepAlive. A chunked body is read to its end; a body
 // without Content-Length cannot be delimited on this connection, which is
 // dropped (result 0); an invalid Content-Length drops it and gives 1009; a
-// length of 0 reads nothing. With showDetails the first kMaxLoggedBodySize
+// length of 0 reads nothing. At most kMaxUnwantedBodySize bytes are read:
+// a longer body has its connection dropped there (result 0), so an endless
+// one never holds the request. With showDetails the first kMaxLoggedBodySize
 // bytes are logged between two lines of 43 '-', the rest is discarded.
 // A failure of ReadBody drops the connection and is returned.
 int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer& header, ITransferLog* log,

@@ -15,7 +15,11 @@
 // an existing local file (skip, "Check Folder", resume, overwrite), drives
 // the protocol client that the site connection pool attached, retries
 // failed attempts and stores the result code. It returns the list the job
-// goes to.
+// goes to. A connect that fails after its own retries (property 4) ends the
+// run; every transfer retry counts against property 5, also one that goes on
+// after data came. A failed run removes the folders it made for the local
+// file when it leaves them empty, and keeps the client's log under the same
+// line limit as its own.
 //
 // Stopping: Stop raises a stop request that Run honours before it starts
 // and that the client's abort flag carries while it runs, so a run that the

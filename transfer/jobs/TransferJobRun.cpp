@@ -19,6 +19,8 @@
 #include "transfer/base/TransferLogPair.h"
 #include "transfer/jobs/TransferMeter.h"
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -31,6 +33,36 @@ constexpr int kKindUrlList = 14;
 bool IsKnownKind(int kind)
 {
     return kind >= 1 && kind < kResourceTypeCount;
+}
+
+// The folder part of a local file path: the text before the last '/'.
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The outermost of the folders on the way to folder that do not exist
+// (folder itself when only it is missing); empty when folder exists.
+std::string OutermostMissingFolder(std::string folder)
+{
+    std::string missing;
+    while (!folder.empty() && GetPathKind(folder) == kPathMissing)
+    {
+        missing = folder;
+        folder = FolderOf(folder);
+    }
+    return missing;
+}
+
+// Removes folder and the folders above it up to top, as long as each is
+// empty. rmdir removes nothing else: a folder with anything in it (a file
+// another job put there) stays, with those above it.
+void RemoveEmptyFoldersUpTo(std::string folder, const std::string& top)
+{
+    while (folder.size() >= top.size() && folder.compare(0, top.size(), top) == 0 &&
+           ::rmdir(folder.c_str()) == 0 && folder != top)
+        folder = FolderOf(folder);
 }
 
 } // namespace
@@ -77,6 +109,13 @@ private:
     // which the job's lines go to as well. Either may be null.
     ITransferLog* m_jobLog = nullptr;
     ITransferLog* m_log = nullptr;
+    // The log of the pooled client, which serves job after job: trimmed
+    // like the job's own log, else it grows with every line of every job.
+    ITransferLog* m_clientLog = nullptr;
+    // The outermost folder that this run created for the local file, empty
+    // when it created none; removed again, with the folders below it, when
+    // the run fails and leaves them empty.
+    std::string m_createdFolder;
     std::string m_localPath;
     std::string m_url;
     // Whether the local file was there when Run began.
@@ -95,8 +134,7 @@ CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& se
                                   ? m_job.m_services.Logs().GetLog(clientLogId)
                                   : nullptr;
     m_log = CTransferLogPair::Make(m_jobLog, clientLog, clientLogId);
-    if (clientLog)
-        clientLog->Release();
+    m_clientLog = clientLog;
     m_localPath = m_job.GetStringValue(LI_LOCAL_FILE);
     m_url = m_job.GetUrl();
 }
@@ -105,6 +143,8 @@ CTransferJob::CRunContext::~CRunContext()
 {
     if (m_log)
         m_log->Release();
+    if (m_clientLog)
+        m_clientLog->Release();
     if (m_jobLog)
         m_jobLog->Release();
 }
@@ -162,13 +202,18 @@ int CTransferJob::CRunContext::Finish(int result)
     m_job.SetResult(result);
     if (result == kResultStopped)
         LogMessage(m_jobLog, kLogStatus, kMessageConnectionClosed);
+    if (result != kResultOk && !m_createdFolder.empty())
+        RemoveEmptyFoldersUpTo(FolderOf(m_localPath), m_createdFolder);
     // A limit of 0 (a missing setting) would empty the log rather than
     // bound it.
     const int limit = GetIntOr(m_settings, SETTING_LOGS_MAX_LOG_LINES);
-    if (m_jobLog && limit > 0)
+    for (ITransferLog* log : {m_jobLog, m_clientLog})
     {
-        m_jobLog->AddRef();
-        TrimLog(m_jobLog, limit);
+        if (log && limit > 0)
+        {
+            log->AddRef();
+            TrimLog(log, limit);
+        }
     }
     return result == kResultOk ? kJobListFinished : kJobListIdle;
 }
@@ -298,7 +343,10 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
 
     const int localKind = Kind(LI_LOCAL_RESOURCE_TYPE);
     const int64_t localSize = GetInt64Or(m_job, LI_LOCAL_SIZE, 0);
+    const std::string missing = OutermostMissingFolder(FolderOf(m_localPath));
     result = m_client.EnsureLocalDir(m_localPath, m_log);
+    if (!missing.empty() && DirectoryExists(missing))
+        m_createdFolder = missing;
     if (result != kResultOk)
         return result;
 
@@ -411,12 +459,17 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
         if (owner)
             owner->RegisterProgressMeter(&meter);
         int result = Connect();
-        if (result == kResultOk)
+        if (result != kResultOk)
         {
-            result = m_client.DownloadToFile(m_job, m_log, &meter);
-            m_job.SetPhase(kJobPhaseDone);
-            m_client.GetLocalFileInfo(m_job, m_log);
+            // The connect has had its own retries: another round of them
+            // for each transfer retry would hold a dead host for an age.
+            if (owner)
+                owner->UnregisterProgressMeter(&meter);
+            return result;
         }
+        result = m_client.DownloadToFile(m_job, m_log, &meter);
+        m_job.SetPhase(kJobPhaseDone);
+        m_client.GetLocalFileInfo(m_job, m_log);
         if (owner)
             owner->UnregisterProgressMeter(&meter);
         if (result == kResultOk)
@@ -442,19 +495,18 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
             LogMessage(m_log, kLogError, kMessageTransferFailed);
             return result;
         }
-        else if (meter.HasMoved())
-        {
-            // The connection broke after bringing data: the next attempt
-            // goes on from there at once and is not counted.
-            continue;
-        }
+        // Every retry counts, also one after data came: a server that breaks
+        // each connection after a few bytes would otherwise hold the job
+        // without end, and a limit of 0 would not mean "never again".
         if (++attempts > retries)
         {
             LogMessage(m_log, kLogError, kMessageTransferFailed);
             return result;
         }
         LogMessage(m_log, kLogStatus, kMessageTransferRetry, attempts);
-        if (m_client.RetryWait(m_job, m_log) == kResultStopped)
+        // The connection broke after bringing data: the next attempt goes on
+        // from there at once.
+        if (!meter.HasMoved() && m_client.RetryWait(m_job, m_log) == kResultStopped)
             return kResultStopped;
     }
 }

@@ -13,6 +13,8 @@
 #include "transfer/net/SocketDeadlineRegistry.h"
 #include "transfer/net/SocketHandle.h"
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <mutex>
 #include <sys/socket.h>
@@ -121,10 +123,12 @@ bool CConnection::ConnectHost(const char* host, int port, ITransferLog* log)
     m_lastError = 0;
     const char* name = host ? host : "";
     uint32_t address = 0;
-    if (!ResolveHost(name, &address))
+    int failure = kResultOk;
+    if (!ResolveHost(name, &address, m_timeoutMs, m_abortFlag, &failure))
     {
-        m_lastError = kResultHostNotResolved;
-        LogMessage(log, kLogError, kMessageHostNotFound, name);
+        m_lastError = failure;
+        if (failure != kResultStopped)
+            LogMessage(log, kLogError, kMessageHostNotFound, name);
         return false;
     }
     if (!IsDottedQuad(name))
@@ -364,16 +368,30 @@ bool CConnection::BindAndListen(uint32_t address, int port, int backlog, ITransf
     return Bind(address, port, log) && Listen(backlog, log);
 }
 
-bool CConnection::Accept(CConnection& target, ITransferLog* log)
+bool CConnection::Accept(CConnection& target, ITransferLog* log, uint32_t onlyFrom)
 {
     m_lastError = 0;
     std::shared_ptr<CSocket> listener = m_handle->GetSocket();
     int error = kResultInvalidParameter;
     std::shared_ptr<CSocket> accepted;
     // Bounded by the time-out: a server that never opens the data connection
-    // must not hold the transfer (and its pool thread) for ever.
-    if (listener)
-        accepted = listener->Accept(m_timeoutMs, &error);
+    // must not hold the transfer (and its pool thread) for ever. Strangers
+    // turned away do not lengthen it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    while (listener)
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        accepted = listener->Accept(static_cast<int>(std::max<int64_t>(left.count(), 0)), &error);
+        uint32_t peer = 0;
+        int peerPort = 0;
+        if (!accepted || onlyFrom == 0 ||
+            (accepted->GetPeerAddress(&peer, &peerPort, &error) && peer == onlyFrom))
+            break;
+        LogFormat(log, kLogError, "Connection from %s:%d refused: only %s may connect.",
+                  FormatIPv4(peer).c_str(), peerPort, FormatIPv4(onlyFrom).c_str());
+        accepted.reset();
+    }
     // The accepted socket, or none, takes the place of the target's socket.
     target.DropSsl();
     target.m_handle->SetSocket(accepted);

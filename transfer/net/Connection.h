@@ -18,7 +18,8 @@
 // kResultTimeout (110). The call also ends by itself one sweep period after its
 // deadline, with the same result, so a connection nobody sweeps never hangs.
 // Connect and accept are bounded by the same time-out and fail with
-// WSAETIMEDOUT (10060).
+// WSAETIMEDOUT (10060); a name look-up that outlives it fails with
+// kResultTimeout.
 //
 // Threads: a connection is used by one thread at a time (its protocol
 // client's). Only CloseSocket may be called from another thread at any time:
@@ -29,6 +30,7 @@
 #include "transfer/base/ByteStream.h"
 #include "transfer/net/HostAddress.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -142,17 +144,25 @@ public:
 
     void SetTrafficObserver(ITrafficObserver* observer) { m_observer = observer; }
 
+    // The owner's stop flag, watched by the name look-ups of ConnectHost and
+    // the SOCKS target (the look-up waits up to the time-out and ends when
+    // the flag is raised; see ResolveHost). Null: only the time-out.
+    const std::atomic<int>* GetAbortFlag() const { return m_abortFlag; }
+    void SetAbortFlag(const std::atomic<int>* flag) { m_abortFlag = flag; }
+
     CSocketHandle* GetHandle() const { return m_handle; }
     bool IsConnected() const;
     CSSLConnection* GetSsl() const { return m_ssl.get(); }
 
     // Active-mode sockets (FTP PORT). Addresses in network byte order, ports
     // in host order. Accept waits at most this (listening) connection's
-    // time-out; the accepted socket replaces target's socket.
+    // time-out; the accepted socket replaces target's socket. With onlyFrom
+    // non-zero, a connection from any other address is closed at once (an
+    // error line names it) and the wait goes on within the same time-out.
     bool Bind(uint32_t address, int port, ITransferLog* log);
     bool Listen(int backlog, ITransferLog* log);
     bool BindAndListen(uint32_t address, int port, int backlog, ITransferLog* log);
-    bool Accept(CConnection& target, ITransferLog* log);
+    bool Accept(CConnection& target, ITransferLog* log, uint32_t onlyFrom = 0);
     // Both outputs are zeroed first; false (socket error as last error) when
     // the system call fails or there is no socket.
     bool GetLocalAddress(uint32_t* address, int* port);
@@ -182,6 +192,7 @@ private:
     int m_lastError = 0;
     int m_timeoutMs = kDefaultTimeoutMs;
     ITrafficObserver* m_observer = nullptr;
+    const std::atomic<int>* m_abortFlag = nullptr;
     std::unique_ptr<CSSLConnection> m_ssl;
     // What Send, Recv and PeekNoWait go through: the SSL connection while
     // one is attached, else this connection's own socket calls.

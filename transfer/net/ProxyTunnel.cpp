@@ -207,10 +207,12 @@ bool ConnectThroughProxy(CConnection& connection, const char* host, int port, co
 
     uint32_t address = 0;
     const bool socks = proxy.m_scheme == URL_SCHEME_SOCKS4 || proxy.m_scheme == URL_SCHEME_SOCKS5;
-    if (socks && !ResolveHost(target, &address))
+    int failure = kResultOk;
+    if (socks && !ResolveHost(target, &address, connection.GetTimeout(), connection.GetAbortFlag(), &failure))
     {
-        connection.SetLastError(kResultHostNotResolved);
-        LogMessage(log, kLogError, kMessageHostNotFound, target);
+        connection.SetLastError(failure);
+        if (failure != kResultStopped)
+            LogMessage(log, kLogError, kMessageHostNotFound, target);
         return false;
     }
 

@@ -202,17 +202,6 @@ TEST(NtlmMessage, RejectsHostileChallenges)
         {"31 bytes", [](std::vector<uint8_t>& m) { m.resize(31); }},
         {"wrong signature", [](std::vector<uint8_t>& m) { m[7] = 'X'; }},
         {"wrong type", [](std::vector<uint8_t>& m) { PutU32(m, 8, 3); }},
-        {"name past the end", [](std::vector<uint8_t>& m) { PutU32(m, 16, 0x1000); }},
-        {"name one byte past the end",
-         [](std::vector<uint8_t>& m) { PutU32(m, 16, static_cast<uint32_t>(m.size() - 11)); }},
-        {"name offset wraps 32 bits",
-         [](std::vector<uint8_t>& m)
-         {
-             PutU16(m, 12, 0xFFFF);
-             PutU32(m, 16, 0xFFFFFFFF);
-         }},
-        {"name inside the header", [](std::vector<uint8_t>& m) { PutU32(m, 16, 8); }},
-        {"name length huge", [](std::vector<uint8_t>& m) { PutU16(m, 12, 0xFFFF); }},
         {"target info past the end", [](std::vector<uint8_t>& m) { PutU32(m, 44, 0x7FFFFFFF); }},
         {"target info offset wraps 32 bits", [](std::vector<uint8_t>& m) { PutU32(m, 44, 0xFFFFFFF0); }},
         {"target info length huge", [](std::vector<uint8_t>& m) { PutU16(m, 40, 0xFFFF); }},
@@ -247,6 +236,36 @@ TEST(NtlmMessage, RejectsHostileChallenges)
         out.flags = 0x1234;
         EXPECT_FALSE(ParseExact(message, out)) << c.what;
         EXPECT_EQ(out.flags, 0x1234u) << c.what << ": written on failure";
+    }
+    // A malformed target name is no reason to refuse: nothing computed from
+    // the challenge reads it (one common server sends an offset past the
+    // end), so the rest is taken and the name left empty.
+    const struct
+    {
+        const char* what;
+        Edit edit;
+    } badNames[] = {
+        {"name past the end", [](std::vector<uint8_t>& m) { PutU32(m, 16, 0x1000); }},
+        {"name one byte past the end",
+         [](std::vector<uint8_t>& m) { PutU32(m, 16, static_cast<uint32_t>(m.size() - 11)); }},
+        {"name offset wraps 32 bits",
+         [](std::vector<uint8_t>& m)
+         {
+             PutU16(m, 12, 0xFFFF);
+             PutU32(m, 16, 0xFFFFFFFF);
+         }},
+        {"name inside the header", [](std::vector<uint8_t>& m) { PutU32(m, 16, 8); }},
+        {"name length huge", [](std::vector<uint8_t>& m) { PutU16(m, 12, 0xFFFF); }},
+    };
+    for (const auto& c : badNames)
+    {
+        std::vector<uint8_t> message = good;
+        c.edit(message);
+        NtlmChallengeMessage out;
+        ASSERT_TRUE(ParseExact(message, out)) << c.what;
+        EXPECT_TRUE(out.targetName.empty()) << c.what;
+        EXPECT_EQ(ToHex(out.serverChallenge), kServerChallenge) << c.what;
+        EXPECT_EQ(ToHex(out.targetInfo), kTargetInfo) << c.what;
     }
     // Edges that are well formed: a field ending exactly at the message end,
     // an empty field whatever its offset says, and no target information

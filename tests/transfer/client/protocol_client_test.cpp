@@ -6,6 +6,7 @@
 #include "tests/support/CapturedLog.h"
 #include "transfer/auth/PromptRequestQueue.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
 #include "transfer/base/TransferLog.h"
 #include "transfer/base/TransferProgress.h"
 
@@ -188,6 +189,8 @@ TEST(ProtocolClient, NewDownloadCreatesItsFolder)
     EXPECT_TRUE(log.Contains("S:\tCreating new local dir " + dir.Path() + "/site/sub.\r\n"));
 }
 
+// A failed download keeps only what it got, and never with the server's
+// date: a part dated like the whole would pass for the finished file.
 TEST(ProtocolClient, FailedDownloadKeepsOnlyWhatItGot)
 {
     const struct
@@ -200,6 +203,7 @@ TEST(ProtocolClient, FailedDownloadKeepsOnlyWhatItGot)
         {"new file, nothing received", nullptr, "", false},
         {"new file, part received", nullptr, "partial", true},
         {"resumed file, nothing received", "old", "", true},
+        {"resumed file, part received", "old", "partial", true},
         {"empty file there before, nothing received", "", "", true},
     };
     for (const auto& c : cases)
@@ -214,12 +218,18 @@ TEST(ProtocolClient, FailedDownloadKeepsOnlyWhatItGot)
         client.downloadResult = kWsaConnReset;
         CLinkItem request = Request(path);
         request.SetInt64(LI_SIZE, 99);
+        request.SetString(LI_TIME, "01/02/2020 03:04:05");
         CRecordingMeter meter;
         EXPECT_EQ(client.DownloadToFile(request, nullptr, &meter), kWsaConnReset);
         EXPECT_EQ(FileExists(path), c.fileStays);
         if (c.fileStays)
         {
             EXPECT_EQ(ReadWhole(path), std::string(c.earlier ? c.earlier : "") + c.body);
+            int64_t size = 0;
+            COleDateTime modified;
+            uint32_t attributes = 0;
+            ASSERT_TRUE(GetFileInfo(path, size, modified, attributes));
+            EXPECT_NE(modified.Format("%m/%d/%Y %H:%M:%S"), "01/02/2020 03:04:05");
         }
         EXPECT_EQ(meter.calls.size(), 1u); // Begin only
         EXPECT_EQ(Size(request, LI_SIZE), 99);
@@ -437,6 +447,41 @@ TEST(ProtocolClient, CompressedBodyFailuresKeepTheEarlierFiles)
             EXPECT_TRUE(log.Contains("E:\tProtocol error: compressed body is damaged or truncated.\r\n"));
         }
     }
+}
+
+// A small response that inflates past a thousand times its size and past
+// the floor of the cap is a decompression bomb: the download fails before
+// it fills the disk, and the half-inflated file is removed. A body just as
+// large that stays within the ratio inflates.
+TEST(ProtocolClient, DecompressionBombFailsAndLeavesNoInflatedFile)
+{
+    const std::string zeros(kMinInflatedSizeCap + 4 * 1024 * 1024, '\0');
+    const std::string bomb = Compress(zeros, kGzip);
+    ASSERT_GT(int64_t(zeros.size()), kMaxInflationRatio * int64_t(bomb.size()));
+
+    CTempFolder dir;
+    const std::string path = dir / "bomb.html";
+    CFakeClient client;
+    client.body = bomb;
+    CLinkItem request = Request(path);
+    request.SetString(LI_CONTENT_ENCODING, "gzip");
+    request.SetInt64(LI_SIZE, int64_t(bomb.size()));
+    CCapturedLog log;
+    EXPECT_EQ(client.DownloadToFile(request, log.Get(), nullptr), kResultProtocolError);
+    EXPECT_TRUE(log.Contains("E:\tProtocol error: compressed body inflates beyond any sound size.\r\n"))
+        << log.Text();
+    EXPECT_FALSE(Exists(path + "~.xed"));
+    EXPECT_TRUE(ReadWhole(path) == bomb);
+
+    // Within the floor of the cap, the same ratio is a sound file.
+    const std::string small(1024 * 1024, '\0');
+    CFakeClient fine;
+    fine.body = Compress(small, kGzip);
+    CLinkItem second = Request(dir / "small.html");
+    second.SetString(LI_CONTENT_ENCODING, "gzip");
+    second.SetInt64(LI_SIZE, int64_t(fine.body.size()));
+    EXPECT_EQ(fine.DownloadToFile(second, nullptr, nullptr), kResultOk);
+    EXPECT_TRUE(ReadWhole(dir / "small.html") == small);
 }
 
 TEST(ProtocolClient, InflatedFileThatCannotBeWrittenFails)
@@ -685,6 +730,42 @@ TEST(ProtocolClient, AbortCancelsAWaitingPromptAtOnce)
     EXPECT_EQ(queue.GetPending(request), 0);
     // The user's late answer finds nothing.
     EXPECT_EQ(queue.Answer(request), 0);
+}
+
+// A refused login that nobody can answer is a refused login, not a stop:
+// "stopped" would tell the user that somebody stopped the job.
+TEST(ProtocolClient, PromptWithNobodyToAnswerEndsAsAccessDenied)
+{
+    const struct
+    {
+        const char* name;
+        bool running;
+        CPromptRequestQueue::OwnerCallback owner;
+        std::chrono::milliseconds timeout;
+    } cases[] = {
+        {"queue not running", false, nullptr, 60s},
+        {"owner says nobody can answer", true, [](int) { return 0; }, 60s},
+        {"nobody answers in time", true, nullptr, 1ms},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CPromptRequestQueue queue(c.timeout, c.timeout);
+        queue.SetRunning(c.running);
+        if (c.owner)
+            queue.SetOwner(c.owner, 0);
+        CFakeClient client;
+        client.SetServices({.m_prompts = &queue});
+        CCapturedLog log;
+        std::string user = "bob";
+        std::string password;
+        auto prompt =
+            std::async(std::launch::async, [&]
+                       { return client.PromptCredentials("ftp://example.org/", user, password, log.Get()); });
+        ASSERT_EQ(prompt.wait_for(kBound), std::future_status::ready);
+        EXPECT_EQ(prompt.get(), kResultRemoteAccessDenied);
+        EXPECT_TRUE(log.Contains("S:\tPrompt canceled.\r\n"));
+    }
 }
 
 TEST(ProtocolClient, AbortedClientDoesNotPrompt)

@@ -1,15 +1,16 @@
 #include "transfer/ftp/FtpClient.h"
 
-#include "foundation/text/ByteBuffer.h"
 #include "foundation/links/LinkItem.h"
+#include "foundation/properties/PropertySet.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/properties/PropertySet.h"
+#include "foundation/text/ByteBuffer.h"
 #include "platform/core/Text.h"
-#include "transfer/http/MemorySink.h"
 #include "transfer/auth/PromptRequestQueue.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/TransferLimits.h"
 #include "transfer/base/TransferLog.h"
+#include "transfer/http/MemorySink.h"
 
 #include "tests/servers/FtpServer.h"
 #include "tests/servers/ProxyServers.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -69,6 +71,21 @@ struct LogRef
     }
 };
 
+// The settings every client here works with: the connection time-out is
+// read from them, and the program's own settings are empty in a test (so
+// the time-out would be the least allowed, 1 s). A refused password alone
+// takes vsftpd's PAM a few seconds to answer.
+const CPropertySet& TestSettings()
+{
+    struct CTestSettings
+    {
+        CTestSettings() { m_set.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30); }
+        CPropertySet m_set;
+    };
+    static const CTestSettings settings;
+    return settings.m_set;
+}
+
 CLinkItem MakeRequest(int port, const std::string& path, int dataType,
                       const std::string& login = std::string())
 {
@@ -78,6 +95,19 @@ CLinkItem MakeRequest(int port, const std::string& path, int dataType,
     EXPECT_TRUE(item.SetUrl(url.c_str(), true)) << url;
     item.SetInt(LI_FTP_DATA_CONNECTION, dataType);
     return item;
+}
+
+// A request for the remote path whose local file (localPath) already holds
+// partial, as an earlier attempt left it; marked ASCII on request.
+CLinkItem MakeResumeRequest(int port, const std::string& remotePath, int dataType,
+                            const std::string& localPath, const std::string& partial, bool ascii = false)
+{
+    WriteWhole(localPath, partial);
+    CLinkItem request = MakeRequest(port, remotePath, dataType);
+    request.SetString(LI_LOCAL_FILE, localPath.c_str());
+    if (ascii)
+        request.SetInt(LI_ASCII_TRANSFER, 1);
+    return request;
 }
 
 // Downloads the request into memory; the result code, the bytes in body.
@@ -147,7 +177,7 @@ protected:
         ASSERT_TRUE(m_server.WriteFile(m_server.AnonRoot(), "pub/readme.txt", "read me\n"));
         ASSERT_TRUE(m_server.Start());
         // Nobody can answer a prompt unless a test says otherwise.
-        m_client.SetServices({.m_prompts = &m_silentQueue});
+        m_client.SetServices({.m_settings = &TestSettings(), .m_prompts = &m_silentQueue});
     }
 
     CVsftpdServer m_server;
@@ -261,9 +291,8 @@ TEST_F(FtpClientVsftpd, ResumesFromAPartialFileWithRest)
 {
     CTempFolder local;
     const std::string path = local / "data.bin";
-    WriteWhole(path, m_data.substr(0, 12345));
-    CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
-    request.SetString(LI_LOCAL_FILE, path.c_str());
+    CLinkItem request = MakeResumeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive, path,
+                                          m_data.substr(0, 12345));
     ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
     ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << m_log.Text();
     EXPECT_TRUE(ReadWhole(path) == m_data);
@@ -294,6 +323,7 @@ TEST_F(FtpClientVsftpd, SendsTypeAndRestZeroOncePerConnection)
 TEST_F(FtpClientVsftpd, AnonymousLoginUsesTheSettingOrTheDefault)
 {
     CPropertySet settings;
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30);
     for (const std::string& password : {std::string("tester@example.org"), std::string()})
     {
         settings.SetString(SETTING_CONNECTIONS_ANONYMOUS_PASSWORD, password.c_str());
@@ -352,7 +382,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
     {
         CFtpClient client;
         CPromptRequestQueue silent;
-        client.SetServices({.m_prompts = &silent});
+        client.SetServices({.m_settings = &TestSettings(), .m_prompts = &silent});
         CLinkItem request = MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive,
                                         user + ":" + CDanteServer::TestPassword());
         std::string body;
@@ -365,7 +395,7 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
         answering.Answers().m_user = user;
         answering.Answers().m_password = CDanteServer::TestPassword();
         CFtpClient client;
-        client.SetServices({.m_prompts = &answering.Queue()});
+        client.SetServices({.m_settings = &TestSettings(), .m_prompts = &answering.Queue()});
         CLinkItem request =
             MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive, user + ":wrong");
         ASSERT_EQ(client.Connect(request, log.log), kResultOk) << log.Text();
@@ -373,14 +403,15 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
         EXPECT_EQ(client.GetPassword(), CDanteServer::TestPassword());
         EXPECT_EQ(request.GetUrlParts().m_password, CDanteServer::TestPassword());
     }
-    // A wrong password and nobody to ask: stopped.
+    // A wrong password and nobody to ask: the refusal stands (not "stopped",
+    // which would say that somebody stopped the job).
     {
         CFtpClient client;
         CPromptRequestQueue silent;
-        client.SetServices({.m_prompts = &silent});
+        client.SetServices({.m_settings = &TestSettings(), .m_prompts = &silent});
         CLinkItem request =
             MakeRequest(server.Port(), "/mine.txt", CFtpClient::kDataPassive, user + ":wrong");
-        EXPECT_EQ(client.Connect(request, log.log), kResultStopped);
+        EXPECT_EQ(client.Connect(request, log.log), kResultRemoteAccessDenied);
         EXPECT_FALSE(client.IsConnected());
         EXPECT_TRUE(log.Has("Prompt canceled."));
     }
@@ -389,10 +420,68 @@ TEST(FtpClientVsftpdLogin, WrongPasswordAsksAgainAndTheAnswerLogsOn)
     EXPECT_FALSE(log.Has(CDanteServer::TestPassword()));
 }
 
+// vsftpd with ASCII downloads on refuses a restart in ASCII mode. A listing
+// leaves the connection in ASCII mode; the file information and a resumed
+// text file (marked ASCII, as the job marks it) that follow on the same
+// connection still work.
+TEST(FtpClientVsftpdAscii, ListingThenSizeThenTextResumeOnOneConnection)
+{
+    CVsftpdServer server;
+    CVsftpdServer::Options options;
+    options.m_asciiDownloads = true;
+    ASSERT_TRUE(server.WriteFile(server.AnonRoot(), "pub/notes.txt", "line one\nline two\n"));
+    ASSERT_TRUE(server.Start(options));
+    CPromptRequestQueue silent;
+    CFtpClient client;
+    client.SetServices({.m_settings = &TestSettings(), .m_prompts = &silent});
+    LogRef log;
+
+    CLinkItem folder = MakeRequest(server.Port(), "/pub", CFtpClient::kDataPassive);
+    std::string listing;
+    ASSERT_EQ(DownloadToMemory(client, folder, listing, log.log), kResultOk) << log.Text();
+    EXPECT_NE(listing.find("notes.txt"), std::string::npos) << listing;
+
+    CTempFolder local;
+    const std::string path = local / "notes.txt";
+    CLinkItem file =
+        MakeResumeRequest(server.Port(), "/pub/notes.txt", CFtpClient::kDataPassive, path, "line o", true);
+    ASSERT_EQ(client.Connect(file, log.log), kResultOk) << log.Text();
+    ASSERT_EQ(client.GetRemoteFileInfo(file, log.log), kResultOk) << log.Text();
+    int64_t size = 0;
+    file.GetInt64(LI_SIZE, size);
+    EXPECT_EQ(size, 18);
+    ASSERT_EQ(client.DownloadToFile(file, log.log, nullptr), kResultOk) << log.Text();
+    EXPECT_EQ(ReadWhole(path), "line one\nline two\n");
+    EXPECT_EQ(server.CountCommands("USER"), 1);
+
+    // A whole download marked ASCII still goes in ASCII mode, where the
+    // server converts the line ends.
+    CLinkItem ascii = MakeRequest(server.Port(), "/pub/notes.txt", CFtpClient::kDataPassive);
+    ascii.SetInt(LI_ASCII_TRANSFER, 1);
+    ASSERT_EQ(client.GetRemoteFileInfo(ascii, log.log), kResultOk) << log.Text();
+    std::string body;
+    ASSERT_EQ(DownloadToMemory(client, ascii, body, log.log), kResultOk) << log.Text();
+    EXPECT_EQ(body, "line one\r\nline two\r\n");
+}
+
 class FtpClientScripted : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_client.SetServices({.m_prompts = &m_silentQueue}); }
+    void SetUp() override
+    {
+        m_client.SetServices({.m_settings = &TestSettings(), .m_prompts = &m_silentQueue});
+    }
+
+    // How many lines of the server's output begin with the text.
+    int ServerCount(const std::string& lineStart) const
+    {
+        const std::string log = "\n" + m_server.Log();
+        int count = 0;
+        for (size_t at = log.find("\n" + lineStart); at != std::string::npos;
+             at = log.find("\n" + lineStart, at + 1))
+            ++count;
+        return count;
+    }
 
     CScriptedFtpServer m_server;
     CPromptRequestQueue m_silentQueue;
@@ -423,7 +512,8 @@ TEST_F(FtpClientScripted, AnswersOneTimePasswordChallenges)
         CPasswordStore passwords;
         ASSERT_TRUE(passwords.Set(resource, passPhrase));
         CFtpClient client;
-        client.SetServices({.m_passwords = &passwords, .m_prompts = &m_silentQueue});
+        client.SetServices(
+            {.m_settings = &TestSettings(), .m_passwords = &passwords, .m_prompts = &m_silentQueue});
         LogRef log;
         const int result = client.Connect(request, log.log);
         EXPECT_EQ(result, kResultOk) << c.challenge << "\n" << log.Text() << server.Log();
@@ -451,7 +541,7 @@ TEST_F(FtpClientScripted, RefusedPasswordPromptsAtMostTenTimes)
     CAnsweringQueue answering;
     answering.Answers().m_user = "someone";
     answering.Answers().m_password = "still wrong";
-    m_client.SetServices({.m_prompts = &answering.Queue()});
+    m_client.SetServices({.m_settings = &TestSettings(), .m_prompts = &answering.Queue()});
     CLinkItem request = MakeRequest(m_server.Port(), "/", CFtpClient::kDataPassive, "someone:wrong");
     EXPECT_EQ(m_client.Connect(request, m_log.log), kResultFtp5xx);
     EXPECT_EQ(answering.Answers().m_prompts.load(), 10);
@@ -465,7 +555,7 @@ TEST_F(FtpClientScripted, DollarUserAlwaysPrompts)
     CAnsweringQueue answering;
     answering.Answers().m_user = "someone";
     answering.Answers().m_password = "answered";
-    m_client.SetServices({.m_prompts = &answering.Queue()});
+    m_client.SetServices({.m_settings = &TestSettings(), .m_prompts = &answering.Queue()});
     CLinkItem request = MakeRequest(m_server.Port(), "/", CFtpClient::kDataPassive, "$:answered");
     EXPECT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
     EXPECT_EQ(answering.Answers().m_prompts.load(), 1);
@@ -586,7 +676,7 @@ TEST_F(FtpClientScripted, AbortEndsABlockedRead)
 }
 
 // A server without REST still serves whole files: a refused "REST 0" asks
-// for nothing that matters. A real restart point it refuses is a failure.
+// for nothing that matters. A real restart point it refuses is 1020.
 TEST_F(FtpClientScripted, RefusedRestZeroStillDownloadsTheWholeFile)
 {
     ASSERT_TRUE(m_server.Start({"no-rest"}));
@@ -597,16 +687,202 @@ TEST_F(FtpClientScripted, RefusedRestZeroStillDownloadsTheWholeFile)
         EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log, 0), kResultOk) << type << m_log.Text();
         EXPECT_TRUE(body == ScriptedDataBin()) << type << ": " << body.size() << " bytes";
         body.clear();
-        EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log, 100), kResultFtp5xx) << type;
+        EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log, 100), kResultBadResumeOffset) << type;
         EXPECT_TRUE(body.empty());
     }
+    EXPECT_TRUE(m_log.Has("Server refused to resume at 100.")) << m_log.Text();
+}
+
+// Where the server cannot resume, the download into a file fetches it whole:
+// what was kept locally goes, whatever it holds.
+TEST_F(FtpClientScripted, RefusedResumeFetchesTheWholeFile)
+{
+    ASSERT_TRUE(m_server.Start({"no-rest"}));
+    CTempFolder local;
+    for (int type : {CFtpClient::kDataPassive, CFtpClient::kDataActive})
+    {
+        const std::string path = local / ("data" + std::to_string(type) + ".bin");
+        CLinkItem request =
+            MakeResumeRequest(m_server.Port(), "/pub/data.bin", type, path, std::string(100, 'x'));
+        ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
+        ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << type << m_log.Text();
+        EXPECT_TRUE(ReadWhole(path) == ScriptedDataBin()) << type;
+    }
+    EXPECT_EQ(m_log.Count("Resume refused by the server: downloading the whole file."), 2);
+    EXPECT_EQ(ServerCount("CMD REST 100"), 2);
+}
+
+// Servers in their stock setting refuse SIZE in ASCII mode, which is where a
+// session starts and where a listing leaves a pooled connection. The type
+// goes to the server only when it changes.
+TEST_F(FtpClientScripted, SizeIsAskedInBinaryModeAlsoAfterAListing)
+{
+    ASSERT_TRUE(m_server.Start({"ascii-strict"}));
+    CLinkItem file = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
+    ASSERT_EQ(m_client.Connect(file, m_log.log), kResultOk) << m_log.Text();
+    ASSERT_EQ(m_client.GetRemoteFileInfo(file, m_log.log), kResultOk) << m_log.Text();
+    int64_t size = 0;
+    file.GetInt64(LI_SIZE, size);
+    EXPECT_EQ(size, 5000);
+
+    CLinkItem folder = MakeRequest(m_server.Port(), "/pub", CFtpClient::kDataPassive);
+    std::string listing;
+    ASSERT_EQ(DownloadToMemory(m_client, folder, listing, m_log.log), kResultOk) << m_log.Text();
+    EXPECT_NE(listing.find("data.bin"), std::string::npos) << listing;
+
+    // The next job on the same connection: its type is not yet known, so
+    // the download asks for the size first.
+    CLinkItem next = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
+    std::string body;
+    ASSERT_EQ(DownloadToMemory(m_client, next, body, m_log.log), kResultOk) << m_log.Text();
+    EXPECT_TRUE(body == ScriptedDataBin()) << body.size() << " bytes";
+    EXPECT_FALSE(m_log.Has("SIZE not allowed")) << m_log.Text();
+    EXPECT_EQ(ServerCount("CMD USER"), 1);
+    EXPECT_EQ(ServerCount("CMD TYPE I"), 2);
+    EXPECT_EQ(ServerCount("CMD TYPE A"), 1);
+}
+
+// A text file that is resumed (the job marks such files ASCII) resumes in
+// binary mode: the local part holds the server's bytes, and the server
+// refuses a restart in ASCII mode.
+TEST_F(FtpClientScripted, TextFileResumesInBinaryMode)
+{
+    ASSERT_TRUE(m_server.Start({"ascii-strict"}));
+    CTempFolder local;
+    const std::string path = local / "small.txt";
+    CLinkItem request =
+        MakeResumeRequest(m_server.Port(), "/pub/small.txt", CFtpClient::kDataPassive, path, "he", true);
+    ASSERT_EQ(m_client.Connect(request, m_log.log), kResultOk) << m_log.Text();
+    ASSERT_EQ(m_client.DownloadToFile(request, m_log.log, nullptr), kResultOk) << m_log.Text();
+    EXPECT_EQ(ReadWhole(path), "hello");
+    EXPECT_EQ(ServerCount("CMD REST 2"), 1);
+    EXPECT_EQ(ServerCount("CMD TYPE A"), 0);
+    EXPECT_TRUE(m_log.Has("Resuming in binary mode")) << m_log.Text();
+}
+
+// The server closing the data connection before the size it announced and
+// then saying all went well: the file is short, and that is a failure.
+TEST_F(FtpClientScripted, DataClosedBeforeTheAnnouncedSizeFails)
+{
+    const struct
+    {
+        const char* name;
+        bool announce; // the "150" reply names the size
+        bool askSize;  // GetRemoteFileInfo (SIZE) runs first
+        int64_t offset;
+        int result;
+        const char* logged;
+    } cases[] = {
+        {"150 announces", true, false, CFtpClient::kNoOffset, kResultDataClosed,
+         "bytes expected 5000, received 10."},
+        {"150 announces, resumed", true, false, 100, kResultDataClosed, "bytes expected 4900, received 10."},
+        {"SIZE announces", false, true, CFtpClient::kNoOffset, kResultDataClosed,
+         "bytes expected 5000, received 10."},
+        {"SIZE announces, resumed", false, true, 100, kResultDataClosed, "bytes expected 4900, received 10."},
+        // Nothing announced: the closing data connection ends the body.
+        {"nothing announced", false, false, CFtpClient::kNoOffset, kResultOk, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        CScriptedFtpServer server;
+        ASSERT_TRUE(c.announce ? server.Start({"early-close", "announce"}) : server.Start({"early-close"}));
+        CFtpClient client;
+        client.SetServices({.m_settings = &TestSettings(), .m_prompts = &m_silentQueue});
+        LogRef log;
+        CLinkItem request = MakeRequest(server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
+        ASSERT_EQ(client.Connect(request, log.log), kResultOk) << c.name;
+        if (c.askSize)
+        {
+            ASSERT_EQ(client.GetRemoteFileInfo(request, log.log), kResultOk) << c.name;
+        }
+        else
+            request.SetInt(LI_RESOURCE_TYPE, 1);
+        CByteBuffer buffer;
+        CMemorySink sink(&buffer);
+        EXPECT_EQ(client.Download(request, sink, c.offset, -1, log.log, nullptr), c.result) << c.name << "\n"
+                                                                                            << log.Text();
+        EXPECT_EQ(buffer.GetLength(), 10) << c.name;
+        if (c.logged)
+        {
+            EXPECT_TRUE(log.Has(c.logged)) << c.name << "\n" << log.Text();
+        }
+        // The closing reply was read: the connection is still in step.
+        EXPECT_TRUE(client.CheckIdleConnection()) << c.name;
+    }
+}
+
+// "Connections/Connection Timeout" bounds every wait of both connections: a
+// reply that never comes, a data connection that stays silent or is never
+// opened.
+TEST_F(FtpClientScripted, ConnectionTimeoutSettingBoundsBothConnections)
+{
+    CPropertySet settings;
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 1);
+    // Far below the default of 60 s, with room for the sweep and a slow machine.
+    const auto bound = std::chrono::seconds(15);
+    const struct
+    {
+        const char* mode;
+        int dataType;
+        int result;
+    } cases[] = {
+        {"stall", CFtpClient::kDataPassive, kResultTimeout},
+        {"data-stall", CFtpClient::kDataPassive, kResultTimeout},
+        {"data-stall", CFtpClient::kDataActive, kWsaTimedOut},
+    };
+    for (const auto& c : cases)
+    {
+        CScriptedFtpServer server;
+        ASSERT_TRUE(server.Start({c.mode}));
+        CFtpClient client;
+        client.SetServices({.m_settings = &settings, .m_prompts = &m_silentQueue});
+        LogRef log;
+        CLinkItem request = MakeRequest(server.Port(), "/pub/data.bin", c.dataType);
+        const auto start = std::chrono::steady_clock::now();
+        std::string body;
+        EXPECT_EQ(DownloadToMemory(client, request, body, log.log), c.result) << c.mode << "\n" << log.Text();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, bound) << c.mode << " " << c.dataType;
+    }
+}
+
+// In active mode anyone may reach the client's listening port; only the
+// server delivers the file.
+TEST_F(FtpClientScripted, ActiveDataConnectionIsTakenOnlyFromTheServer)
+{
+    ASSERT_TRUE(m_server.Start({"port-intruder"}));
+    CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataActive);
+    std::string body;
+    ASSERT_EQ(DownloadToMemory(m_client, request, body, m_log.log), kResultOk) << m_log.Text();
+    EXPECT_TRUE(body == ScriptedDataBin()) << body.size() << " bytes";
+    EXPECT_TRUE(m_log.Has("Connection from 127.0.0.2:")) << m_log.Text();
+    EXPECT_TRUE(m_log.Has("refused: only 127.0.0.1 may connect.")) << m_log.Text();
+}
+
+// A long listing arrives whole, and only its head is copied into the log.
+TEST_F(FtpClientScripted, LongListingIsNotCopiedWholeIntoTheLog)
+{
+    ASSERT_TRUE(m_server.Start({"long-listing"}));
+    CLinkItem folder = MakeRequest(m_server.Port(), "/pub", CFtpClient::kDataPassive);
+    std::string listing;
+    ASSERT_EQ(DownloadToMemory(m_client, folder, listing, m_log.log), kResultOk) << m_log.Text();
+    // ftp_faults_server.py LONG_LISTING_LINES.
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 6000);
+    EXPECT_NE(listing.find("file05999.bin"), std::string::npos);
+    const std::string text = m_log.Text();
+    EXPECT_NE(text.find("file00000.bin"), std::string::npos);
+    EXPECT_EQ(text.find("file05999.bin"), std::string::npos);
+    EXPECT_LT(text.size(), static_cast<size_t>(kMaxLoggedBodySize) + 8192);
+    EXPECT_TRUE(
+        m_log.Has(Format("Listing longer than %d bytes: the rest is not logged.", kMaxLoggedBodySize)));
 }
 
 TEST_F(FtpClientScripted, ShortDataIsNeverASuccess)
 {
     ASSERT_TRUE(m_server.Start({"short-data"}));
-    // Unknown length: the server's "426" closing reply tells.
+    // Unknown length and no size announced (the type is known, so no SIZE
+    // is asked): the server's "426" closing reply tells.
     CLinkItem request = MakeRequest(m_server.Port(), "/pub/data.bin", CFtpClient::kDataPassive);
+    request.SetInt(LI_RESOURCE_TYPE, 1);
     std::string body;
     EXPECT_EQ(DownloadToMemory(m_client, request, body, m_log.log), kResultFtp4xx) << m_log.Text();
     EXPECT_EQ(body, ScriptedDataBin().substr(0, 10));

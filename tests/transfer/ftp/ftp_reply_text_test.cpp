@@ -1,6 +1,6 @@
+#include "transfer/client/ServerDateText.h"
 #include "transfer/ftp/FtpReplyText.h"
 #include "transfer/net/HostAddress.h"
-#include "transfer/client/ServerDateText.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +83,35 @@ TEST(FtpReplyTextTest, PortCommand)
                                  address, port));
     EXPECT_EQ("10.20.30.40", FormatIPv4(address));
     EXPECT_EQ(50000, port);
+}
+
+// The size a transfer's "150" reply announces, as servers write it, and the
+// texts that announce nothing.
+TEST(FtpReplyTextTest, TransferSizeTable)
+{
+    const struct
+    {
+        const char* reply;
+        int64_t size; // -1: nothing announced
+    } cases[] = {
+        {"150 Opening BINARY mode data connection for /pub/a.bin (5000 bytes).", 5000},
+        {"150 Opening data connection for a (b) ( 12 BYTES)", 12},
+        {"150 Opening ASCII mode data connection for x (0 bytes)", 0},
+        {"150 Opening data connection for big (999999999999999999 bytes)", 999999999999999999},
+        {"150 Opening data connection for huge (9999999999999999999 bytes)", -1},
+        {"150 Opening data connection for (5000 bytes) of (notes)", -1},
+        {"150 Opening data connection (5000)", -1},
+        {"150 Opening data connection (-5 bytes)", -1},
+        {"150 Opening data connection (bytes)", -1},
+        {"150 Opening data connection.", -1},
+        {"", -1},
+    };
+    for (const auto& c : cases)
+    {
+        int64_t size = -1;
+        EXPECT_EQ(ParseTransferSize(c.reply, size), c.size >= 0) << c.reply;
+        EXPECT_EQ(size, c.size) << c.reply;
+    }
 }
 
 struct DateCase

@@ -252,6 +252,38 @@ TEST(ReadBodyToLog, FindsTheEndOfAnUnwantedBody)
     }
 }
 
+// A body nobody wants is read only up to its cap, then its connection is
+// dropped: a server that sends one without end (here: more than the script
+// holds, after which a receive times out) never holds the request.
+TEST(ReadBodyToLog, StopsAtTheCapAndDropsTheConnection)
+{
+    std::string chunks;
+    while (chunks.size() < 2 * kMaxUnwantedBodySize)
+        chunks += "8000\r\n" + std::string(0x8000, 'c') + "\r\n";
+    const struct
+    {
+        const char* name;
+        std::string fields;
+        std::string wire;
+    } cases[] = {
+        {"chunked without a last chunk", "Transfer-Encoding: chunked\r\n", chunks},
+        {"a length of a gigabyte", "Content-Length: 1073741824\r\n",
+         std::string(2 * kMaxUnwantedBodySize, 'x')},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CByteBuffer header;
+        Header(header, c.fields);
+        CScriptedHttpChannel channel;
+        channel.AddBytes(c.wire);
+        CByteBuffer receive;
+        EXPECT_EQ(ReadBodyToLog(channel, receive, header, nullptr, false), kResultOk);
+        EXPECT_TRUE(channel.m_dropped);
+        EXPECT_LT(channel.m_received, kMaxUnwantedBodySize + 0x10000);
+    }
+}
+
 TEST(ReadBodyToLog, ShowsTheBodyBetweenDashedLines)
 {
     CByteBuffer header;

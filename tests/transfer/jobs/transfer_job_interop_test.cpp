@@ -9,6 +9,7 @@
 #include "transfer/base/TransferLogInterface.h"
 
 #include "tests/servers/FtpServer.h"
+#include "tests/servers/ServerProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
 
@@ -78,6 +79,38 @@ TEST(TransferJobInterop, FtpDownloadsShareTheSiteConnection)
     EXPECT_EQ(pool.GetClientCount(), 1);
     EXPECT_EQ(server.CountCommands("USER"), 1);
     EXPECT_EQ(server.CountCommands("RETR"), 2);
+}
+
+// A dead host (a port on 127.0.0.1 that nobody listens on) costs the
+// connect's own retries and no more: 6 connects with 5 connection retries,
+// however many transfer retries are left.
+TEST(TransferJobInterop, DeadHostCostsOneRoundOfConnectRetries)
+{
+    CDeadTcpPort dead;
+    CTempFolder folder;
+    CPropertySet settings;
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_RETRIES, 5);
+    settings.SetInt(SETTING_CONNECTIONS_TRANSFER_RETRIES, 10);
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
+    CSiteConnectionMap pool(nullptr, CTransferServices{.m_settings = &settings});
+    CTransferJob job;
+    const std::string url = "http://127.0.0.1:" + std::to_string(dead.Port()) + "/file.bin";
+    ASSERT_TRUE(job.SetUrl(url.c_str(), true));
+    job.SetString(LI_LOCAL_FILE, (folder / "file.bin").c_str());
+    job.SetOperationAndFlags(LI_OP_DOWNLOAD, 0);
+    const int logId = GetLogManager().CreateLog();
+    job.SetInt(LI_LOG_ID, logId);
+
+    ASSERT_EQ(pool.Acquire(job), kResultOk);
+    EXPECT_EQ(job.Run(settings), kJobListIdle);
+    pool.Release(job);
+    const std::string log = LogText(logId);
+    EXPECT_EQ(job.GetStatus().m_result, kWsaConnRefused) << log;
+    const std::string connecting = "Connecting to 127.0.0.1:" + std::to_string(dead.Port()) + "...";
+    int connects = 0;
+    for (size_t at = log.find(connecting); at != std::string::npos; at = log.find(connecting, at + 1))
+        ++connects;
+    EXPECT_EQ(connects, 6) << log;
 }
 
 // A resumed download asks the server for the rest only.

@@ -1,5 +1,6 @@
 #include "transfer/jobs/TransferJob.h"
 
+#include "foundation/files/DirectoryTree.h"
 #include "foundation/files/FileSystem.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <sys/stat.h>
@@ -205,12 +207,12 @@ TEST_F(TransferJobTest, RetriesOnlyRetryableCodes)
          ""},
         {"retryable, then success", 0, {{0, kWsaConnRefused}, {-1, kResultOk}}, kResultOk, 2, "hello world"},
         {"not retryable", 0, {{0, kResultHttp4xx}}, kResultHttp4xx, 1, ""},
-        // Bytes came before the reset: the next attempts are not counted.
-        {"reset after data",
+        // Bytes came before each reset: the attempt goes on where it broke.
+        {"reset after data, then the rest",
          0,
-         {{2, kWsaConnReset}, {2, kWsaConnReset}, {2, kWsaConnReset}, {2, kWsaConnReset}, {-1, kResultOk}},
+         {{2, kWsaConnReset}, {2, kWsaConnReset}, {-1, kResultOk}},
          kResultOk,
-         5,
+         3,
          "hello world"},
         // A local failure after some bytes is not tried again.
         {"disk full after data", 0, {{4, kResultDiskFull}}, kResultDiskFull, 1, "hell"},
@@ -241,6 +243,131 @@ TEST_F(TransferJobTest, RetriesOnlyRetryableCodes)
         EXPECT_EQ(fake.downloads, c.downloads);
         EXPECT_EQ(ReadWhole(path), c.content);
     }
+}
+
+// Every retry counts, also one after data came: with no retries a broken
+// connection is not tried again, and a server that breaks every connection
+// after a few bytes cannot hold the job without end.
+TEST_F(TransferJobTest, RetriesAfterDataAreCounted)
+{
+    using Attempt = CFakeProtocolClient::Attempt;
+    for (const int retries : {0, 2})
+    {
+        SCOPED_TRACE(retries);
+        settings.SetInt(SETTING_CONNECTIONS_TRANSFER_RETRIES, retries);
+        CTempFolder caseFolder;
+        const std::string path = caseFolder / "data.bin";
+        CFakeProtocolClient fake;
+        fake.body = "hello world";
+        fake.attempts.assign(5, Attempt{2, kWsaConnReset});
+        CTransferJob retryJob;
+        retryJob.SetUrl("http://files.example/dl/data.bin", true);
+        retryJob.SetString(LI_LOCAL_FILE, path.c_str());
+        retryJob.SetOperationAndFlags(LI_OP_DOWNLOAD, 0);
+        retryJob.SetClient(&fake);
+
+        EXPECT_EQ(retryJob.Run(settings), kJobListIdle);
+        EXPECT_EQ(retryJob.GetStatus().m_result, kWsaConnReset);
+        EXPECT_EQ(fake.downloads, retries + 1);
+        EXPECT_EQ(ReadWhole(path), std::string("hello world").substr(0, size_t(2 * (retries + 1))));
+    }
+}
+
+// The connect has its own retries (property 4); a failed connect ends the
+// job instead of starting them all over for each transfer retry, so a dead
+// host with the default settings costs 6 connects, not 66.
+TEST_F(TransferJobTest, FailedConnectIsNotRetriedByTheTransferLoop)
+{
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_RETRIES, 5);
+    settings.SetInt(SETTING_CONNECTIONS_TRANSFER_RETRIES, 10);
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
+    client.connectResult = kWsaConnRefused;
+    EXPECT_EQ(Run(), kJobListIdle);
+    EXPECT_EQ(job.GetStatus().m_result, kWsaConnRefused);
+    EXPECT_EQ(client.connects, 6);
+    EXPECT_EQ(client.downloads, 0);
+    EXPECT_EQ(owner.meters, 0);
+    EXPECT_EQ(LogText().find("Transfer retry #"), std::string::npos);
+}
+
+// A failed job removes the folders it made for its file when it leaves them
+// empty, and only those: a folder that was there before stays, and so does
+// one that holds a partial download.
+TEST_F(TransferJobTest, FailedJobRemovesOnlyTheEmptyFoldersItCreated)
+{
+    using Attempt = CFakeProtocolClient::Attempt;
+    struct Case
+    {
+        const char* name;
+        const char* existing; // folder made before the run, "" for none
+        Attempt attempt;
+        const char* gone; // the outermost folder gone afterwards, "" for none
+        const char* kept; // a folder still there afterwards
+    };
+    const Case cases[] = {
+        {"new folders, nothing received", "", {0, kResultHttp4xx}, "a", ""},
+        {"folder above existed", "a", {0, kResultHttp4xx}, "a/b", "a"},
+        {"whole folder existed", "a/b", {0, kResultHttp4xx}, "", "a/b"},
+        {"partial file kept", "", {4, kResultDiskFull}, "", "a/b"},
+        {"success", "", {-1, kResultOk}, "", "a/b"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CTempFolder caseFolder;
+        if (c.existing[0])
+        {
+            ASSERT_TRUE(CreateDirectoryTree(caseFolder / c.existing));
+        }
+        const std::string path = caseFolder / "a/b/data.bin";
+        CFakeProtocolClient fake;
+        fake.body = "hello world";
+        fake.attempts = {c.attempt};
+        CTransferJob folderJob;
+        folderJob.SetUrl("http://files.example/dl/data.bin", true);
+        folderJob.SetString(LI_LOCAL_FILE, path.c_str());
+        folderJob.SetOperationAndFlags(LI_OP_DOWNLOAD, 0);
+        folderJob.SetClient(&fake);
+
+        folderJob.Run(settings);
+        EXPECT_EQ(folderJob.GetStatus().m_result, c.attempt.result);
+        EXPECT_TRUE(DirectoryExists(caseFolder.Path()));
+        if (c.gone[0])
+        {
+            EXPECT_FALSE(DirectoryExists(caseFolder / c.gone));
+        }
+        if (c.kept[0])
+        {
+            EXPECT_TRUE(DirectoryExists(caseFolder / c.kept));
+        }
+    }
+}
+
+// A pooled client serves job after job, and its log takes every line of
+// each: it is kept under "Logs/Max Log Lines" as the job's own log is.
+TEST_F(TransferJobTest, PooledClientLogIsTrimmedLikeTheJobLog)
+{
+    constexpr int kLimit = 10;
+    settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, kLimit);
+    const int clientLogId = GetLogManager().CreateLog();
+    client.SetLogId(clientLogId);
+    ITransferLog* clientLog = GetLogManager().GetLog(clientLogId);
+    int mostLines = 0;
+    uint32_t lastChange = 0;
+    for (int run = 0; run < 6; ++run)
+    {
+        SCOPED_TRACE(run);
+        EXPECT_EQ(Run(), kJobListFinished);
+        int lines = 0;
+        uint32_t changes = 0;
+        clientLog->GetStats(&changes, nullptr, &lines, nullptr);
+        EXPECT_GT(changes, lastChange); // the run did write to the client's log
+        lastChange = changes;
+        mostLines = std::max(mostLines, lines);
+    }
+    EXPECT_LT(mostLines, kLimit);
+    clientLog->Release();
+    GetLogManager().ReleaseLog(clientLogId);
 }
 
 TEST_F(TransferJobTest, RestartFromZeroDeletesThePartialFile)

@@ -1,0 +1,139 @@
+#include "platform/ui/DialogBuilder.h"
+
+#include "platform/ui/Dialog.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/TreeCtrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+QWidget* CreateControl(const ControlDesc& control)
+{
+    const QString text = QString::fromUtf8(control.m_text ? control.m_text : "");
+    QWidget* widget = nullptr;
+    switch (control.m_kind)
+    {
+    case ControlKind::Static: widget = new QLabel(text); break;
+    case ControlKind::Edit: widget = new QLineEdit(text); break;
+    case ControlKind::Password: {
+        auto* edit = new QLineEdit(text);
+        edit->setEchoMode(QLineEdit::Password);
+        widget = edit;
+        break;
+    }
+    case ControlKind::MultiEdit: widget = new QPlainTextEdit(text); break;
+    case ControlKind::Button: widget = new QPushButton(text); break;
+    case ControlKind::DefButton: {
+        auto* button = new QPushButton(text);
+        button->setDefault(true);
+        widget = button;
+        break;
+    }
+    case ControlKind::Check: widget = new QCheckBox(text); break;
+    case ControlKind::Radio: widget = new QRadioButton(text); break;
+    case ControlKind::DropList:
+    case ControlKind::Combo: {
+        auto* combo = new QComboBox;
+        combo->setEditable(control.m_kind == ControlKind::Combo);
+        if (control.m_items)
+            combo->addItems(QString::fromUtf8(control.m_items).split('\n', Qt::SkipEmptyParts));
+        widget = combo;
+        break;
+    }
+    case ControlKind::List: widget = new CListCtrl; break;
+    case ControlKind::Tree: widget = new CTreeCtrl; break;
+    case ControlKind::Group: widget = new QGroupBox(text); break;
+    case ControlKind::Spin: widget = new QSpinBox; break;
+    case ControlKind::Progress: widget = new QProgressBar; break;
+    case ControlKind::Picture: widget = new QLabel; break;
+    }
+    widget->setEnabled(!(control.m_flags & kControlDisabled));
+    if (control.m_flags & kControlHidden)
+        widget->setVisible(false);
+    return widget;
+}
+
+namespace
+{
+bool Stretches(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::Password || kind == ControlKind::MultiEdit ||
+           kind == ControlKind::Combo || kind == ControlKind::DropList || kind == ControlKind::List ||
+           kind == ControlKind::Tree;
+}
+} // namespace
+
+bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
+{
+    if (dialog.layout())
+        return false;
+    dialog.setWindowTitle(QString::fromUtf8(description.m_caption));
+
+    // Rows: controls sorted by top; a control joins the current row while
+    // it starts above the row's bottom.
+    std::vector<const ControlDesc*> controls;
+    for (const ControlDesc& control : description.m_controls)
+    {
+        if (control.m_kind != ControlKind::Group)
+            controls.push_back(&control);
+    }
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const ControlDesc* a, const ControlDesc* b) { return a->m_y < b->m_y; });
+    std::vector<std::vector<const ControlDesc*>> rows;
+    int rowBottom = -1;
+    for (const ControlDesc* control : controls)
+    {
+        if (rows.empty() || control->m_y >= rowBottom)
+        {
+            rows.emplace_back();
+            rowBottom = control->m_y + std::max(control->m_height, 1);
+        }
+        else
+        {
+            rowBottom = std::max(rowBottom, control->m_y + control->m_height);
+        }
+        rows.back().push_back(control);
+    }
+
+    auto* layout = new QVBoxLayout(&dialog);
+    // Radio groups follow the order of the description, not of the rows.
+    std::vector<std::pair<const ControlDesc*, QWidget*>> made;
+    for (auto& row : rows)
+    {
+        std::stable_sort(row.begin(), row.end(),
+                         [](const ControlDesc* a, const ControlDesc* b) { return a->m_x < b->m_x; });
+        auto* line = new QHBoxLayout;
+        for (const ControlDesc* control : row)
+        {
+            QWidget* widget = CreateControl(*control);
+            const bool stretch = control == row.back() && Stretches(control->m_kind);
+            line->addWidget(widget, stretch ? 1 : 0);
+            made.emplace_back(control, widget);
+        }
+        if (!Stretches(row.back()->m_kind))
+            line->addStretch(1);
+        layout->addLayout(line, Stretches(row.back()->m_kind) && row.back()->m_height > 30 ? 1 : 0);
+    }
+    for (const ControlDesc& control : description.m_controls)
+    {
+        for (const auto& [desc, widget] : made)
+        {
+            if (desc == &control)
+                dialog.SetDlgItem(control.m_id, widget, (control.m_flags & kControlGroup) != 0);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,214 @@
+#pragma once
+// Named ids of the program's resources. Each kind of resource has its own
+// numbering, so one number can name a menu, an accelerator table, a toolbar,
+// a dialog, a string and an icon at once (128 is the main frame's menu, its
+// keys, its toolbar, the quick-connect bar's dialog, the program's title and
+// its icon). Prefixes: ID_ commands, IDR_ frames (menu, keys, toolbar and
+// document string of a window kind), IDM_ popup menus, IDD_ dialogs, IDB_
+// bitmaps, IDI_ icons, IDS_ strings, IDC_ controls.
+
+using UINT = unsigned int;
+
+// Frames and the window kinds of the document templates.
+inline constexpr UINT IDR_MAINFRAME = 128;
+inline constexpr UINT IDR_TASK = 129;
+inline constexpr UINT IDR_QUEUE = 133;
+inline constexpr UINT IDR_LOG = 139;
+inline constexpr UINT IDR_REPORT = 140;
+inline constexpr UINT IDR_EDIT = 180;
+inline constexpr UINT IDR_QUEUE_TOOLBAR = 211;
+
+// Popup menus.
+inline constexpr UINT IDM_TAB = 108;
+inline constexpr UINT IDM_BROWSE = 206;
+inline constexpr UINT IDM_VIEWS = 207;
+
+// Commands of the class library's numbering.
+inline constexpr UINT ID_FILE_NEW = 57600;
+inline constexpr UINT ID_FILE_OPEN = 57601;
+inline constexpr UINT ID_FILE_CLOSE = 57602;
+inline constexpr UINT ID_FILE_SAVE = 57603;
+inline constexpr UINT ID_FILE_SAVE_AS = 57604;
+inline constexpr UINT ID_FILE_PRINT = 57607;
+inline constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
+inline constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
+inline constexpr UINT ID_EDIT_COPY = 57634;
+inline constexpr UINT ID_EDIT_CUT = 57635;
+inline constexpr UINT ID_EDIT_FIND = 57636;
+inline constexpr UINT ID_EDIT_PASTE = 57637;
+inline constexpr UINT ID_EDIT_SELECT_ALL = 57642;
+inline constexpr UINT ID_EDIT_UNDO = 57643;
+inline constexpr UINT ID_EDIT_REDO = 57644;
+inline constexpr UINT ID_APP_ABOUT = 57664;
+inline constexpr UINT ID_APP_EXIT = 57665;
+inline constexpr UINT ID_VIEW_TOOLBAR = 59392;
+inline constexpr UINT ID_VIEW_STATUS_BAR = 59393;
+
+// The program's own commands.
+inline constexpr UINT ID_QC_START = 1;
+inline constexpr UINT ID_LOCK_BUTTON = 1001;
+inline constexpr UINT ID_QC_BROWSE = 1081;
+inline constexpr UINT ID_QC_PROPERTIES = 1082;
+inline constexpr UINT ID_TASK_STOP = 32772;
+inline constexpr UINT ID_TASK_REFRESH = 32773;
+inline constexpr UINT ID_QC_FOCUS_URL = 32774;
+inline constexpr UINT ID_QC_START_KEY = 32775;
+inline constexpr UINT ID_WINDOW_CLOSE_ALL = 32776;
+inline constexpr UINT ID_QC_NEXT_CONTROL = 32778;
+inline constexpr UINT ID_TOOLS_SETTINGS = 32779;
+inline constexpr UINT ID_VIEW_TABBED_BAR = 32782;
+inline constexpr UINT ID_EDIT_FIND_NEXT = 32784;
+inline constexpr UINT ID_VIEW_TRANSFER_QUEUE = 32785;
+inline constexpr UINT ID_SHOW_TRANSFER_QUEUE = 32786;
+inline constexpr UINT ID_TAB_CLOSE = 32788;
+inline constexpr UINT ID_TAB_BRING_TO_TOP = 32790;
+inline constexpr UINT ID_TOOLS_CLEAR_HISTORY = 32791;
+inline constexpr UINT ID_QC_PREV_CONTROL = 32792;
+inline constexpr UINT ID_TASK_CONTINUE = 32796;
+inline constexpr UINT ID_LINK_SAVE_AS = 32797;
+inline constexpr UINT ID_INFO_CONTENT = 32799;
+inline constexpr UINT ID_INFO_LOG = 32801;
+inline constexpr UINT ID_INFO_INFORMATION = 32802;
+inline constexpr UINT ID_LINK_NEW_TASK = 32803;
+inline constexpr UINT ID_LINK_OPEN_IN_SHELL = 32804;
+inline constexpr UINT ID_QC_BROWSE_FILE = 32809;
+inline constexpr UINT ID_QC_BROWSE_FOLDER = 32810;
+inline constexpr UINT ID_QC_BROWSE_FAVORITES = 32811;
+inline constexpr UINT ID_INFO_FORM = 32813;
+inline constexpr UINT ID_VIEW_QUICK_CONNECT = 32815;
+inline constexpr UINT ID_QUEUE_RESUME_ALL = 32816;
+inline constexpr UINT ID_TASK_REPORT = 32819;
+inline constexpr UINT ID_WINDOW_CLOSE_LOGS = 32820;
+inline constexpr UINT ID_WINDOW_CLOSE_REPORTS = 32821;
+inline constexpr UINT ID_LINK_FIND_FIRST = 32826;
+inline constexpr UINT ID_HELP_CONTENTS = 32827;
+inline constexpr UINT ID_TOOLS_PASSWORDS = 32828;
+inline constexpr UINT ID_HELP_CHECK_UPDATE = 32830;
+inline constexpr UINT ID_TOOLS_COOKIES = 32831;
+inline constexpr UINT ID_TOOLS_FAVORITES = 32832;
+inline constexpr UINT ID_VIEW_ALL_TREE_ITEMS = 32834;
+inline constexpr UINT ID_VIEW_ALL_DESCENDANTS = 32835;
+inline constexpr UINT ID_VIEW_HIDE_REPEATING = 32836;
+inline constexpr UINT ID_LINK_RESUME = 32837;
+inline constexpr UINT ID_LINK_STOP = 32838;
+inline constexpr UINT ID_QUEUE_STOP_ALL = 32839;
+inline constexpr UINT ID_TAB_NEXT = 32840;
+inline constexpr UINT ID_TAB_PREVIOUS = 32841;
+inline constexpr UINT ID_TOOLS_BASE64 = 32842;
+inline constexpr UINT ID_LIST_LOCK = 32844;
+inline constexpr UINT ID_TASK_RESTART = 32845;
+inline constexpr UINT ID_LINK_EDIT = 32846;
+inline constexpr UINT ID_EDIT_UPPER_CASE = 32848;
+inline constexpr UINT ID_EDIT_LOWER_CASE = 32849;
+inline constexpr UINT ID_VIEW_COLORIZE_LIST = 32851;
+inline constexpr UINT ID_TASK_CHECK_EXTERNAL = 32852;
+inline constexpr UINT ID_LINK_GO_TO_PARENT = 32853;
+inline constexpr UINT ID_TOOLS_CACHE = 32854;
+inline constexpr UINT ID_VIEW_VIEWS = 32855;
+inline constexpr UINT ID_VIEW_MODE_LIST = 32856;
+inline constexpr UINT ID_VIEW_MODE_LARGE_ICONS = 32857;
+inline constexpr UINT ID_VIEW_MODE_SMALL_ICONS = 32858;
+inline constexpr UINT ID_VIEW_MODE_DETAILS = 32859;
+inline constexpr UINT ID_VIEW_MODE_THUMBNAILS = 32860;
+
+// Dialogs.
+inline constexpr UINT IDD_ABOUTBOX = 101;
+inline constexpr UINT IDD_QUICK_CONNECT = 128;
+inline constexpr UINT IDD_SETTINGS_GENERAL = 135;
+inline constexpr UINT IDD_PROPERTIES = 137;
+inline constexpr UINT IDD_TASK_WIZARD = 140;
+inline constexpr UINT IDD_POST_DATA = 145;
+inline constexpr UINT IDD_SETTINGS_LINKS = 151;
+inline constexpr UINT IDD_LOGIN_PROMPT = 159;
+inline constexpr UINT IDD_PASSWORDS = 166;
+inline constexpr UINT IDD_COOKIES = 167;
+inline constexpr UINT IDD_LINK_FILTER_PAGE = 176;
+inline constexpr UINT IDD_SELECT_ACTION = 189;
+inline constexpr UINT IDD_WAIT = 194;
+inline constexpr UINT IDD_NEW_TASK = 197;
+inline constexpr UINT IDD_CACHE = 198;
+inline constexpr UINT IDD_LINK_VIEW_BAR = 209;
+inline constexpr UINT IDD_TEXT_PROMPT = 214;
+inline constexpr UINT IDD_SETTINGS = 216;
+inline constexpr UINT IDD_FAVORITES = 231;
+inline constexpr UINT IDD_TASK_GENERAL_PAGE = 233;
+inline constexpr UINT IDD_REPORT_OPTIONS = 234;
+inline constexpr UINT IDD_BASE64 = 243;
+inline constexpr UINT IDD_LINK_PROPERTIES = 247;
+inline constexpr UINT IDD_LINK_GENERAL_PAGE = 249;
+inline constexpr UINT IDD_COMPOSE_URL = 2082;
+inline constexpr UINT IDD_SETTINGS_FTP = 2085;
+inline constexpr UINT IDD_SETTINGS_PROXY = 2087;
+inline constexpr UINT IDD_SETTINGS_CONNECTIONS = 2088;
+inline constexpr UINT IDD_SETTINGS_HTTP = 2089;
+inline constexpr UINT IDD_ENTER_PROXY = 2090;
+
+// Bitmaps (strips are cut into cells; magenta is transparent).
+inline constexpr UINT IDB_MAINFRAME = 128;       // main toolbar, 16-pixel cells
+inline constexpr UINT IDB_FAVORITES = 144;       // 16-pixel cells: folder, task
+inline constexpr UINT IDB_LINE_HTTP = 174;       // line marker of an HTTP link
+inline constexpr UINT IDB_SORT_ASCENDING = 182;  // header sort arrows
+inline constexpr UINT IDB_SORT_DESCENDING = 183;
+inline constexpr UINT IDB_LINE_LOCAL = 184;      // line marker of an existing local file
+inline constexpr UINT IDB_ACTIONS_LARGE = 192;   // 32-pixel cells
+inline constexpr UINT IDB_LISTS_SMALL = 194;     // 16-pixel cells of the dialogs' lists
+inline constexpr UINT IDB_WIZARD = 195;          // the wizard's picture
+inline constexpr UINT IDB_QUEUE_TOOLBAR = 211;   // queue toolbar, 16-pixel cells
+inline constexpr UINT IDB_LINKS_SMALL = 212;     // 27 link icons, 16-pixel cells
+inline constexpr UINT IDB_SETTINGS_BANNER = 226;
+inline constexpr UINT IDB_LINE_MISSING = 239;    // line marker of a missing local file
+inline constexpr UINT IDB_GROUP_STATES = 240;    // 30-pixel cells
+inline constexpr UINT IDB_ACTIONS_SMALL = 247;   // 16-pixel cells
+inline constexpr UINT IDB_LINKS_LARGE = 248;     // 27 link icons, 32-pixel cells
+inline constexpr UINT IDB_PROXY_STATES = 2080;   // 16-pixel cells: unchecked, checked
+
+// Icons.
+inline constexpr UINT IDI_MAINFRAME = 128;
+inline constexpr UINT IDI_PASSWORDS = 179;
+// The task actions 0 to 4, by action number.
+inline constexpr UINT IDI_ACTION0 = 241;
+inline constexpr UINT IDI_ACTION1 = 242;
+inline constexpr UINT IDI_ACTION2 = 246;
+inline constexpr UINT IDI_ACTION3 = 245;
+inline constexpr UINT IDI_ACTION4 = 181;
+inline constexpr UINT IDI_LOCK = 248;
+inline constexpr UINT IDI_PROPERTIES = 249;
+
+// Strings.
+inline constexpr UINT IDS_INVALID_URL = 102;
+inline constexpr UINT IDS_EMPTY = 103;
+inline constexpr UINT IDS_TRANSFERS_TITLE = 106;
+inline constexpr UINT IDS_SELECT_DOWNLOAD_FOLDER = 116;
+inline constexpr UINT IDS_ASK_CREATE_DIRECTORY = 117;
+inline constexpr UINT IDS_CANNOT_CREATE_DIRECTORY = 118;
+inline constexpr UINT IDS_SELECT_FOLDER = 121;
+inline constexpr UINT IDS_FIND_WHAT = 122;
+inline constexpr UINT IDS_FIND_IN_TREE = 124;
+inline constexpr UINT IDS_FIND_IN_LIST = 125;
+inline constexpr UINT IDS_COLUMN_TASK = 136;
+inline constexpr UINT IDS_COLUMN_DESCRIPTION = 137;
+inline constexpr UINT IDS_CANNOT_CREATE_REPORT = 143;
+inline constexpr UINT IDS_FINISH = 144;
+inline constexpr UINT IDS_HELP_NOT_FOUND = 145;
+inline constexpr UINT IDS_COLUMN_SITES = 149;
+inline constexpr UINT IDS_NEXT = 153;
+inline constexpr UINT IDS_TRANSFER_LOG_TITLE = 201;
+inline constexpr UINT IDS_REPORT_TITLE = 207;
+inline constexpr UINT IDS_STRING_NOT_FOUND = 215;
+inline constexpr UINT IDS_NO_UNCHECKED_INTERNAL = 244;
+inline constexpr UINT IDS_NO_UNCHECKED_EXTERNAL = 245;
+inline constexpr UINT IDS_EDIT_TITLE = 250;
+inline constexpr UINT IDS_PROXY_CAPTION = 2081;
+inline constexpr UINT IDS_OPEN = 61440;
+inline constexpr UINT IDS_ALL_FILES = 61442;
+inline constexpr UINT IDS_FAILED_TO_CREATE_DOCUMENT = 61700;
+
+// Controls of the dialogs described in Dialogs.cpp.
+inline constexpr UINT IDC_PROMPT_LABEL = 1003;
+inline constexpr UINT IDC_PROMPT_TEXT = 1004;
+inline constexpr UINT IDC_LOGIN_USER = 1066;
+inline constexpr UINT IDC_LOGIN_PASSWORD = 1067;
+inline constexpr UINT IDC_BASE64_ENCODED = 1111;
+inline constexpr UINT IDC_BASE64_REAL = 1112;
+inline constexpr UINT IDC_WAIT_TEXT = 1132;
+inline constexpr UINT IDC_BASE64_BINARY = 1142;

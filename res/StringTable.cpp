@@ -1,0 +1,65 @@
+#include "res/Resources.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr StringDesc kStrings[] = {
+    {IDR_MAINFRAME, "Tanglewarden"},
+    {IDS_INVALID_URL, "Invalid url: %s."},
+    {IDS_EMPTY, "<Empty>"},
+    {IDS_TRANSFERS_TITLE, "Transfers"},
+    {IDS_SELECT_DOWNLOAD_FOLDER, "Please select a default download folder."},
+    {IDS_ASK_CREATE_DIRECTORY, "Directory \"%s\" does not exists. Would you like to create it?"},
+    {IDS_CANNOT_CREATE_DIRECTORY, "Cannot create local directory \"%s\"."},
+    {IDS_SELECT_FOLDER, "Select folder"},
+    {IDS_FIND_WHAT, "Fi&nd what"},
+    {IDS_FIND_IN_TREE, "Find in link tree"},
+    {IDS_FIND_IN_LIST, "Find in link list"},
+    {IDR_TASK, "\nTanglewarden\nTanglewarden\nTanglewarden Doc (*.vbb)\n.vbb\nTanglewarden.Document\nTanglewarden Document"},
+    {IDR_QUEUE, "\nXQueue\nXQueue\n\n\nXQueue.Document\nXQueue Document"},
+    {IDS_COLUMN_TASK, "Task"},
+    {IDS_COLUMN_DESCRIPTION, "Description"},
+    {IDR_LOG, "\nXLog\nXLog\nXLog Doc (*.log)\n.log\nXLog.Document\nXLog Document"},
+    {IDR_REPORT, "\nXReport\nXReport\nReport Doc (*.txt)\n.txt\nXReport.Document\nXReport Document"},
+    {IDS_CANNOT_CREATE_REPORT, "Cannot create report file!"},
+    {IDS_FINISH, "Finish"},
+    {IDS_HELP_NOT_FOUND, "Help file not found!"},
+    {IDS_COLUMN_SITES, "Sites"},
+    {IDS_NEXT, "&Next >"},
+    {IDR_EDIT, "\nText\nText\nText Doc (*.txt;*.htm;*.html)\n.txt\nText.Document\nText Document"},
+    {IDS_TRANSFER_LOG_TITLE, "Transfer Log"},
+    {IDS_REPORT_TITLE, "Report"},
+    {IDS_STRING_NOT_FOUND, "Cannot find the string '%s'."},
+    {IDS_NO_UNCHECKED_INTERNAL, "There are no more unchecked internal links."},
+    {IDS_NO_UNCHECKED_EXTERNAL, "There are no more unchecked external links."},
+    {IDS_EDIT_TITLE, "Edit"},
+    {IDS_PROXY_CAPTION, "Proxy"},
+    {IDS_OPEN, "Open"},
+    {IDS_ALL_FILES, "All Files (*.*)"},
+    {IDS_FAILED_TO_CREATE_DOCUMENT, "Failed to create empty document."},
+};
+
+constexpr UINT kReferenced[] = {
+    IDR_MAINFRAME,          IDR_TASK,           IDR_QUEUE,          IDR_LOG, IDR_REPORT, IDR_EDIT,
+    IDS_TRANSFERS_TITLE,    IDS_TRANSFER_LOG_TITLE, IDS_REPORT_TITLE, IDS_EDIT_TITLE, IDS_OPEN,
+    IDS_FAILED_TO_CREATE_DOCUMENT,
+};
+} // namespace
+
+std::span<const StringDesc> GetStringTable()
+{
+    return kStrings;
+}
+
+const char* LoadResourceString(UINT id)
+{
+    const auto found = std::find_if(std::begin(kStrings), std::end(kStrings),
+                                    [id](const StringDesc& entry) { return entry.m_id == id; });
+    return found == std::end(kStrings) ? nullptr : found->m_text;
+}
+
+std::span<const UINT> GetReferencedStrings()
+{
+    return kReferenced;
+}

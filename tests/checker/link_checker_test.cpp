@@ -86,14 +86,14 @@ struct CEngineFixture
     CFakeCrawlTransport transport;
     std::unique_ptr<CLinkChecker> engine;
 
-    explicit CEngineFixture(bool genericUrls = true)
+    explicit CEngineFixture(bool genericUrls = true, PageParseFunction parsePage = &FakeParsePage)
     {
         settings.SetString(SETTING_MISC_CACHE_FOLDER, cache.Path().c_str());
         settings.SetInt(SETTING_MISC_ENABLE_GENERIC_URLS, genericUrls ? 1 : 0);
         CLinkCheckerServices services;
         services.m_transport = &transport;
         services.m_settings = &settings;
-        services.m_parsePage = &FakeParsePage;
+        services.m_parsePage = parsePage;
         engine = std::make_unique<CLinkChecker>(services);
         engine->SetProgressCallback(&CountProgress, 0);
         g_site = &transport;
@@ -525,6 +525,41 @@ TEST(LinkChecker, LocalFilesAreAnsweredAtOnce)
     EXPECT_EQ(f.transport.JobCount(), 0);
     f.ExpectNothingPending();
     f.ExpectStatsEqualRecount();
+}
+
+// A local folder is walked by the real page link extraction: its file is
+// answered at once, its subfolder walked in turn and the page there parsed,
+// all without a transfer.
+TEST(LinkChecker, CrawlsALocalFolderWithThePageParser)
+{
+    CEngineFixture f(true, &ParseEnginePage);
+    f.SetTask(std::string(TW_FIXTURES_DIR) + "/checker/pages/folder", 5);
+    f.RunToEnd();
+
+    f.ExpectNothingPending();
+    f.ExpectStatsEqualRecount();
+    EXPECT_EQ(f.transport.JobCount(), 0);
+    EXPECT_EQ(f.Node(0)->m_linkType, kTypeLocalFolder);
+    EXPECT_EQ(f.Node(0)->m_state, kStateDownloaded);
+    const auto endsWith = [](const std::string& text, const std::string& tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    const CLinkNode* file = nullptr;
+    const CLinkNode* page = nullptr;
+    for (int i = 0; i < f.engine->GetLinkCount(); ++i)
+    {
+        if (endsWith(f.Node(i)->m_url, "/a.txt"))
+            file = f.Node(i);
+        if (endsWith(f.Node(i)->m_url, "/sub/b.html"))
+            page = f.Node(i);
+    }
+    ASSERT_NE(file, nullptr);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(file->m_state, kStateDownloaded);
+    EXPECT_EQ(file->GetUrlRecord()->m_status.GetText(), "OK (local file)");
+    EXPECT_EQ(page->m_state, kStateDownloaded);
+    EXPECT_EQ(page->GetUrlRecord()->m_status.GetText(), "OK (local HTML)");
+    EXPECT_EQ(page->GetUrlRecord()->m_parsedNodeId, page->m_linkId);
 }
 
 // ---- Stopping and ending -----------------------------------------------------

@@ -9,8 +9,8 @@
 #include "foundation/links/PublicSuffix.h"
 #include "foundation/stores/CookieFile.h"
 #include "foundation/stores/DataFolderFile.h"
-#include "foundation/text/Escaping.h"
 #include "foundation/text/DateText.h"
+#include "foundation/text/Escaping.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/Text.h"
 #include "platform/core/TickCount.h"
@@ -55,7 +55,8 @@ template <typename Visit> void WalkSubtree(CCookieNode* node, Visit visit)
 std::string CookieNameComponent(std::string_view cookie)
 {
     const size_t equals = cookie.find('=');
-    const std::string name = equals == std::string_view::npos ? std::string() : Trim(cookie.substr(0, equals));
+    const std::string name =
+        equals == std::string_view::npos ? std::string() : Trim(cookie.substr(0, equals));
     return "/\n" + EscapeCharSet(name, "%/\\", '%');
 }
 
@@ -199,11 +200,7 @@ std::string TakeUntil(std::string_view text, size_t& pos, std::string_view stops
 
 CCookieStore::CCookieStore() = default;
 
-CCookieStore::~CCookieStore()
-{
-    if (m_root)
-        m_root->Release();
-}
+CCookieStore::~CCookieStore() = default;
 
 bool CCookieStore::AddCookie(std::string_view domain, std::string_view path, bool secure,
                              std::string_view cookie, std::string_view expires, const COleDateTime& added)
@@ -224,7 +221,7 @@ bool CCookieStore::AddCookie(std::string_view domain, std::string_view path, boo
 
     CScopedLock lock(m_lock);
     if (!m_root)
-        m_root = new CCookieNode();
+        m_root = CRefPtr<CCookieNode>::Adopt(new CCookieNode());
     auto* node = static_cast<CCookieNode*>(m_root->FindOrCreate(key));
     node->m_secure = secure;
     node->m_path.assign(path);
@@ -299,9 +296,7 @@ bool CCookieStore::Remove(std::string_view domain, std::string_view path)
 void CCookieStore::Clear()
 {
     CScopedLock lock(m_lock);
-    if (m_root)
-        m_root->Release();
-    m_root = nullptr;
+    m_root.Reset();
     RenewStamp();
 }
 
@@ -312,10 +307,9 @@ void CCookieStore::Enumerate(CCookieStore& visitor)
         return;
     // Held so that a visitor which clears this store cannot free the nodes
     // under the walk.
-    CCookieNode* root = m_root;
-    root->AddRef();
+    const CRefPtr<CCookieNode> root = m_root;
     const COleDateTime now = GetNowUtc();
-    WalkSubtree(root,
+    WalkSubtree(root.Get(),
                 [&](CCookieNode& node)
                 {
                     if (!node.HasCookie())
@@ -337,7 +331,6 @@ void CCookieStore::Enumerate(CCookieStore& visitor)
                     visitor.AddCookie(domain, path, node.m_secure, cookie, expires, node.m_added);
                     return true;
                 });
-    root->Release();
 }
 
 uint32_t CCookieStore::GetStamp()
@@ -393,7 +386,8 @@ bool SaveCookieStore()
 {
     CCookieStore& store = GetCookieStore();
     return SaveAndAnnounce(
-        kCookieFileName, kBroadcastCookiesSaved, [&store](const std::string& path) { return store.Save(path); },
+        kCookieFileName, kBroadcastCookiesSaved,
+        [&store](const std::string& path) { return store.Save(path); },
         [&store] { return static_cast<int64_t>(store.GetStamp()); });
 }
 

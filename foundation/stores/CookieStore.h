@@ -40,6 +40,7 @@
 
 #include "foundation/stores/CookieNode.h"
 #include "platform/core/CriticalSection.h"
+#include "platform/core/RefPtr.h"
 #include "platform/core/OleDateTime.h"
 
 #include <cstddef>
@@ -152,7 +153,7 @@ private:
     CCookieNode* FindNode(const std::string& key) const;
 
     CCriticalSection m_lock;
-    CCookieNode* m_root = nullptr;
+    CRefPtr<CCookieNode> m_root;
     uint32_t m_savedStamp = 0;
     uint32_t m_changeStamp = 0;
 };

@@ -59,7 +59,7 @@ void CSiteCache::Store(const CLinkItem& item)
         return;
     CScopedLock lock(m_lock);
     if (!m_root)
-        m_root = new CCacheEntry();
+        m_root = CRefPtr<CCacheEntry>::Adopt(new CCacheEntry());
     auto* entry = static_cast<CCacheEntry*>(m_root->FindOrCreate(key));
     entry->GetItem().CopyUrlFrom(item);
     entry->GetItem().CopyResourceInfoFrom(item);
@@ -76,10 +76,7 @@ void CSiteCache::Invalidate(const CLinkItem& item)
 void CSiteCache::Clear()
 {
     CScopedLock lock(m_lock);
-    CCacheEntry* root = m_root;
-    m_root = nullptr;
-    if (root)
-        root->Release();
+    m_root.Reset();
 }
 
 void CSiteCache::Enumerate(const Visitor& visitor)
@@ -89,10 +86,9 @@ void CSiteCache::Enumerate(const Visitor& visitor)
         return;
     // A visitor that clears the cache must not free the nodes still to be
     // walked: the walk holds the tree through its own reference.
-    CCacheEntry* root = m_root;
-    root->AddRef();
+    const CRefPtr<CCacheEntry> root = m_root;
     // An explicit stack: a URL with very many segments makes a deep tree.
-    std::vector<const CRefStringMap*> pending{root};
+    std::vector<const CRefStringMap*> pending{root.Get()};
     while (!pending.empty())
     {
         const auto* entry = static_cast<const CCacheEntry*>(pending.back());
@@ -106,7 +102,6 @@ void CSiteCache::Enumerate(const Visitor& visitor)
                 pending.push_back(it->second);
         }
     }
-    root->Release();
 }
 
 namespace

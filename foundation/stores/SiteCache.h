@@ -25,6 +25,7 @@
 #include "foundation/stores/CacheEntry.h"
 #include "foundation/links/LinkItem.h"
 #include "platform/core/CriticalSection.h"
+#include "platform/core/RefPtr.h"
 
 #include <functional>
 #include <string>
@@ -100,7 +101,7 @@ private:
 
     mutable CCriticalSection m_lock;
     // Null until the first entry is stored.
-    CCacheEntry* m_root = nullptr;
+    CRefPtr<CCacheEntry> m_root;
 };
 
 // The key of an item in the site cache: the URL text with path and user name

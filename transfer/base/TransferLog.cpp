@@ -303,5 +303,4 @@ void TrimLog(ITransferLog* log, int limit)
         const int64_t excess = static_cast<int64_t>(lineCount) - limit / 2;
         log->TakeLines(static_cast<int>(std::min<int64_t>(excess, INT_MAX)));
     }
-    log->Release();
 }

@@ -74,7 +74,7 @@ private:
 
 // Keeps a log under a line limit: when its line count is not below `limit`,
 // the oldest (count - limit / 2) lines are removed, so the log falls back to
-// about half the limit and the newest lines stay. Consumes the caller's
-// reference on the log (a null log is ignored). A job applies it with the
+// about half the limit and the newest lines stay. A null log is ignored.
+// A job applies it with the
 // setting "Logs/Max Log Lines" (SETTING_LOGS_MAX_LOG_LINES) when a run ends.
 void TrimLog(ITransferLog* log, int limit);

@@ -10,21 +10,13 @@ CTransferLogPair* CTransferLogPair::Make(ITransferLog* jobLog, ITransferLog* cli
 }
 
 CTransferLogPair::CTransferLogPair(ITransferLog* jobLog, ITransferLog* clientLog, int clientLogId)
-    : m_jobLog(jobLog), m_clientLog(clientLog == jobLog ? nullptr : clientLog), m_logId(clientLogId)
+    : m_jobLog(CRefPtr<ITransferLog>::Share(jobLog)),
+      m_clientLog(CRefPtr<ITransferLog>::Share(clientLog == jobLog ? nullptr : clientLog)),
+      m_logId(clientLogId)
 {
-    if (m_jobLog)
-        m_jobLog->AddRef();
-    if (m_clientLog)
-        m_clientLog->AddRef();
 }
 
-CTransferLogPair::~CTransferLogPair()
-{
-    if (m_jobLog)
-        m_jobLog->Release();
-    if (m_clientLog)
-        m_clientLog->Release();
-}
+CTransferLogPair::~CTransferLogPair() = default;
 
 int CTransferLogPair::AddRef()
 {
@@ -65,7 +57,7 @@ template <typename Call> void ForwardWithCopy(ITransferLog* log, va_list args, C
 
 void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, m_clientLog})
+    for (ITransferLog* log : {m_jobLog.Get(), m_clientLog.Get()})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendFormatV(kind, format, copy); });
@@ -73,7 +65,7 @@ void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
 
 void CTransferLogPair::AppendMessageV(int kind, int index, va_list args)
 {
-    for (ITransferLog* log : {m_jobLog, m_clientLog})
+    for (ITransferLog* log : {m_jobLog.Get(), m_clientLog.Get()})
         ForwardWithCopy(log, args,
                         [&](ITransferLog* target, va_list copy)
                         { target->AppendMessageV(kind, index, copy); });

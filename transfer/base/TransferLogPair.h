@@ -12,6 +12,7 @@
 // its text operations answer as an empty log (the texts live in the two
 // logs), and observers are not kept.
 
+#include "platform/core/RefPtr.h"
 #include "transfer/base/TransferLogInterface.h"
 
 #include <atomic>
@@ -50,7 +51,7 @@ private:
     ~CTransferLogPair() override;
 
     std::atomic<int> m_refCount{1};
-    ITransferLog* const m_jobLog;
-    ITransferLog* const m_clientLog;
+    const CRefPtr<ITransferLog> m_jobLog;
+    const CRefPtr<ITransferLog> m_clientLog;
     const int m_logId;
 };

@@ -71,7 +71,7 @@ public:
     virtual void Abort();
 
     // Opens the connection (reusing a sound one) and logs in.
-    virtual int Connect(CLinkItem& request, ITransferLog* log) = 0;
+    [[nodiscard]] virtual int Connect(CLinkItem& request, ITransferLog* log) = 0;
 
     // Downloads the request's resource into its local file (property 51):
     // the folder is created when missing; an existing file is resumed at its
@@ -89,11 +89,11 @@ public:
     // be written; whatever Download returns; the inflation's codes. A failed
     // download deletes a file that it created and left empty; a partly
     // downloaded file stays for a later resume.
-    virtual int DownloadToFile(CLinkItem& request, ITransferLog* log, ITransferProgress* meter);
+    [[nodiscard]] virtual int DownloadToFile(CLinkItem& request, ITransferLog* log, ITransferProgress* meter);
 
     // Writes the body from offset (64-bit) into the open file; length -1
     // means to the end, else the range ends at offset + length - 1.
-    virtual int Download(CLinkItem& request, StreamInterface& file, int64_t offset, int64_t length,
+    [[nodiscard]] virtual int Download(CLinkItem& request, StreamInterface& file, int64_t offset, int64_t length,
                          ITransferLog* log, ITransferProgress* meter) = 0;
 
     // Makes sure the folder of a local file path exists. A path without '/'
@@ -104,7 +104,7 @@ public:
     virtual int EnsureLocalDir(const std::string& path, ITransferLog* log);
 
     // Both clients answer 100 (not supported), or 3 when aborted.
-    virtual int Upload(CLinkItem& request, ITransferLog* log, ITransferProgress* meter) = 0;
+    [[nodiscard]] virtual int Upload(CLinkItem& request, ITransferLog* log, ITransferProgress* meter) = 0;
 
     // Looks the local file (property 51) up. Found: 702 the size, 704 the
     // resource kind (10 for a folder, else the kind of the path's
@@ -115,7 +115,7 @@ public:
     // content type of a POST body) is left as it is.
     virtual int GetLocalFileInfo(CLinkItem& request, ITransferLog* log);
 
-    virtual int GetRemoteFileInfo(CLinkItem& request, ITransferLog* log) = 0;
+    [[nodiscard]] virtual int GetRemoteFileInfo(CLinkItem& request, ITransferLog* log) = 0;
 
     // Whether the idle connection can still carry a request
     // (IdleConnectionProbe.h does the common part).
@@ -154,7 +154,7 @@ public:
     // retries after the first attempt. Each retry is announced with message
     // 43 (attempt number, property 4) after RetryWait. Aborted: 3. A final
     // failure other than 3 logs message 18 as an error line.
-    int RunWithRetries(CLinkItem& request, ITransferLog* log);
+    [[nodiscard]] int RunWithRetries(CLinkItem& request, ITransferLog* log);
     // Waits property 6 seconds (message 46 first), returning at once when
     // the abort flag is raised: 3 then, else 0.
     int RetryWait(CLinkItem& request, ITransferLog* log);

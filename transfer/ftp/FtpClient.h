@@ -20,20 +20,20 @@
 // still on its way when the data connection failed, a reply beyond
 // kMaxFtpReplySize) is dropped, so the next job starts a fresh one rather
 // than reading a stale answer as its own. A command holding CR, LF or NUL
-// inside is never sent (102): a link cannot smuggle a second command.
+// inside is never sent (kResultInvalidParameter): a link cannot smuggle a second command.
 //
-// Results are ResultCodes.h codes; a reply of the wrong class maps to 1015
-// (4xx), 1016 (5xx) or 1017 (anything else).
+// Results are ResultCodes.h codes; a reply of the wrong class maps to kResultFtp4xx
+// (4xx), kResultFtp5xx (5xx) or kResultFtpError (anything else).
 //
 // Threads: one job at a time on one pool thread. Abort and Close may come
 // from another thread: they raise the abort flag and close the sockets, so a
 // blocked send or receive returns at once.
 
 #include "foundation/text/ByteBuffer.h"
-#include "transfer/net/Connection.h"
+#include "transfer/client/ProtocolClient.h"
 #include "transfer/ftp/FtpCommandCache.h"
 #include "transfer/ftp/FtpReplyParser.h"
-#include "transfer/client/ProtocolClient.h"
+#include "transfer/net/Connection.h"
 
 #include <cstdint>
 #include <string>
@@ -75,11 +75,11 @@ public:
     // bytes (servers refuse it for that reason). A REST the server refuses
     // gives 1020. Without a length, the data connection closing before the
     // size the server announced (the SIZE of this file just before, else the
-    // "(N bytes)" of the transfer's preliminary reply) is 1007; ASCII
+    // "(N bytes)" of the transfer's preliminary reply) is kResultDataClosed; ASCII
     // transfers are not held to it, their line ends change the count.
     int Download(CLinkItem& request, StreamInterface& sink, int64_t offset, int64_t length, ITransferLog* log,
                  ITransferProgress* progress) override;
-    // The base's, and when the server refused to resume (1020) the whole
+    // The base's, and when the server refused to resume (kResultBadResumeOffset) the whole
     // file once more from its start, the partial local file removed first.
     int DownloadToFile(CLinkItem& request, ITransferLog* log, ITransferProgress* meter) override;
     int Upload(CLinkItem& request, ITransferLog* log, ITransferProgress* progress) override;
@@ -108,8 +108,8 @@ public:
     // itself.
     int CommandExpect(const std::string& command, ITransferLog* log, std::string& replyText, int& replyCode,
                       int expected);
-    // Sends command + CRLF (CR and LF trimmed at both ends first). 101 for an
-    // empty command, 102 for one with CR, LF or NUL inside (nothing sent).
+    // Sends command + CRLF (CR and LF trimmed at both ends first). kResultEmptyParameter for an
+    // empty command, kResultInvalidParameter for one with CR, LF or NUL inside (nothing sent).
     int SendCommand(const std::string& command, ITransferLog* log);
     // Reads the next reply (bytes after it stay for the next one).
     int ReadReply(ITransferLog* log, std::string& replyText, int& replyCode);
@@ -128,7 +128,7 @@ public:
     // more than one), trimmed.
     static void StoreReplyStatus(CLinkItem& request, const std::string& replyText);
 
-    // 1015 for class 4, 1016 for class 5, 1017 for any other code.
+    // kResultFtp4xx for class 4, kResultFtp5xx for class 5, kResultFtpError for any other code.
     static int ReplyClassResult(int replyCode);
     // True when the reply code is of class replyClass (its first digit), or
     // is that very number.

@@ -37,7 +37,7 @@ public:
     // complete piece was consumed (an incomplete line stays in receive);
     // 0 when the last chunk and its trailer were read (bytes after them stay
     // in receive: they belong to the next response); kResultProtocolError
-    // (1009) for a malformed or oversized line, a chunk size beyond
+    // (kResultProtocolError) for a malformed or oversized line, a chunk size beyond
     // kMaxContentLength or chunk data not followed by "\r\n"; or the sink's
     // stopping value. After an error the decoder stays failed.
     int Decode(CByteBuffer& receive, IChunkDataSink& sink);

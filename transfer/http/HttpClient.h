@@ -71,8 +71,8 @@ public:
     // A GET, or a POST when the item has a body (LI_POST_DATA), whose body
     // goes to sink. offset is the resume position; length the bytes wanted,
     // -1 for all. A 200 answer to a resume, or a 206 whose range starts
-    // elsewhere, gives 1020; 401 gives 1003, 404 1001, other errors 1011
-    // (4xx), 1012 (5xx) or 1013.
+    // elsewhere, gives kResultBadResumeOffset; 401 gives kResultRemoteAccessDenied, 404
+    // kResultRemoteNotFound, other errors kResultHttp4xx (4xx), kResultHttp5xx (5xx) or kResultHttpError.
     int Download(CLinkItem& request, StreamInterface& sink, int64_t offset, int64_t length, ITransferLog* log,
                  ITransferProgress* meter) override;
     // Not supported: 3 when aborted, else 100.
@@ -97,8 +97,8 @@ public:
     // connects (or keeps the open connection) and sends the request until a
     // final answer. On 0, header holds the final response header and status
     // its status code (0 when none was read).
-    int SendRequest(CLinkItem& request, const CHttpRequestSpec& spec, CByteBuffer& header, int& status,
-                    ITransferLog* log);
+    [[nodiscard]] int SendRequest(CLinkItem& request, const CHttpRequestSpec& spec, CByteBuffer& header,
+                                  int& status, ITransferLog* log);
 
     // With cookies enabled on the item (LI_OPTION_SEND_COOKIES), LI_COOKIES
     // becomes the Cookie header text of the cookie store for the item's host
@@ -112,7 +112,7 @@ public:
     // Anything else (another host, or http to https on the same host):
     // LI_REDIRECT_URL becomes the location (made absolute when the server
     // sent a relative one), the connection is dropped, and the result is
-    // 1014 for the caller to follow.
+    // kResultRedirectOutside for the caller to follow.
     int HandleRedirect(CLinkItem& request, const std::string& location, ITransferLog* log);
 
     CConnection& GetConnection() { return m_connection; }

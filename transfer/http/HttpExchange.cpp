@@ -274,8 +274,10 @@ int CHttpClient::CExchange::Send()
     if (result != kResultOk)
         return result;
     std::string logged;
+    // The same request with the credential masked, for the log: it cannot
+    // fail where the real one just succeeded.
     if (m_auth.MaskInLog())
-        BuildHttpRequest(m_request, m_spec.m_method, m_viaHttpProxy, m_spec.m_offset, endOrLength, "*****",
+        (void)BuildHttpRequest(m_request, m_spec.m_method, m_viaHttpProxy, m_spec.m_offset, endOrLength, "*****",
                          logged);
     result = SendHeader(m_client.m_channel, text, logged, m_log);
     if (result != kResultOk)

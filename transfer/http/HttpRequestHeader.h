@@ -34,5 +34,5 @@ class CLinkItem;
 // NUL could add lines of its own to the request: such a request is refused with
 // kResultInvalidParameter and request is left empty. A null or empty method
 // is refused the same way.
-int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, int64_t offset,
+[[nodiscard]] int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, int64_t offset,
                      int64_t endOrLength, const std::string& authorization, std::string& request);

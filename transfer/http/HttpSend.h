@@ -17,7 +17,7 @@ class ITransferLog;
 // credentials masked. Returns 0, or the reason of the failure (a time-out
 // is logged as "Timeout on: "HTTP".", any other failure as "Request failed
 // on sending: connection closed (error: %d).").
-int SendHeader(IHttpChannel& channel, const std::string& request, const std::string& logged,
+[[nodiscard]] int SendHeader(IHttpChannel& channel, const std::string& request, const std::string& logged,
                ITransferLog* log);
 
 // Sends n body bytes. With a log: "Sending data: %d bytes." as a status line

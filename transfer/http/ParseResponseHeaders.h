@@ -41,6 +41,6 @@ struct SResponseLengths
 //    stored as local time in "%m/%d/%Y %H:%M:%S", when it reads.
 // 5. When LI_HEADER_FILE names a file, the header text is appended to it
 //    (created when missing; nothing is written when it cannot be opened).
-// Returns 0, or 1009 when step 3 fails (the properties of steps 4 and 5 are
+// Returns 0, or kResultProtocolError when step 3 fails (the properties of steps 4 and 5 are
 // then left unset). lengths is filled as far as it was read.
 int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header, SResponseLengths& lengths);

@@ -29,30 +29,30 @@ bool IsChunkedBody(const CByteBuffer& header);
 //
 // The body is complete when expected bytes arrived; for a chunked body when
 // its last chunk and trailer were read (a chunked body that comes to fewer
-// than a known expected count gives 1006); otherwise when the server closes
+// than a known expected count gives kResultControlClosed); otherwise when the server closes
 // the connection, which is also the end of a body of unknown length. A server
 // that sends more than expected has the surplus discarded and the connection
 // dropped. Result codes:
 //   0     complete;
 //   3     aborted;
-//   109   the sink took fewer bytes than given ("Transfer aborted: cannot
+//   kResultDiskFull   the sink took fewer bytes than given ("Transfer aborted: cannot
 //         write to file, no disk space.");
-//   1006  the server closed before the body was complete (including a
+//   kResultControlClosed  the server closed before the body was complete (including a
 //         chunked body before its last chunk);
-//   1009  malformed chunked coding;
+//   kResultProtocolError  malformed chunked coding;
 //   110 or a WinSock number: the receive failed.
-int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink, int64_t expected,
-             bool chunked, ITransferLog* log, ITransferProgress* progress);
+[[nodiscard]] int ReadBody(IHttpChannel& channel, CByteBuffer& receive, StreamInterface& sink,
+                           int64_t expected, bool chunked, ITransferLog* log, ITransferProgress* progress);
 
 // Reads away the body of a response that nobody wants (a redirect's, a
 // 401's, an error page) so that the connection can carry the next request.
 // First applies UpdateKeepAlive. A chunked body is read to its end; a body
 // without Content-Length cannot be delimited on this connection, which is
-// dropped (result 0); an invalid Content-Length drops it and gives 1009; a
+// dropped (result 0); an invalid Content-Length drops it and gives kResultProtocolError; a
 // length of 0 reads nothing. At most kMaxUnwantedBodySize bytes are read:
 // a longer body has its connection dropped there (result 0), so an endless
 // one never holds the request. With showDetails the first kMaxLoggedBodySize
 // bytes are logged between two lines of 43 '-', the rest is discarded.
 // A failure of ReadBody drops the connection and is returned.
-int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer& header, ITransferLog* log,
-                  bool showDetails);
+[[nodiscard]] int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer& header,
+                                ITransferLog* log, bool showDetails);

@@ -25,22 +25,23 @@ enum EInterimResponses
 // Moves one header block from receive into header (followed by a zero
 // byte), receiving more in reads of 1024 bytes as needed; the bytes after
 // the block stay in receive. The block is logged as a received line.
-// Results: 0; 3 aborted; 1006 the server closed first ("Control connection
-// closed."); 1009 a block longer than kMaxResponseHeaderSize; 110 or a
+// Results: kResultOk; kResultStopped aborted; kResultControlClosed the server closed first ("Control
+// connection closed."); kResultProtocolError a block longer than kMaxResponseHeaderSize; kResultTimeout or a
 // WinSock number when a receive failed. Every failure drops the connection.
-int ReadHeaderBlock(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& header, ITransferLog* log);
+[[nodiscard]] int ReadHeaderBlock(IHttpChannel& channel, CByteBuffer& receive, CByteBuffer& header,
+                                  ITransferLog* log);
 
 // Logs "Received reply." and reads one response header into header (see
 // ReadHeaderBlock), then its status line. status is 0 until a status was
 // read, then the value of the status text's three digits. With kSkipInterim,
 // a 1xx response other than "101 Switching Protocols" is read past and the
-// next header read, up to kMaxInterimResponses of them (then 1009). A header
+// next header read, up to kMaxInterimResponses of them (then kResultProtocolError). A header
 // without a valid status line drops the connection and gives 1009. The
 // cookie of the final response goes into cookies (StoreResponseCookie);
 // null stores none.
-int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& item, CByteBuffer& header,
-                       int& status, ITransferLog* log, CCookieStore* cookies,
-                       EInterimResponses interim = kSkipInterim);
+[[nodiscard]] int ReadResponseHeader(IHttpChannel& channel, CByteBuffer& receive, CLinkItem& item,
+                                     CByteBuffer& header, int& status, ITransferLog* log,
+                                     CCookieStore* cookies, EInterimResponses interim = kSkipInterim);
 
 // With a log, the header's text (without its zero byte) as one received line.
 void LogResponseHeader(const CByteBuffer& header, ITransferLog* log);

@@ -52,10 +52,9 @@ public:
     // Login match: a job user "$" never reuses; another user name matches the
     // same name (case-insensitive); no user name matches a client logged in
     // with none, "anonymous" or "ftp".
-    // Returns 0 (attached), 100 (no client serves the scheme) or 105 (the
-    // site is at its limit: property 3, at least 1; also when the job's
-    // request option bit 0 asks for a site to itself and a client of the
-    // site is busy).
+    // Returns kResultOk (attached), kResultNotSupported (no client serves the scheme) or kResultNoMoreHandles
+    // (the site is at its limit: property 3, at least 1; also when the job's request option bit 0 asks for a
+    // site to itself and a client of the site is busy).
     int Acquire(CTransferJob& job);
 
     // Detaches the job's client: kept idle (abort flag cleared) when still

@@ -3,20 +3,21 @@
 
 #include "transfer/jobs/TransferJob.h"
 
-#include "foundation/text/DisplayFormats.h"
 #include "foundation/files/FileSystem.h"
+#include "foundation/links/UrlParts.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "foundation/links/UrlParts.h"
-#include "transfer/jobs/CheckFolder.h"
+#include "foundation/text/DisplayFormats.h"
+#include "platform/core/RefPtr.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/OptionalLog.h"
-#include "transfer/client/ProtocolClient.h"
-#include "transfer/client/ResourceKind.h"
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/TransferCounter.h"
 #include "transfer/base/TransferLog.h"
 #include "transfer/base/TransferLogPair.h"
+#include "transfer/client/ProtocolClient.h"
+#include "transfer/client/ResourceKind.h"
+#include "transfer/jobs/CheckFolder.h"
 #include "transfer/jobs/TransferMeter.h"
 
 #include <unistd.h>
@@ -107,11 +108,11 @@ private:
     const IPropertySet& m_settings;
     // The job's own log (property 59) and the pair the client writes to,
     // which the job's lines go to as well. Either may be null.
-    ITransferLog* m_jobLog = nullptr;
-    ITransferLog* m_log = nullptr;
+    CRefPtr<ITransferLog> m_jobLog;
+    CRefPtr<ITransferLog> m_log;
     // The log of the pooled client, which serves job after job: trimmed
     // like the job's own log, else it grows with every line of every job.
-    ITransferLog* m_clientLog = nullptr;
+    CRefPtr<ITransferLog> m_clientLog;
     // The outermost folder that this run created for the local file, empty
     // when it created none; removed again, with the folders below it, when
     // the run fails and leaves them empty.
@@ -128,26 +129,17 @@ CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& se
     m_job.LoadOptionsFrom(settings);
     const int logId = GetIntOr(m_job, LI_LOG_ID);
     if (logId != 0 && logId != -1)
-        m_jobLog = m_job.m_services.Logs().GetLog(logId);
+        m_jobLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services.Logs().GetLog(logId));
     const int clientLogId = m_client.GetLogId();
-    ITransferLog* clientLog = clientLogId != 0 && clientLogId != -1 && clientLogId != logId
-                                  ? m_job.m_services.Logs().GetLog(clientLogId)
-                                  : nullptr;
-    m_log = CTransferLogPair::Make(m_jobLog, clientLog, clientLogId);
-    m_clientLog = clientLog;
+    if (clientLogId != 0 && clientLogId != -1 && clientLogId != logId)
+        m_clientLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services.Logs().GetLog(clientLogId));
+    m_log =
+        CRefPtr<ITransferLog>::Adopt(CTransferLogPair::Make(m_jobLog.Get(), m_clientLog.Get(), clientLogId));
     m_localPath = m_job.GetStringValue(LI_LOCAL_FILE);
     m_url = m_job.GetUrl();
 }
 
-CTransferJob::CRunContext::~CRunContext()
-{
-    if (m_log)
-        m_log->Release();
-    if (m_clientLog)
-        m_clientLog->Release();
-    if (m_jobLog)
-        m_jobLog->Release();
-}
+CTransferJob::CRunContext::~CRunContext() = default;
 
 int CTransferJob::CRunContext::Run()
 {
@@ -157,7 +149,7 @@ int CTransferJob::CRunContext::Run()
 
     CTransferCounter counter(m_job);
     m_client.SetTrafficObserver(&counter);
-    m_localExistsAtStart = m_client.GetLocalFileInfo(m_job, m_log) == kResultOk;
+    m_localExistsAtStart = m_client.GetLocalFileInfo(m_job, m_log.Get()) == kResultOk;
     m_job.SetPhase(kJobPhaseStarted);
 
     const int result = RunOperation();
@@ -165,7 +157,7 @@ int CTransferJob::CRunContext::Run()
     m_client.SetTrafficObserver(nullptr);
     const int64_t received = GetInt64Or(m_job, LI_BYTES_RECEIVED, 0);
     const int64_t sent = GetInt64Or(m_job, LI_BYTES_SENT, 0);
-    LogFormat(m_log, kLogStatus, "Total bytes received: %s, total bytes sent: %s.",
+    LogFormat(m_log.Get(), kLogStatus, "Total bytes received: %s, total bytes sent: %s.",
               FormatSizeWithBytes(received, 2, "").c_str(), FormatSizeWithBytes(sent, 2, "").c_str());
     return Finish(result);
 }
@@ -175,16 +167,16 @@ int CTransferJob::CRunContext::RunOperation()
     switch (m_job.GetOperation())
     {
     case LI_OP_NONE:
-        LogFormat(m_log, kLogStatus, "Empty operation is done.");
+        LogFormat(m_log.Get(), kLogStatus, "Empty operation is done.");
         return kResultOk;
     case LI_OP_DOWNLOAD:
         return Transfer(true);
     case LI_OP_UPLOAD:
-        LogFormat(m_log, kLogError, "Upload is not implemeted.");
+        LogFormat(m_log.Get(), kLogError, "Upload is not implemeted.");
         return kResultNotSupported;
     case LI_OP_FILE_INFO:
     {
-        m_client.GetLocalFileInfo(m_job, m_log);
+        m_client.GetLocalFileInfo(m_job, m_log.Get());
         const int result = FetchRemoteInfo(true, false);
         ShowLocalAndRemote(0);
         return result;
@@ -192,7 +184,7 @@ int CTransferJob::CRunContext::RunOperation()
     case LI_OP_CHECK:
         return Check();
     default:
-        LogFormat(m_log, kLogError, "Operation is not supported or implemeted.");
+        LogFormat(m_log.Get(), kLogError, "Operation is not supported or implemeted.");
         return kResultNotSupported;
     }
 }
@@ -201,17 +193,16 @@ int CTransferJob::CRunContext::Finish(int result)
 {
     m_job.SetResult(result);
     if (result == kResultStopped)
-        LogMessage(m_jobLog, kLogStatus, kMessageConnectionClosed);
+        LogMessage(m_jobLog.Get(), kLogStatus, kMessageConnectionClosed);
     if (result != kResultOk && !m_createdFolder.empty())
         RemoveEmptyFoldersUpTo(FolderOf(m_localPath), m_createdFolder);
     // A limit of 0 (a missing setting) would empty the log rather than
     // bound it.
     const int limit = GetIntOr(m_settings, SETTING_LOGS_MAX_LOG_LINES);
-    for (ITransferLog* log : {m_jobLog, m_clientLog})
+    for (ITransferLog* log : {m_jobLog.Get(), m_clientLog.Get()})
     {
         if (log && limit > 0)
         {
-            log->AddRef();
             TrimLog(log, limit);
         }
     }
@@ -251,14 +242,14 @@ int CTransferJob::CRunContext::Check()
     const int kind = Kind(LI_RESOURCE_TYPE);
     if (kind == kKindHtml || kind == kKindFtpList)
         return Transfer(false);
-    m_client.GetLocalFileInfo(m_job, m_log);
+    m_client.GetLocalFileInfo(m_job, m_log.Get());
     ShowLocalAndRemote(0);
     return kResultOk;
 }
 
 int CTransferJob::CRunContext::Connect()
 {
-    return m_client.RunWithRetries(m_job, m_log);
+    return m_client.RunWithRetries(m_job, m_log.Get());
 }
 
 int CTransferJob::CRunContext::FetchRemoteInfo(bool force, bool errorsAsErrors)
@@ -267,18 +258,18 @@ int CTransferJob::CRunContext::FetchRemoteInfo(bool force, bool errorsAsErrors)
     if (!force && known && !m_job.IsStale())
         return kResultOk;
     if (known)
-        LogFormat(m_log, kLogStatus, "Available remote file info: %s.", m_job.GetDescription().c_str());
+        LogFormat(m_log.Get(), kLogStatus, "Available remote file info: %s.", m_job.GetDescription().c_str());
     int result = Connect();
     if (result != kResultOk)
         return result;
     const std::string url = m_job.GetUrlText(true, false);
-    LogMessage(m_log, kLogStatus, kMessageGettingFileInfo, url.c_str());
-    result = m_client.GetRemoteFileInfo(m_job, m_log);
+    LogMessage(m_log.Get(), kLogStatus, kMessageGettingFileInfo, url.c_str());
+    result = m_client.GetRemoteFileInfo(m_job, m_log.Get());
     m_job.SetPhase(kJobPhaseRemoteInfo);
     if (result == kResultRemoteNotFound)
-        LogMessage(m_log, errorsAsErrors ? kLogError : kLogStatus, kMessageFileNotFound, url.c_str());
+        LogMessage(m_log.Get(), errorsAsErrors ? kLogError : kLogStatus, kMessageFileNotFound, url.c_str());
     else if (result != kResultOk && result != kResultStopped)
-        LogMessage(m_log, kLogError, kMessageCannotGetFileInfo, url.c_str());
+        LogMessage(m_log.Get(), kLogError, kMessageCannotGetFileInfo, url.c_str());
     return result;
 }
 
@@ -289,7 +280,7 @@ int CTransferJob::CRunContext::SkipRule(bool localExists)
     if (localExists)
     {
         m_job.SetProgress(-1, 0, -1, GetInt64Or(m_job, LI_LOCAL_SIZE, 0), -1);
-        LogFormat(m_log, kLogStatus, "Transfer skipped: file exists, option: skip.");
+        LogFormat(m_log.Get(), kLogStatus, "Transfer skipped: file exists, option: skip.");
         m_job.SetPhase(kJobPhaseDone);
         return kSkipRuleSkipped;
     }
@@ -302,11 +293,11 @@ int CTransferJob::CRunContext::SkipRule(bool localExists)
         return kResultOk;
     if (!CopyFileCreatingDirs(candidate, m_localPath))
     {
-        LogMessage(m_log, kLogError, kMessageCannotCopyFile, candidate.c_str(), m_localPath.c_str());
+        LogMessage(m_log.Get(), kLogError, kMessageCannotCopyFile, candidate.c_str(), m_localPath.c_str());
         return kResultAccessDenied;
     }
     m_job.SetProgress(-1, 0, -1, GetFileSize64(m_localPath), -1);
-    LogFormat(m_log, kLogStatus, "Transfer skipped: check file exists, option: skip.");
+    LogFormat(m_log.Get(), kLogStatus, "Transfer skipped: check file exists, option: skip.");
     m_job.SetPhase(kJobPhaseDone);
     return kSkipRuleSkipped;
 }
@@ -315,7 +306,7 @@ int CTransferJob::CRunContext::DeleteLocalFile()
 {
     if (DeleteFileForce(m_localPath))
         return kResultOk;
-    LogMessage(m_log, kLogError, kMessageCannotRemoveFile, m_localPath.c_str());
+    LogMessage(m_log.Get(), kLogError, kMessageCannotRemoveFile, m_localPath.c_str());
     return kResultAccessDenied;
 }
 
@@ -329,7 +320,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
     if (ascii)
         binaryResume = false;
     bool localExists =
-        localInfoRead ? m_localExistsAtStart : m_client.GetLocalFileInfo(m_job, m_log) == kResultOk;
+        localInfoRead ? m_localExistsAtStart : m_client.GetLocalFileInfo(m_job, m_log.Get()) == kResultOk;
     ShowLocalAndRemote(0);
 
     int result = SkipRule(localExists);
@@ -344,7 +335,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
     const int localKind = Kind(LI_LOCAL_RESOURCE_TYPE);
     const int64_t localSize = GetInt64Or(m_job, LI_LOCAL_SIZE, 0);
     const std::string missing = OutermostMissingFolder(FolderOf(m_localPath));
-    result = m_client.EnsureLocalDir(m_localPath, m_log);
+    result = m_client.EnsureLocalDir(m_localPath, m_log.Get());
     if (!missing.empty() && DirectoryExists(missing))
         m_createdFolder = missing;
     if (result != kResultOk)
@@ -357,7 +348,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
         {
             // Only an empty folder gives way: a resume must never delete
             // what the user keeps in a folder of that name.
-            result = ClearFolderInTheWay(m_localPath, m_log);
+            result = ClearFolderInTheWay(m_localPath, m_log.Get());
             if (result != kResultOk)
                 return result;
             localExists = false;
@@ -374,7 +365,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
                 (remoteKind == kKindText || remoteKind == kKindHtml || remoteKind == kKindUrlList))
             {
                 ascii = true;
-                LogFormat(m_log, kLogStatus, "File type updated to ASCII.");
+                LogFormat(m_log.Get(), kLogStatus, "File type updated to ASCII.");
                 m_job.SetInt(LI_ASCII_TRANSFER, 1);
             }
             if (binaryResume)
@@ -384,19 +375,20 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
                 const int64_t remoteSize = GetInt64Or(m_job, LI_SIZE, -1);
                 bool overwrite = true;
                 if (tagChanged)
-                    LogFormat(m_log, kLogStatus, "Overwrite condition: E-Tag changed.");
+                    LogFormat(m_log.Get(), kLogStatus, "Overwrite condition: E-Tag changed.");
                 else if (remoteSize == -1)
-                    LogFormat(m_log, kLogStatus, "Overwrite condition: remote size unknown.");
+                    LogFormat(m_log.Get(), kLogStatus, "Overwrite condition: remote size unknown.");
                 else if (remoteSize < localSize)
-                    LogFormat(m_log, kLogStatus, "Overwrite condition: remote size %I64d < local size %I64d.",
-                              remoteSize, localSize);
+                    LogFormat(m_log.Get(), kLogStatus,
+                              "Overwrite condition: remote size %I64d < local size %I64d.", remoteSize,
+                              localSize);
                 else if (remoteKind == kKindFtpList)
-                    LogFormat(m_log, kLogStatus, "Overwrite condition: listing.");
+                    LogFormat(m_log.Get(), kLogStatus, "Overwrite condition: listing.");
                 else
                     overwrite = false;
                 if (overwrite)
                 {
-                    LogMessage(m_log, kLogStatus, kMessageRemovingFile, m_localPath.c_str());
+                    LogMessage(m_log.Get(), kLogStatus, kMessageRemovingFile, m_localPath.c_str());
                     result = DeleteLocalFile();
                     if (result != kResultOk)
                         return result;
@@ -405,7 +397,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
                 else if (remoteSize == localSize)
                 {
                     m_job.SetProgress(-1, 0, 0, localSize, remoteSize);
-                    LogFormat(m_log, kLogStatus,
+                    LogFormat(m_log.Get(), kLogStatus,
                               binaryResume ? "Transfer skipped: size is same, option: resume binary."
                                            : "Transfer skipped: size is same, option: resume.");
                     m_job.SetPhase(kJobPhaseDone);
@@ -413,7 +405,7 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
                 }
                 else
                 {
-                    LogFormat(m_log, kLogStatus,
+                    LogFormat(m_log.Get(), kLogStatus,
                               binaryResume ? "Binary transfer resumed: local size is smaller, option: resume."
                                            : "Transfer resumed: local size is smaller, option: resume.");
                     resuming = true;
@@ -426,18 +418,18 @@ int CTransferJob::CRunContext::Transfer(bool localInfoRead)
     {
         if (localKind == kKindLocalFolder)
         {
-            LogFormat(m_log, kLogError, "Cannot overwrite local directory, remove it first.");
+            LogFormat(m_log.Get(), kLogError, "Cannot overwrite local directory, remove it first.");
             return kResultAccessDenied;
         }
-        LogFormat(m_log, kLogStatus, "Overwrite condition: by task.");
-        LogMessage(m_log, kLogStatus, kMessageRemovingFile, m_localPath.c_str());
+        LogFormat(m_log.Get(), kLogStatus, "Overwrite condition: by task.");
+        LogMessage(m_log.Get(), kLogStatus, kMessageRemovingFile, m_localPath.c_str());
         result = DeleteLocalFile();
         if (result != kResultOk)
             return result;
     }
 
     m_job.SetInt(LI_ASCII_TRANSFER, ascii ? 1 : 0);
-    LogMessage(m_log, kLogStatus, kMessageTransferring);
+    LogMessage(m_log.Get(), kLogStatus, kMessageTransferring);
     return AttemptLoop(restartFromZero);
 }
 
@@ -467,14 +459,14 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
                 owner->UnregisterProgressMeter(&meter);
             return result;
         }
-        result = m_client.DownloadToFile(m_job, m_log, &meter);
+        result = m_client.DownloadToFile(m_job, m_log.Get(), &meter);
         m_job.SetPhase(kJobPhaseDone);
-        m_client.GetLocalFileInfo(m_job, m_log);
+        m_client.GetLocalFileInfo(m_job, m_log.Get());
         if (owner)
             owner->UnregisterProgressMeter(&meter);
         if (result == kResultOk)
         {
-            LogMessage(m_log, kLogStatus, kMessageTransferFinished);
+            LogMessage(m_log.Get(), kLogStatus, kMessageTransferFinished);
             return kResultOk;
         }
         if (m_client.IsAborted() || m_job.IsStopRequested())
@@ -484,7 +476,7 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
             restart = true;
             if (!restartFromZero)
             {
-                LogMessage(m_log, kLogError, kMessageTransferFailed);
+                LogMessage(m_log.Get(), kLogError, kMessageTransferFailed);
                 return result;
             }
         }
@@ -492,7 +484,7 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
         {
             // Also when data came: a local failure such as a full disk would
             // otherwise be retried without end, a few bytes at a time.
-            LogMessage(m_log, kLogError, kMessageTransferFailed);
+            LogMessage(m_log.Get(), kLogError, kMessageTransferFailed);
             return result;
         }
         // Every retry counts, also one after data came: a server that breaks
@@ -500,13 +492,13 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
         // without end, and a limit of 0 would not mean "never again".
         if (++attempts > retries)
         {
-            LogMessage(m_log, kLogError, kMessageTransferFailed);
+            LogMessage(m_log.Get(), kLogError, kMessageTransferFailed);
             return result;
         }
-        LogMessage(m_log, kLogStatus, kMessageTransferRetry, attempts);
+        LogMessage(m_log.Get(), kLogStatus, kMessageTransferRetry, attempts);
         // The connection broke after bringing data: the next attempt goes on
         // from there at once.
-        if (!meter.HasMoved() && m_client.RetryWait(m_job, m_log) == kResultStopped)
+        if (!meter.HasMoved() && m_client.RetryWait(m_job, m_log.Get()) == kResultStopped)
             return kResultStopped;
     }
 }

@@ -1,5 +1,6 @@
 // The transfer manager's life cycle, its tick, the progress meters and the
 // callbacks.
+#include "platform/core/RefPtr.h"
 #include "transfer/jobs/TransferManager.h"
 
 #include "foundation/desktop/AppIdentity.h"
@@ -244,12 +245,10 @@ void LogNotSupported(CTransferJob& job)
     int logId = 0;
     if (!job.GetInt(LI_LOG_ID, logId) || logId == 0 || logId == -1)
         return;
-    ITransferLog* log = job.GetServices().Logs().GetLog(logId);
+    const auto log = CRefPtr<ITransferLog>::Adopt(job.GetServices().Logs().GetLog(logId));
     const UrlScheme* scheme = GetUrlSchemeEntry(job.GetUrlParts().m_scheme);
     const std::string name = scheme ? std::string(scheme->name) : std::string();
-    LogMessage(log, kLogError, kMessageNotSupported, name.c_str());
-    if (log)
-        log->Release();
+    LogMessage(log.Get(), kLogError, kMessageNotSupported, name.c_str());
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 // The transfer manager's job operations (ITransferManager).
 
+#include "platform/core/RefPtr.h"
 #include "transfer/jobs/TransferManager.h"
 
 #include "foundation/links/LinkItem.h"
@@ -27,9 +28,8 @@ int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
     int logId = 0;
     if (job.GetInt(LI_LOG_ID, logId) && logId != 0 && logId != -1)
     {
-        // The caller chose the log: make sure it exists.
-        if (ITransferLog* log = m_options.m_services.Logs().GetLog(logId))
-            log->Release();
+        // The caller chose the log: make sure it exists (GetLog lists it).
+        CRefPtr<ITransferLog>::Adopt(m_options.m_services.Logs().GetLog(logId));
     }
     else
     {

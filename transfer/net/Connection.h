@@ -6,8 +6,8 @@
 // listen and accept for active FTP data connections.
 //
 // Errors: every operation below sets the last error (GetLastError): 0 for
-// none, a transfer result code (ResultCodes.h: 102 no socket or bad
-// parameter, 110 time-out, 1008 host not found, 1019 SSL start failed, a
+// none, a transfer result code (ResultCodes.h: kResultInvalidParameter no socket or bad
+// parameter, kResultTimeout, kResultHostNotResolved host not found, kResultSslStart SSL start failed, a
 // proxy reply code) or a WinSock error number
 // (platform/core/SocketError.h). Raw errno values never appear here.
 //
@@ -77,12 +77,13 @@ public:
     // Connecting. Each returns true when connected; on false the last error
     // holds the reason and the log has the error line. A connect closes any
     // earlier socket of this connection first.
-    bool ConnectAddress(uint32_t address, int port, ITransferLog* log);
-    bool ConnectHost(const char* host, int port, ITransferLog* log);
+    [[nodiscard]] bool ConnectAddress(uint32_t address, int port, ITransferLog* log);
+    [[nodiscard]] bool ConnectHost(const char* host, int port, ITransferLog* log);
     // Direct when proxyUrl is empty or "no" (any case); otherwise through the
     // proxy tunnel code (transfer/net/ProxyTunnel.h).
-    bool ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log);
-    bool ConnectViaProxyToAddress(uint32_t address, int port, const char* proxyUrl, ITransferLog* log);
+    [[nodiscard]] bool ConnectViaProxy(const char* host, int port, const char* proxyUrl, ITransferLog* log);
+    [[nodiscard]] bool ConnectViaProxyToAddress(uint32_t address, int port, const char* proxyUrl,
+                                                ITransferLog* log);
     // Through the stream on top: the SSL connection when one is attached
     // (its results returned unchanged), else SendRaw / RecvRaw with flags 0.
     // The byte count, -1 on failure; Recv returns 0 when the peer closed the
@@ -103,7 +104,7 @@ public:
     // Waits up to ms milliseconds for readable data, then peeks at up to *size
     // bytes (they stay queued). Returns the result code, also left as last
     // error: 0 with *size the count peeked (0 when nothing came in time),
-    // 102 without a socket, WSAECONNABORTED (10053) when the peer closed,
+    // kResultInvalidParameter without a socket, WSAECONNABORTED (10053) when the peer closed,
     // or the socket error (then *size is 0).
     int WaitData(char* buffer, int* size, int ms);
 
@@ -117,9 +118,9 @@ public:
 
     // Attaches an SSL connection (method: "Connections/SSL-TLS Version"),
     // sending the server name (GetServerName) as SNI. A second start or a
-    // missing socket: 102, the first SSL connection stays. A failed
+    // missing socket: kResultInvalidParameter, the first SSL connection stays. A failed
     // handshake closes the socket: 1019.
-    bool StartSsl(int method, ITransferLog* log);
+    [[nodiscard]] bool StartSsl(int method, ITransferLog* log);
 
     // The host name the connection leads to: set by a successful ConnectHost
     // or ConnectViaProxy (the target, not the proxy), cleared by
@@ -159,10 +160,10 @@ public:
     // time-out; the accepted socket replaces target's socket. With onlyFrom
     // non-zero, a connection from any other address is closed at once (an
     // error line names it) and the wait goes on within the same time-out.
-    bool Bind(uint32_t address, int port, ITransferLog* log);
-    bool Listen(int backlog, ITransferLog* log);
-    bool BindAndListen(uint32_t address, int port, int backlog, ITransferLog* log);
-    bool Accept(CConnection& target, ITransferLog* log, uint32_t onlyFrom = 0);
+    [[nodiscard]] bool Bind(uint32_t address, int port, ITransferLog* log);
+    [[nodiscard]] bool Listen(int backlog, ITransferLog* log);
+    [[nodiscard]] bool BindAndListen(uint32_t address, int port, int backlog, ITransferLog* log);
+    [[nodiscard]] bool Accept(CConnection& target, ITransferLog* log, uint32_t onlyFrom = 0);
     // Both outputs are zeroed first; false (socket error as last error) when
     // the system call fails or there is no socket.
     bool GetLocalAddress(uint32_t* address, int* port);

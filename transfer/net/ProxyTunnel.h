@@ -20,7 +20,7 @@ bool ConnectThroughProxy(CConnection& connection, const char* host, int port, co
 // path to the target is open. Every step is bound by the stream's own
 // time-out; a failure leaves its reason as the stream's last error and logs
 // message 33 or 34 naming the target. The address is in network byte order.
-bool HttpConnectTunnel(IByteStream& stream, const char* host, int port, ITransferLog* log);
-bool Socks4Connect(IByteStream& stream, const char* user, uint32_t address, int port, ITransferLog* log);
-bool Socks5Connect(IByteStream& stream, const char* user, const char* password, uint32_t address, int port,
+[[nodiscard]] bool HttpConnectTunnel(IByteStream& stream, const char* host, int port, ITransferLog* log);
+[[nodiscard]] bool Socks4Connect(IByteStream& stream, const char* user, uint32_t address, int port, ITransferLog* log);
+[[nodiscard]] bool Socks5Connect(IByteStream& stream, const char* user, const char* password, uint32_t address, int port,
                    ITransferLog* log);

@@ -273,13 +273,11 @@ TEST(TransferLog, TrimLogFallsBackToHalfTheLimit)
 {
     LogRef log;
     FillLines(log.log, 1999);
-    log->AddRef();
     TrimLog(log.log, 2000);
     EXPECT_EQ(Lines(log.log), 1999);
     EXPECT_EQ(Dropped(log.log), 0);
 
     log->AppendLine(kLogStatus, "newest");
-    log->AddRef();
     TrimLog(log.log, 2000);
     EXPECT_EQ(Lines(log.log), 1000);
     EXPECT_EQ(Dropped(log.log), 1000);
@@ -289,7 +287,7 @@ TEST(TransferLog, TrimLogFallsBackToHalfTheLimit)
     const std::string text = Text(log.log);
     EXPECT_TRUE(text.ends_with("S:\tline 1998\r\nS:\tnewest\r\n"));
 
-    // TrimLog consumed both extra references: one AddRef now gives 2.
+    // The caller's reference is its own: one AddRef now gives 2.
     EXPECT_EQ(log->AddRef(), 2);
     log->Release();
 }
@@ -300,7 +298,6 @@ TEST(TransferLog, TrimLogWithoutRoomEmptiesTheLog)
     {
         LogRef log;
         FillLines(log.log, 5);
-        log->AddRef();
         TrimLog(log.log, limit);
         EXPECT_EQ(Lines(log.log), 0) << limit;
         EXPECT_EQ(Dropped(log.log), 5) << limit;

@@ -22,3 +22,7 @@ class CLinkNode;
 using CEngineLock = std::unique_lock<CCriticalSection>;
 
 using PageParseFunction = void (*)(CLinkChecker& engine, CLinkNode& node, CEngineLock& lock);
+
+// The program's page-parse function: the page link extraction (CPageParser)
+// run against the engine.
+void ParseEnginePage(CLinkChecker& engine, CLinkNode& node, CEngineLock& lock);

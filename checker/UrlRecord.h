@@ -4,6 +4,11 @@
 // it first. Every node with that URL points to the record; the records form a
 // tree keyed by the URL's '/'-separated components, owned by the engine.
 //
+// A record is found by its exact key: "http://h/a" and "http://h/a/" are two
+// records, and so are "a/b" and "a\\b". The folder levels above a record only
+// group records; the record itself is the child named '/' and the whole key,
+// a name no folder component can have.
+//
 // Like every CRefStringMap the record is reference counted and deleted by its
 // last Release. It has no lock: the engine changes it under its own lock.
 
@@ -12,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CLinkNode;
 
@@ -48,6 +54,12 @@ public:
 
     CRefStringMap* CreateNode() const override;
 
+    // The record of key below this root, made when missing (the tree holds
+    // the reference). Never null.
+    CUrlRecord* FindOrAdd(std::string_view key);
+    // The record of key, or null.
+    CUrlRecord* FindRecord(std::string_view key);
+
     // Sets the status text and moves the status stamp on.
     void SetText(const std::string& text);
 
@@ -60,6 +72,9 @@ public:
     int m_parsedNodeId = 0;  // the node whose page was parsed; 0 for none
     CLinkNode* m_firstNode = nullptr; // not owned
     int m_occurrences = 0;   // nodes attached to the record
+    // The other nodes attached, in table order: a finished transfer reaches
+    // them without a walk over the whole table.
+    std::vector<CLinkNode*> m_repeats;
     int m_references = 0;    // of those, the ones found on HTML pages
     int64_t m_lastBytesSent = 0;
     int64_t m_lastBytesReceived = 0;

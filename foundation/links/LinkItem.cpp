@@ -89,6 +89,14 @@ std::string CLinkItem::GetUrlText(bool withPath, bool withLogin) const
     return ComposeUrlFromParts(m_urlParts, withPath ? GetUrl() : std::string(), withLogin);
 }
 
+std::string CLinkItem::GetSiteUrlWithLogin() const
+{
+    CScopedLock lock(GetLock());
+    CUrlParts parts = m_urlParts;
+    parts.m_user = MakeLower(parts.m_user);
+    return ComposeUrlFromParts(parts, std::string(), true);
+}
+
 std::string CLinkItem::GetRequestUrlText(bool withPath, bool withLogin) const
 {
     CScopedLock lock(GetLock());

@@ -128,7 +128,9 @@ public:
     // The URL text from the parts, with LI_URL_PATH when withPath is set and
     // with user and password when withLogin is set.
     std::string GetUrlText(bool withPath, bool withLogin) const;
-    std::string GetSiteUrlWithLogin() const { return GetUrlText(false, true); }
+    // The site with its login, the user lower-cased: the key the password
+    // store keeps a password under, the same whatever case the user typed.
+    std::string GetSiteUrlWithLogin() const;
     // Scheme, host and port only: the key of a site.
     std::string GetSiteUrl() const { return GetUrlText(false, false); }
     // As GetUrlText, with GetPath as the path.

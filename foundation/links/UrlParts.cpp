@@ -250,7 +250,7 @@ bool ParseUrl(const char* text, int& scheme, std::string& host, int& port, std::
             userText = authority.substr(0, lastAt);
         }
         if (user)
-            *user = MakeLower(userText);
+            user->assign(userText);
         if (password)
             password->assign(passwordText);
         hostStart = lastAt + 1;
@@ -307,7 +307,7 @@ std::string ComposeUrl(int scheme, std::string_view host, std::string_view path,
     // it would lose the login.
     if (!user.empty() || !password.empty())
     {
-        url += MakeLower(user);
+        url += user;
         if (!password.empty())
         {
             url += ':';

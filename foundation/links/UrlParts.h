@@ -51,7 +51,7 @@ public:
     void Clear();
 
     std::string m_host;     // trimmed, without trailing dots, lower case
-    std::string m_user;     // lower case
+    std::string m_user;     // as given: NTLM and FTP servers see its case
     std::string m_password; // case kept
     int m_port = -1;        // -1 when none
     int m_scheme = URL_SCHEME_UNKNOWN;
@@ -95,7 +95,7 @@ bool ParseUrlInto(CUrlParts& parts, const char* text, std::string& path, bool no
 std::string AuthorityHost(std::string_view host);
 
 // Builds a URL text: prefix, "user[:password]@" when there is a user or a
-// password (the user lower-cased), the lower-cased host (in brackets when it
+// password (the user as given), the lower-cased host (in brackets when it
 // holds a ':', as an IPv6 literal does), ":port" when the port is neither
 // the scheme's default nor negative, and the path (a '/' put before it when
 // it lacks one). Empty for scheme 0, a scheme outside the table or an empty

@@ -104,6 +104,20 @@ CRefStringMap* CRefStringMap::FindOrCreate(std::string_view path)
     return node;
 }
 
+CRefStringMap* CRefStringMap::FindOrCreateChild(std::string_view name)
+{
+    if (!m_children)
+        m_children = std::make_unique<ChildMap>();
+    auto found = m_children->find(name);
+    if (found == m_children->end())
+    {
+        CRefStringMap* child = CreateNode();
+        child->m_name = std::string(name);
+        found = m_children->emplace(child->m_name, child).first;
+    }
+    return found->second;
+}
+
 void CRefStringMap::ClearChildren()
 {
     // Detached first, so a child's release never sees a half-emptied map.

@@ -46,6 +46,10 @@ public:
     // The same, creating every missing level through CreateNode of this node
     // (the parent holds the creation reference). Never null.
     CRefStringMap* FindOrCreate(std::string_view path);
+    // The direct child named exactly name (no splitting, no skipping), made
+    // through CreateNode when missing. For owners whose keys must not fold
+    // "a/" into "a" or '\' into '/'. Never null.
+    CRefStringMap* FindOrCreateChild(std::string_view name);
 
     // Releases every child once and forgets them.
     void ClearChildren();

@@ -322,8 +322,12 @@ int CProtocolClient::ConnectionTimeoutMs(const IPropertySet& settings)
 {
     constexpr int kMinimumMs = 1000;
     constexpr int kMaximumSeconds = 24 * 3600;
+    // Settings without the entry (a caller's own, partly filled) get the
+    // program's default rather than the one-second floor.
+    constexpr int kDefaultSeconds = 120;
     int seconds = 0;
-    settings.GetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, seconds);
+    if (!settings.GetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, seconds))
+        seconds = kDefaultSeconds;
     const int64_t ms = int64_t(seconds > kMaximumSeconds ? kMaximumSeconds : seconds) * 1000;
     return ms < kMinimumMs ? kMinimumMs : static_cast<int>(ms);
 }

@@ -187,7 +187,8 @@ public:
     // own when it makes the client.
     const CTransferServices& GetServices() const { return m_services; }
     // The time-out of every connect, send and receive, read once per
-    // connect: setting "Connections/Connection Timeout" in ms, at least 1000
+    // connect: setting "Connections/Connection Timeout" in ms (120 s when the
+    // settings lack it), at least 1000
     // (and at most a day, so the product stays within an int).
     static int ConnectionTimeoutMs(const IPropertySet& settings);
     void SetServices(const CTransferServices& services) { m_services = services; }

@@ -664,7 +664,7 @@ void CFtpClient::StoreLoginInRequest(CLinkItem& request, const std::string& user
     CUrlParts check;
     std::string checkPath;
     if (url.empty() || !ParseUrlToParts(url.c_str(), check, checkPath, true) ||
-        check.m_user != MakeLower(user) || check.m_password != password || check.m_host != parts.m_host ||
+        check.m_user != user || check.m_password != password || check.m_host != parts.m_host ||
         check.m_port != parts.m_port || checkPath != path)
         return;
     request.SetUrl(url.c_str(), true);

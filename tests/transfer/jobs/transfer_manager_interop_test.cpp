@@ -37,7 +37,6 @@ class TransferManagerInterop : public CTlsTestSuite
 void FillSettings(CPropertySet& settings, int maxConnects, int perSite)
 {
     settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
-    settings.SetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, 1);
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, maxConnects);
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, perSite);
     settings.SetInt(SETTING_CONNECTIONS_SESSION_IDLE_TIME, 60);
@@ -98,6 +97,7 @@ TEST_F(TransferManagerInterop, MixedQueueFinishesWithTheRightStatuses)
     settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
     settings.SetInt(SETTING_FTP_DATA_CONNECTION_TYPE, CFtpClient::kDataPassive);
     settings.SetInt(SETTING_CONNECTIONS_SSL_TLS_VERSION, 1);
+    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30);
     CTransferManagerOptions options;
     options.m_services.m_settings = &settings;
     options.m_dataFolder = folder.Path();

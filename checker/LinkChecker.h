@@ -1,0 +1,186 @@
+#pragma once
+// CLinkChecker: the engine that checks one task. It owns the link table
+// (every CLinkNode of the task; a node's link id is its index + 100 and never
+// changes), the tree of URL records that joins the nodes of one URL, the ids
+// of the transfer jobs in flight, a private copy of the task and the
+// statistics with the byte totals. Its thread (CWorkerThread) runs one crawl:
+// it hands each waiting link to the transfer side, at most GetMaxInFlight at
+// a time, takes the results back and has downloaded pages parsed, until no
+// link waits and none is in flight, or a stop is asked for.
+//
+// Locks: one engine lock guards everything here. Each public entry takes it
+// once; the internal steps run with the caller's hold and pass it on, so
+// that the page parser can really release it around a long parse. The engine
+// calls the transfer side with its lock held (lock order: engine, then
+// transfer manager) except for the wait for job ends, which it makes with
+// the lock released.
+//
+// Lifetime: the owner may destroy the engine as soon as IsRunning is false.
+// The destructor stops and joins a running thread first. After a stop no
+// link is Waiting or Processing and no job id is left in flight, so a later
+// run picks up the Stopped links instead of waiting on jobs that are gone.
+
+#include "checker/LinkStats.h"
+#include "checker/PageParse.h"
+#include "checker/TaskSettings.h"
+
+#include "foundation/threads/WorkerThread.h"
+#include "platform/core/CriticalSection.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CLinkItem;
+class CLinkNode;
+class CUrlRecord;
+class ICrawlTransport;
+class IPropertySet;
+
+// What the engine is handed: none of it is owned, all of it outlives the
+// engine.
+struct CLinkCheckerServices
+{
+    ICrawlTransport* m_transport = nullptr; // required
+    const IPropertySet* m_settings = nullptr; // the program's settings; required
+    // Parses a page, folder or listing that reached Downloaded; null leaves
+    // content unparsed (the link keeps its state, no children are added).
+    PageParseFunction m_parsePage = &ParseEnginePage;
+};
+
+class CLinkChecker : public CWorkerThread
+{
+public:
+    using ProgressCallback = void (*)(int userData);
+
+    // The most links one engine keeps in flight.
+    static constexpr int kMaxInFlight = 20;
+    // A chain of this many redirect links in a row ends Broken: a site that
+    // redirects to ever-new URLs must not grow the table for ever.
+    static constexpr int kMaxRedirectChain = 20;
+
+    explicit CLinkChecker(const CLinkCheckerServices& services);
+    // Stops and joins a running thread, then Clear.
+    ~CLinkChecker() override;
+    CLinkChecker(const CLinkChecker&) = delete;
+    CLinkChecker& operator=(const CLinkChecker&) = delete;
+
+    // ---- Public entries (each takes the engine lock) ------------------------
+    // Takes a copy of the task and rebuilds the table from it; false, with
+    // nothing changed, while a run goes on.
+    bool SetTaskSettings(const CTaskSettings& task);
+    // Removes the jobs of the table's links, deletes every node and URL
+    // record, zeroes the statistics and gives freed memory back. Nothing
+    // while a run goes on (it holds pointers into the table); the same for
+    // ResetFromTask.
+    void Clear();
+    // Rebuilds the table from the task copy: the root, and for a ".urls"
+    // list, a ".vbb" project or a URL template (with "Misc/Enable Generic
+    // URLs" on) one child per URL.
+    void ResetFromTask();
+    void SetProgressCallback(ProgressCallback callback, int userData);
+    // Forced: calls the callback now. Otherwise only while a change is
+    // pending and at most once a second.
+    int NotifyProgress(bool forced);
+    int GetMaxInFlight() const;
+
+    // Copies for views and tests.
+    CLinkStats GetStats() const;
+    int GetLinkCount() const;
+    size_t GetInFlightJobCount() const;
+    // The times of the last run (tick counts).
+    uint32_t GetCrawlStart() const;
+    uint32_t GetCrawlEnd() const;
+
+    // The node at index, or null outside the table. The pointer stays valid
+    // until Clear; read it only with the lock held or while no run goes on.
+    CLinkNode* GetNodeAt(int index) const;
+    // The node of a link id (callers check the range first).
+    CLinkNode* GetNodeById(int id) const;
+
+    // ---- For the page parser: call with the engine lock held ----------------
+    CCriticalSection& GetLock() { return m_lock; }
+    const CTaskSettings& GetTask() const { return m_task; }
+    const IPropertySet& GetSettings() const { return *m_services.m_settings; }
+    CLinkStats& Stats() { return m_stats; }
+    // Appends a node to the table: its link id, a fresh content stamp, and
+    // its counters in the statistics. The caller places it in the tree.
+    CLinkNode* AppendNode(std::unique_ptr<CLinkNode> node);
+    // Joins a new node to the URL record of its key (made and examined when
+    // new); null for a node that is not checked.
+    CUrlRecord* PrepareLink(CLinkNode* node, CEngineLock& lock);
+    void UpdateLocalSize(CUrlRecord* record, int64_t size);
+    void UpdateRemoteSize(CUrlRecord* record, int64_t size);
+    void SetLinkStatus(CUrlRecord* record, int status, int code, const std::string& text);
+
+protected:
+    // Cancels every transfer in flight; runs on the stopping thread.
+    void OnStopRequested() override;
+    int Run() override;
+
+private:
+    using NodeList = std::vector<CLinkNode*>;
+
+    // ---- Run loop (LinkChecker.cpp) -----------------------------------------
+    // One crawl, under the engine lock; Run calls Finish after it.
+    void Crawl();
+    bool FillInFlight(NodeList& inFlight, size_t limit, CEngineLock& lock);
+    CLinkNode* GetNextQueued();
+    void CollectFinished(NodeList& inFlight, CEngineLock& lock);
+    void PollTransfers(NodeList& inFlight, CEngineLock& lock);
+    // The end of a run; the engine is not touched after OnThreadExit.
+    int Finish();
+    void NotifyProgressLocked(bool forced);
+    void ClearLocked();
+    void ResetFromTaskLocked(CEngineLock& lock);
+
+    // ---- Start kinds (LinkCheckerStart.cpp) ---------------------------------
+    bool AddListChildren(CLinkNode* root, const std::string& path, int recursion, CEngineLock& lock);
+    bool AddProjectChild(CLinkNode* root, const std::string& path, int recursion, CEngineLock& lock);
+    bool AddTemplateChildren(CLinkNode* root, const std::string& uri, int recursion, CEngineLock& lock);
+    // One child of a list or template root, as a ".urls" line makes it.
+    void AddStartChild(CLinkNode* root, const std::string& text, int recursion, CEngineLock& lock);
+    // Depth, site level, scope, state by Recursion; appended, added, prepared.
+    void PlaceStartChild(CLinkNode* root, std::unique_ptr<CLinkNode> child, int recursion, CEngineLock& lock);
+
+    // ---- Link requests (LinkRequests.cpp) -----------------------------------
+    void CheckLocalLink(CLinkNode* node, bool parseNow, CEngineLock& lock);
+    // CheckLocalLink's steps for a local file (not a folder).
+    void CheckLocalFile(CLinkNode* node, CUrlRecord* record, bool parseNow, CEngineLock& lock);
+    int StartLink(CLinkNode* node, CEngineLock& lock);
+    // The request of a remote link; false when its URL does not parse.
+    bool BuildRequest(const CLinkNode* node, const CUrlRecord* record, CLinkItem& request) const;
+    void AnswerOffline(CLinkNode* node, CUrlRecord* record, CLinkItem& request, CEngineLock& lock);
+    int ChooseRequestKind(const CLinkNode* node, const CUrlRecord* record, CLinkItem& request) const;
+    void SubmitRequest(CLinkNode* node, CUrlRecord* record, const CLinkItem& request);
+    int OnTransferDone(CUrlRecord* record, CEngineLock& lock);
+    void TakeTransferTotals(CUrlRecord* record, const CLinkItem& response);
+    void FollowRedirect(CLinkNode* node, CUrlRecord* record, const CLinkItem& response, CEngineLock& lock);
+    void ApplyResponse(CUrlRecord* record, const CLinkItem& response);
+    void PropagateToRepeats(CLinkNode* node);
+    void RemoveInFlightId(int jobId);
+    std::string MakeLocalPath(const CLinkNode* node) const;
+    void ParsePage(CLinkNode* node, CEngineLock& lock);
+    void SetContentKind(CUrlRecord* record, int kind);
+
+    CLinkCheckerServices m_services;
+
+    mutable CCriticalSection m_lock;
+    CUrlRecord* m_urlRecords = nullptr; // the tree's root; made on first use
+    std::vector<std::unique_ptr<CLinkNode>> m_links;
+    std::vector<int> m_inFlightIds;
+    int m_queueCursor = -1;
+    const int m_maxInFlight = kMaxInFlight;
+    CTaskSettings m_task;
+    CLinkStats m_stats; // with the byte totals
+
+    uint32_t m_crawlStart = 0;
+    uint32_t m_crawlEnd = 0;
+    int m_processedAtStart = 0;
+
+    ProgressCallback m_progressCallback = nullptr;
+    int m_progressUserData = 0;
+    bool m_progressPending = false;
+    uint32_t m_lastProgressCall = 0;
+};

@@ -1,6 +1,7 @@
 #include "checker/LinkChecker.h"
 
 #include "FakeCrawlTransport.h"
+#include "StatsRecount.h"
 #include "TestPageLinks.h"
 
 #include "checker/LinkNode.h"
@@ -145,30 +146,9 @@ struct CEngineFixture
     void ExpectStatsEqualRecount() const
     {
         const CLinkStats stats = engine->GetStats();
-        CLinkStats expected = stats;
-        for (int g = 0; g < CLinkStats::kGroupCount; ++g)
-        {
-            expected.m_brokenReferences[g] = 0;
-            std::fill(std::begin(expected.m_linkTypes[g]), std::end(expected.m_linkTypes[g]), 0);
-            std::fill(std::begin(expected.m_states[g]), std::end(expected.m_states[g]), 0);
-            std::fill(std::begin(expected.m_scopes[g]), std::end(expected.m_scopes[g]), 0);
-            std::fill(std::begin(expected.m_protocols[g]), std::end(expected.m_protocols[g]), 0);
-            std::fill(std::begin(expected.m_tagTypes[g]), std::end(expected.m_tagTypes[g]), 0);
-        }
+        CLinkStats expected = EmptyRecount(stats);
         for (int i = 0; i < engine->GetLinkCount(); ++i)
-        {
-            const CLinkNode& node = *Node(i);
-            const int groups = node.IsFirstOccurrence() ? 2 : 1;
-            for (int g = 0; g < groups; ++g)
-            {
-                expected.m_brokenReferences[g] += node.m_brokenChildren;
-                ++expected.m_linkTypes[g][node.m_linkType];
-                ++expected.m_states[g][node.m_state];
-                ++expected.m_scopes[g][node.m_scope];
-                ++expected.m_protocols[g][GetLinkProtocol(node.m_url)];
-                ++expected.m_tagTypes[g][node.m_tagType];
-            }
-        }
+            AddNodeToRecount(expected, *Node(i));
         EXPECT_TRUE(stats == expected) << "statistics drifted from the table";
     }
 

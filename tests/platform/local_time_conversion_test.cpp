@@ -36,19 +36,6 @@ time_t Convert(const CLocalCase& c)
     return LocalPartsToTimeT(c.year, c.month, c.day, c.hour, c.minute, c.second);
 }
 
-time_t ByMktime(int year, int month, int day, int hour, int minute, int second)
-{
-    tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return mktime(&parts);
-}
-
 // Each date three times: the first finds its span, the others are answered
 // from the spans already known, forwards and backwards over the changes.
 TEST(LocalTimeConversion, FollowsDaylightSavingInBerlin)
@@ -81,7 +68,7 @@ TEST(LocalTimeConversion, AgreesWithMktimeThroughTheYears)
                     const int minute = (day * 7 + hour) % 60;
                     const int second = (day * 13 + hour) % 60;
                     ASSERT_EQ(LocalPartsToTimeT(year, month, day, hour, minute, second),
-                              ByMktime(year, month, day, hour, minute, second))
+                              LocalTimeByMktime(year, month, day, hour, minute, second))
                         << year << "-" << month << "-" << day << " " << hour << ":" << minute;
                     ++checked;
                 }
@@ -93,7 +80,7 @@ TEST(LocalTimeConversion, AgreesWithMktimeThroughTheYears)
         for (int hour = 0; hour < 5; ++hour)
             for (int minute = 0; minute < 60; minute += 15)
                 ASSERT_EQ(LocalPartsToTimeT(2024, month, day, hour, minute, 0),
-                          ByMktime(2024, month, day, hour, minute, 0))
+                          LocalTimeByMktime(2024, month, day, hour, minute, 0))
                     << month << "-" << day << " " << hour << ":" << minute;
     EXPECT_GT(checked, 2000);
 }

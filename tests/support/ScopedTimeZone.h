@@ -33,3 +33,18 @@ private:
     std::string m_old;
     bool m_had = false;
 };
+
+// A local wall-clock time as time_t by the C library (mktime), daylight
+// saving decided by the zone in force.
+inline time_t LocalTimeByMktime(int year, int month, int day, int hour, int minute, int second)
+{
+    tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return mktime(&parts);
+}

@@ -8,23 +8,6 @@
 #include <ctime>
 #include <string>
 
-namespace
-{
-// A local wall-clock time as time_t, daylight saving decided by the zone.
-time_t Local(int year, int month, int day, int hour, int minute, int second)
-{
-    tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return mktime(&parts);
-}
-} // namespace
-
 TEST(TimeUnits, FixedUnitsAddSeconds)
 {
     const time_t start = 1700000000;
@@ -68,8 +51,8 @@ TEST(TimeUnits, CalendarStepsClipTheDay)
     };
     for (const auto& c : cases)
     {
-        const time_t from = Local(c.from[0], c.from[1], c.from[2], 13, 45, 30);
-        EXPECT_EQ(AddTimeUnits(from, c.count, c.unit), Local(c.to[0], c.to[1], c.to[2], 13, 45, 30))
+        const time_t from = LocalTimeByMktime(c.from[0], c.from[1], c.from[2], 13, 45, 30);
+        EXPECT_EQ(AddTimeUnits(from, c.count, c.unit), LocalTimeByMktime(c.to[0], c.to[1], c.to[2], 13, 45, 30))
             << c.from[0] << "-" << c.from[1] << "-" << c.from[2] << " + " << c.count << " of unit " << c.unit;
     }
 }
@@ -77,7 +60,7 @@ TEST(TimeUnits, CalendarStepsClipTheDay)
 TEST(TimeUnits, MonthStepKeepsLocalTimeAcrossDaylightSaving)
 {
     ScopedTimeZone zone("Europe/Berlin");
-    const time_t march = Local(2024, 3, 15, 12, 0, 0); // winter time
+    const time_t march = LocalTimeByMktime(2024, 3, 15, 12, 0, 0); // winter time
     const time_t april = AddTimeUnits(march, 1, kTimeUnitMonths);
     EXPECT_EQ(april - march, 31 * 86400 - 3600);
     struct tm local = {};

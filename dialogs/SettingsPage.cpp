@@ -31,9 +31,14 @@ CSettingBinding& CSettingsPage::AddBinding(int controlId, int propertyId, int ki
 bool CSettingsPage::CreateFromTemplate(QWidget* parent)
 {
     const DialogDesc* description = FindDialog(GetTemplateId());
-    if (!description || layout())
+    return description && CreateFromDescription(parent, *description);
+}
+
+bool CSettingsPage::CreateFromDescription(QWidget* parent, const DialogDesc& description)
+{
+    if (layout())
         return false;
-    BuildDialogFromDescription(*this, *description);
+    BuildDialogFromDescription(*this, description);
     for (const CSettingBinding& binding : m_bindings)
     {
         const int id = binding.m_controlId;

@@ -30,6 +30,7 @@
 #include <vector>
 
 class IPropertySet;
+struct DialogDesc;
 
 // One bound control.
 struct CSettingBinding
@@ -120,6 +121,8 @@ public:
     bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui) override;
 
 protected:
+    // CreateFromTemplate's work with the description given.
+    bool CreateFromDescription(QWidget* parent, const DialogDesc& description);
     bool OnInitDialog() override;
     // The binding table; pages that add checks call it first.
     void DoDataExchange(CDataExchange& dx) override;

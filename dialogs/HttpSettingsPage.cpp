@@ -76,6 +76,9 @@ bool CHttpSettingsPage::OnInitDialog()
     {
         for (const char* agent : kUserAgents)
             agents->addItem(QString::fromUtf8(agent));
+        // The longest preset must not set the width of the whole dialog.
+        agents->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        agents->setMinimumContentsLength(24);
         // The stored text, not a preset, is what the box shows at first.
         agents->setCurrentIndex(-1);
     }

@@ -21,6 +21,10 @@ CSettingsBanner::CSettingsBanner(unsigned bitmapId, QWidget* parent) : QWidget(p
         }
     }
     setMinimumHeight(std::max(m_bitmap.height(), fontMetrics().height()) + 4);
+    // Room for the caption right of the bitmap.
+    QFont bold = font();
+    bold.setWeight(QFont::Bold);
+    setMinimumWidth(m_bitmap.width() + 32 + QFontMetrics(bold).horizontalAdvance(QStringLiteral("Connection")) + 16);
 }
 
 void CSettingsBanner::SetCaption(std::string caption)

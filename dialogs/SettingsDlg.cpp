@@ -7,6 +7,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QStackedLayout>
 
@@ -93,6 +94,8 @@ void CSettingsDlg::BuildControls()
         connect(apply, &QPushButton::clicked, this, [this] { OnAccept(); });
     if (auto* help = qobject_cast<QPushButton*>(GetDlgItem(IDC_SETTINGS_HELP)))
         connect(help, &QPushButton::clicked, this, [this] { OnHelp(); });
+    if (auto* label = qobject_cast<QLabel*>(GetDlgItem(IDC_SETTINGS_CATEGORY)); label && m_tree)
+        label->setBuddy(m_tree);
     if (m_tree)
     {
         connect(m_tree, &CTreeCtrl::selectionChanged, this, [this] { OnTreeSelChanged(); });

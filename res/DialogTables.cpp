@@ -59,7 +59,7 @@ constexpr ControlDesc kSettingsGeneral[] = {
     {ControlKind::Check, IDC_GENERAL_SINGLE_LOG, "Display &transfer logs in the single window", 7, 57, 250, 10},
     {ControlKind::Check, IDC_GENERAL_SINGLE_REPORT, "Display local &reports in the single window", 7, 71, 250, 10},
     {ControlKind::Static, 0, "&On program start:", 7, 87, 100, 8},
-    {ControlKind::DropList, IDC_GENERAL_START_EVENT, "", 110, 85, 144, 80, 0,
+    {ControlKind::DropList, IDC_GENERAL_START_EVENT, "", 110, 85, 144, 14, 0,
      "None\nNew Task dialog\nShow Favorites\nShow Settings\nShow Passwords"},
     {ControlKind::Static, 0, "&Maximum lines in the log:", 7, 105, 150, 8},
     {ControlKind::Edit, IDC_GENERAL_MAX_LOG_LINES, "", 160, 103, 50, 14},
@@ -102,18 +102,18 @@ constexpr ControlDesc kSettingsConnections[] = {
     {ControlKind::Static, 0, "seconds", 228, 118, 30, 8},
     {ControlKind::Group, 0, "SSL", 4, 138, 256, 30},
     {ControlKind::Static, 0, "SSL/TLS &version:", 10, 152, 100, 8},
-    {ControlKind::DropList, IDC_CONN_SSL_VERSION, "", 120, 150, 100, 60, 0, "SSLv2\nSSLv23\nSSLv3\nTLSv1.0"},
+    {ControlKind::DropList, IDC_CONN_SSL_VERSION, "", 120, 150, 100, 14, 0, "SSLv2\nSSLv23\nSSLv3\nTLSv1.0"},
 };
 
 constexpr ControlDesc kSettingsHttp[] = {
     {ControlKind::Static, 0, "H&TTP version:", 7, 7, 80, 8},
-    {ControlKind::DropList, IDC_HTTP_VERSION, "", 90, 5, 60, 60, 0, "1.0\n1.1\n1.2"},
+    {ControlKind::DropList, IDC_HTTP_VERSION, "", 90, 5, 60, 14, 0, "1.0\n1.1\n1.2"},
     {ControlKind::Check, IDC_HTTP_ENABLE_CONNECTION, "Include &Keep Alive parameter:", 7, 23, 130, 10},
     {ControlKind::Static, IDC_HTTP_CONNECTION_LABEL, "C&onnection:", 140, 24, 45, 8},
-    {ControlKind::DropList, IDC_HTTP_CONNECTION, "", 188, 21, 70, 60, 0, "Keep-Alive\nClose"},
+    {ControlKind::DropList, IDC_HTTP_CONNECTION, "", 188, 21, 70, 14, 0, "Keep-Alive\nClose"},
     {ControlKind::Check, IDC_HTTP_ENABLE_USER_AGENT, "&Include User-Agent", 7, 39, 250, 10},
     {ControlKind::Static, IDC_HTTP_USER_AGENT_LABEL, "&User-Agent:", 7, 55, 45, 8},
-    {ControlKind::Combo, IDC_HTTP_USER_AGENT, "", 55, 53, 203, 80},
+    {ControlKind::Combo, IDC_HTTP_USER_AGENT, "", 55, 53, 203, 14},
     {ControlKind::Check, IDC_HTTP_ENABLE_REFERRER, "Include &Referrer parameter", 7, 71, 250, 10},
     {ControlKind::Check, IDC_HTTP_ENABLE_COOKIES, "Enable &Cookies", 7, 83, 250, 10},
     {ControlKind::Check, IDC_HTTP_ENABLE_ACCEPT, "&Enable Accept parameter", 7, 95, 250, 10},
@@ -127,7 +127,7 @@ constexpr ControlDesc kSettingsHttp[] = {
 
 constexpr ControlDesc kSettingsFtp[] = {
     {ControlKind::Static, 0, "&Data connection type:", 7, 7, 100, 8},
-    {ControlKind::DropList, IDC_FTP_DATA_CONNECTION, "", 110, 5, 80, 60, 0, "PORT\nPASV\nPASV RFC"},
+    {ControlKind::DropList, IDC_FTP_DATA_CONNECTION, "", 110, 5, 80, 14, 0, "PORT\nPASV\nPASV RFC"},
 };
 
 constexpr ControlDesc kSettingsProxy[] = {
@@ -144,9 +144,9 @@ constexpr ControlDesc kSettingsProxy[] = {
 
 constexpr ControlDesc kEnterProxy[] = {
     {ControlKind::Static, 0, "&Protocol:", 7, 7, 70, 8},
-    {ControlKind::DropList, IDC_ENTER_PROXY_PROTOCOL, "", 80, 5, 120, 60},
+    {ControlKind::DropList, IDC_ENTER_PROXY_PROTOCOL, "", 80, 5, 120, 14},
     {ControlKind::Static, 0, "P&roxy type:", 7, 25, 70, 8},
-    {ControlKind::DropList, IDC_ENTER_PROXY_TYPE, "", 80, 23, 120, 60},
+    {ControlKind::DropList, IDC_ENTER_PROXY_TYPE, "", 80, 23, 120, 14},
     {ControlKind::Static, 0, "Proxy &server:", 7, 43, 70, 8},
     {ControlKind::Edit, IDC_ENTER_PROXY_SERVER, "", 80, 41, 120, 14},
     {ControlKind::Static, 0, "Pr&oxy port:", 7, 61, 70, 8},
@@ -161,7 +161,7 @@ constexpr ControlDesc kEnterProxy[] = {
 
 constexpr ControlDesc kComposeUrl[] = {
     {ControlKind::Static, 0, "&Protocol:", 7, 7, 60, 8},
-    {ControlKind::DropList, IDC_COMPOSE_PROTOCOL, "", 70, 5, 80, 60},
+    {ControlKind::DropList, IDC_COMPOSE_PROTOCOL, "", 70, 5, 80, 14},
     {ControlKind::Static, 0, "&Host:", 7, 25, 60, 8},
     {ControlKind::Edit, IDC_COMPOSE_HOST, "", 70, 23, 130, 14},
     {ControlKind::Static, 0, "P&ort:", 7, 43, 60, 8},

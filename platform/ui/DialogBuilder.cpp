@@ -124,6 +124,7 @@ bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
     auto* layout = new QVBoxLayout(&dialog);
     // Radio groups follow the order of the description, not of the rows.
     std::vector<std::pair<const ControlDesc*, QWidget*>> made;
+    bool anyTall = false;
     for (auto& row : rows)
     {
         std::stable_sort(row.begin(), row.end(),
@@ -143,8 +144,14 @@ bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
         }
         if (!Stretches(row.back()->m_kind))
             line->addStretch(1);
-        layout->addLayout(line, Stretches(row.back()->m_kind) && row.back()->m_height > 30 ? 1 : 0);
+        const bool tall = Stretches(row.back()->m_kind) && row.back()->m_height > 30;
+        layout->addLayout(line, tall ? 1 : 0);
+        anyTall = anyTall || tall;
     }
+    // Without a row that takes the spare height, the rows keep together at
+    // the top rather than spreading over a taller window.
+    if (!anyTall)
+        layout->addStretch(1);
     for (const ControlDesc& control : description.m_controls)
     {
         for (const auto& [desc, widget] : made)

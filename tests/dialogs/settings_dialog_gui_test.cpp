@@ -395,4 +395,35 @@ TEST_F(SettingsDialogTest, HttpSampleFollowsEveryChange)
     EXPECT_EQ(GetIntOr(GetSettings(), SETTING_HTTP_ENABLE_USER_AGENT, 0), 1) << "Cancel applies nothing";
 }
 
+// The banner: a gradient darker at the left, the caption in white right of
+// the bitmap, nothing there without a page.
+TEST_F(SettingsDialogTest, BannerPaintsTheCaptionOfThePageShown)
+{
+    GetSettings().SetString(SETTING_LAYOUT_LAST_SETTINGS_PATH, "Connections\\Proxy");
+    const auto whitePixels = [](const QImage& image, int fromX) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+        {
+            for (int x = fromX; x < image.width(); ++x)
+                count += image.pixel(x, y) == qRgb(255, 255, 255) ? 1 : 0;
+        }
+        return count;
+    };
+    Run([&](CSettingsDlg& dialog) {
+        dialog.resize(dialog.sizeHint());
+        QWidget* banner = dialog.GetDlgItem(IDC_SETTINGS_BANNER);
+        ASSERT_NE(banner, nullptr);
+        const int captionX = LoadBitmapResource(IDB_SETTINGS_BANNER).width() + 32;
+        QImage shown = banner->grab().toImage();
+        ASSERT_GT(shown.width(), captionX);
+        EXPECT_LT(qGray(shown.pixel(2, 2)), qGray(shown.pixel(shown.width() - 2, 2))) << "darker at the left";
+        EXPECT_GT(whitePixels(shown, captionX), 0) << "the caption is drawn";
+        EXPECT_EQ(whitePixels(shown, 0), whitePixels(shown, captionX)) << "nothing white left of the caption";
+
+        dialog.SelectPageByPath("");
+        EXPECT_EQ(whitePixels(banner->grab().toImage(), 0), 0) << "no page, no caption";
+        Click(dialog.GetDlgItem(IDCANCEL));
+    });
+}
+
 } // namespace

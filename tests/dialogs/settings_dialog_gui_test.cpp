@@ -15,6 +15,7 @@
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
 #include "platform/core/MemoryRegistryBackend.h"
+#include "platform/core/RecordingDesktop.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/TreeCtrl.h"
@@ -393,6 +394,28 @@ TEST_F(SettingsDialogTest, HttpSampleFollowsEveryChange)
         Click(dialog.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(GetIntOr(GetSettings(), SETTING_HTTP_ENABLE_USER_AGENT, 0), 1) << "Cancel applies nothing";
+}
+
+TEST_F(SettingsDialogTest, BrowsingPutsTheChosenFolderIntoTheDownloadPath)
+{
+    CScriptedFilePicker picker;
+    picker.m_answers.push_back(m_temp.Path());
+    picker.m_answers.push_back("");
+    GetSettings().SetString(SETTING_MISC_DOWNLOAD_FOLDER, "/start/here");
+    Run([&](CSettingsDlg& dialog) {
+        CSettingsPage& general = Pick(dialog, "General");
+        auto* path = qobject_cast<QLineEdit*>(general.GetDlgItem(IDC_GENERAL_DOWNLOAD_FOLDER));
+        Click(general.GetDlgItem(IDC_GENERAL_BROWSE));
+        EXPECT_EQ(path->text().toStdString(), m_temp.Path());
+        EXPECT_TRUE(general.IsModified());
+        Click(general.GetDlgItem(IDC_GENERAL_BROWSE)); // cancelled: the text stays
+        EXPECT_EQ(path->text().toStdString(), m_temp.Path());
+        Click(dialog.GetDlgItem(IDOK));
+    });
+    ASSERT_EQ(picker.m_folderRequests.size(), 2u);
+    EXPECT_EQ(picker.m_folderRequests[0].m_startFolder, "/start/here");
+    EXPECT_EQ(picker.m_folderRequests[0].m_title, "Please select a default download folder.");
+    EXPECT_EQ(GetSettings().GetStringValue(SETTING_MISC_DOWNLOAD_FOLDER), m_temp.Path());
 }
 
 // The banner: a gradient darker at the left, the caption in white right of

@@ -1,41 +1,21 @@
-#include "checker/LinkChecker.h"
+#include "RealCrawl.h"
 
-#include "checker/CrawlTransport.h"
+#include "checker/LinkChecker.h"
 #include "checker/LinkNode.h"
 #include "checker/UrlRecord.h"
 
-#include "foundation/properties/PropertySet.h"
-#include "foundation/stores/SettingIds.h"
 #include "transfer/base/ResultCodes.h"
-#include "transfer/jobs/TransferManager.h"
 
 #include "tests/servers/NginxServer.h"
 #include "tests/support/FileContents.h"
-#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace
 {
-using namespace std::chrono_literals;
-
-std::mutex g_mutex;
-std::condition_variable g_changed;
-int g_calls = 0;
-
-void CountProgress(int)
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    ++g_calls;
-    g_changed.notify_all();
-}
-
 // A tiny site three levels deep on nginx, checked with the real transfer
 // manager and the real page link extraction: pages are downloaded and parsed, the image is checked, the
 // missing page is broken with the server's answer, each URL once.
@@ -51,42 +31,13 @@ TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
     ASSERT_TRUE(web.WriteDocument("dir/c.html", "<html><img src=\"../logo.png\"></html>"));
     ASSERT_TRUE(web.WriteDocument("logo.png", std::string(300, 'p')));
 
-    CTempFolder folder;
-    CPropertySet settings;
-    settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, 4);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 4);
-    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
-    settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
-    settings.SetString(SETTING_MISC_CACHE_FOLDER, (folder / "cache").c_str());
-    CTransferManagerOptions options;
-    options.m_services.m_settings = &settings;
-    options.m_dataFolder = folder.Path();
-    CTransferManager manager(std::move(options));
-    manager.Init();
-    CManagerTransport transport(manager, manager.GetInfoCache());
-
-    CLinkCheckerServices services;
-    services.m_transport = &transport;
-    services.m_settings = &settings;
+    CRealCrawl crawl;
+    CLinkChecker& engine = crawl.Engine();
     {
-        CLinkChecker engine(services);
-        engine.SetProgressCallback(&CountProgress, 0);
         const std::string site = "http://127.0.0.1:" + std::to_string(web.HttpPort()) + "/";
-        CTaskSettings task(site + "index.html", &settings);
+        CTaskSettings task(site + "index.html", &crawl.Settings());
         task.SetInt(TASK_RECURSION, 10);
-        ASSERT_TRUE(engine.SetTaskSettings(task));
-        int before = 0;
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            before = g_calls;
-        }
-        ASSERT_TRUE(engine.Start());
-        {
-            std::unique_lock<std::mutex> lock(g_mutex);
-            ASSERT_TRUE(g_changed.wait_for(lock, 60s, [&] { return g_calls >= before + 2; }));
-        }
-        engine.Stop();
+        crawl.Check(task);
 
         struct Expected
         {
@@ -146,6 +97,5 @@ TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
         }
         EXPECT_GT(engine.GetStats().m_bytesReceived, 0);
     }
-    manager.Stop();
 }
 } // namespace

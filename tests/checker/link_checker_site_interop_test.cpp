@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -93,6 +94,7 @@ public:
     }
 
     std::string Root() const { return m_web.DocumentRoot(); }
+    std::string AccessLog() const { return m_web.AccessLog(); }
 
 private:
     template <typename Write>
@@ -398,6 +400,20 @@ TEST_F(SiteCheck, OverHttpEveryLinkEndsAsTheFixtureSays)
     ExpectLinks(kWebLinks);
     ExpectBrokenList("broken-web.txt");
     ExpectSettled();
+    // Each URL was asked for once, however often it is linked or redirected
+    // to: the log's request lines are all different.
+    std::map<std::string, int> requests;
+    std::istringstream log(m_site.AccessLog());
+    for (std::string line; std::getline(log, line);)
+    {
+        const size_t open = line.find('"');
+        const size_t close = line.find('"', open + 1);
+        if (open != std::string::npos && close != std::string::npos)
+            ++requests[line.substr(open + 1, close - open - 1)];
+    }
+    EXPECT_GE(requests.size(), 20u);
+    for (const auto& [request, count] : requests)
+        EXPECT_EQ(count, 1) << request;
 }
 
 TEST_F(SiteCheck, OverFtpEveryLinkEndsAsTheFixtureSays)

@@ -136,7 +136,8 @@ public:
 
     // For a set that is kept long after its last change (a finished
     // transfer job, kept by the hundred thousand): its entries are packed
-    // into one block of bytes, a third of their size in the entry array.
+    // into one block of bytes, less than half the size of the entry array
+    // with its texts.
     // Reads decode the entry they need from the block and leave it packed;
     // the first change (and a block pointer handed out) unpacks it again.
     // Nothing a caller reads changes. A set holding a date is not packed.

@@ -132,9 +132,9 @@ TEST_F(TanglewardenDocTest, TextIsSavedByteForByteAndItsSavedStateIsUnmodified)
     const std::string path = m_folder / "page.txt";
     CTanglewardenDoc* document = NewText("one\r\ntwo\n");
     EXPECT_FALSE(document->IsModified());
-    int line = 0;
-    int index = 0;
-    document->GetText()->InsertText(line, index, "zero ", true);
+    int endLine = 0;
+    int endIndex = 0;
+    document->GetText()->Replace(0, 0, endLine, endIndex, "zero ");
     EXPECT_TRUE(document->IsModified()) << "an edit of the text is a change of the document";
     ASSERT_TRUE(document->DoSave(path));
     EXPECT_EQ(ReadWhole(path), "zero one\r\ntwo\n");

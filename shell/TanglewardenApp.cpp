@@ -78,6 +78,11 @@ void CTanglewardenApp::RegisterCommand(UINT id, std::function<void()> handler, s
         OnUpdateCommand(id, std::move(update));
 }
 
+void CTanglewardenApp::AddWindowRegistration(WindowRegistration registration)
+{
+    m_registrations.push_back(std::move(registration));
+}
+
 bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
 {
     // Qt took the user's locale for everything at its start; numbers stay in
@@ -130,6 +135,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    for (const WindowRegistration& registration : m_registrations)
+        registration(*this);
 
     if (GetIntOr(settings, SETTING_MISC_FIRST_LAUNCH) == 0)
     {
@@ -210,6 +217,8 @@ void CTanglewardenApp::CreateMainFrame()
 
 int CTanglewardenApp::ExitInstance()
 {
+    if (!m_lifetime && !m_mainFrame && !m_docManager)
+        return 0; // never started, or already shut down
     if (m_filterInstalled)
     {
         qApp->removeEventFilter(this);

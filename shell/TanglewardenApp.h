@@ -50,6 +50,13 @@ public:
     // later registration of an id replaces the earlier one.
     void RegisterCommand(UINT id, std::function<void()> handler, std::function<void(CCmdUI&)> update = {});
 
+    // Runs once the templates and the main window exist and before the
+    // start-up action: where a window built later registers its frame
+    // factory, the Select New Action prompt and its commands. Add before
+    // InitInstance.
+    using WindowRegistration = std::function<void(CTanglewardenApp& app)>;
+    void AddWindowRegistration(WindowRegistration registration);
+
     // args: the command line without the program's name. False when the
     // program is to end at once: the main window could not be made, or the
     // document the command line names could not be opened (after a message
@@ -84,6 +91,7 @@ private:
     bool HasTransferQueueWindow() const;
     bool TransferQueueIsOpen() const;
 
+    std::vector<WindowRegistration> m_registrations;
     std::unique_ptr<InitInstanceBroadcast> m_lifetime;
     std::unique_ptr<CTanglewardenDocManager> m_docManager;
     CMDIFrameWnd* m_mainFrame = nullptr;

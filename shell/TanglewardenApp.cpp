@@ -6,6 +6,7 @@
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/FileAssociation.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
+#include "foundation/desktop/ShellHooks.h"
 #include "foundation/files/DirectoryTree.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
@@ -45,6 +46,18 @@ enum StartupAction
     kStartSettings = 3,
     kStartPasswords = 4,
 };
+
+// The running application, for the foundation's hooks (plain functions).
+CTanglewardenApp* g_runningApp = nullptr;
+
+void OpenTaskWindow(const CPropertySet& settings)
+{
+    if (!g_runningApp || !g_runningApp->GetDocManager())
+        return;
+    CTaskSettings task;
+    settings.Visit(task); // through the task's setters, so the filter keys reach its filter
+    g_runningApp->GetDocManager()->NewTaskDocument(&task);
+}
 } // namespace
 
 CTanglewardenApp::CTanglewardenApp()
@@ -101,6 +114,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     identity.SetString(CAppIdentity::kVersion, "1.4.0");
     SetMessageBoxCaption(LoadResourceString(IDR_MAINFRAME));
 
+    (void)m_smallImages.AddStrip(LoadBitmapResource(IDB_LINKS_SMALL));
+    (void)m_largeImages.AddStrip(LoadBitmapResource(IDB_LINKS_LARGE));
     RegisterSettings();
     RegisterTaskKeys();
     InitKeywordSets(true);
@@ -152,6 +167,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     RestoreWindowPlacement(settings, m_mainFrame, SETTING_LAYOUT_MAIN_FRAME, hiddenStart ? kShowHidden : kShowNormal,
                            false);
 
+    g_runningApp = this;
+    SetOpenTaskDocumentHook(OpenTaskWindow);
     const WindowHandle mainWindow = CWidgetWindow::Attach(m_mainFrame);
     SetPromptWindow(mainWindow);
     m_lifetime->SetReceiverWindow(mainWindow);
@@ -223,6 +240,11 @@ int CTanglewardenApp::ExitInstance()
     {
         qApp->removeEventFilter(this);
         m_filterInstalled = false;
+    }
+    if (g_runningApp == this)
+    {
+        SetOpenTaskDocumentHook(nullptr);
+        g_runningApp = nullptr;
     }
     if (m_docManager)
         m_docManager->CloseAllDocuments();

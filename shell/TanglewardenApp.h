@@ -10,6 +10,10 @@
 // Until the program's own main frame exists, the main window is the window
 // layer's MDI frame with the main menu and keys of the resources.
 //
+// Other parts of the program that open a task window for a task (a
+// favourite chosen in the Favourite Sites dialog) reach it through the
+// foundation's OpenTaskDocument while the application runs.
+//
 // Commands of the application (the last target of every command route):
 // File New, File Open, Exit, Help Contents, the transfer-queue toggle and
 // show. A window built later adds its own commands with RegisterCommand; a
@@ -22,6 +26,7 @@
 // services (platform/core/DesktopServices.h) are installed.
 
 #include "platform/ui/CmdTarget.h"
+#include "platform/ui/ImageList.h"
 
 #include "shell/CommandLineInfo.h"
 
@@ -72,6 +77,9 @@ public:
     CTanglewardenDocManager* GetDocManager() const { return m_docManager.get(); }
     CMDIFrameWnd* GetMainWindow() const { return m_mainFrame; }
     const CCommandLineInfo& GetCommandLine() const { return m_commandLine; }
+    // The link icons the frames and views share: 16 and 32 pixels square.
+    const CImageList& GetSmallImages() const { return m_smallImages; }
+    const CImageList& GetLargeImages() const { return m_largeImages; }
 
     // Opens the help file with the desktop ("Help file not found!" without
     // one). data and command are the context; the desktop has no contexts,
@@ -96,5 +104,7 @@ private:
     std::unique_ptr<CTanglewardenDocManager> m_docManager;
     CMDIFrameWnd* m_mainFrame = nullptr;
     CCommandLineInfo m_commandLine;
+    CImageList m_smallImages{16, 16};
+    CImageList m_largeImages{32, 32};
     bool m_filterInstalled = false;
 };

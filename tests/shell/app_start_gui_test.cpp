@@ -4,6 +4,7 @@
 // help.
 
 #include "foundation/desktop/AppIdentity.h"
+#include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
@@ -124,6 +125,9 @@ TEST_F(AppStartTest, AFirstStartRegistersTheFileTypeWritesNothingElseAndSavesAtE
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle(), "Tanglewarden");
     EXPECT_FALSE(frame->menuBar()->actions().isEmpty()) << "the main menu of the resources";
+    EXPECT_EQ(App().GetSmallImages().GetImageCount(), 27);
+    EXPECT_EQ(App().GetLargeImages().GetImageCount(), 27);
+    EXPECT_EQ(App().GetLargeImages().GetIconSize(), QSize(32, 32));
 
     bool desktopEntry = false;
     bool mimePackage = false;
@@ -199,6 +203,22 @@ TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)
     EXPECT_EQ(tasks[0]->GetTask()->GetUrl(), "https://example.test/site/");
     EXPECT_EQ(tasks[0]->GetPathName(), path);
     EXPECT_EQ(App().GetDocManager()->GetRecentFiles(), std::vector<std::string>{path});
+}
+
+TEST_F(AppStartTest, AFavouriteOpensItsTaskWindowWhileTheProgramRuns)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    CTaskSettings favourite("https://example.test/favourite/");
+    favourite.SetInt(TASK_RECURSION, 2);
+    OpenTaskDocument(favourite);
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]->GetTask()->GetUrl(), "https://example.test/favourite/");
+    EXPECT_EQ(GetIntOr(*tasks[0]->GetTask(), TASK_RECURSION), 2);
+
+    App().ExitInstance();
+    OpenTaskDocument(favourite); // after shutdown: nobody to open it, and no crash
 }
 
 TEST_F(AppStartTest, ADocumentThatCannotBeOpenedIsNamedAndTheProgramEndsWithAFailure)

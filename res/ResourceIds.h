@@ -205,7 +205,11 @@ inline constexpr UINT IDS_SETTINGS_CONNECTIONS = 2083;
 inline constexpr UINT IDS_SETTINGS_HTTP = 2084;
 inline constexpr UINT IDS_SETTINGS_FTP = 2086;
 inline constexpr UINT IDS_OPEN = 61440;
+inline constexpr UINT IDS_SAVE_AS = 61441;
 inline constexpr UINT IDS_ALL_FILES = 61442;
+inline constexpr UINT IDS_UNTITLED = 61443;
+inline constexpr UINT IDS_SAVE_COPY_AS = 61444;
+inline constexpr UINT IDS_CANNOT_OPEN_DOCUMENT = 61697;
 inline constexpr UINT IDS_FAILED_TO_CREATE_DOCUMENT = 61700;
 
 // Controls of the dialogs described in Dialogs.cpp.

@@ -41,7 +41,11 @@ constexpr StringDesc kStrings[] = {
     {IDS_SETTINGS_HTTP, "HTTP"},
     {IDS_SETTINGS_FTP, "FTP"},
     {IDS_OPEN, "Open"},
+    {IDS_SAVE_AS, "Save As"},
     {IDS_ALL_FILES, "All Files (*.*)"},
+    {IDS_UNTITLED, "Untitled"},
+    {IDS_SAVE_COPY_AS, "Save Copy As"},
+    {IDS_CANNOT_OPEN_DOCUMENT, "Cannot open the document \"%s\"."},
     {IDS_FAILED_TO_CREATE_DOCUMENT, "Failed to create empty document."},
 };
 

@@ -1,9 +1,21 @@
-// Until the application window exists, the program only says so; the build
-// still links every library so that `make run` proves the whole tree builds.
-#include <cstdio>
+// The program: a Qt application and the application object, which does the
+// rest.
+#include "platform/ui/QtDesktopServices.h"
+#include "shell/TanglewardenApp.h"
 
-int main()
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[])
 {
-    std::puts("Tanglewarden: the foundation and the transfer engine are built, but the program has no window yet.");
-    return 0;
+    QApplication application(argc, argv);
+    std::vector<std::string> args;
+    for (const QString& arg : QApplication::arguments().mid(1))
+        args.push_back(arg.toStdString());
+    // The desktop services are the real ones only here; tests install recorders.
+    InstallQtDesktopServices();
+    CTanglewardenApp app;
+    return app.Run(args);
 }

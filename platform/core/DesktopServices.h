@@ -80,6 +80,9 @@ struct FileDialogRequest
     // "Project files (*.vbb)|*.vbb|All files (*.*)|*.*||". Empty: all files.
     std::string m_filter;
     bool m_confirmOverwrite = true; // a save dialog asks before replacing
+    std::string m_title;            // the dialog's title; empty: the picker's own
+    int m_filterIndex = 0;          // the filter pair shown first, from 1; 0: the first
+    std::string m_defaultExtension; // added to a typed name without one ("vbb")
 };
 
 // The file and folder pickers; UI thread only.

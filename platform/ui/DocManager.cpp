@@ -5,6 +5,8 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/View.h"
 
+#include "platform/core/DesktopServices.h"
+
 #include <algorithm>
 
 CDocManager::CDocManager() = default;
@@ -66,6 +68,26 @@ CDocument* CDocManager::OpenDocumentFile(const std::string& path)
         }
     }
     return chosen->OpenDocumentFile(path);
+}
+
+bool CDocManager::DoPromptFileName(std::string& name, const std::string& title, unsigned flags, bool open,
+                                   CDocTemplate* docTemplate)
+{
+    IFilePicker* picker = GetFilePicker();
+    if (!picker)
+        return false;
+    FileDialogRequest request;
+    request.m_save = !open;
+    request.m_fileName = name;
+    request.m_title = title;
+    request.m_confirmOverwrite = !open && (flags & OFN_OVERWRITEPROMPT) != 0;
+    if (docTemplate)
+        request.m_filter = docTemplate->GetFileFilter();
+    const std::string chosen = picker->PickFile(request);
+    if (chosen.empty())
+        return false;
+    name = chosen;
+    return true;
 }
 
 bool CDocManager::SaveAllModified()

@@ -18,6 +18,12 @@
 class CDocTemplate;
 class CDocument;
 
+// Flags of a file prompt, in the program's numbers.
+inline constexpr unsigned OFN_OVERWRITEPROMPT = 0x0002;
+inline constexpr unsigned OFN_HIDEREADONLY = 0x0004;
+inline constexpr unsigned OFN_PATHMUSTEXIST = 0x0800;
+inline constexpr unsigned OFN_FILEMUSTEXIST = 0x1000;
+
 class CDocManager : public CCmdTarget
 {
 public:
@@ -35,6 +41,13 @@ public:
     // first template whose filter extension ends the path (else the first
     // template) opens it. Null on failure.
     virtual CDocument* OpenDocumentFile(const std::string& path);
+
+    // Asks for a file to open or a name to save under, titled title, offering
+    // the template's file types (all files without a template). name holds the
+    // name offered at first and receives the chosen path. False when the user
+    // cancelled. The application's manager offers its own file types.
+    virtual bool DoPromptFileName(std::string& name, const std::string& title, unsigned flags, bool open,
+                                  CDocTemplate* docTemplate);
 
     bool SaveAllModified();
     void CloseAllDocuments();

@@ -99,6 +99,12 @@ std::string CQtFilePicker::PickFile(const FileDialogRequest& request)
         filters << ToQString(filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
+    if (request.m_filterIndex > 0 && request.m_filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.m_filterIndex - 1]);
+    if (!request.m_title.empty())
+        dialog.setWindowTitle(ToQString(request.m_title));
+    if (!request.m_defaultExtension.empty())
+        dialog.setDefaultSuffix(ToQString(request.m_defaultExtension));
     if (!request.m_fileName.empty())
         dialog.selectFile(ToQString(request.m_fileName));
     if (dialog.exec() != QDialog::Accepted)

@@ -1,0 +1,289 @@
+// The application object from start to shutdown, in a temporary home: what
+// start-up writes, the start-up actions, a document named on the command
+// line (and one that cannot be opened), the transfer-queue command and
+// help.
+
+#include "foundation/desktop/AppIdentity.h"
+#include "foundation/desktop/ShellHooks.h"
+#include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
+#include "foundation/stores/Settings.h"
+#include "checker/TaskSettings.h"
+#include "checker/ui/TanglewardenDoc.h"
+#include "platform/core/MemoryRegistryBackend.h"
+#include "platform/core/RecordingDesktop.h"
+#include "platform/core/Registry.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/RecordingModalDriver.h"
+#include "platform/ui/View.h"
+#include "res/ResourceIds.h"
+#include "shell/TanglewardenApp.h"
+#include "shell/TanglewardenDocManager.h"
+#include "shell/TanglewardenTemplate.h"
+
+#include "tests/support/FileContents.h"
+#include "tests/support/QtApplication.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenuBar>
+
+#include <clocale>
+#include <ftw.h>
+
+namespace
+{
+std::vector<std::string>* g_files = nullptr;
+
+int CollectFile(const char* path, const struct stat* info, int type, struct FTW*)
+{
+    if (type == FTW_F && S_ISREG(info->st_mode))
+        g_files->push_back(path);
+    return 0;
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder)
+{
+    std::vector<std::string> files;
+    g_files = &files;
+    ::nftw(folder.c_str(), CollectFile, 16, FTW_PHYS);
+    g_files = nullptr;
+    return files;
+}
+
+class AppStartTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestApplication();
+        m_env.Set("HOME", m_temp / "home");
+        m_env.Set("XDG_CONFIG_HOME", m_temp / "config");
+        m_env.Set("XDG_DATA_HOME", m_temp / "data");
+        m_env.Set("XDG_RUNTIME_DIR", m_temp / "run");
+        GetRegistry().SetBackend(nullptr);
+        GetSettings().Clear();
+        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
+    }
+    void TearDown() override
+    {
+        m_app.reset();
+        // Later tests must never write below the real home.
+        GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
+        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
+        GetSettings().Clear();
+    }
+
+    // Settings as a previous run left them in the registry.
+    void StoreSettings(const std::vector<std::pair<int, int>>& values)
+    {
+        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
+        RegisterSettings();
+        LoadSettings(); // every other key at its default
+        for (const auto& [id, value] : values)
+            GetSettings().SetInt(id, value);
+        ASSERT_TRUE(SaveAllSettings());
+        GetSettings().Clear();
+    }
+
+    CTanglewardenApp& App()
+    {
+        if (!m_app)
+            m_app = std::make_unique<CTanglewardenApp>();
+        return *m_app;
+    }
+
+    std::string ProjectFile(const std::string& name, const std::string& url)
+    {
+        CPropertySet settings;
+        CTaskSettings task(url);
+        CTanglewardenDoc document(settings);
+        document.SetTask(&task);
+        const std::string path = m_temp / name;
+        EXPECT_TRUE(document.OnSaveDocument(path));
+        return path;
+    }
+
+    CTempFolder m_temp;
+    ScopedEnvironment m_env;
+    CRecordingModalDriver m_driver;
+    CScriptedFilePicker m_picker;
+    CRecordingLauncher m_launcher;
+    std::unique_ptr<CTanglewardenApp> m_app;
+};
+
+TEST_F(AppStartTest, AFirstStartRegistersTheFileTypeWritesNothingElseAndSavesAtExit)
+{
+    std::setlocale(LC_NUMERIC, "C.utf8");
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), "Tanglewarden");
+    EXPECT_FALSE(frame->menuBar()->actions().isEmpty()) << "the main menu of the resources";
+    EXPECT_EQ(App().GetSmallImages().GetImageCount(), 27);
+    EXPECT_EQ(App().GetLargeImages().GetImageCount(), 27);
+    EXPECT_EQ(App().GetLargeImages().GetIconSize(), QSize(32, 32));
+
+    bool desktopEntry = false;
+    bool mimePackage = false;
+    for (const std::string& file : FilesBelow(m_temp.Path()))
+    {
+        const bool allowed = file.rfind(m_temp / "data/applications/", 0) == 0 ||
+                             file.rfind(m_temp / "data/mime/", 0) == 0;
+        EXPECT_TRUE(allowed) << file << " written at start-up";
+        desktopEntry |= file == m_temp / "data/applications/xvebb.desktop";
+        mimePackage |= file == m_temp / "data/mime/packages/xvebb.xml";
+    }
+    EXPECT_TRUE(desktopEntry);
+    EXPECT_TRUE(mimePackage);
+
+    // The first start asks for a new document as its action from now on.
+    EXPECT_EQ(GetIntOr(GetSettings(), SETTING_MISC_FIRST_LAUNCH), 1);
+    EXPECT_EQ(GetIntOr(GetSettings(), SETTING_LAYOUT_PROGRAM_START_EVENT), 1);
+    EXPECT_TRUE(m_driver.Boxes().empty());
+
+    App().ExitInstance();
+    const std::string registry = ReadWhole(m_temp / "config/Quorvat Software/Tanglewarden/registry.txt");
+    EXPECT_NE(registry.find("First Launch"), std::string::npos) << registry;
+    EXPECT_FALSE(ReadWhole(m_temp / "data/Quorvat Software/Tanglewarden/Settings.xml").empty());
+}
+
+// Actions 2 to 4 send their command to the main window while it is still
+// hidden; it is shown once the command returns.
+TEST_F(AppStartTest, StartUpActionsSendTheirCommandsBeforeTheWindowShows)
+{
+    const std::pair<int, UINT> cases[] = {
+        {2, ID_TOOLS_FAVORITES}, {3, ID_TOOLS_SETTINGS}, {4, ID_TOOLS_PASSWORDS}};
+    for (const auto& [action, command] : cases)
+    {
+        StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, action}});
+        std::vector<UINT> sent;
+        bool visibleDuringCommand = true;
+        for (UINT id : {ID_TOOLS_FAVORITES, ID_TOOLS_SETTINGS, ID_TOOLS_PASSWORDS})
+        {
+            App().RegisterCommand(id, [&, id] {
+                sent.push_back(id);
+                visibleDuringCommand = App().GetMainWindow()->isVisible();
+            });
+        }
+        ASSERT_TRUE(App().InitInstance({}));
+        EXPECT_EQ(sent, std::vector<UINT>{command}) << action;
+        EXPECT_FALSE(visibleDuringCommand) << action;
+        EXPECT_TRUE(App().GetMainWindow()->isVisible()) << action;
+        m_app.reset();
+    }
+}
+
+TEST_F(AppStartTest, ActionNothingAndAnUnhandledCommandLeaveStartUpGoing)
+{
+    // Action 3 with nobody handling Settings yet: the command is disabled and
+    // start-up goes on.
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 3}});
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_SETTINGS).IsEnabled());
+    EXPECT_TRUE(App().GetMainWindow()->isVisible());
+    EXPECT_EQ(App().GetDocManager()->GetOpenDocumentCount(), 0u);
+}
+
+TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 3}});
+    bool settingsRan = false;
+    App().RegisterCommand(ID_TOOLS_SETTINGS, [&] { settingsRan = true; });
+    const std::string path = ProjectFile("site.vbb", "https://example.test/site/");
+    ASSERT_TRUE(App().InitInstance({path}));
+    EXPECT_FALSE(settingsRan);
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]->GetTask()->GetUrl(), "https://example.test/site/");
+    EXPECT_EQ(tasks[0]->GetPathName(), path);
+    EXPECT_EQ(App().GetDocManager()->GetRecentFiles(), std::vector<std::string>{path});
+}
+
+TEST_F(AppStartTest, AFavouriteOpensItsTaskWindowWhileTheProgramRuns)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    CTaskSettings favourite("https://example.test/favourite/");
+    favourite.SetInt(TASK_RECURSION, 2);
+    OpenTaskDocument(favourite);
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]->GetTask()->GetUrl(), "https://example.test/favourite/");
+    EXPECT_EQ(GetIntOr(*tasks[0]->GetTask(), TASK_RECURSION), 2);
+
+    App().ExitInstance();
+    OpenTaskDocument(favourite); // after shutdown: nobody to open it, and no crash
+}
+
+TEST_F(AppStartTest, ADocumentThatCannotBeOpenedIsNamedAndTheProgramEndsWithAFailure)
+{
+    const std::string path = m_temp / "gone/missing.vbb";
+    EXPECT_EQ(App().Run({path}), 1);
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Cannot open the document \"" + path + "\".");
+    EXPECT_EQ(App().GetMainWindow(), nullptr) << "shut down";
+}
+
+TEST_F(AppStartTest, TheTransferQueueCommandWaitsForItsWindowAndOpensItBeforeTheAction)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1},
+                   {SETTING_LAYOUT_PROGRAM_START_EVENT, 3},
+                   {SETTING_STARTUP_QUEUE, 1}});
+    bool queueOpenAtAction = false;
+    App().RegisterCommand(ID_TOOLS_SETTINGS, [&] {
+        queueOpenAtAction = !App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).empty();
+    });
+    App().AddWindowRegistration([](CTanglewardenApp& app) {
+        app.GetDocManager()->FindTemplateOfKind(kKindTransferQueue)->SetFrameFactory([&app](CDocument& document) {
+            auto* child = new CMDIChildWnd;
+            auto* view = new CView(child);
+            child->setCentralWidget(view);
+            document.AddView(view);
+            app.GetMainWindow()->AddChild(child);
+            return child;
+        });
+    });
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_TRUE(queueOpenAtAction);
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    EXPECT_EQ(frame->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).GetCheck(), 1);
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TRANSFER_QUEUE));
+    EXPECT_TRUE(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).empty()) << "the toggle closes it";
+    EXPECT_EQ(frame->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).GetCheck(), 0);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SHOW_TRANSFER_QUEUE));
+    EXPECT_EQ(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).size(), 1u);
+}
+
+TEST_F(AppStartTest, WithoutItsWindowTheTransferQueueCommandIsDisabled)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_STARTUP_QUEUE, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).IsEnabled());
+    EXPECT_TRUE(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).empty());
+}
+
+TEST_F(AppStartTest, HelpOpensTheFileWithTheDesktopOrSaysItIsMissing)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    App().WinHelp(0, 0);
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Help file not found!");
+    EXPECT_EQ(m_driver.Boxes()[0].m_type & MB_ICONMASK, MB_ICONERROR);
+    EXPECT_TRUE(m_launcher.m_opened.empty());
+
+    const std::string help = m_temp / "Tanglewarden.chm";
+    WriteWhole(help, "help");
+    GetSettings().SetString(SETTING_HELP_FILE_PATH, help.c_str());
+    App().WinHelp(0x1234, 1);
+    EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{help});
+    EXPECT_EQ(m_driver.Boxes().size(), 1u);
+}
+} // namespace

@@ -242,8 +242,12 @@ void CColorEditView::SetRedraw(bool redraw)
     }
     if (m_redrawLock >= 0 || ++m_redrawLock < 0)
         return;
+    // Everything is repainted, so lines marked while locked need no more.
+    m_dirtyAll = false;
+    m_dirtyFirst = m_dirtyLast = -1;
     UpdateScrollBars();
     RedrawAll();
+    UpdateCaret();
 }
 
 void CColorEditView::OnModifiedChanged()

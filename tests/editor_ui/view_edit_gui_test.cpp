@@ -10,6 +10,7 @@
 #include "res/ResourceIds.h"
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -216,6 +217,48 @@ TEST_F(ViewEditTest, PaintingShowsTheTextTheGutterAndTheSelection)
             inked += image.pixelColor(x, y) != text;
     }
     EXPECT_GT(inked, 10);
+}
+
+// Counts the paints of a view's text area (a scroll bar that changes has
+// the area behind it painted, which is not the text's).
+class CPaintCounter : public QObject
+{
+public:
+    explicit CPaintCounter(QRect area) : m_area(area) {}
+    int m_paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_paints += static_cast<QPaintEvent*>(event)->rect().intersects(m_area);
+        return false;
+    }
+
+private:
+    QRect m_area;
+};
+
+TEST_F(ViewEditTest, TheRedrawLockHoldsPaintingUntilItsLastRelease)
+{
+    SetText(NumberedLines(50));
+    QCoreApplication::processEvents();
+    CPaintCounter counter(m_view->ClientRect());
+    m_view->installEventFilter(&counter);
+    m_view->SetRedraw(false);
+    m_view->SetRedraw(false);
+    m_view->SetSelection(3, 0, 9, 2, true);
+    QTest::keyClicks(m_view, "typed");
+    m_view->SetScrollPosition(10, 0);
+    m_view->SetRedraw(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_view->IsRedrawLocked());
+    EXPECT_EQ(counter.m_paints, 0);
+    m_view->SetRedraw(true);
+    EXPECT_FALSE(m_view->IsRedrawLocked());
+    ASSERT_TRUE(WaitFor([&] { return counter.m_paints > 0; }));
+    EXPECT_EQ(m_buffer->GetLine(3)->GetText(), "typedne 9\r\n");
+    m_view->removeEventFilter(&counter);
 }
 
 TEST_F(ViewEditTest, ADisabledTextAreaPaintsOnlyItsBackground)

@@ -60,8 +60,8 @@ CColorEditView::~CColorEditView()
 {
     RemoveColoringPost();
     DetachSource();
-    if (m_ownsBuffer)
-        delete m_buffer;
+    // A buffer that outlives the view must not keep its colouriser.
+    AttachBuffer(nullptr, false);
     if (m_ownsColorizer)
         delete m_colorizer;
 }
@@ -77,6 +77,8 @@ void CColorEditView::AttachBuffer(CEditTextBuffer* buffer, bool owned)
     }
     if (m_ownsBuffer)
         delete m_buffer;
+    else if (m_buffer)
+        m_buffer->SetColorizer(static_cast<CEditColorizer*>(nullptr));
     m_buffer = buffer;
     m_ownsBuffer = owned;
     if (m_buffer)

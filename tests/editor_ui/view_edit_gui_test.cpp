@@ -274,3 +274,27 @@ TEST_F(ViewEditTest, ADisabledTextAreaPaintsOnlyItsBackground)
     }
 }
 }
+
+namespace
+{
+TEST(ViewLifetimeTest, ABufferThatOutlivesTheViewKeepsNoColouriserOfIt)
+{
+    TestApplication();
+    CEditTextBuffer kept;
+    CEditTextBuffer replaced;
+    {
+        CColorEditView view;
+        view.AttachBuffer(&replaced, false);
+        view.SetColorizer(new CSyntaxColorizer(1), true, false);
+        EXPECT_NE(replaced.GetColorizer(), nullptr);
+        view.AttachBuffer(&kept, false);
+        EXPECT_EQ(replaced.GetColorizer(), nullptr);
+        EXPECT_EQ(kept.GetColorizer(), view.GetColorizer());
+    }
+    EXPECT_EQ(kept.GetColorizer(), nullptr);
+    kept.SetText("<p>still usable</p>");
+    CEditColorScheme scheme;
+    CEditDisplayList list;
+    kept.Colorize(list, scheme, 0, 0, true);
+}
+}

@@ -61,6 +61,9 @@ public:
     void SetBroken(int code);
     void SetSize(int64_t size);
     void SetTime(const COleDateTime& time);
+    // Renews the content and children stamps, so that every view copy of
+    // the node counts as old.
+    void TouchStamps();
 
     // ---- Counted changes ----------------------------------------------------
     void SetLinkTypeCounted(int linkType, CLinkStats& stats);

@@ -186,8 +186,14 @@ int CLinkChecker::GetLinkStateByHref(int id, const std::string& reference) const
 void CLinkChecker::TouchAllLinks()
 {
     CEngineLock lock(m_lock);
+    // A stamp moves on from the tick count or, when it ran ahead of it, by
+    // one; a view's watermark may therefore lie above a link's next stamp.
+    // Every link is moved above the greatest stamp of the table instead.
+    uint32_t greatest = 0;
     for (const auto& node : m_links)
-        node->TouchStamps();
+        greatest = std::max({greatest, node->m_contentStamp, node->m_childrenStamp});
+    for (const auto& node : m_links)
+        node->TouchStamps(greatest);
 }
 
 int CLinkChecker::GetRecursion() const

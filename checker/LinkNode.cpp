@@ -14,6 +14,8 @@
 #include "transfer/base/ResultCodes.h"
 #include "transfer/base/UrlPasswordMask.h"
 
+#include <algorithm>
+
 namespace
 {
 template <size_t N>
@@ -74,10 +76,10 @@ void CLinkNode::StampContent()
 
 // ---- Plain changes ------------------------------------------------------------
 
-void CLinkNode::TouchStamps()
+void CLinkNode::TouchStamps(uint32_t floor)
 {
-    StampContent();
-    m_childrenStamp = NextChangeStamp(m_childrenStamp);
+    m_contentStamp = NextChangeStamp(std::max(m_contentStamp, floor));
+    m_childrenStamp = NextChangeStamp(std::max(m_childrenStamp, floor));
 }
 
 void CLinkNode::SetLinkType(int linkType)

@@ -47,13 +47,11 @@ bool IsSafeName(const std::string& name)
            name.find('\0') == std::string::npos;
 }
 
-std::string SafeName(const std::string& name, const std::string& fallback, int id)
+// The name, or one made from the link id when the name could leave the
+// folder or name the folder itself.
+std::string SafeName(const std::string& name, int id)
 {
-    if (IsSafeName(name))
-        return name;
-    if (IsSafeName(fallback))
-        return fallback;
-    return Format("link%d", id);
+    return IsSafeName(name) ? name : Format("link%d", id);
 }
 
 std::string FileNameOf(const std::string& path)
@@ -121,7 +119,7 @@ bool CLinkChecker::SaveOneLink(int id, const std::string& target, bool single, I
         source = FileSystemPath(node->m_url);
         if (DirectoryExists(source))
             return false;
-        name = SafeName(FileNameOf(source), {}, id);
+        name = SafeName(FileNameOf(source), id);
     }
     else
     {
@@ -129,7 +127,7 @@ bool CLinkChecker::SaveOneLink(int id, const std::string& target, bool single, I
         if (record == nullptr || !record->m_hasLocalCopy)
             return false;
         source = record->m_localPath;
-        name = SafeName(LastUrlSegment(node->m_url), FileNameOf(source), id);
+        name = SafeName(LastUrlSegment(node->m_url), id);
     }
     const std::string destination = single ? target : JoinEntryPath(target, name);
     // A file saved onto itself is already where it was asked to go.

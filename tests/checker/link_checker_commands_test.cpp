@@ -540,6 +540,27 @@ TEST(LinkCheckerSave, OneLinkGoesToTheFileNamed)
     EXPECT_TRUE(DirectoryExists(out / "folder"));
 }
 
+// A local link is its own file: saved under a name that differs only in
+// case it is copied (paths compare exactly), saved onto itself it stays.
+TEST(LinkCheckerSave, LocalFileComparesItsPathExactly)
+{
+    CEngineFixture f;
+    CTempFolder folder;
+    WriteWhole(folder / "Page.txt", "content");
+    f.SetTask(folder / "Page.txt", 3);
+    f.RunToEnd();
+    const int root = 100;
+    ASSERT_TRUE(f.engine->CanSaveLink(root));
+    CRefPtr<CTransferLog> log = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
+    EXPECT_EQ(f.engine->SaveLinksAs(&root, 1, folder / "page.txt", log.Get()), 1);
+    EXPECT_EQ(f.engine->SaveLinksAs(&root, 1, folder / "Page.txt", log.Get()), 1);
+    EXPECT_EQ(ReadWhole(folder / "Page.txt"), "content");
+    EXPECT_EQ(ReadWhole(folder / "page.txt"), "content");
+    std::string messages;
+    log->GetText(messages);
+    EXPECT_EQ(messages, "");
+}
+
 TEST(LinkCheckerSave, SeveralLinksStayInsideTheFolderNamed)
 {
     CSavedLinks f({"http://site/p1.html", "http://site/dir/", "http://site/x/..", "http://site/a\\..\\b",

@@ -1,7 +1,6 @@
 // The report writer over a fixed table built by hand: two golden reports,
 // the placeholders, the escaping of HTML reports, and the report job on the
-// engine thread. Set TW_UPDATE_GOLDEN=1 to rewrite the golden files after an
-// intended change (and read the difference before committing it).
+// engine thread.
 
 #include "EngineFixture.h"
 
@@ -15,6 +14,7 @@
 #include "transfer/base/TransferLog.h"
 
 #include "tests/support/FileContents.h"
+#include "tests/support/GoldenFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/XmlLint.h"
 
@@ -22,7 +22,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -110,17 +109,9 @@ std::string MaskDates(const std::string& report)
     return std::regex_replace(report, kDate, "generated on DATE");
 }
 
-// Compares with a golden file, or rewrites it when TW_UPDATE_GOLDEN is set.
 void ExpectGolden(const std::string& name, const std::string& actual)
 {
-    const std::string path = kGoldenDir + "/" + name;
-    if (const char* update = std::getenv("TW_UPDATE_GOLDEN"); update != nullptr && update[0] == '1')
-    {
-        ::mkdir(kGoldenDir.c_str(), 0755);
-        WriteWhole(path, actual);
-        return;
-    }
-    EXPECT_EQ(actual, ReadWhole(path)) << "differs from " << path;
+    ExpectGoldenFile(kGoldenDir + "/" + name, actual);
 }
 
 // ---- Golden reports -------------------------------------------------------------

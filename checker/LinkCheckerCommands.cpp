@@ -297,8 +297,7 @@ void CLinkChecker::WriteReport(ITransferLog& sink, const CReportOptions& job) co
     // Only the engine thread's stop ends a report; a report written on
     // another thread runs to its end.
     source.m_stopRequested = [this] { return IsReportJob() && IsStopRequested() != 0; };
-    source.m_findOrphans = [this](std::vector<std::string>& names, int64_t& total) {
-        return FindOrphanFilesLocked(names, total);
-    };
+    source.m_findOrphans = [this](std::vector<std::string>& names, int64_t& total)
+    { return FindOrphanFilesLocked(names, total); };
     CReportWriter(source, sink, job).Write();
 }

@@ -231,7 +231,8 @@ std::string CLinkChecker::FindOrphanFilesLocked(std::vector<std::string>& names,
     for (const auto& node : m_links)
     {
         std::string path;
-        if (node->GetUrlRecord() != nullptr && IsLocalPath(node->m_url) && ToFileSystemPath(node->m_url, path))
+        if (node->GetUrlRecord() != nullptr && IsLocalPath(node->m_url) &&
+            ToFileSystemPath(node->m_url, path))
             reached.insert(path);
     }
     COrphanCollector collector(reached, names, totalSize);

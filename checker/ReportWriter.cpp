@@ -16,20 +16,28 @@
 
 namespace
 {
+// The style sheet of every HTML report, one line in its head.
 constexpr const char* kStyleSheet =
-    "body { font: 11px Verdana, Arial, Helvetica, sans-serif; color: #000000; letter-spacing: 200%; line-height: "
-    "120%; } td { font: 11px Verdana, Arial, Helvetica, sans-serif; color: #000000; letter-spacing: 200%; "
-    "line-height: 120%; } h1 { font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 18px; font-weight: "
-    "bold; align: left; padding:2.25pt; line-height: 140%; } h2 { font-family: Verdana, Arial, Helvetica, "
-    "sans-serif; font-size: 16px; font-weight: bold; align: left; padding:2.25pt; line-height: 120%; } h3 { "
-    "font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 14px; font-weight: bold; align: left; "
-    "padding:2.25pt; line-height: 100%; } .xnormal { color:#000000; line-height: 120%; padding-left: 4px; } .xinfo "
-    "{ color:#000055; line-height: 120%; padding-left: 8px; } .xbroken { color:#FF0000; line-height: 120%; "
-    "padding-left: 4px; } .xcontbroken { color:#700000; line-height: 120%; padding-left: 4px; } .xmaxrec { "
-    "color:#AAAAAA; line-height: 120%; padding-left: 4px; } .xextern { color:#000080; line-height: 120%; "
-    "padding-left: 4px; } .xorphan { color:#559955; line-height: 120%; padding-left: 8px; } .filesize { "
-    "font-size: 75%; color:#aaaaaa } .filedate { font-style:italic; font-size:10pt; font-weight:normal; "
-    "color:white; } .doctop { color:#9999DD; font-weight:normal; line-height: 220%; } ";
+    "body { font: 11px Verdana, Arial, Helvetica, sans-serif; color: #000000; letter-spacing: 200%; "
+    "line-height: 120%; } "
+    "td { font: 11px Verdana, Arial, Helvetica, sans-serif; color: #000000; letter-spacing: 200%; "
+    "line-height: 120%; } "
+    "h1 { font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 18px; font-weight: bold; "
+    "align: left; padding:2.25pt; line-height: 140%; } "
+    "h2 { font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 16px; font-weight: bold; "
+    "align: left; padding:2.25pt; line-height: 120%; } "
+    "h3 { font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 14px; font-weight: bold; "
+    "align: left; padding:2.25pt; line-height: 100%; } "
+    ".xnormal { color:#000000; line-height: 120%; padding-left: 4px; } "
+    ".xinfo { color:#000055; line-height: 120%; padding-left: 8px; } "
+    ".xbroken { color:#FF0000; line-height: 120%; padding-left: 4px; } "
+    ".xcontbroken { color:#700000; line-height: 120%; padding-left: 4px; } "
+    ".xmaxrec { color:#AAAAAA; line-height: 120%; padding-left: 4px; } "
+    ".xextern { color:#000080; line-height: 120%; padding-left: 4px; } "
+    ".xorphan { color:#559955; line-height: 120%; padding-left: 8px; } "
+    ".filesize { font-size: 75%; color:#aaaaaa } "
+    ".filedate { font-style:italic; font-size:10pt; font-weight:normal; color:white; } "
+    ".doctop { color:#9999DD; font-weight:normal; line-height: 220%; } ";
 
 constexpr const char* kHtmlHead =
     "<html>\r\n<head>\r\n<title>%s</title>\r\n<style type=\"text/css\">\r\n<!--\r\n%s\r\n-->\r\n</style>\r\n"
@@ -67,8 +75,8 @@ enum Placeholder : int
 
 // In matching order: a placeholder is the first row it begins.
 constexpr const char* kPlaceholders[kPlaceholderCount] = {
-    "disp",  "link",     "tag",   "src",  "type",      "status",   "parent",       "depth",
-    "rep",   "size",     "timedate", "order", "refs", "sizebytes", "pagesize", "pagesizebytes",
+    "disp", "link", "tag",      "src",   "type", "status",    "parent",   "depth",
+    "rep",  "size", "timedate", "order", "refs", "sizebytes", "pagesize", "pagesizebytes",
 };
 
 int MatchPlaceholder(std::string_view name)
@@ -110,7 +118,8 @@ bool PassesMasks(const CLinkNode& node, const CLinkViewFilter& selection)
     if (!MaskHasBit(selection.m_stateMask, node.m_state) &&
         !(selection.m_containsBroken && node.m_brokenChildren > 0))
         return false;
-    return MaskHasBit(selection.m_typeMask, node.m_linkType) && MaskHasBit(selection.m_tagMask, node.m_tagType) &&
+    return MaskHasBit(selection.m_typeMask, node.m_linkType) &&
+           MaskHasBit(selection.m_tagMask, node.m_tagType) &&
            MaskHasBit(selection.m_scopeMask, node.m_scope) &&
            MaskHasBit(selection.m_protocolMask, GetLinkProtocol(node.m_url));
 }
@@ -135,8 +144,8 @@ int64_t PageSize(const CLinkNode& node)
 
 int ReportGroupEntries(int groupKind)
 {
-    static const int kEntries[] = {1, kLinkStateCount, kLinkTypeCount, kLinkProtocolCount, kLinkScopeCount,
-                                   kTagTypeCount};
+    static const int kEntries[] = {
+        1, kLinkStateCount, kLinkTypeCount, kLinkProtocolCount, kLinkScopeCount, kTagTypeCount};
     return kEntries[NormalGroupKind(groupKind)];
 }
 
@@ -166,7 +175,8 @@ bool ReportGroupSelected(int groupKind, int entry, const CLinkViewFilter& select
     switch (NormalGroupKind(groupKind))
     {
     case 1:
-        return MaskHasBit(selection.m_stateMask, entry) || (entry == kStateDownloaded && selection.m_containsBroken);
+        return MaskHasBit(selection.m_stateMask, entry) ||
+               (entry == kStateDownloaded && selection.m_containsBroken);
     case 2:
         return MaskHasBit(selection.m_typeMask, entry);
     case 3:
@@ -186,7 +196,8 @@ bool ReportNodeInGroup(const CLinkNode& node, int groupKind, int entry, bool con
     {
     case 1:
         // A page with broken links on it is also listed with the downloaded.
-        return node.m_state == entry || (containsBroken && entry == kStateDownloaded && node.m_brokenChildren > 0);
+        return node.m_state == entry ||
+               (containsBroken && entry == kStateDownloaded && node.m_brokenChildren > 0);
     case 2:
         return node.m_linkType == entry;
     case 3:
@@ -225,8 +236,9 @@ std::string ReportGroupName(int groupKind, int entry)
 // ---- The writer -----------------------------------------------------------------
 
 CReportWriter::CReportWriter(const CReportSource& source, ITransferLog& sink, const CReportOptions& options)
-    : m_source(source), m_sink(sink), m_options(options), m_html(options.m_format == 1 || options.m_format == 3),
-      m_lineBreak(m_html ? "<br>" : ""), m_template(options.m_template)
+    : m_source(source), m_sink(sink), m_options(options),
+      m_html(options.m_format == 1 || options.m_format == 3), m_lineBreak(m_html ? "<br>" : ""),
+      m_template(options.m_template)
 {
     while (!m_template.empty() && (m_template.back() == '\r' || m_template.back() == '\n'))
         m_template.pop_back();
@@ -283,8 +295,8 @@ void CReportWriter::WriteHeader()
                    when.c_str()));
         return;
     }
-    const std::string title =
-        Format("Tanglewarden's Report for \"%s\" generated on %s", Text(root.m_url).c_str(), Text(when).c_str());
+    const std::string title = Format("Tanglewarden's Report for \"%s\" generated on %s",
+                                     Text(root.m_url).c_str(), Text(when).c_str());
     const std::string start = Format("Starting link: <a href=\"%s\" target=\"_blank\">%s</a>",
                                      EscapeXmlEntities(LinkHref(root)).c_str(), Text(root.m_url).c_str());
     Raw(Format(kHtmlHead, title.c_str(), kStyleSheet, "Tanglewarden's summary link report", start.c_str()));
@@ -295,10 +307,10 @@ void CReportWriter::WriteStatistics()
     const CLinkStats& stats = *m_source.m_stats;
     const char* prefix = m_html ? kInfoStart : "";
     const char* suffix = m_html ? kInfoEnd : "";
-    const auto number = [&](const char* label, int value) { Raw(Format("%s%s: %d%s\r\n", prefix, label, value, suffix)); };
-    const auto size = [&](const char* label, int64_t value) {
-        Raw(Format("%s%s: %s%s\r\n", prefix, label, SizeText(value, 3).c_str(), suffix));
-    };
+    const auto number = [&](const char* label, int value)
+    { Raw(Format("%s%s: %d%s\r\n", prefix, label, value, suffix)); };
+    const auto size = [&](const char* label, int64_t value)
+    { Raw(Format("%s%s: %s%s\r\n", prefix, label, SizeText(value, 3).c_str(), suffix)); };
     number("Total links", stats.SumStates(CLinkStats::kAll));
     number("Unique links", stats.SumStates(CLinkStats::kUnique));
     number("Checked links", stats.CountChecked(CLinkStats::kAll));
@@ -312,8 +324,8 @@ void CReportWriter::WriteStatistics()
     size("Local size", stats.m_localSize);
     size("Remote size", stats.m_remoteSize);
     if (m_source.m_crawlEnded)
-        Raw(Format("%sTime processed: %d ms%s\r\n", prefix, static_cast<int>(m_source.m_crawlEnd - m_source.m_crawlStart),
-                   suffix));
+        Raw(Format("%sTime processed: %d ms%s\r\n", prefix,
+                   static_cast<int>(m_source.m_crawlEnd - m_source.m_crawlStart), suffix));
     else
         Raw(Format("%sProcessing...%s\r\n", prefix, suffix));
     Raw(m_html ? "<br>\r\n" : "\r\n");
@@ -332,14 +344,16 @@ bool CReportWriter::WriteList()
         Raw(Format("\r\n%sLink group: %s (%d/%d)%s\r\n", m_html ? kInfoStart : "",
                    Text(ReportGroupName(kind, entry)).c_str(),
                    ReportGroupCount(*m_source.m_stats, kind, entry, CLinkStats::kAll),
-                   ReportGroupCount(*m_source.m_stats, kind, entry, CLinkStats::kUnique), m_html ? kInfoEnd : ""));
+                   ReportGroupCount(*m_source.m_stats, kind, entry, CLinkStats::kUnique),
+                   m_html ? kInfoEnd : ""));
         for (const auto& node : *m_source.m_links)
         {
             if (m_source.m_stopRequested())
                 return false;
             if (selection.m_hideRepeats && !node->IsFirstOccurrence())
                 continue;
-            if (ReportNodeInGroup(*node, kind, entry, selection.m_containsBroken) && PassesMasks(*node, selection))
+            if (ReportNodeInGroup(*node, kind, entry, selection.m_containsBroken) &&
+                PassesMasks(*node, selection))
                 Raw(FormatLinkLine(*node, m_template));
         }
     }
@@ -353,8 +367,8 @@ bool CReportWriter::WriteTree()
     {
         if (m_source.m_stopRequested())
             return false;
-        if (!node->IsFirstOccurrence() || node->m_scope == kScopeExternal || node->m_scope == kScopeExtraExternal ||
-            node->m_linkType == kTypeForm)
+        if (!node->IsFirstOccurrence() || node->m_scope == kScopeExternal ||
+            node->m_scope == kScopeExtraExternal || node->m_linkType == kTypeForm)
             continue;
         if (written)
         {
@@ -372,8 +386,9 @@ bool CReportWriter::WriteTree()
         if (node->m_state != kStateDownloaded && node->m_state != kStateInfoOnly)
             continue;
         const auto& children = node->GetChildren();
-        const std::string sublinks =
-            children.empty() ? std::string("(no sublinks)") : Format("(sublinks: %d)", static_cast<int>(children.size()));
+        const std::string sublinks = children.empty()
+                                         ? std::string("(no sublinks)")
+                                         : Format("(sublinks: %d)", static_cast<int>(children.size()));
         Raw(Info(sublinks) + "\r\n");
         for (const CLinkNode* child : children)
         {
@@ -398,7 +413,8 @@ void CReportWriter::WriteOrphans()
     const int pending = m_source.m_stats->CountPending(CLinkStats::kAll);
     if (pending != 0)
     {
-        Raw(Info(Format("Orphan files: test is not complete, unchecked internal files: %d", pending)) + "\r\n");
+        Raw(Info(Format("Orphan files: test is not complete, unchecked internal files: %d", pending)) +
+            "\r\n");
         return;
     }
     std::vector<std::string> names;

@@ -39,7 +39,8 @@ CFakeCrawlTransport* g_site = nullptr;
 void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
 {
     CUrlRecord* record = page.GetUrlRecord();
-    if (g_site == nullptr || record == nullptr || record->m_parsedNodeId != 0 || page.GetFirstOccurrence() != &page)
+    if (g_site == nullptr || record == nullptr || record->m_parsedNodeId != 0 ||
+        page.GetFirstOccurrence() != &page)
         return;
     const auto found = g_site->m_site.find(record->m_url);
     if (found == g_site->m_site.end())

@@ -66,7 +66,8 @@ struct CSmallSite : CEngineFixture
     {
         for (int i = 0; i < engine->GetLinkCount(); ++i)
         {
-            if (Node(i)->m_url == url && (Node(i)->m_repetition == repetition || (repetition == 1 && Node(i)->m_repetition == -1)))
+            if (Node(i)->m_url == url &&
+                (Node(i)->m_repetition == repetition || (repetition == 1 && Node(i)->m_repetition == -1)))
                 return Node(i)->m_linkId;
         }
         ADD_FAILURE() << "no link " << url << " (" << repetition << ")";
@@ -119,8 +120,8 @@ TEST(LinkCheckerQueries, TreeItemsReferrersAndCopies)
     // until the link changes.
     CLinkInfo copy;
     copy.m_linkId = p1;
-    EXPECT_EQ(f.engine->QueryLinkInfo(copy), CLinkNode::kCopiedContent | CLinkNode::kCopiedChildren |
-                                                 CLinkNode::kCopiedDescendants);
+    EXPECT_EQ(f.engine->QueryLinkInfo(copy),
+              CLinkNode::kCopiedContent | CLinkNode::kCopiedChildren | CLinkNode::kCopiedDescendants);
     EXPECT_EQ(copy.m_state, kStateDownloaded);
     EXPECT_EQ(copy.m_sublinks, 2);
     EXPECT_EQ(f.engine->QueryLinkInfo(copy), 0);
@@ -434,7 +435,8 @@ TEST(LinkCheckerCommands, FormSubmissionBecomesALinkBelowTheForm)
             formId = form->m_linkId;
         }
         CFormData form;
-        form.SetActionAndMethod(std::string("<form method=\"") + c.method + "\"><input name=\"q\" value=\"2\"></form>",
+        form.SetActionAndMethod(std::string("<form method=\"") + c.method +
+                                    "\"><input name=\"q\" value=\"2\"></form>",
                                 "http://site/a?x=1#frag");
         ASSERT_EQ(form.GetSubmitString(), "?q=2");
         EXPECT_EQ(f.engine->AddFormSubmitLink(100, form), 0); // not a FORM link

@@ -416,3 +416,10 @@ int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing)
     int64_t value = 0;
     return set.GetInt64(id, value) ? value : missing;
 }
+
+std::string GetStringOf(const IPropertySet& set, int id)
+{
+    std::string text;
+    set.GetString(id, text);
+    return text;
+}

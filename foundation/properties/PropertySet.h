@@ -86,6 +86,8 @@ public:
 // no such entry.
 int GetIntOr(const IPropertySet& set, int id, int missing = 0);
 int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing);
+// The text read through GetString; empty when the set has no such entry.
+std::string GetStringOf(const IPropertySet& set, int id);
 
 class CPropertySet : public IPropertySet
 {

@@ -63,3 +63,10 @@ void CManagerTransport::StoreSiteCache(const CLinkItem& item)
 {
     m_siteCache.Store(item);
 }
+
+int CManagerTransport::GetJobLogId(int id)
+{
+    int logId = 0;
+    m_manager.GetJobAttribute(&id, 1, kJobAttributeLogId, &logId);
+    return logId;
+}

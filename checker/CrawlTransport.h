@@ -39,6 +39,9 @@ public:
     // The job's request and response properties; 0, or 1.
     virtual int GetJobProperties(int id, CLinkItem& properties) = 0;
 
+    // The id of the job's transfer log; 0 without a log or job.
+    virtual int GetJobLogId(int id) { return 0; }
+
     // The site cache: a fresh entry's resource information into item.
     virtual bool LookupSiteCache(CLinkItem& item) = 0;
     virtual void StoreSiteCache(const CLinkItem& item) = 0;
@@ -60,6 +63,7 @@ public:
     int WaitForJobs(const int* ids, int count, int timeoutMs) override;
     int GetJobStatus(int id, CJobStatus& status) override;
     int GetJobProperties(int id, CLinkItem& properties) override;
+    int GetJobLogId(int id) override;
     bool LookupSiteCache(CLinkItem& item) override;
     void StoreSiteCache(const CLinkItem& item) override;
 

@@ -147,6 +147,14 @@ public:
         return 0;
     }
 
+    // Each job's log has the id of the job + kLogIdOffset.
+    static constexpr int kLogIdOffset = 9000;
+    int GetJobLogId(int id) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_jobs.count(id) != 0 ? id + kLogIdOffset : 0;
+    }
+
     bool LookupSiteCache(CLinkItem&) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -268,6 +268,9 @@ void CColorEditView::SetScheme(std::unique_ptr<CEditColorScheme> scheme)
     scheme->m_topLine = m_scheme->m_topLine;
     scheme->m_firstColumn = m_scheme->m_firstColumn;
     scheme->m_selection = m_scheme->m_selection;
+    // The font too: a scheme built without the view's measurer has none
+    // measured, and a line height of 0 would paint nothing.
+    scheme->m_fontMetrics = m_scheme->m_fontMetrics;
     scheme->SetSystemColors(m_systemColors.get());
     scheme->m_fontMetrics.SetMeasurer(m_measurer.get());
     m_scheme = std::move(scheme);

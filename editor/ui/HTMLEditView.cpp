@@ -438,8 +438,11 @@ void CHTMLEditView::OnFormCommand(CFormItem& item, int code)
 
 bool CHTMLEditView::FindWithWrap(const std::string& text)
 {
-    // A miss leaves the selection at the top, so the second search wraps.
-    if (FindNext(text, false) || FindNext(text, false))
+    if (FindNext(text, false))
+        return true;
+    // One wrap-around: the second search runs from the top.
+    SetSelection(0, 0, 0, 0, false);
+    if (FindNext(text, false))
         return true;
     GetModalDriver().MessageBox(this, "Cannot find " + text, "", MB_OK);
     return false;

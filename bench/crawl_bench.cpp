@@ -121,12 +121,17 @@ void OnProgress(int)
 }
 
 // Checks `url` with the engine and the real transfer manager, writes
-// "urls links requests" to `resultFile` and each broken URL, after
+// "urls links requests crawl-end-seconds teardown-end-seconds" (from the
+// worker's start) to `resultFile` and each broken URL, after
 // "internal " or "external ", to `brokenFile`. The program's defaults where
 // they matter: HTTP/1.1 with keep-alive, the manager's one-second tick.
 int RunCrawlWorker(const std::string& url, const std::string& resultFile, const std::string& brokenFile,
                    const std::string& cacheFolder)
 {
+    const auto start = std::chrono::steady_clock::now();
+    auto crawlEnd = start;
+    long checked = 0;
+    long links = 0;
     SocketsStartup(1);
     CPropertySet settings;
     settings.SetInt(SETTING_HTTP_VERSION, 1);
@@ -169,6 +174,7 @@ int RunCrawlWorker(const std::string& url, const std::string& resultFile, const 
                 g_endChanged.wait_for(lock, std::chrono::milliseconds(20));
         }
         engine.Stop();
+        crawlEnd = std::chrono::steady_clock::now();
 
         const std::string origin = Origin(url);
         std::ofstream broken(brokenFile);
@@ -181,10 +187,15 @@ int RunCrawlWorker(const std::string& url, const std::string& resultFile, const 
                 result = 1; // a run that ended with work left is a failure
         }
         const CLinkStats stats = engine.GetStats();
-        std::ofstream(resultFile) << stats.CountChecked(CLinkStats::kUnique) << " " << engine.GetLinkCount() << " "
-                                  << transport.m_started << "\n";
+        checked = stats.CountChecked(CLinkStats::kUnique);
+        links = engine.GetLinkCount();
     }
     manager.Stop();
+    const auto seconds = [&](std::chrono::steady_clock::time_point at) {
+        return std::chrono::duration<double>(at - start).count();
+    };
+    std::ofstream(resultFile) << checked << " " << links << " " << transport.m_started << " " << seconds(crawlEnd)
+                              << " " << seconds(std::chrono::steady_clock::now()) << "\n";
     return result;
 }
 
@@ -271,6 +282,16 @@ public:
     std::string SiteUrl() const { return "http://" + std::string(kSiteHost) + ":" + std::to_string(m_port); }
     std::string StartUrl() const { return SiteUrl() + "/p/0.html"; }
     const UrlSet& BrokenInternal() const { return m_brokenInternal; }
+    // A link to /rb/<k> is broken at its target: the engine names the link
+    // as written, the other tools the URL that answered 404. Both become the
+    // target here, so that the sets compare.
+    std::string AtRedirectTarget(const std::string& url) const
+    {
+        const std::string prefix = SiteUrl() + "/rb/";
+        if (url.rfind(prefix, 0) != 0)
+            return url;
+        return SiteUrl() + "/gone/rb" + url.substr(prefix.size()) + ".html";
+    }
     const UrlSet& BrokenExternal() const { return m_brokenExternal; }
 
     // The requests both servers logged since the last call (the logs are
@@ -376,6 +397,8 @@ struct CSideResult
     long m_links = -1;      // the engine only
     long m_requests = -1;   // from the server logs; -1 when not known
     long m_ownRequests = -1; // the engine's own count
+    double m_crawlEnd = 0;    // the engine only: seconds from its main to the run's end
+    double m_teardownEnd = 0; // and to the engine and manager destroyed
     UrlSet m_brokenInternal;
     UrlSet m_brokenExternal;
     bool m_checksExternal = true;
@@ -406,7 +429,7 @@ CSideResult RunEngine(const std::string& url, const fs::path& work, pid_t server
         {{SelfPath(), kWorkerFlag, url, result.string(), broken.string(), cache.string()}}, server);
     side.m_ran = true;
     std::ifstream in(result);
-    if (!(in >> side.m_urls >> side.m_links >> side.m_ownRequests))
+    if (!(in >> side.m_urls >> side.m_links >> side.m_ownRequests >> side.m_crawlEnd >> side.m_teardownEnd))
         side.m_error = "the engine wrote no result";
     std::ifstream list(broken);
     for (std::string kind, found; list >> kind >> found;)
@@ -657,6 +680,27 @@ int main(int argc, char** argv)
         sides.push_back(std::move(side));
     }
 
+    // The engine's broken URLs as it found them, before the comparison
+    // below names redirects by their targets.
+    for (const CSideResult& side : sides)
+    {
+        if (side.m_name != "engine" || !side.m_ran || options.m_brokenFile.empty())
+            continue;
+        std::ofstream out(options.m_brokenFile);
+        for (const UrlSet* set : {&side.m_brokenInternal, &side.m_brokenExternal})
+            for (const std::string& found : *set)
+                out << found << "\n";
+    }
+    if (site)
+    {
+        for (CSideResult& side : sides)
+        {
+            UrlSet internal;
+            for (const std::string& found : side.m_brokenInternal)
+                internal.insert(site->AtRedirectTarget(found));
+            side.m_brokenInternal = std::move(internal);
+        }
+    }
     const CSideResult* engine = nullptr;
     for (const CSideResult& side : sides)
         if (side.m_name == "engine" && side.m_ran)
@@ -693,13 +737,6 @@ int main(int argc, char** argv)
                   << "x\n";
     }
 
-    if (!options.m_brokenFile.empty() && engine != nullptr)
-    {
-        std::ofstream out(options.m_brokenFile);
-        for (const UrlSet* set : {&engine->m_brokenInternal, &engine->m_brokenExternal})
-            for (const std::string& found : *set)
-                out << found << "\n";
-    }
     if (site)
         site.reset();
     else
@@ -710,6 +747,8 @@ int main(int argc, char** argv)
     if (engine == nullptr)
         return 1;
     const CRunFigures& f = engine->m_figures;
+    std::cout << "Engine: the run ended " << Fixed(engine->m_crawlEnd, 2) << " s after its main began, engine and "
+              << "manager were destroyed at " << Fixed(engine->m_teardownEnd, 2) << " s\n";
     std::cout << "Engine: " << engine->m_links << " links in the table, "
               << Fixed(engine->m_links > 0 ? double(f.m_peakKb) * 1024.0 / double(engine->m_links) : 0, 0)
               << " B of peak RSS per link\n";

@@ -595,6 +595,8 @@ void CLinkChecker::ApplyResponse(CUrlRecord* record, const CLinkItem& response)
     const std::string url = response.GetRequestUrlText(true, false);
     if (!url.empty())
         record->m_url = url;
+    const std::string answered = response.GetRequestUrlText(true, false);
+    record->m_contentUrl = answered == record->m_url ? std::string() : answered;
     response.GetString(LI_CONTENT_TYPE, record->m_contentType);
     response.GetString(LI_CONTENT_LOCATION, record->m_contentLocation);
     int64_t size = -1;

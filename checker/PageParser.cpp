@@ -62,7 +62,9 @@ bool CPageParser::ParsePage(CLinkNode& node, CEngineLock& lock)
 
     const IPropertySet& settings = m_host.GetSettings();
     CExtractedPage page;
-    page.m_baseUrl = record->m_url.empty() ? record->m_localPath : record->m_url;
+    page.m_baseUrl = record->m_url.empty()          ? record->m_localPath
+                     : record->m_contentUrl.empty() ? record->m_url
+                                                    : record->m_contentUrl;
     page.m_depth = node.m_depth;
     page.m_siteLevel = node.m_siteLevel;
     page.m_linkType = node.m_linkType;

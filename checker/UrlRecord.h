@@ -65,6 +65,10 @@ public:
 
     std::string m_localPath; // the local file or folder that holds the content
     std::string m_url;       // the remote URL; empty for a local link
+    // Where the content came from when the transfer followed redirects on
+    // the same site ("/pub" answered from "/pub/"); empty when that is m_url.
+    // The page's links are relative to it, not to the URL that was asked for.
+    std::string m_contentUrl;
     CUrlStatus m_status;
     std::string m_contentType;
     std::string m_contentLocation;

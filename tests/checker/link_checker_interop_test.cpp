@@ -1,16 +1,14 @@
-#include "checker/LinkChecker.h"
+#include "RealCrawl.h"
 
-#include "checker/CrawlTransport.h"
+#include "checker/LinkChecker.h"
 #include "checker/LinkNode.h"
 #include "checker/UrlRecord.h"
 
-#include "foundation/properties/PropertySet.h"
-#include "foundation/stores/SettingIds.h"
 #include "transfer/base/ResultCodes.h"
-#include "transfer/jobs/TransferManager.h"
 
 #include "tests/servers/NginxServer.h"
 #include "tests/support/FileContents.h"
+
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +22,6 @@
 namespace
 {
 using namespace std::chrono_literals;
-
-std::mutex g_mutex;
-std::condition_variable g_changed;
-int g_calls = 0;
-
-void CountProgress(int)
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    ++g_calls;
-    g_changed.notify_all();
-}
 
 // A tiny site three levels deep on nginx, checked with the real transfer
 // manager and the real page link extraction: pages are downloaded and parsed, the image is checked, the
@@ -51,42 +38,13 @@ TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
     ASSERT_TRUE(web.WriteDocument("dir/c.html", "<html><img src=\"../logo.png\"></html>"));
     ASSERT_TRUE(web.WriteDocument("logo.png", std::string(300, 'p')));
 
-    CTempFolder folder;
-    CPropertySet settings;
-    settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, 4);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 4);
-    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
-    settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
-    settings.SetString(SETTING_MISC_CACHE_FOLDER, (folder / "cache").c_str());
-    CTransferManagerOptions options;
-    options.m_services.m_settings = &settings;
-    options.m_dataFolder = folder.Path();
-    CTransferManager manager(std::move(options));
-    manager.Init();
-    CManagerTransport transport(manager, manager.GetInfoCache());
-
-    CLinkCheckerServices services;
-    services.m_transport = &transport;
-    services.m_settings = &settings;
+    CRealCrawl crawl;
+    CLinkChecker& engine = crawl.Engine();
     {
-        CLinkChecker engine(services);
-        engine.SetProgressCallback(&CountProgress, 0);
         const std::string site = "http://127.0.0.1:" + std::to_string(web.HttpPort()) + "/";
-        CTaskSettings task(site + "index.html", &settings);
+        CTaskSettings task(site + "index.html", &crawl.Settings());
         task.SetInt(TASK_RECURSION, 10);
-        ASSERT_TRUE(engine.SetTaskSettings(task));
-        int before = 0;
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            before = g_calls;
-        }
-        ASSERT_TRUE(engine.Start());
-        {
-            std::unique_lock<std::mutex> lock(g_mutex);
-            ASSERT_TRUE(g_changed.wait_for(lock, 60s, [&] { return g_calls >= before + 2; }));
-        }
-        engine.Stop();
+        crawl.Check(task);
 
         struct Expected
         {
@@ -146,6 +104,96 @@ TEST(LinkCheckerInterop, ChecksATinySiteOnNginx)
         }
         EXPECT_GT(engine.GetStats().m_bytesReceived, 0);
     }
-    manager.Stop();
+}
+
+// The prompt queue's owner is asked whether anybody can answer as soon as a
+// question is posted: that is the sign that a job waits for a prompt.
+std::mutex g_askedMutex;
+std::condition_variable g_askedChanged;
+bool g_asked = false;
+
+int SomebodyCouldAnswer(int)
+{
+    std::lock_guard<std::mutex> lock(g_askedMutex);
+    g_asked = true;
+    g_askedChanged.notify_all();
+    return 1;
+}
+
+// A page behind a password makes its job ask for a user name and password
+// and wait (up to a minute) for an answer that nobody gives. Stopping the
+// crawl cancels the question: the stop returns at once, the link ends
+// Stopped, nothing is left Waiting, Processing or in flight.
+TEST(LinkCheckerInterop, StopCancelsAJobWaitingForACredentialPrompt)
+{
+    CTempFolder scratch;
+    WriteWhole(scratch / "htpasswd", "alice:{PLAIN}secret\n");
+    CNginxServer web;
+    CNginxServer::Options options;
+    options.m_serverConfig =
+        "location /private/ { auth_basic \"Private\"; auth_basic_user_file " + scratch / "htpasswd" + "; }\n";
+    ASSERT_TRUE(web.Start(options));
+    ASSERT_TRUE(web.WriteDocument("index.html", "<html><a href=\"private/page.html\">p</a></html>"));
+    ASSERT_TRUE(web.WriteDocument("private/page.html", "<html>secret</html>"));
+
+    CRealCrawl crawl;
+    crawl.Settings().SetInt(SETTING_HTTP_ENABLE_BASIC_AUTHENTICATION, 1);
+    crawl.Prompts().SetOwner(&SomebodyCouldAnswer, 0);
+    CLinkChecker& engine = crawl.Engine();
+    const std::string site = "http://127.0.0.1:" + std::to_string(web.HttpPort()) + "/";
+    CTaskSettings task(site + "index.html", &crawl.Settings());
+    task.SetInt(TASK_RECURSION, 10);
+    ASSERT_TRUE(engine.SetTaskSettings(task));
+    ASSERT_TRUE(engine.Start());
+    {
+        std::unique_lock<std::mutex> lock(g_askedMutex);
+        ASSERT_TRUE(g_askedChanged.wait_for(lock, 30s, [] { return g_asked; }));
+    }
+    CPromptRequest pending;
+    ASSERT_EQ(crawl.Prompts().GetPending(pending), 1);
+
+    const auto stopStart = std::chrono::steady_clock::now();
+    engine.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopStart, 10s);
+    EXPECT_FALSE(engine.IsRunning());
+    EXPECT_EQ(crawl.Prompts().GetPending(pending), 0);
+
+    const CLinkNode* page = crawl.Find(site + "private/page.html", site + "index.html", "");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_state, kStateStopped);
+    EXPECT_EQ(engine.GetStats().CountInProgress(CLinkStats::kAll), 0);
+    EXPECT_EQ(engine.GetInFlightJobCount(), 0u);
+}
+
+// A site that redirects to ever-new URLs, each on the other of two hosts (so
+// the transfer hands every redirect back to the engine): the chain ends after
+// twenty redirects in a row, the next link Broken with the redirect-limit
+// result and no child, and the table stops growing.
+TEST(LinkCheckerInterop, RedirectsToEverNewUrlsEndAfterTwentyInARow)
+{
+    CNginxServer web;
+    CNginxServer::Options options;
+    options.m_moreAddresses = {"127.0.0.2"};
+    options.m_httpConfig = "map $server_addr $other_host { 127.0.0.1 127.0.0.2; default 127.0.0.1; }\n";
+    options.m_serverConfig = "location ~ ^/hop/(.*)$ { return 302 http://$other_host:$server_port/hop/$1x; }\n";
+    ASSERT_TRUE(web.Start(options)) << web.ErrorLog();
+
+    CRealCrawl crawl;
+    const std::string start = "http://127.0.0.1:" + std::to_string(web.HttpPort()) + "/hop/x";
+    CTaskSettings task(start, &crawl.Settings());
+    task.SetInt(TASK_RECURSION, 100);
+    task.SetInt(TASK_FILTER_EXTERNAL, 1);
+    crawl.Check(task);
+
+    CLinkChecker& engine = crawl.Engine();
+    ASSERT_EQ(engine.GetLinkCount(), CLinkChecker::kMaxRedirectChain + 1);
+    for (int i = 0; i < CLinkChecker::kMaxRedirectChain; ++i)
+        EXPECT_EQ(engine.GetNodeAt(i)->m_state, kStateRedirected) << engine.GetNodeAt(i)->m_url;
+    const CLinkNode* last = engine.GetNodeAt(CLinkChecker::kMaxRedirectChain);
+    EXPECT_EQ(last->m_state, kStateBroken);
+    EXPECT_EQ(last->m_errorDetail, kResultTooManyRedirects);
+    EXPECT_TRUE(last->GetChildren().empty());
+    EXPECT_EQ(engine.GetStats().CountInProgress(CLinkStats::kAll), 0);
+    EXPECT_EQ(engine.GetInFlightJobCount(), 0u);
 }
 } // namespace

@@ -172,6 +172,23 @@ TEST(PageParserTest, HtmlPageGivesItsLinksAsChildrenInDocumentOrder)
     EXPECT_EQ(expected.size(), page.GetChildren().size());
 }
 
+// A page the transfer reached through a redirect on its site ("/moved.html"
+// answered from "/dir/page.html"): its links are relative to where the
+// content came from, and they name it as their referrer.
+TEST(PageParserTest, RedirectedPageResolvesItsLinksAgainstWhereItsContentCameFrom)
+{
+    CFakeEngine engine;
+    CLinkNode& page = engine.AddPage("http://h.test/moved.html", kPages + "/page.html", kTypeHtml);
+    page.GetUrlRecord()->m_contentUrl = "http://h.test/dir/page.html";
+
+    ASSERT_TRUE(engine.Parse(page));
+
+    const std::vector<std::pair<std::string, int>> children = engine.ChildUrlsAndStates(page);
+    ASSERT_GE(children.size(), 3u);
+    EXPECT_EQ("http://h.test/dir/a.html", children[2].first);
+    EXPECT_EQ("http://h.test/dir/page.html", page.GetChildren()[2]->m_referrer);
+}
+
 TEST(PageParserTest, FtpListingGivesOneChildPerEntry)
 {
     CFakeEngine engine;

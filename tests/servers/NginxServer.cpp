@@ -59,6 +59,11 @@ std::string CNginxServer::ServerBlock(int port, bool tls, const Options& options
     std::string block = "    server {\n        listen 127.0.0.1:" + std::to_string(port) +
                         (tls ? " ssl;\n" : ";\n") + "        server_name localhost;\n" + "        root " +
                         DocumentRoot() + ";\n";
+    if (!tls)
+    {
+        for (const std::string& address : options.m_moreAddresses)
+            block += "        listen " + address + ":" + std::to_string(port) + ";\n";
+    }
     if (tls)
     {
         block += "        ssl_certificate " + options.m_certificate + ";\n";

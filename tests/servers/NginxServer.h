@@ -15,6 +15,7 @@
 #include "tests/servers/ServerProcess.h"
 
 #include <string>
+#include <vector>
 
 class CNginxServer
 {
@@ -36,6 +37,10 @@ public:
         // (locations, headers...).
         std::string m_httpConfig;
         std::string m_serverConfig;
+        // Further loopback addresses ("127.0.0.2") the HTTP server block
+        // also listens on, at the same port, so that one document root
+        // serves two hosts.
+        std::vector<std::string> m_moreAddresses;
     };
 
     // Writes the configuration, picks free ports and starts nginx; true when

@@ -108,7 +108,8 @@ std::string ResolveUrl(CLinkItem& item, std::string_view link, bool baseIsFolder
 
     std::string newPath;
     if (relative.empty())
-        newPath = path;
+        // Only "../" steps: they name a folder, which keeps its closing '/'.
+        newPath = path.ends_with('/') ? path : path + "/";
     else if (relative.starts_with('/'))
         newPath = relative;
     else if (path == "/")

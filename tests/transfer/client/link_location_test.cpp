@@ -28,6 +28,10 @@ const ResolveCase kResolveCases[] = {
     {"http://www.x.com/a/b", "c.html", true, "http://www.x.com/a/b/c.html"},
     {"http://www.x.com", "c.html", false, "http://www.x.com/c.html"},
     {"http://www.x.com/p.html", "../x/", false, "http://www.x.com/x/"},
+    // Parent steps alone name a folder: an autoindex page's "../".
+    {"http://www.x.com/a/b/", "../", false, "http://www.x.com/a/"},
+    {"http://www.x.com/a/b/c.html", "../../", false, "http://www.x.com/"},
+    {"http://www.x.com/a/", "../../", false, "http://www.x.com/"},
     {"http://user:pw@www.x.com:8080/a/p.html", "q.html", false, "http://user:pw@www.x.com:8080/a/q.html"},
     // The page's query and fragment are not folders.
     {"http://www.x.com/a/p.php?x=b/c", "q.html", false, "http://www.x.com/a/q.html"},

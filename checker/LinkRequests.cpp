@@ -589,10 +589,7 @@ void CLinkChecker::FollowRedirect(CLinkNode* node, CUrlRecord* record, const CLi
 
 void CLinkChecker::ApplyResponse(CUrlRecord* record, const CLinkItem& response)
 {
-    // The URL the content came from: after a redirect on the same site,
-    // which the job follows itself, the target's. A page's relative links
-    // resolve against it, as a browser resolves them.
-    const std::string url = response.GetRequestUrlText(true, false);
+    const std::string url = response.GetUrlText(true, false);
     if (!url.empty())
         record->m_url = url;
     const std::string answered = response.GetRequestUrlText(true, false);

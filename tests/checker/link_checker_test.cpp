@@ -44,7 +44,8 @@ void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
     CUrlRecord* record = page.GetUrlRecord();
     if (g_site == nullptr || record == nullptr || record->m_parsedNodeId != 0 || page.GetFirstOccurrence() != &page)
         return;
-    const auto found = g_site->m_site.find(record->m_url);
+    // Like the real parser, the page is where its content came from.
+    const auto found = g_site->m_site.find(record->m_contentUrl.empty() ? record->m_url : record->m_contentUrl);
     if (found == g_site->m_site.end())
         return;
     // The parse itself runs without the engine lock.
@@ -445,9 +446,9 @@ TEST(LinkChecker, TrailingSlashIsAnotherUrlInACrawl)
 }
 
 // A redirect on the same site is followed inside the job: the page that
-// arrives is the target's, so its relative links resolve against the
-// target's URL (the record's URL is the parser's base), not the link's.
-TEST(LinkChecker, PageReachedThroughARedirectOnTheSiteTakesTheTargetUrl)
+// arrives is the target's, so its links are read relative to the target
+// (the record's content URL), while the link keeps the URL it was found as.
+TEST(LinkChecker, PageReachedThroughARedirectOnTheSiteIsReadAtTheTarget)
 {
     CEngineFixture f;
     CFakeReply start;
@@ -466,8 +467,8 @@ TEST(LinkChecker, PageReachedThroughARedirectOnTheSiteTakesTheTargetUrl)
     f.ExpectNothingPending();
     const CLinkNode* page = f.Node(1);
     ASSERT_NE(page->GetUrlRecord(), nullptr);
-    EXPECT_EQ(page->GetUrlRecord()->m_url, "http://site/new/page.html");
-    EXPECT_EQ(page->m_url, "http://site/new/page.html");
+    EXPECT_EQ(page->m_url, "http://site/old/x");
+    EXPECT_EQ(page->GetUrlRecord()->m_contentUrl, "http://site/new/page.html");
     EXPECT_EQ(page->m_state, kStateDownloaded);
     ASSERT_EQ(page->GetChildren().size(), 1u);
     EXPECT_EQ(page->GetChildren()[0]->m_state, kStateDownloaded);

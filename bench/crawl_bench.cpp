@@ -589,7 +589,7 @@ void PrintSide(const CSideResult& side)
         std::cout << "  [process FAILED]";
     if (!side.m_error.empty())
         std::cout << "  [" << side.m_error << "]";
-    std::cout << "\n";
+    std::cout << std::endl; // each side as soon as it is done: a long run shows its progress
 }
 
 struct COptions

@@ -25,6 +25,14 @@
 // and wget write their files through their own buffered code while the
 // manager writes through ours; neither tool keeps any record of a finished
 // file while the manager keeps each job until it is removed.
+//
+// What can hold the manager back: its pool threads run at the lowest
+// priority, as the program's threads do, while the tools run at the normal
+// one, so on a machine busy with other work the manager's files per second
+// fall far more than the tools' (its CPU per file does not); compare files
+// per second on an idle machine. retained_b_per_job also counts what does
+// not grow with the jobs (the pooled connections' logs, freed blocks the
+// allocator keeps per thread), so it reads higher at 10,000 than at 100,000.
 
 #include "BenchProcess.h"
 

@@ -34,11 +34,174 @@ constexpr ControlDesc kWait[] = {
     {ControlKind::Button, 2, "Cancel", 60, 32, 50, 14},
 };
 
+// The Settings dialog: the tree at the left, the banner and the page area
+// at the right, the buttons below. The dialog lays these out itself.
+constexpr ControlDesc kSettings[] = {
+    {ControlKind::Static, IDC_SETTINGS_CATEGORY, "&Category:", 7, 7, 100, 8},
+    {ControlKind::Tree, IDC_SETTINGS_TREE, "", 7, 18, 100, 200},
+    {ControlKind::Picture, IDC_SETTINGS_BANNER, "", 114, 7, 270, 22},
+    {ControlKind::Static, IDC_SETTINGS_PAGE_AREA, "", 114, 33, 270, 185},
+    {ControlKind::Static, IDC_SETTINGS_STATIC, "", 7, 222, 377, 2},
+    {ControlKind::DefButton, 1, "OK", 170, 228, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 224, 228, 50, 14},
+    {ControlKind::Button, IDC_SETTINGS_APPLY, "&Apply", 278, 228, 50, 14},
+    {ControlKind::Button, IDC_SETTINGS_HELP, "Help (F&1)", 332, 228, 52, 14},
+};
+
+constexpr ControlDesc kSettingsGeneral[] = {
+    {ControlKind::Static, 0, "Automatically e&xpand link tree:", 7, 7, 150, 8},
+    {ControlKind::Edit, IDC_GENERAL_AUTO_EXPAND, "", 160, 5, 50, 14},
+    {ControlKind::Spin, IDC_GENERAL_AUTO_EXPAND_SPIN, "", 210, 5, 10, 14},
+    {ControlKind::Static, 0, "&Default download path:", 7, 25, 100, 8},
+    {ControlKind::Edit, IDC_GENERAL_DOWNLOAD_FOLDER, "", 110, 23, 120, 14},
+    {ControlKind::Button, IDC_GENERAL_BROWSE, "...", 234, 23, 20, 14},
+    {ControlKind::Check, IDC_GENERAL_PROMPT_SAVE, "Always &prompt to save new link validation document", 7, 43, 250, 10},
+    {ControlKind::Check, IDC_GENERAL_SINGLE_LOG, "Display &transfer logs in the single window", 7, 57, 250, 10},
+    {ControlKind::Check, IDC_GENERAL_SINGLE_REPORT, "Display local &reports in the single window", 7, 71, 250, 10},
+    {ControlKind::Static, 0, "&On program start:", 7, 87, 100, 8},
+    {ControlKind::DropList, IDC_GENERAL_START_EVENT, "", 110, 85, 144, 14, 0,
+     "None\nNew Task dialog\nShow Favorites\nShow Settings\nShow Passwords"},
+    {ControlKind::Static, 0, "&Maximum lines in the log:", 7, 105, 150, 8},
+    {ControlKind::Edit, IDC_GENERAL_MAX_LOG_LINES, "", 160, 103, 50, 14},
+    {ControlKind::Spin, IDC_GENERAL_MAX_LOG_LINES_SPIN, "", 210, 103, 10, 14},
+    {ControlKind::Static, 0, "Maximum history &size:", 7, 123, 150, 8},
+    {ControlKind::Edit, IDC_GENERAL_MAX_HISTORY, "", 160, 121, 50, 14},
+    {ControlKind::Spin, IDC_GENERAL_MAX_HISTORY_SPIN, "", 210, 121, 10, 14},
+};
+
+constexpr ControlDesc kSettingsLinks[] = {
+    {ControlKind::Check, IDC_LINKS_TREAT_SUBDOMAINS, "&Treat sub domains", 7, 7, 250, 10},
+    {ControlKind::Check, IDC_LINKS_AUTO_HIGHLIGHT, "A&uto highlight HTML links", 7, 21, 250, 10},
+    {ControlKind::Check, IDC_LINKS_LIST_COLORING, "&Enable link list coloring", 7, 35, 250, 10},
+    {ControlKind::Check, IDC_LINKS_CHECK_HTML_ON_OPEN, "Check &links in HTML files when it is opened", 7, 49, 250,
+     10},
+};
+
+constexpr ControlDesc kSettingsConnections[] = {
+    {ControlKind::Group, 0, "Downloads", 4, 2, 256, 48},
+    {ControlKind::Static, 0, "&Max simultaneous downloads:", 10, 14, 150, 8},
+    {ControlKind::Edit, IDC_CONN_MAX_CONNECTS, "", 165, 12, 50, 14},
+    {ControlKind::Spin, IDC_CONN_MAX_CONNECTS_SPIN, "", 215, 12, 10, 14},
+    {ControlKind::Static, 0, "Max connections per &site:", 10, 32, 150, 8},
+    {ControlKind::Edit, IDC_CONN_PER_SITE, "", 165, 30, 50, 14},
+    {ControlKind::Spin, IDC_CONN_PER_SITE_SPIN, "", 215, 30, 10, 14},
+    {ControlKind::Group, 0, "Retries", 4, 52, 256, 84},
+    {ControlKind::Static, 0, "C&onnection retries:", 10, 64, 150, 8},
+    {ControlKind::Edit, IDC_CONN_RETRIES, "", 165, 62, 50, 14},
+    {ControlKind::Spin, IDC_CONN_RETRIES_SPIN, "", 215, 62, 10, 14},
+    {ControlKind::Static, 0, "&Transfer retries:", 10, 82, 150, 8},
+    {ControlKind::Edit, IDC_CONN_TRANSFER_RETRIES, "", 165, 80, 50, 14},
+    {ControlKind::Spin, IDC_CONN_TRANSFER_RETRIES_SPIN, "", 215, 80, 10, 14},
+    {ControlKind::Static, 0, "&Delay between retries:", 10, 100, 150, 8},
+    {ControlKind::Edit, IDC_CONN_DELAY, "", 165, 98, 50, 14},
+    {ControlKind::Spin, IDC_CONN_DELAY_SPIN, "", 215, 98, 10, 14},
+    {ControlKind::Static, 0, "seconds", 228, 100, 30, 8},
+    {ControlKind::Static, 0, "&Reconnect if nothing received for:", 10, 118, 150, 8},
+    {ControlKind::Edit, IDC_CONN_TIMEOUT, "", 165, 116, 50, 14},
+    {ControlKind::Spin, IDC_CONN_TIMEOUT_SPIN, "", 215, 116, 10, 14},
+    {ControlKind::Static, 0, "seconds", 228, 118, 30, 8},
+    {ControlKind::Group, 0, "SSL", 4, 138, 256, 30},
+    {ControlKind::Static, 0, "SSL/TLS &version:", 10, 152, 100, 8},
+    {ControlKind::DropList, IDC_CONN_SSL_VERSION, "", 120, 150, 100, 14, 0, "SSLv2\nSSLv23\nSSLv3\nTLSv1.0"},
+};
+
+constexpr ControlDesc kSettingsHttp[] = {
+    {ControlKind::Static, 0, "H&TTP version:", 7, 7, 80, 8},
+    {ControlKind::DropList, IDC_HTTP_VERSION, "", 90, 5, 60, 14, 0, "1.0\n1.1\n1.2"},
+    {ControlKind::Check, IDC_HTTP_ENABLE_CONNECTION, "Include &Keep Alive parameter:", 7, 23, 130, 10},
+    {ControlKind::Static, IDC_HTTP_CONNECTION_LABEL, "C&onnection:", 140, 24, 45, 8},
+    {ControlKind::DropList, IDC_HTTP_CONNECTION, "", 188, 21, 70, 14, 0, "Keep-Alive\nClose"},
+    {ControlKind::Check, IDC_HTTP_ENABLE_USER_AGENT, "&Include User-Agent", 7, 39, 250, 10},
+    {ControlKind::Static, IDC_HTTP_USER_AGENT_LABEL, "&User-Agent:", 7, 55, 45, 8},
+    {ControlKind::Combo, IDC_HTTP_USER_AGENT, "", 55, 53, 203, 14},
+    {ControlKind::Check, IDC_HTTP_ENABLE_REFERRER, "Include &Referrer parameter", 7, 71, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_COOKIES, "Enable &Cookies", 7, 83, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_ACCEPT, "&Enable Accept parameter", 7, 95, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_PRAGMA, "Enable &Pragma: no-cache (via HTTP proxy)", 7, 107, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_BASIC, "Enable &Basic authentication", 7, 119, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_NTLM, "Enable &NTLM authentication", 7, 131, 250, 10},
+    {ControlKind::Check, IDC_HTTP_ENABLE_NEGOTIATE, "Enable Ne&gotiate authentication", 7, 143, 250, 10},
+    {ControlKind::Static, 0, "HTTP request &sample:", 7, 157, 250, 8},
+    {ControlKind::MultiEdit, IDC_HTTP_SAMPLE, "", 7, 167, 251, 60, kControlReadOnly},
+};
+
+constexpr ControlDesc kSettingsFtp[] = {
+    {ControlKind::Static, 0, "&Data connection type:", 7, 7, 100, 8},
+    {ControlKind::DropList, IDC_FTP_DATA_CONNECTION, "", 110, 5, 80, 14, 0, "PORT\nPASV\nPASV RFC"},
+};
+
+constexpr ControlDesc kSettingsProxy[] = {
+    {ControlKind::Static, 0, "&Proxy mapping:", 7, 7, 100, 8},
+    {ControlKind::List, IDC_PROXY_LIST, "", 7, 18, 251, 70},
+    {ControlKind::Button, IDC_PROXY_ADD, "&Add proxy...", 7, 92, 60, 14},
+    {ControlKind::Button, IDC_PROXY_EDIT, "&Edit", 71, 92, 50, 14},
+    {ControlKind::Button, IDC_PROXY_REMOVE, "&Remove", 125, 92, 50, 14},
+    {ControlKind::Check, IDC_PROXY_SKIP_ENABLED, "&Do not use proxy for following addresses:", 7, 112, 250, 10},
+    {ControlKind::Edit, IDC_PROXY_SKIP_LIST, "", 7, 124, 251, 14},
+    {ControlKind::Static, 0, "Use comma \",\" or semicolon \";\" as separator between addresses.", 7, 140, 251, 8},
+    {ControlKind::Check, IDC_PROXY_SKIP_LOCAL, "Do not use proxy for &local addresses", 7, 154, 250, 10},
+};
+
+constexpr ControlDesc kEnterProxy[] = {
+    {ControlKind::Static, 0, "&Protocol:", 7, 7, 70, 8},
+    {ControlKind::DropList, IDC_ENTER_PROXY_PROTOCOL, "", 80, 5, 120, 14},
+    {ControlKind::Static, 0, "P&roxy type:", 7, 25, 70, 8},
+    {ControlKind::DropList, IDC_ENTER_PROXY_TYPE, "", 80, 23, 120, 14},
+    {ControlKind::Static, 0, "Proxy &server:", 7, 43, 70, 8},
+    {ControlKind::Edit, IDC_ENTER_PROXY_SERVER, "", 80, 41, 120, 14},
+    {ControlKind::Static, 0, "Pr&oxy port:", 7, 61, 70, 8},
+    {ControlKind::Edit, IDC_ENTER_PROXY_PORT, "", 80, 59, 50, 14},
+    {ControlKind::Static, 0, "Proxy &user name:", 7, 79, 70, 8},
+    {ControlKind::Edit, IDC_ENTER_PROXY_USER, "", 80, 77, 120, 14},
+    {ControlKind::Static, 0, "Proxy pass&word:", 7, 97, 70, 8},
+    {ControlKind::Password, IDC_ENTER_PROXY_PASSWORD, "", 80, 95, 120, 14},
+    {ControlKind::DefButton, 1, "OK", 96, 116, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 150, 116, 50, 14},
+};
+
+constexpr ControlDesc kComposeUrl[] = {
+    {ControlKind::Static, 0, "&Protocol:", 7, 7, 60, 8},
+    {ControlKind::DropList, IDC_COMPOSE_PROTOCOL, "", 70, 5, 80, 14},
+    {ControlKind::Static, 0, "&Host:", 7, 25, 60, 8},
+    {ControlKind::Edit, IDC_COMPOSE_HOST, "", 70, 23, 130, 14},
+    {ControlKind::Static, 0, "P&ort:", 7, 43, 60, 8},
+    {ControlKind::Edit, IDC_COMPOSE_PORT, "", 70, 41, 40, 14, kControlDigits},
+    {ControlKind::Check, IDC_COMPOSE_AUTH, "&Authentication required", 7, 59, 150, 10},
+    {ControlKind::Static, IDC_COMPOSE_USER_LABEL, "&User:", 7, 75, 60, 8},
+    {ControlKind::Edit, IDC_COMPOSE_USER, "", 70, 73, 130, 14},
+    {ControlKind::Static, IDC_COMPOSE_PASSWORD_LABEL, "Pa&ssword:", 7, 93, 60, 8},
+    {ControlKind::Password, IDC_COMPOSE_PASSWORD, "", 70, 91, 130, 14},
+    {ControlKind::Static, IDC_COMPOSE_PATH_LABEL, "&Remote file system path:", 7, 111, 193, 8},
+    {ControlKind::Edit, IDC_COMPOSE_PATH, "", 7, 121, 193, 14},
+    {ControlKind::DefButton, 1, "OK", 96, 142, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 150, 142, 50, 14},
+};
+
+constexpr ControlDesc kPostData[] = {
+    {ControlKind::Static, IDC_POST_TEXT_LABEL, "&POST data:", 7, 7, 100, 8},
+    {ControlKind::MultiEdit, IDC_POST_TEXT, "", 7, 18, 250, 70},
+    {ControlKind::Check, IDC_POST_USE_FILE, "&Use file:", 7, 94, 50, 10},
+    {ControlKind::Edit, IDC_POST_FILE, "", 60, 92, 175, 14},
+    {ControlKind::Button, IDC_POST_BROWSE, "&...", 239, 92, 18, 14},
+    {ControlKind::DefButton, 1, "OK", 153, 112, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 207, 112, 50, 14},
+};
+
 const DialogDesc kDialogs[] = {
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
     {IDD_TEXT_PROMPT, "Prompt", 207, 101, kTextPrompt},
     {IDD_BASE64, "Base64 conversion", 300, 181, kBase64},
     {IDD_WAIT, "Wait", 174, 53, kWait},
+    {IDD_SETTINGS, "Settings", 391, 249, kSettings},
+    {IDD_SETTINGS_GENERAL, "General", 265, 140, kSettingsGeneral},
+    {IDD_SETTINGS_LINKS, "Links", 265, 66, kSettingsLinks},
+    {IDD_SETTINGS_CONNECTIONS, "Connection", 265, 172, kSettingsConnections},
+    {IDD_SETTINGS_PROXY, "Proxy", 265, 170, kSettingsProxy},
+    {IDD_SETTINGS_HTTP, "HTTP", 265, 232, kSettingsHttp},
+    {IDD_SETTINGS_FTP, "FTP", 265, 26, kSettingsFtp},
+    {IDD_ENTER_PROXY, "Enter Proxy", 207, 137, kEnterProxy},
+    {IDD_COMPOSE_URL, "Compose URL", 207, 163, kComposeUrl},
+    {IDD_POST_DATA, "HTTP POST data", 264, 133, kPostData},
 };
 } // namespace
 

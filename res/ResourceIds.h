@@ -198,7 +198,12 @@ inline constexpr UINT IDS_STRING_NOT_FOUND = 215;
 inline constexpr UINT IDS_NO_UNCHECKED_INTERNAL = 244;
 inline constexpr UINT IDS_NO_UNCHECKED_EXTERNAL = 245;
 inline constexpr UINT IDS_EDIT_TITLE = 250;
+inline constexpr UINT IDS_SETTINGS_GENERAL = 223;
+inline constexpr UINT IDS_SETTINGS_LINKS = 227;
 inline constexpr UINT IDS_PROXY_CAPTION = 2081;
+inline constexpr UINT IDS_SETTINGS_CONNECTIONS = 2083;
+inline constexpr UINT IDS_SETTINGS_HTTP = 2084;
+inline constexpr UINT IDS_SETTINGS_FTP = 2086;
 inline constexpr UINT IDS_OPEN = 61440;
 inline constexpr UINT IDS_ALL_FILES = 61442;
 inline constexpr UINT IDS_FAILED_TO_CREATE_DOCUMENT = 61700;
@@ -212,3 +217,103 @@ inline constexpr UINT IDC_BASE64_ENCODED = 1111;
 inline constexpr UINT IDC_BASE64_REAL = 1112;
 inline constexpr UINT IDC_WAIT_TEXT = 1132;
 inline constexpr UINT IDC_BASE64_BINARY = 1142;
+
+// The Settings dialog (IDD_SETTINGS); its OK and Cancel are 1 and 2.
+inline constexpr UINT IDC_SETTINGS_APPLY = 1001;
+inline constexpr UINT IDC_SETTINGS_TREE = 1012;
+inline constexpr UINT IDC_SETTINGS_BANNER = 1013;
+inline constexpr UINT IDC_SETTINGS_PAGE_AREA = 1014;
+inline constexpr UINT IDC_SETTINGS_HELP = 1016;
+inline constexpr UINT IDC_SETTINGS_CATEGORY = 1029;
+inline constexpr UINT IDC_SETTINGS_STATIC = 1030;
+
+// The General page (IDD_SETTINGS_GENERAL).
+inline constexpr UINT IDC_GENERAL_BROWSE = 1005;
+inline constexpr UINT IDC_GENERAL_AUTO_EXPAND = 1017;
+inline constexpr UINT IDC_GENERAL_AUTO_EXPAND_SPIN = 1018;
+inline constexpr UINT IDC_GENERAL_MAX_LOG_LINES = 1019;
+inline constexpr UINT IDC_GENERAL_MAX_LOG_LINES_SPIN = 1020;
+inline constexpr UINT IDC_GENERAL_DOWNLOAD_FOLDER = 1021;
+inline constexpr UINT IDC_GENERAL_MAX_HISTORY = 1022;
+inline constexpr UINT IDC_GENERAL_MAX_HISTORY_SPIN = 1023;
+inline constexpr UINT IDC_GENERAL_PROMPT_SAVE = 1064;
+inline constexpr UINT IDC_GENERAL_SINGLE_LOG = 1065;
+inline constexpr UINT IDC_GENERAL_SINGLE_REPORT = 1066;
+inline constexpr UINT IDC_GENERAL_START_EVENT = 1116;
+
+// The Links page (IDD_SETTINGS_LINKS).
+inline constexpr UINT IDC_LINKS_TREAT_SUBDOMAINS = 1049;
+inline constexpr UINT IDC_LINKS_AUTO_HIGHLIGHT = 1050;
+inline constexpr UINT IDC_LINKS_LIST_COLORING = 1067;
+inline constexpr UINT IDC_LINKS_CHECK_HTML_ON_OPEN = 1068;
+
+// The Connections page (IDD_SETTINGS_CONNECTIONS); each spin button follows its edit.
+inline constexpr UINT IDC_CONN_MAX_CONNECTS = 1032;
+inline constexpr UINT IDC_CONN_RETRIES = 1033;
+inline constexpr UINT IDC_CONN_MAX_CONNECTS_SPIN = 1034;
+inline constexpr UINT IDC_CONN_RETRIES_SPIN = 1035;
+inline constexpr UINT IDC_CONN_DELAY = 1036;
+inline constexpr UINT IDC_CONN_DELAY_SPIN = 1037;
+inline constexpr UINT IDC_CONN_PER_SITE = 1038;
+inline constexpr UINT IDC_CONN_PER_SITE_SPIN = 1039;
+inline constexpr UINT IDC_CONN_TIMEOUT = 1040;
+inline constexpr UINT IDC_CONN_TIMEOUT_SPIN = 1041;
+inline constexpr UINT IDC_CONN_TRANSFER_RETRIES = 1042;
+inline constexpr UINT IDC_CONN_TRANSFER_RETRIES_SPIN = 1043;
+inline constexpr UINT IDC_CONN_SSL_VERSION = 2092;
+
+// The HTTP page (IDD_SETTINGS_HTTP).
+inline constexpr UINT IDC_HTTP_ENABLE_USER_AGENT = 1035;
+inline constexpr UINT IDC_HTTP_USER_AGENT_LABEL = 1036;
+inline constexpr UINT IDC_HTTP_CONNECTION_LABEL = 1037;
+inline constexpr UINT IDC_HTTP_ENABLE_CONNECTION = 1038;
+inline constexpr UINT IDC_HTTP_USER_AGENT = 1039;
+inline constexpr UINT IDC_HTTP_CONNECTION = 1040;
+inline constexpr UINT IDC_HTTP_VERSION = 1042;
+inline constexpr UINT IDC_HTTP_SAMPLE = 1051;
+inline constexpr UINT IDC_HTTP_ENABLE_REFERRER = 1054;
+inline constexpr UINT IDC_HTTP_ENABLE_COOKIES = 1055;
+inline constexpr UINT IDC_HTTP_ENABLE_ACCEPT = 1056;
+inline constexpr UINT IDC_HTTP_ENABLE_PRAGMA = 1057;
+inline constexpr UINT IDC_HTTP_ENABLE_BASIC = 1123;
+inline constexpr UINT IDC_HTTP_ENABLE_NTLM = 1124;
+inline constexpr UINT IDC_HTTP_ENABLE_NEGOTIATE = 1125;
+
+// The FTP page (IDD_SETTINGS_FTP).
+inline constexpr UINT IDC_FTP_DATA_CONNECTION = 1065;
+
+// The Proxy page (IDD_SETTINGS_PROXY).
+inline constexpr UINT IDC_PROXY_ADD = 1001;
+inline constexpr UINT IDC_PROXY_LIST = 1046;
+inline constexpr UINT IDC_PROXY_REMOVE = 1047;
+inline constexpr UINT IDC_PROXY_SKIP_LIST = 1048;
+inline constexpr UINT IDC_PROXY_SKIP_ENABLED = 1049;
+inline constexpr UINT IDC_PROXY_EDIT = 1050;
+inline constexpr UINT IDC_PROXY_SKIP_LOCAL = 1051;
+
+// The Enter Proxy dialog (IDD_ENTER_PROXY).
+inline constexpr UINT IDC_ENTER_PROXY_USER = 1002;
+inline constexpr UINT IDC_ENTER_PROXY_PASSWORD = 1003;
+inline constexpr UINT IDC_ENTER_PROXY_PORT = 1011;
+inline constexpr UINT IDC_ENTER_PROXY_PROTOCOL = 1078;
+inline constexpr UINT IDC_ENTER_PROXY_TYPE = 1079;
+inline constexpr UINT IDC_ENTER_PROXY_SERVER = 1080;
+
+// The Compose URL dialog (IDD_COMPOSE_URL).
+inline constexpr UINT IDC_COMPOSE_PATH_LABEL = 1024;
+inline constexpr UINT IDC_COMPOSE_HOST = 1036;
+inline constexpr UINT IDC_COMPOSE_PORT = 1037;
+inline constexpr UINT IDC_COMPOSE_PROTOCOL = 1038;
+inline constexpr UINT IDC_COMPOSE_USER = 1039;
+inline constexpr UINT IDC_COMPOSE_PASSWORD = 1040;
+inline constexpr UINT IDC_COMPOSE_PATH = 1041;
+inline constexpr UINT IDC_COMPOSE_AUTH = 1042;
+inline constexpr UINT IDC_COMPOSE_USER_LABEL = 1043;
+inline constexpr UINT IDC_COMPOSE_PASSWORD_LABEL = 1044;
+
+// The HTTP POST data dialog (IDD_POST_DATA).
+inline constexpr UINT IDC_POST_BROWSE = 1005;
+inline constexpr UINT IDC_POST_TEXT = 1069;
+inline constexpr UINT IDC_POST_USE_FILE = 1070;
+inline constexpr UINT IDC_POST_TEXT_LABEL = 1071;
+inline constexpr UINT IDC_POST_FILE = 1072;

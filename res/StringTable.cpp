@@ -34,7 +34,12 @@ constexpr StringDesc kStrings[] = {
     {IDS_NO_UNCHECKED_INTERNAL, "There are no more unchecked internal links."},
     {IDS_NO_UNCHECKED_EXTERNAL, "There are no more unchecked external links."},
     {IDS_EDIT_TITLE, "Edit"},
+    {IDS_SETTINGS_GENERAL, "General"},
+    {IDS_SETTINGS_LINKS, "Links"},
     {IDS_PROXY_CAPTION, "Proxy"},
+    {IDS_SETTINGS_CONNECTIONS, "Connection"},
+    {IDS_SETTINGS_HTTP, "HTTP"},
+    {IDS_SETTINGS_FTP, "FTP"},
     {IDS_OPEN, "Open"},
     {IDS_ALL_FILES, "All Files (*.*)"},
     {IDS_FAILED_TO_CREATE_DOCUMENT, "Failed to create empty document."},
@@ -43,7 +48,9 @@ constexpr StringDesc kStrings[] = {
 constexpr UINT kReferenced[] = {
     IDR_MAINFRAME,          IDR_TASK,           IDR_QUEUE,          IDR_LOG, IDR_REPORT, IDR_EDIT,
     IDS_TRANSFERS_TITLE,    IDS_TRANSFER_LOG_TITLE, IDS_REPORT_TITLE, IDS_EDIT_TITLE, IDS_OPEN,
-    IDS_FAILED_TO_CREATE_DOCUMENT,
+    IDS_FAILED_TO_CREATE_DOCUMENT, IDS_SETTINGS_GENERAL, IDS_SETTINGS_LINKS, IDS_PROXY_CAPTION,
+    IDS_SETTINGS_CONNECTIONS, IDS_SETTINGS_HTTP, IDS_SETTINGS_FTP, IDS_SELECT_DOWNLOAD_FOLDER,
+    IDS_ASK_CREATE_DIRECTORY, IDS_CANNOT_CREATE_DIRECTORY,
 };
 } // namespace
 

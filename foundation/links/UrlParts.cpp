@@ -112,10 +112,10 @@ bool SplitHostPort(std::string_view hostPort, std::string_view& host,
 } // namespace
 
 const UrlScheme g_urlSchemes[kUrlSchemeCount] = {
-    {"unknown://", "UNKNOWN", -1}, {"http://", "HTTP", 80},          {"https://", "HTTPS", 443},
-    {"ftp://", "FTP", 21},         {"ftps://", "FTPS", 990},         {"ftps://", "FTPS", 21},
-    {"sftp://", "SFTP", 22},       {"socks4://", "SOCKS4", 1080},    {"socks5://", "SOCKS5", 1080},
-    {"mailto:", "SMTP", 25},       {"javascript:", "JAVASCRIPT", 0},
+    {"unknown://", "UNKNOWN", -1, -1}, {"http://", "HTTP", 80, 8000},       {"https://", "HTTPS", 443, 8000},
+    {"ftp://", "FTP", 21, 21},         {"ftps://", "FTPS", 990, 21},        {"ftps://", "FTPS", 21, 21},
+    {"sftp://", "SFTP", 22, 22},       {"socks4://", "SOCKS4", 1080, 1080}, {"socks5://", "SOCKS5", 1080, 1080},
+    {"mailto:", "SMTP", 25, 25},       {"javascript:", "JAVASCRIPT", 0, 0},
 };
 
 const UrlScheme* GetUrlSchemeEntry(int scheme)
@@ -123,6 +123,28 @@ const UrlScheme* GetUrlSchemeEntry(int scheme)
     if (scheme < 0 || scheme >= kUrlSchemeCount)
         return nullptr;
     return &g_urlSchemes[scheme];
+}
+
+std::string GetProtocolName(int scheme)
+{
+    const UrlScheme* entry = GetUrlSchemeEntry(scheme);
+    return entry ? std::string(entry->name) : std::string();
+}
+
+int FindScheme(std::string_view text)
+{
+    for (int id = 0; id < kUrlSchemeCount; ++id)
+    {
+        if (EqualsNoCase(text, g_urlSchemes[id].prefix) || EqualsNoCase(text, g_urlSchemes[id].name))
+            return id;
+    }
+    return URL_SCHEME_UNKNOWN;
+}
+
+int GetProxyDefaultPort(int scheme)
+{
+    const UrlScheme* entry = GetUrlSchemeEntry(scheme);
+    return entry ? entry->proxyDefaultPort : -1;
 }
 
 void CUrlParts::Clear()

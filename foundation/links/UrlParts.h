@@ -32,6 +32,7 @@ struct UrlScheme
     std::string_view prefix; // compared byte for byte, case-sensitive
     std::string_view name;   // display name, e.g. "HTTPS"
     int defaultPort;         // -1 for the unknown scheme
+    int proxyDefaultPort;    // a proxy of this type: 8000 for HTTP(S), 1080 for SOCKS
 };
 
 // The eleven entries in id order.
@@ -39,6 +40,20 @@ extern const UrlScheme g_urlSchemes[kUrlSchemeCount];
 
 // The entry of a scheme id; null for an id outside the table.
 const UrlScheme* GetUrlSchemeEntry(int scheme);
+
+// The display name of a scheme id ("HTTPS"); empty for an id outside the
+// table.
+std::string GetProtocolName(int scheme);
+
+// The id of the first entry whose prefix or name equals text, ignoring
+// ASCII case ("ftp", "FTP://" and "ftp://" all give 3); 0 when none does.
+// The explicit-TLS FTPS entry shares its prefix and name with the implicit
+// one, so it is never found.
+int FindScheme(std::string_view text);
+
+// The port a proxy of the scheme's type listens on unless told otherwise;
+// -1 for an id outside the table.
+int GetProxyDefaultPort(int scheme);
 
 // The parsed parts of a URL. The path is not part of it: link items keep
 // the path as a property.

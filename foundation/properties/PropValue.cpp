@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -191,7 +193,7 @@ CPropValue::~CPropValue()
 void CPropValue::Free()
 {
     if (m_kind == kindString)
-        delete m_text;
+        std::free(m_text);
     else if (m_kind == kindBlob)
         delete m_blob;
     m_kind = kindEmpty;
@@ -210,7 +212,7 @@ void CPropValue::CopyContent(const CPropValue& other)
         m_int64 = other.m_int64;
         break;
     case kindString:
-        m_text = new std::string(*other.m_text);
+        m_text = NewText(other.Text());
         m_kind = kindString;
         break;
     case kindBlob:
@@ -243,7 +245,7 @@ bool CPropValue::GetInt(int& out, bool allowConversion) const
         out = TruncateToInt(m_double);
         return true;
     case kindString:
-        out = ClampToInt(ParseLeadingInt64(*m_text));
+        out = ClampToInt(ParseLeadingInt64(Text()));
         return true;
     default:
         return false;
@@ -269,7 +271,7 @@ bool CPropValue::GetInt64(int64_t& out, bool allowConversion) const
         out = TruncateToInt64(m_double);
         return true;
     case kindString:
-        out = ParseLeadingInt64(*m_text);
+        out = ParseLeadingInt64(Text());
         return true;
     default:
         return false;
@@ -297,7 +299,7 @@ bool CPropValue::GetDouble(double& out, bool allowConversion) const
         out = m_double;
         return true;
     case kindString:
-        out = ParseLeadingDouble(*m_text);
+        out = ParseLeadingDouble(Text());
         return true;
     default:
         return false;
@@ -308,7 +310,7 @@ bool CPropValue::GetString(std::string& out, bool allowConversion) const
 {
     if (m_kind == kindString)
     {
-        out = *m_text;
+        out = Text();
         return true;
     }
     if (!allowConversion)
@@ -354,15 +356,15 @@ bool CPropValue::GetDate(COleDateTime& out, bool allowConversion) const
     case kindString:
     {
         COleDateTime parsed;
-        if (parsed.ParseDateTime(*m_text))
+        if (parsed.ParseDateTime(Text()))
         {
             out = parsed;
             return true;
         }
         // Dates kept as text are day counts written as plain numbers.
-        if (IsPlainDecimal(*m_text))
+        if (IsPlainDecimal(Text()))
         {
-            out = COleDateTime(ParseLeadingDouble(*m_text));
+            out = COleDateTime(ParseLeadingDouble(Text()));
             return true;
         }
         return false;
@@ -446,13 +448,38 @@ void CPropValue::SetDate(const COleDateTime& date)
 
 void CPropValue::SetString(const char* text)
 {
-    SetText(std::string(text ? text : ""));
+    SetText(text ? std::string_view(text) : std::string_view());
 }
 
-void CPropValue::SetText(std::string&& text)
+char* CPropValue::NewText(std::string_view text)
+{
+    // The empty text needs no block: it is the common value of a kept link
+    // item's empty fields.
+    if (text.empty())
+        return nullptr;
+    auto* block = static_cast<char*>(std::malloc(sizeof(uint32_t) + text.size() + 1));
+    if (!block)
+        throw std::bad_alloc();
+    const auto size = static_cast<uint32_t>(text.size());
+    std::memcpy(block, &size, sizeof size);
+    std::memcpy(block + sizeof size, text.data(), text.size());
+    block[sizeof size + text.size()] = '\0';
+    return block;
+}
+
+std::string_view CPropValue::Text() const
+{
+    if (!m_text)
+        return {};
+    uint32_t size = 0;
+    std::memcpy(&size, m_text, sizeof size);
+    return std::string_view(m_text + sizeof size, size);
+}
+
+void CPropValue::SetText(std::string_view text)
 {
     // Built before the old content is freed, so text may come from this value.
-    auto* owned = new std::string(std::move(text));
+    char* owned = NewText(text);
     Free();
     m_kind = kindString;
     m_text = owned;
@@ -506,15 +533,15 @@ CPropValue CPropValue::Add(const CPropValue& delta) const
     }
     else if (leftNumber && r == kindString)
     {
-        sum.SetText(numberText(*this) + *delta.m_text);
+        sum.SetText(numberText(*this) + std::string(delta.Text()));
     }
     else if (l == kindString && rightNumber)
     {
-        sum.SetText(*m_text + numberText(delta));
+        sum.SetText(std::string(Text()) + numberText(delta));
     }
     else if (l == kindString && r == kindString)
     {
-        sum.SetText(*m_text + *delta.m_text);
+        sum.SetText(std::string(Text()) + std::string(delta.Text()));
     }
     return sum;
 }
@@ -536,7 +563,7 @@ bool CPropValue::Serialize(CArchive& ar)
             ar.WriteDouble(m_double);
             break;
         case kindString:
-            ar.WriteString(*m_text);
+            ar.WriteString(std::string(Text()));
             break;
         case kindBlob:
             ar.WriteInt32(static_cast<int32_t>(m_blob->size()));
@@ -578,7 +605,7 @@ bool CPropValue::Serialize(CArchive& ar)
         std::string text;
         if (!ar.ReadString(text))
             return false;
-        SetText(std::move(text));
+        SetText(text);
         return true;
     }
     case kindBlob:

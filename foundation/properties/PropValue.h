@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/OleDateTime.h"
@@ -84,8 +85,13 @@ public:
     bool Serialize(CArchive& ar);
 
 private:
+    // A text is one block: its 32-bit length, its bytes and a closing zero;
+    // null for the empty text. One allocation of just the text's size, where
+    // a std::string would add a second one for any text past 15 bytes.
+    static char* NewText(std::string_view text);
+    std::string_view Text() const;
     void Free();
-    void SetText(std::string&& text);
+    void SetText(std::string_view text);
     void CopyContent(const CPropValue& other);
 
     int m_kind = kindEmpty;
@@ -94,7 +100,7 @@ private:
         int64_t m_int64 = 0;
         int32_t m_int;
         double m_double; // kinds 3 and 6
-        std::string* m_text;
+        char* m_text; // see NewText
         std::vector<uint8_t>* m_blob;
     };
 };

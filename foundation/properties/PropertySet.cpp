@@ -1,6 +1,8 @@
 #include "foundation/properties/PropertySet.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/core/Archive.h"
 #include "platform/core/TickCount.h"
@@ -27,36 +29,83 @@ void CPropertySet::BumpStamp()
     m_changeStamp = NextChangeStamp(m_changeStamp);
 }
 
-const CPropValue* CPropertySet::Find(int id) const
+namespace
 {
+// The first entry of a sorted entry array whose id is not below id.
+template <class Entries>
+auto LowerBoundIn(Entries& entries, int16_t id)
+{
+    return std::lower_bound(entries.begin(), entries.end(), id,
+                            [](const auto& entry, int16_t key) { return entry.first < key; });
+}
+} // namespace
+
+
+const CPropValue* CPropertySet::Find(int id, CPropValue& decoded) const
+{
+    const int16_t key = CutId(id);
+    if (!m_packed.empty())
+    {
+        const CPropValue* found = nullptr;
+        ForEachPacked(
+            [&](int16_t entryId, CPropValue& value)
+            {
+                if (entryId != key)
+                    return true;
+                decoded = std::move(value);
+                found = &decoded;
+                return false;
+            });
+        return found;
+    }
     if (!m_entries)
         return nullptr;
-    const auto it = m_entries->find(CutId(id));
-    return it == m_entries->end() ? nullptr : &it->second;
+    const auto it = LowerBoundIn(std::as_const(*m_entries), key);
+    return it == m_entries->end() || it->first != key ? nullptr : &it->second;
 }
 
 CPropValue& CPropertySet::FindOrCreate(int id)
 {
+    Unpack();
     if (!m_entries)
         m_entries.emplace();
-    auto [it, created] = m_entries->try_emplace(CutId(id));
-    if (created)
+    const int16_t key = CutId(id);
+    auto it = LowerBoundIn(*m_entries, key);
+    if (it == m_entries->end() || it->first != key)
+    {
+        it = m_entries->emplace(it, key, CPropValue());
         it->second.SetInt(0);
+    }
     return it->second;
+}
+
+bool CPropertySet::EraseEntry(int id)
+{
+    Unpack();
+    if (!m_entries)
+        return false;
+    const int16_t key = CutId(id);
+    const auto it = LowerBoundIn(*m_entries, key);
+    if (it == m_entries->end() || it->first != key)
+        return false;
+    m_entries->erase(it);
+    if (m_entries->empty())
+        m_entries.reset();
+    return true;
 }
 
 void CPropertySet::RemoveForDefault(int id)
 {
+    Unpack();
     if (!m_entries)
         return;
-    m_entries->erase(CutId(id));
-    if (m_entries->empty())
-        m_entries.reset();
+    EraseEntry(id);
     BumpStamp();
 }
 
 void CPropertySet::ClearEntries()
 {
+    std::vector<uint8_t>().swap(m_packed);
     m_entries.reset();
 }
 
@@ -65,6 +114,7 @@ bool CPropertySet::Serialize(CArchive& ar)
     CScopedLock lock(m_lock.get());
     if (ar.IsStoring())
     {
+        Unpack();
         if (!m_entries)
         {
             ar.Write(kMagicEmpty, sizeof kMagicEmpty);
@@ -118,14 +168,16 @@ bool CPropertySet::LoadEntries(CArchive& ar)
 bool CPropertySet::Has(int id) const
 {
     CScopedLock lock(m_lock.get());
-    return Find(id) != nullptr;
+    CPropValue decoded;
+    return Find(id, decoded) != nullptr;
 }
 
 bool CPropertySet::GetString(int id, std::string& out) const
 {
     CScopedLock lock(m_lock.get());
     out.clear();
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
         return m_dropDefaults;
     return value->GetString(out, m_dropDefaults);
@@ -135,7 +187,8 @@ bool CPropertySet::GetInt64(int id, int64_t& out) const
 {
     CScopedLock lock(m_lock.get());
     out = 0;
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
         return m_dropDefaults;
     return value->GetInt64(out, m_dropDefaults);
@@ -145,7 +198,8 @@ bool CPropertySet::GetInt(int id, int& out) const
 {
     CScopedLock lock(m_lock.get());
     out = 0;
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
         return m_dropDefaults;
     return value->GetInt(out, m_dropDefaults);
@@ -170,7 +224,11 @@ const uint8_t* CPropertySet::GetBlobData(int id, int& len) const
 const uint8_t* CPropertySet::GetBlobPtr(int id, int& len) const
 {
     CScopedLock lock(m_lock.get());
-    const CPropValue* value = Find(id);
+    // The pointer must stay valid until the entry changes, so it has to
+    // point into a stored entry, not into one decoded for this call.
+    const_cast<CPropertySet*>(this)->Unpack();
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
     {
         len = 0;
@@ -182,7 +240,8 @@ const uint8_t* CPropertySet::GetBlobPtr(int id, int& len) const
 bool CPropertySet::GetBlob(int id, uint8_t* dst, int& len) const
 {
     CScopedLock lock(m_lock.get());
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
     {
         len = 0;
@@ -195,7 +254,8 @@ bool CPropertySet::GetBlobSize(int id, int& size) const
 {
     CScopedLock lock(m_lock.get());
     size = 0;
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     if (!value)
         return m_dropDefaults;
     return value->GetBlobSize(size);
@@ -294,10 +354,8 @@ void CPropertySet::Clear()
 bool CPropertySet::Remove(int id)
 {
     CScopedLock lock(m_lock.get());
-    if (!m_entries || m_entries->erase(CutId(id)) == 0)
+    if (!EraseEntry(id))
         return false;
-    if (m_entries->empty())
-        m_entries.reset();
     BumpStamp();
     return true;
 }
@@ -305,7 +363,8 @@ bool CPropertySet::Remove(int id)
 int CPropertySet::GetKind(int id) const
 {
     CScopedLock lock(m_lock.get());
-    const CPropValue* value = Find(id);
+    CPropValue decoded;
+    const CPropValue* value = Find(id, decoded);
     return value ? value->GetKind() : CPropValue::kindEmpty;
 }
 
@@ -316,9 +375,7 @@ void CPropertySet::Visit(IPropertySet& target) const
     if (&target == this)
         return;
     CScopedLock lock(m_lock.get());
-    if (!m_entries)
-        return;
-    for (const auto& [id, value] : *m_entries)
+    ForEachEntry([&](int16_t id, const CPropValue& value)
     {
         switch (value.GetKind())
         {
@@ -353,7 +410,7 @@ void CPropertySet::Visit(IPropertySet& target) const
         default:
             break;
         }
-    }
+    });
 }
 
 void CPropertySet::SetThreadSafe(bool threadSafe)
@@ -375,20 +432,15 @@ void CPropertySet::CopyFrom(const CPropertySet& src, bool replace, const std::fu
         ClearEntries();
         m_dropDefaults = src.m_dropDefaults;
         // An unfiltered copy keeps even an empty map, so it is stored alike.
-        if (src.m_entries && !filter)
+        if ((src.m_entries || !src.m_packed.empty()) && !filter)
             m_entries.emplace();
     }
-    if (src.m_entries)
-    {
-        for (const auto& [id, value] : *src.m_entries)
+    src.ForEachEntry(
+        [&](int16_t id, const CPropValue& value)
         {
-            if (filter && !filter(id))
-                continue;
-            if (!m_entries)
-                m_entries.emplace();
-            (*m_entries)[id] = value;
-        }
-    }
+            if (!filter || filter(id))
+                FindOrCreate(id) = value;
+        });
     BumpStamp();
 }
 
@@ -397,6 +449,77 @@ std::string CPropertySet::GetStringValue(int id) const
     std::string text;
     GetString(id, text);
     return text;
+}
+
+void CPropertySet::Compact()
+{
+    CScopedLock lock(m_lock.get());
+    if (!m_entries || m_entries->empty())
+        return;
+    CArchive ar;
+    ar.WriteUInt32(static_cast<uint32_t>(m_entries->size()));
+    for (auto& [id, value] : *m_entries)
+    {
+        // The archive form drops a date's value; such a set stays unpacked.
+        if (value.GetKind() == CPropValue::kindDate)
+        {
+            m_entries->shrink_to_fit();
+            return;
+        }
+        ar.WriteUInt16(static_cast<uint16_t>(id));
+        value.Serialize(ar);
+    }
+    m_packed.assign(ar.Data().begin(), ar.Data().end());
+    m_entries.reset();
+}
+
+void CPropertySet::Unpack()
+{
+    if (m_packed.empty())
+        return;
+    EntryMap entries;
+    ForEachPacked(
+        [&](int16_t id, CPropValue& value)
+        {
+            entries.emplace_back(id, std::move(value));
+            return true;
+        });
+    std::vector<uint8_t>().swap(m_packed);
+    m_entries.emplace(std::move(entries));
+}
+
+void CPropertySet::ForEachPacked(const std::function<bool(int16_t id, CPropValue& value)>& visit) const
+{
+    // Written by Compact from a valid set, so every read succeeds; the
+    // checks only keep a fault from reading past the end.
+    CArchive ar(m_packed);
+    uint32_t count = 0;
+    if (!ar.ReadUInt32(count))
+        return;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint16_t id = 0;
+        CPropValue value;
+        if (!ar.ReadUInt16(id) || !value.Serialize(ar) || !visit(static_cast<int16_t>(id), value))
+            return;
+    }
+}
+
+void CPropertySet::ForEachEntry(const std::function<void(int16_t id, const CPropValue& value)>& visit) const
+{
+    if (!m_packed.empty())
+    {
+        ForEachPacked(
+            [&](int16_t id, CPropValue& value)
+            {
+                visit(id, value);
+                return true;
+            });
+        return;
+    }
+    if (m_entries)
+        for (const auto& [id, value] : *m_entries)
+            visit(id, value);
 }
 
 uint32_t CPropertySet::GetChangeStamp() const
@@ -415,4 +538,11 @@ int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing)
 {
     int64_t value = 0;
     return set.GetInt64(id, value) ? value : missing;
+}
+
+std::string GetStringOf(const IPropertySet& set, int id)
+{
+    std::string text;
+    set.GetString(id, text);
+    return text;
 }

@@ -29,6 +29,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
@@ -86,6 +88,8 @@ public:
 // no such entry.
 int GetIntOr(const IPropertySet& set, int id, int missing = 0);
 int64_t GetInt64Or(const IPropertySet& set, int id, int64_t missing);
+// The text read through GetString; empty when the set has no such entry.
+std::string GetStringOf(const IPropertySet& set, int id);
 
 class CPropertySet : public IPropertySet
 {
@@ -132,6 +136,15 @@ public:
     // The text of GetString; empty when missing.
     std::string GetStringValue(int id) const;
 
+    // For a set that is kept long after its last change (a finished
+    // transfer job, kept by the hundred thousand): its entries are packed
+    // into one block of bytes, less than half the size of the entry array
+    // with its texts.
+    // Reads decode the entry they need from the block and leave it packed;
+    // the first change (and a block pointer handed out) unpacks it again.
+    // Nothing a caller reads changes. A set holding a date is not packed.
+    void Compact();
+
     uint32_t GetChangeStamp() const;
     bool IsDropDefaults() const { return m_dropDefaults; }
 
@@ -143,10 +156,25 @@ protected:
     bool m_dropDefaults = true;
 
 private:
-    using EntryMap = std::map<int16_t, CPropValue>;
+    // Sorted by id without repeats. A flat array rather than a tree: a set
+    // holds a few dozen entries, so a search through contiguous memory is
+    // quicker than chasing nodes, and an entry costs its 24 bytes instead of
+    // a node of its own (link items are kept by the hundred thousand).
+    using Entry = std::pair<int16_t, CPropValue>;
+    using EntryMap = std::vector<Entry>;
 
     static int16_t CutId(int id) { return static_cast<int16_t>(static_cast<uint16_t>(id)); }
-    const CPropValue* Find(int id) const;
+    // The entry of id, or null; from a packed set it is decoded into
+    // `decoded` and the pointer points there.
+    const CPropValue* Find(int id, CPropValue& decoded) const;
+    // Back from the packed form (Compact) to the entry array; the lock is held.
+    void Unpack();
+    // Each packed entry in id order until visit returns false.
+    void ForEachPacked(const std::function<bool(int16_t id, CPropValue& value)>& visit) const;
+    // Each entry in id order, packed or not.
+    void ForEachEntry(const std::function<void(int16_t id, const CPropValue& value)>& visit) const;
+    // True when an entry was removed; the map goes when its last entry does.
+    bool EraseEntry(int id);
     // The entry of id, created as the integer 0 when missing.
     CPropValue& FindOrCreate(int id);
     // Drop-defaults removal through a setter.
@@ -157,6 +185,9 @@ private:
     // Present while the set has entries, and after loading an empty "MDSA"
     // record, which is stored again as "MDSA".
     std::optional<EntryMap> m_entries;
+    // While packed (Compact): count, then id and CPropValue::Serialize form
+    // of each entry; m_entries is then absent.
+    std::vector<uint8_t> m_packed;
     std::unique_ptr<CCriticalSection> m_lock;
     uint32_t m_changeStamp = 0;
 };

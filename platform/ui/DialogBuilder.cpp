@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -27,14 +28,26 @@ QWidget* CreateControl(const ControlDesc& control)
     switch (control.m_kind)
     {
     case ControlKind::Static: widget = new QLabel(text); break;
-    case ControlKind::Edit: widget = new QLineEdit(text); break;
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(text);
+        edit->setReadOnly(control.m_flags & kControlReadOnly);
+        if (control.m_flags & kControlDigits)
+            edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+        widget = edit;
+        break;
+    }
     case ControlKind::Password: {
         auto* edit = new QLineEdit(text);
         edit->setEchoMode(QLineEdit::Password);
         widget = edit;
         break;
     }
-    case ControlKind::MultiEdit: widget = new QPlainTextEdit(text); break;
+    case ControlKind::MultiEdit: {
+        auto* edit = new QPlainTextEdit(text);
+        edit->setReadOnly(control.m_flags & kControlReadOnly);
+        widget = edit;
+        break;
+    }
     case ControlKind::Button: widget = new QPushButton(text); break;
     case ControlKind::DefButton: {
         auto* button = new QPushButton(text);
@@ -111,22 +124,34 @@ bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
     auto* layout = new QVBoxLayout(&dialog);
     // Radio groups follow the order of the description, not of the rows.
     std::vector<std::pair<const ControlDesc*, QWidget*>> made;
+    bool anyTall = false;
     for (auto& row : rows)
     {
         std::stable_sort(row.begin(), row.end(),
                          [](const ControlDesc* a, const ControlDesc* b) { return a->m_x < b->m_x; });
         auto* line = new QHBoxLayout;
+        QLabel* label = nullptr;
         for (const ControlDesc* control : row)
         {
             QWidget* widget = CreateControl(*control);
+            // A label's mnemonic moves the focus to the control after it.
+            if (label && control->m_kind != ControlKind::Static)
+                label->setBuddy(widget);
+            label = control->m_kind == ControlKind::Static ? qobject_cast<QLabel*>(widget) : nullptr;
             const bool stretch = control == row.back() && Stretches(control->m_kind);
             line->addWidget(widget, stretch ? 1 : 0);
             made.emplace_back(control, widget);
         }
         if (!Stretches(row.back()->m_kind))
             line->addStretch(1);
-        layout->addLayout(line, Stretches(row.back()->m_kind) && row.back()->m_height > 30 ? 1 : 0);
+        const bool tall = Stretches(row.back()->m_kind) && row.back()->m_height > 30;
+        layout->addLayout(line, tall ? 1 : 0);
+        anyTall = anyTall || tall;
     }
+    // Without a row that takes the spare height, the rows keep together at
+    // the top rather than spreading over a taller window.
+    if (!anyTall)
+        layout->addStretch(1);
     for (const ControlDesc& control : description.m_controls)
     {
         for (const auto& [desc, widget] : made)

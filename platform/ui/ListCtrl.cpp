@@ -49,7 +49,15 @@ public:
                        ? QString::fromStdString(row.m_texts[static_cast<size_t>(index.column())])
                        : QString();
         case Qt::DecorationRole: {
-            if (index.column() != 0 || row.m_image < 0)
+            if (index.column() != 0)
+                return {};
+            // A row without an image of its own shows its state image (state
+            // image n is image n - 1 of the state list; 0 is none).
+            const UINT stateImage = (row.m_state & LVIS_STATEIMAGEMASK) >> 12;
+            CImageList* states = m_owner.GetImageList(LVSIL_STATE);
+            if (row.m_image < 0 && stateImage > 0 && states && m_owner.GetView() == LVS_REPORT)
+                return QVariant(states->GetIcon(static_cast<int>(stateImage) - 1));
+            if (row.m_image < 0)
                 return {};
             CImageList* images = m_owner.GetImageList(m_owner.GetView() == LVS_ICON ? LVSIL_NORMAL : LVSIL_SMALL);
             return images ? QVariant(images->GetIcon(row.m_image)) : QVariant();

@@ -6,7 +6,8 @@
 //
 // State bits: LVIS_SELECTED and LVIS_FOCUSED mirror the selection and the
 // current row; LVIS_CUT and LVIS_DROPHILITED, the overlay (bits 8-11) and
-// the state image (bits 12-15, INDEXTOSTATEIMAGEMASK) are kept per row.
+// the state image (bits 12-15, INDEXTOSTATEIMAGEMASK) are kept per row; a row
+// without an image of its own shows its state image in report mode.
 //
 // Geometry (GetItemRect, GetSubItemRect, HitTest) is in the coordinates of
 // the rows' area, below the header. In report mode a row is laid out as

@@ -82,6 +82,8 @@ enum class ControlKind
 inline constexpr UINT kControlGroup = 0x1;    // first control of a radio group
 inline constexpr UINT kControlDisabled = 0x2; // starts disabled
 inline constexpr UINT kControlHidden = 0x4;   // starts hidden
+inline constexpr UINT kControlReadOnly = 0x8; // an edit box the user cannot change
+inline constexpr UINT kControlDigits = 0x10;  // an edit box that takes digits only
 
 // One control: its kind, id (0 for labels nobody reaches), text, its place
 // in dialog units (rows are found from the y positions: controls whose

@@ -2,6 +2,7 @@
 
 #include "platform/core/Text.h"
 #include "transfer/base/LogMessages.h"
+#include "transfer/base/LogPacking.h"
 #include "transfer/base/UrlPasswordMask.h"
 
 #include <algorithm>
@@ -83,6 +84,7 @@ int CTransferLog::GetLogId()
 void CTransferLog::AppendLine(int kind, const std::string& text)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     const bool lastLineOpen = !m_text.empty() && m_text.back() != '\n';
 
     std::string piece;
@@ -148,7 +150,7 @@ void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* line
     if (changeCount)
         *changeCount = m_changeCount;
     if (textLength)
-        *textLength = m_text.size();
+        *textLength = m_packed.empty() ? m_text.size() : m_packedLength;
     if (lineCount)
         *lineCount = m_lineCount;
     if (droppedCount)
@@ -158,6 +160,7 @@ void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* line
 size_t CTransferLog::GetTextPart(std::string& text, size_t offset, size_t length)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     if (length == 0 || offset >= m_text.size())
     {
         text.clear();
@@ -171,6 +174,7 @@ size_t CTransferLog::GetTextPart(std::string& text, size_t offset, size_t length
 void CTransferLog::GetText(std::string& text)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     text = m_text;
 }
 
@@ -216,6 +220,7 @@ size_t CTransferLog::RemoveFirstLines(int n)
 int32_t CTransferLog::WriteLines(int n, StreamInterface& sink)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     const size_t length = FirstLinesLength(n);
     if (length > static_cast<size_t>(INT32_MAX))
         return -1;
@@ -225,6 +230,7 @@ int32_t CTransferLog::WriteLines(int n, StreamInterface& sink)
 void CTransferLog::TakeLines(int n, std::string* removed)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     if (removed)
         removed->assign(m_text, 0, FirstLinesLength(std::max(n, 0)));
     RemoveFirstLines(n);
@@ -234,6 +240,7 @@ void CTransferLog::TakeLines(int n, std::string* removed)
 int32_t CTransferLog::FlushLines(int n, StreamInterface& sink)
 {
     CScopedLock lock(m_lock);
+    Unpack();
     const size_t length = FirstLinesLength(n);
     if (length > static_cast<size_t>(INT32_MAX))
         return -1;
@@ -262,7 +269,35 @@ void CTransferLog::Clear()
     m_droppedCount += m_lineCount;
     m_lineCount = 0;
     m_text.clear();
+    std::string().swap(m_packed);
+    m_packedLength = 0;
     Notify();
+}
+
+void CTransferLog::Compact()
+{
+    CScopedLock lock(m_lock);
+    if (!m_packed.empty())
+        return;
+    std::string packed = PackLogText(m_text);
+    if (packed.empty())
+    {
+        m_text.shrink_to_fit();
+        return;
+    }
+    m_packed = std::move(packed);
+    m_packedLength = m_text.size();
+    // Swapped out, not assigned: assigning an empty string keeps the room.
+    std::string().swap(m_text);
+}
+
+void CTransferLog::Unpack()
+{
+    if (m_packed.empty())
+        return;
+    m_text = UnpackLogText(m_packed, m_packedLength);
+    std::string().swap(m_packed);
+    m_packedLength = 0;
 }
 
 void CTransferLog::AddObserver(TransferLogObserver callback, void* userData)

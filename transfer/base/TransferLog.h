@@ -46,6 +46,9 @@ public:
     void TakeLines(int n, std::string* removed = nullptr) override;
     int32_t FlushLines(int n, StreamInterface& sink) override;
     void Clear() override;
+    // Packs the text (LogPacking.h) when that makes it smaller; the next
+    // call that reads or changes the text unpacks it again.
+    void Compact() override;
 
     void AddObserver(TransferLogObserver callback, void* userData) override;
     void RemoveObserver(TransferLogObserver callback, void* userData) override;
@@ -60,11 +63,16 @@ private:
     size_t RemoveFirstLines(int n);
     // Counts the change and calls the observers; the lock is held.
     void Notify();
+    // Brings a packed text back into m_text; the lock is held.
+    void Unpack();
 
     std::atomic<int> m_refCount{1};
     CCriticalSection m_lock;
     std::string m_name;
     std::string m_text;
+    // While packed: the packed text, m_text empty, and the text's length.
+    std::string m_packed;
+    size_t m_packedLength = 0;
     uint32_t m_changeCount = 0;
     int m_lineCount = 0;
     int m_droppedCount = 0;

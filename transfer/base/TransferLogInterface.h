@@ -94,6 +94,10 @@ public:
     virtual int32_t FlushLines(int n, StreamInterface& sink) = 0;
     // Empties the log; its lines count as dropped.
     virtual void Clear() = 0;
+    // Says that nobody is expected to write to the log for a while (its job
+    // has ended): the log may keep its text in a smaller form, which any
+    // later call reads or changes as before. Nothing a caller sees changes.
+    virtual void Compact() {}
 
     // A null callback is ignored. Observers are called last added first.
     virtual void AddObserver(TransferLogObserver callback, void* userData) = 0;

@@ -172,14 +172,22 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
     if (IsAborted())
         return kResultStopped;
     const std::string path = GetLocalFilePath(request);
-    int result = EnsureLocalDir(path, log);
-    if (result != kResultOk)
-        return result;
-    // The open comes first and tells whether it made the file: the path is
-    // looked at only when the open fails, since only a folder in the way can
-    // then be cleared.
+    if (path.find('/') == std::string::npos)
+        return EnsureLocalDir(path, log); // refuses the name
+    // The open comes first and tells whether it made the file: the folder
+    // and the path are looked at only when the open fails, since only then
+    // can a missing folder be made or a folder in the way be cleared. (The
+    // usual download goes to a folder that is there.)
     CBufferedFile file;
     bool opened = file.Open(path, CBufferedFile::modeWrite);
+    int result = kResultOk;
+    if (!opened)
+    {
+        result = EnsureLocalDir(path, log);
+        if (result != kResultOk)
+            return result;
+        opened = file.Open(path, CBufferedFile::modeWrite);
+    }
     if (!opened && GetPathKind(path) == kPathDirectory)
     {
         result = ClearFolderInTheWay(path, log);
@@ -193,8 +201,9 @@ int CProtocolClient::DownloadToFile(CLinkItem& request, ITransferLog* log, ITran
         return file.GetLastError() ? file.GetLastError() : kResultInvalidParameter;
     }
     const bool existed = !file.WasCreated();
-    // The resume point: whatever an earlier attempt left.
-    const int64_t offset = file.GetLength();
+    // The resume point: whatever an earlier attempt left (a file just made
+    // holds nothing).
+    const int64_t offset = existed ? file.GetLength() : 0;
     int64_t expected = -1;
     if (!request.GetInt64(LI_SIZE, expected))
         expected = -1;

@@ -209,6 +209,12 @@ int CTransferJob::CRunContext::Finish(int result)
             TrimLog(log, limit);
         }
     }
+    // The job is kept until it is removed, usually without another write:
+    // its record and its own log give back what they held for writing.
+    // (The pooled client's log serves the next job and stays as it is.)
+    m_job.Compact();
+    if (m_jobLog)
+        m_jobLog->Compact();
     return result == kResultOk ? kJobListFinished : kJobListIdle;
 }
 

@@ -361,7 +361,7 @@ void CTransferManager::RunJob(CTransferJob& first)
         m_sites->Release(*job);
         callbacks.RaiseForGroup(*job);
         const bool stopped = job->GetStatus().m_result == kResultStopped;
-        NotifyChanged();
+        NotifyJobFiled(job->GetId());
         // A stopped job starts nothing: stopping several jobs one by one
         // must not start others. The job filed may be removed and destroyed
         // as soon as the lock is released.

@@ -41,6 +41,7 @@
 #include "transfer/jobs/SiteConnectionMap.h"
 #include "transfer/jobs/TransferManagerInterface.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -185,13 +186,16 @@ private:
     // One wait of WaitForJob/WaitForJobs: false (time out) for a single pass
     // or a passed deadline; otherwise true once something changed, the
     // deadline came or no time-out was given and a change came.
-    bool AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline);
+    // jobId: the one job the wait is for (WaitForChange), 0 for any.
+    bool AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline, int jobId = 0);
     // WaitForJobs and WaitForAnyJob: until no job is busy, or with `any`
     // until one is not.
     int AwaitJobsEnd(const int* ids, int count, int timeoutMs, bool any);
     // Every wait on m_changed, counted in m_waiters so that a change nobody
-    // waits for costs no wake-up; null deadline: no time limit.
-    void WaitForChange(Lock& lock, const Clock::time_point* deadline);
+    // waits for costs no wake-up; null deadline: no time limit. A wait for
+    // one job (jobId not 0) is listed in m_awaitedJobs, so that the end of
+    // another job does not wake it; jobId 0 waits for any change.
+    void WaitForChange(Lock& lock, const Clock::time_point* deadline, int jobId = 0);
     // Stops every waiting and running job and waits until none runs.
     void StopAllJobs();
     void SetAttributes(const int* ids, int count, int kind, const int* values, bool oneValue,
@@ -201,6 +205,16 @@ private:
     void NotifyChanged()
     {
         if (m_waiters > 0)
+            m_changed.notify_all();
+    }
+    // NotifyChanged for a job that a run has just filed, the change that
+    // comes with every file: it wakes the waits only when one of them is for
+    // any job or for this one. A caller waiting for its jobs one by one
+    // would otherwise be woken, and take the lock, at the end of every job.
+    void NotifyJobFiled(int jobId)
+    {
+        if (m_waitersForAny > 0 ||
+            std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId) != m_awaitedJobs.end())
             m_changed.notify_all();
     }
     // Without the manager lock.
@@ -214,8 +228,11 @@ private:
 
     mutable CCriticalSection m_lock;
     std::condition_variable_any m_changed;
-    // Threads in WaitForChange; under m_lock.
+    // Threads in WaitForChange, those of them waiting for any change, and
+    // the job each of the others waits for; under m_lock.
     int m_waiters = 0;
+    int m_waitersForAny = 0;
+    std::vector<int> m_awaitedJobs;
     std::unique_ptr<CJobTable> m_jobs;
     std::unique_ptr<CSiteConnectionMap> m_sites;
     CTaskScheduler m_scheduler;

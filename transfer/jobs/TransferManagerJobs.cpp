@@ -7,6 +7,8 @@
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/TransferLogInterface.h"
 
+#include <algorithm>
+
 namespace
 {
 bool IsBusy(int state)
@@ -174,12 +176,12 @@ int CTransferManager::WaitForJob(int id, CJobStatus* status, int timeoutMs)
                 status->CopyFrom(current);
             return 0;
         }
-        if (!AwaitChange(lock, timeoutMs, deadline))
+        if (!AwaitChange(lock, timeoutMs, deadline, id))
             return 2;
     }
 }
 
-bool CTransferManager::AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline)
+bool CTransferManager::AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline, int jobId)
 {
     if (timeoutMs == kWaitOnePass)
         return false;
@@ -188,22 +190,30 @@ bool CTransferManager::AwaitChange(Lock& lock, int timeoutMs, Clock::time_point 
         if (Clock::now() > deadline)
             return false;
         const Clock::time_point until = deadline + std::chrono::milliseconds(1);
-        WaitForChange(lock, &until);
+        WaitForChange(lock, &until, jobId);
     }
     else
     {
-        WaitForChange(lock, nullptr);
+        WaitForChange(lock, nullptr, jobId);
     }
     return true;
 }
 
-void CTransferManager::WaitForChange(Lock& lock, const Clock::time_point* deadline)
+void CTransferManager::WaitForChange(Lock& lock, const Clock::time_point* deadline, int jobId)
 {
     ++m_waiters;
+    if (jobId != 0)
+        m_awaitedJobs.push_back(jobId);
+    else
+        ++m_waitersForAny;
     if (deadline)
         m_changed.wait_until(lock, *deadline);
     else
         m_changed.wait(lock);
+    if (jobId != 0)
+        m_awaitedJobs.erase(std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId));
+    else
+        --m_waitersForAny;
     --m_waiters;
 }
 

@@ -310,4 +310,42 @@ TEST(UrlParts, SchemeTableAndClear)
     EXPECT_EQ(0, parts.m_scheme);
 }
 
+// Names and prefixes find their scheme in any case; the explicit-TLS FTPS
+// row shares the implicit one's prefix and name, so lookups land on 4.
+TEST(UrlParts, ProtocolNamesAndSchemeLookup)
+{
+    struct Case
+    {
+        const char* m_text;
+        int m_scheme;
+    };
+    const Case cases[] = {
+        {"HTTP", 1},       {"http", 1},        {"hTtPs://", 2}, {"FTP", 3},          {"ftps", 4},
+        {"FTPS://", 4},    {"sftp://", 6},     {"Socks4", 7},   {"SOCKS5://", 8},    {"smtp", 9},
+        {"mailto:", 9},    {"JavaScript:", 10}, {"unknown", 0}, {"gopher", 0},       {"", 0},
+        {"http:/", 0},     {"HTTP ", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.m_scheme, FindScheme(c.m_text)) << '"' << c.m_text << '"';
+
+    const char* const names[] = {"UNKNOWN", "HTTP", "HTTPS", "FTP",    "FTPS",      "FTPS",
+                                 "SFTP",    "SOCKS4", "SOCKS5", "SMTP", "JAVASCRIPT"};
+    for (int id = 0; id < kUrlSchemeCount; ++id)
+        EXPECT_EQ(names[id], GetProtocolName(id)) << id;
+    EXPECT_EQ("", GetProtocolName(-1));
+    EXPECT_EQ("", GetProtocolName(11));
+}
+
+TEST(UrlParts, ProxyAndServiceDefaultPortsPerScheme)
+{
+    const int proxy[] = {-1, 8000, 8000, 21, 21, 21, 22, 1080, 1080, 25, 0};
+    const int service[] = {-1, 80, 443, 21, 990, 21, 22, 1080, 1080, 25, 0};
+    for (int id = 0; id < kUrlSchemeCount; ++id)
+    {
+        EXPECT_EQ(proxy[id], GetProxyDefaultPort(id)) << id;
+        EXPECT_EQ(service[id], GetUrlSchemeEntry(id)->defaultPort) << id;
+    }
+    EXPECT_EQ(-1, GetProxyDefaultPort(11));
+}
+
 } // namespace

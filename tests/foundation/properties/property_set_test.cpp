@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Archive.h"
@@ -786,4 +787,96 @@ TEST(PropertySet, ThreadSafeSetCountsExactly)
     set.SetThreadSafe(false);
     EXPECT_FALSE(set.IsThreadSafe());
     EXPECT_EQ(set.GetStringValue(1), std::to_string(kThreads * kAdds));
+}
+
+// A compacted set answers every read as its uncompacted twin does, in both
+// modes; its first change brings it back and keeps the rest.
+TEST(PropertySet, CompactedSetReadsAndChangesAsBefore)
+{
+    const uint8_t bytes[3] = {7, 8, 9};
+    auto fill = [&](CPropertySet& set)
+    {
+        set.SetInt(-5, 3);
+        set.SetInt(0, 0);
+        set.SetInt64(602, int64_t(1) << 40);
+        set.SetString(51, std::string(300, 'p').c_str());
+        set.SetString(601, "");
+        set.SetString(53, "12 OK");
+        set.SetBlob(104, bytes, 3);
+    };
+    KeepZeroSet keep, keepTwin;
+    CPropertySet drop, dropTwin;
+    for (auto [set, twin] : {std::pair<CPropertySet*, CPropertySet*>{&keep, &keepTwin}, {&drop, &dropTwin}})
+    {
+        fill(*set);
+        fill(*twin);
+        set->Compact();
+
+        for (int id : {-5, 0, 51, 53, 601, 602, 104, 777})
+        {
+            EXPECT_EQ(set->GetKind(id), twin->GetKind(id)) << id;
+            EXPECT_EQ(set->Has(id), twin->Has(id)) << id;
+            std::string text, twinText;
+            EXPECT_EQ(set->GetString(id, text), twin->GetString(id, twinText)) << id;
+            EXPECT_EQ(text, twinText) << id;
+            int n = 1, twinN = 2;
+            EXPECT_EQ(set->GetInt(id, n), twin->GetInt(id, twinN)) << id;
+            EXPECT_EQ(n, twinN) << id;
+            int64_t n64 = 1, twinN64 = 2;
+            EXPECT_EQ(set->GetInt64(id, n64), twin->GetInt64(id, twinN64)) << id;
+            EXPECT_EQ(n64, twinN64) << id;
+            int size = 1, twinSize = 2;
+            EXPECT_EQ(set->GetBlobSize(id, size), twin->GetBlobSize(id, twinSize)) << id;
+            EXPECT_EQ(size, twinSize) << id;
+        }
+        uint8_t copied[3] = {};
+        int len = 3;
+        EXPECT_TRUE(set->GetBlob(104, copied, len));
+        EXPECT_EQ(len, 3);
+        EXPECT_EQ(copied[2], 9);
+        RecordingSet visited, twinVisited;
+        set->Visit(visited);
+        twin->Visit(twinVisited);
+        EXPECT_EQ(visited.calls, twinVisited.calls);
+        KeepZeroSet copy;
+        copy.CopyFrom(*set);
+        EXPECT_EQ(Store(copy), Store(*twin));
+        EXPECT_EQ(Store(*set), Store(*twin));
+
+        // A change unpacks: the new value and every old one are there.
+        set->Compact();
+        const uint32_t stamp = set->GetChangeStamp();
+        set->SetInt(60, 12);
+        EXPECT_GT(set->GetChangeStamp(), stamp);
+        EXPECT_TRUE(set->Has(60));
+        EXPECT_EQ(set->GetStringValue(53), "12 OK");
+        EXPECT_TRUE(set->Remove(60));
+        EXPECT_EQ(Store(*set), Store(*twin));
+
+        // A block pointer handed out stays valid while the set is only read.
+        set->Compact();
+        len = 0;
+        const uint8_t* block = set->GetBlobPtr(104, len);
+        ASSERT_EQ(len, 3);
+        EXPECT_EQ(set->GetStringValue(53), "12 OK");
+        EXPECT_EQ(block[0], 7);
+    }
+}
+// Every kind an archive can bring, a double among them, stores alike after
+// compacting; an empty "MDSA" record stays an empty "MDSA" record.
+TEST(PropertySet, CompactKeepsLoadedSetsAndEmptySets)
+{
+    for (const std::vector<uint8_t>& bytes : {GoldenArchive(), Bytes({Text("MDSA"), {0, 0, 0, 0}})})
+    {
+        CPropertySet set;
+        ASSERT_TRUE(Load(set, bytes));
+        const std::vector<uint8_t> stored = Store(set);
+        set.Compact();
+        EXPECT_EQ(Store(set), stored);
+    }
+    CPropertySet loaded;
+    ASSERT_TRUE(Load(loaded, GoldenArchive()));
+    loaded.Compact();
+    EXPECT_EQ(loaded.GetKind(3), CPropValue::kindDouble);
+    EXPECT_EQ(loaded.GetStringValue(5), std::string(300, 'x'));
 }

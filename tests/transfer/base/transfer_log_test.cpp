@@ -1,4 +1,5 @@
 #include "transfer/base/TransferLog.h"
+#include "transfer/base/LogPacking.h"
 
 #include <gtest/gtest.h>
 
@@ -429,4 +430,77 @@ TEST(TransferLog, ReferencesFromSeveralThreadsFreeOnce)
     EXPECT_EQ(Lines(log), kThreads * kRounds);
     EXPECT_EQ(log->Release(), 0);
     EXPECT_EQ(deletions.load(), 1);
+}
+
+// A compacted log reads, counts and changes as before: an open last line is
+// still continued, and lines still leave from the front.
+TEST(TransferLog, CompactedLogReadsAndChangesAsBefore)
+{
+    LogRef log;
+    log->AppendLine(kLogSent, "GET /f/file5.txt HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nConnection: Keep-Alive\r\n");
+    FillLines(log.log, 30);
+    log->AppendLine(kLogContinuation, "open");
+    const std::string text = Text(log.log);
+    uint32_t changes = 0;
+    size_t length = 0;
+    log->GetStats(&changes, &length, nullptr, nullptr);
+    const int lines = Lines(log.log);
+
+    for (int round = 0; round < 2; ++round)
+    {
+        log->Compact();
+        uint32_t changesAfter = 0;
+        size_t lengthAfter = 0;
+        log->GetStats(&changesAfter, &lengthAfter, nullptr, nullptr);
+        EXPECT_EQ(changesAfter, changes);
+        EXPECT_EQ(lengthAfter, length);
+        EXPECT_EQ(Lines(log.log), lines);
+        std::string part;
+        EXPECT_EQ(log->GetTextPart(part, 3, 5), 5u);
+        EXPECT_EQ(part, text.substr(3, 5));
+        EXPECT_EQ(Text(log.log), text);
+    }
+
+    log->Compact();
+    log->AppendLine(kLogContinuation, " line");
+    EXPECT_EQ(Text(log.log), text + " line");
+    EXPECT_EQ(Lines(log.log), lines);
+
+    log->Compact();
+    std::string removed;
+    log->TakeLines(1, &removed);
+    EXPECT_EQ(removed, ">:\tGET /f/file5.txt HTTP/1.1\r\n");
+    EXPECT_EQ(Dropped(log.log), 1);
+
+    log->Compact();
+    log->Clear();
+    EXPECT_EQ(Text(log.log), "");
+    log->GetStats(nullptr, &length, nullptr, nullptr);
+    EXPECT_EQ(length, 0u);
+}
+
+TEST(LogPacking, TextComesBackExactly)
+{
+    std::string noise;
+    uint32_t state = 7;
+    for (int i = 0; i < 3000; ++i)
+    {
+        state = state * 1664525u + 1013904223u;
+        noise.push_back(static_cast<char>(state >> 24));
+    }
+    const std::string typical = "S:\tTransferring...\r\nS:\tConnecting to 127.0.0.1:8080...\r\n"
+                                "<:\tHTTP/1.1 200 OK\r\n\tContent-Type: text/plain\r\n\tContent-Length: 1024\r\n";
+    const std::string packed = PackLogText(typical);
+    ASSERT_FALSE(packed.empty());
+    EXPECT_LT(packed.size(), typical.size() / 2);
+    EXPECT_EQ(UnpackLogText(packed, typical.size()), typical);
+    // A length other than the text's gives nothing rather than a cut text.
+    EXPECT_EQ(UnpackLogText(packed, typical.size() - 1), "");
+    EXPECT_EQ(UnpackLogText(packed, typical.size() + 1), "");
+
+    const std::string longText = typical + std::string(20000, 'x') + typical;
+    EXPECT_EQ(UnpackLogText(PackLogText(longText), longText.size()), longText);
+    // Bytes that do not pack smaller are left to the caller.
+    EXPECT_EQ(PackLogText(noise), "");
+    EXPECT_EQ(PackLogText(""), "");
 }

@@ -2,9 +2,9 @@
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/stores/SiteCache.h"
-#include "transfer/jobs/TransferManagerInterface.h"
+#include "transfer/jobs/TransferManager.h"
 
-CManagerTransport::CManagerTransport(ITransferManager& manager, ISiteCache& siteCache)
+CManagerTransport::CManagerTransport(CTransferManager& manager, ISiteCache& siteCache)
     : m_manager(manager), m_siteCache(siteCache)
 {
 }
@@ -42,6 +42,11 @@ void CManagerTransport::RemoveJobs(const int* ids, int count)
 int CManagerTransport::WaitForJobs(const int* ids, int count, int timeoutMs)
 {
     return m_manager.WaitForJobs(ids, count, timeoutMs);
+}
+
+int CManagerTransport::WaitForAnyJob(const int* ids, int count, int timeoutMs)
+{
+    return m_manager.WaitForAnyJob(ids, count, timeoutMs);
 }
 
 int CManagerTransport::GetJobStatus(int id, CJobStatus& status)

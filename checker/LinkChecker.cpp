@@ -316,7 +316,9 @@ void CLinkChecker::PollTransfers(NodeList& inFlight, CEngineLock& lock)
     {
         const std::vector<int> ids = m_inFlightIds;
         lock.unlock();
-        const int result = m_services.m_transport->WaitForJobs(ids.data(), static_cast<int>(ids.size()), kJobWaitMs);
+        // Any end, not all: a slot is refilled as soon as its job ends.
+        const int result =
+            m_services.m_transport->WaitForAnyJob(ids.data(), static_cast<int>(ids.size()), kJobWaitMs);
         lock.lock();
         if (IsStopRequested())
             return;

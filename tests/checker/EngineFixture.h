@@ -42,7 +42,8 @@ void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
     if (g_site == nullptr || record == nullptr || record->m_parsedNodeId != 0 ||
         page.GetFirstOccurrence() != &page)
         return;
-    const auto found = g_site->m_site.find(record->m_url);
+    // Like the real parser, the page is where its content came from.
+    const auto found = g_site->m_site.find(record->m_contentUrl.empty() ? record->m_url : record->m_contentUrl);
     if (found == g_site->m_site.end())
         return;
     // The parse itself runs without the engine lock.

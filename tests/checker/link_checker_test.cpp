@@ -315,6 +315,35 @@ TEST(LinkChecker, TrailingSlashIsAnotherUrlInACrawl)
     EXPECT_EQ(withSlash->m_state, kStateBroken);
 }
 
+// A redirect on the same site is followed inside the job: the page that
+// arrives is the target's, so its links are read relative to the target
+// (the record's content URL), while the link keeps the URL it was found as.
+TEST(LinkChecker, PageReachedThroughARedirectOnTheSiteIsReadAtTheTarget)
+{
+    CEngineFixture f;
+    CFakeReply start;
+    start.links = {"http://site/old/x"};
+    f.transport.m_site["http://site/index.html"] = start;
+    CFakeReply moved;
+    moved.redirectPath = "/new/page.html";
+    f.transport.m_site["http://site/old/x"] = moved;
+    CFakeReply target;
+    target.links = {"http://site/new/child.html"};
+    f.transport.m_site["http://site/new/page.html"] = target;
+    f.transport.m_site["http://site/new/child.html"] = CFakeReply{};
+    f.SetTask("http://site/index.html", 5);
+    f.RunToEnd();
+
+    f.ExpectNothingPending();
+    const CLinkNode* page = f.Node(1);
+    ASSERT_NE(page->GetUrlRecord(), nullptr);
+    EXPECT_EQ(page->m_url, "http://site/old/x");
+    EXPECT_EQ(page->GetUrlRecord()->m_contentUrl, "http://site/new/page.html");
+    EXPECT_EQ(page->m_state, kStateDownloaded);
+    ASSERT_EQ(page->GetChildren().size(), 1u);
+    EXPECT_EQ(page->GetChildren()[0]->m_state, kStateDownloaded);
+}
+
 TEST(LinkChecker, RedirectChainEndsBrokenAfterTwentyRedirectsInARow)
 {
     CEngineFixture f;

@@ -7,6 +7,7 @@
 #include "editor/EditTextBuffer.h"
 #include "editor/ui/HTMLColorScheme.h"
 #include "editor/ui/HTMLEditView.h"
+#include "platform/ui/ChildTabColor.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/ResourceIds.h"
@@ -24,16 +25,30 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <vector>
 
 namespace
 {
+// A top-level frame with a tab bar reduced to the colours it was given.
+class CTabFrame : public CFrameWnd, public IChildTabColor
+{
+public:
+    void SetChildTabColor(CFrameWnd* child, int color) override
+    {
+        m_child = child;
+        m_colors.push_back(color);
+    }
+    CFrameWnd* m_child = nullptr;
+    std::vector<int> m_colors;
+};
+
 class HTMLViewTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         TestApplication();
-        m_frame = new CFrameWnd;
+        m_frame = new CTabFrame;
         m_view = new CHTMLEditView(m_frame);
         m_frame->setCentralWidget(m_view);
         m_frame->resize(640, 400);
@@ -46,7 +61,7 @@ protected:
     std::string Text() const { return WholeText(*m_view->GetBuffer()); }
 
     CTempFolder m_folder;
-    CFrameWnd* m_frame = nullptr;
+    CTabFrame* m_frame = nullptr;
     CHTMLEditView* m_view = nullptr;
 };
 }
@@ -230,4 +245,18 @@ TEST_F(HTMLViewTest, OnlySubmitToServerHandsTheFormOn)
     EXPECT_EQ(handed, 0) << "only a click acts";
     m_view->OnFormCommand(*toServer, 0);
     EXPECT_EQ(handed, 1);
+}
+
+TEST_F(HTMLViewTest, ModifiedTextColoursTheTabRed)
+{
+    WriteWhole(m_folder / "e.txt", "abc");
+    ASSERT_TRUE(m_view->LoadLocalFile(m_folder / "e.txt", false));
+    m_view->SetSavePoint();
+    m_frame->m_colors.clear();
+    m_view->InsertText("x");
+    ASSERT_FALSE(m_frame->m_colors.empty());
+    EXPECT_EQ(m_frame->m_child, m_frame);
+    EXPECT_EQ(m_frame->m_colors.back(), 0x0000FF);
+    m_view->Undo();
+    EXPECT_EQ(m_frame->m_colors.back(), -1);
 }

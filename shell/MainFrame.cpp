@@ -99,7 +99,7 @@ CMainFrame::~CMainFrame()
     if (m_depthEdit)
     {
         const int depth = std::max(1, m_depthEdit->value());
-        if (GetIntOr(m_settings, SETTING_MISC_MAX_RECURSION) != depth)
+        if (GetIntOr(m_settings, SETTING_MISC_MAX_RECURSION, 1) != depth)
         {
             m_settings.SetInt(SETTING_MISC_MAX_RECURSION, depth);
             (void)SaveAllSettings();
@@ -321,11 +321,6 @@ void CMainFrame::AddCommands()
         if (m_hooks.m_closeAllDocuments)
             m_hooks.m_closeAllDocuments();
     });
-    OnCommand(ID_TOOLS_SETTINGS, [this] {
-        if (m_hooks.m_showSettings)
-            m_hooks.m_showSettings();
-    });
-    OnUpdateCommand(ID_TOOLS_SETTINGS, [this](CCmdUI& ui) { ui.Enable(bool(m_hooks.m_showSettings)); });
     OnCommand(ID_VIEW_TABBED_BAR, [this] { ToggleBar(m_bottom); });
     OnUpdateCommand(ID_VIEW_TABBED_BAR, [this](CCmdUI& ui) { ui.SetCheck(m_bottom && m_bottom->isVisible()); });
     OnCommand(ID_VIEW_QUICK_CONNECT, [this] { ToggleBar(m_quickRebar->parentWidget()); });
@@ -353,10 +348,10 @@ void CMainFrame::AddCommands()
         FillAddressHistory();
     });
     OnUpdateCommand(ID_TOOLS_CLEAR_HISTORY, [](CCmdUI& ui) { ui.Enable(!GetHistoryList().empty()); });
-    // Windows not built yet: their commands stay disabled.
-    for (UINT id : {ID_QC_BROWSE_FAVORITES, ID_QC_BROWSE_FILE, ID_QC_BROWSE_FOLDER, ID_QC_PROPERTIES,
-                    ID_TOOLS_PASSWORDS, ID_TOOLS_COOKIES, ID_TOOLS_FAVORITES, ID_TOOLS_CACHE, ID_TOOLS_BASE64})
-        OnUpdateCommand(id, [](CCmdUI& ui) { ui.Enable(false); });
+    // The stores' dialogs, Settings and help are the application's commands:
+    // a command nobody handles yet stays disabled. The favourites browser
+    // never does anything.
+    OnUpdateCommand(ID_QC_BROWSE_FAVORITES, [](CCmdUI& ui) { ui.Enable(false); });
 }
 
 bool CMainFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)

@@ -46,7 +46,6 @@ public:
     struct CHooks
     {
         std::function<void(const CPropertySet& task)> m_openTask;
-        std::function<void()> m_showSettings;
         std::function<void(int kind)> m_closeAllOfKind;
         std::function<void()> m_closeAllDocuments;
     };

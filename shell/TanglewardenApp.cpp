@@ -83,6 +83,19 @@ CTanglewardenApp::CTanglewardenApp()
         ui.SetCheck(TransferQueueIsOpen() ? 1 : 0);
     });
     OnCommand(ID_SHOW_TRANSFER_QUEUE, [this] { ShowTransferQueue(); });
+    // The Settings dialog is the application's command, so a window built
+    // later (or a test) can take it over with RegisterCommand.
+    OnCommand(ID_TOOLS_SETTINGS, [this] {
+        CSettingsContext context;
+        context.m_settings = &GetSettings();
+        context.m_passwords = &GetPasswordStore();
+        context.m_saveSettings = [] { return SaveAllSettings(); };
+        context.m_settingsChanged = [this] {
+            (void)PostMessageToAllWindows(m_mainFrame ? CWidgetWindow::HandleOf(m_mainFrame) : nullptr,
+                                          kSettingsChangedMessage, 0, 0);
+        };
+        ShowSettingsDialog(context);
+    });
     OnUpdateCommand(ID_SHOW_TRANSFER_QUEUE, [this](CCmdUI& ui) { ui.Enable(HasTransferQueueWindow()); });
 }
 
@@ -231,17 +244,6 @@ void CTanglewardenApp::CreateMainFrame()
 {
     CMainFrame::CHooks hooks;
     hooks.m_openTask = [](const CPropertySet& task) { OpenTaskWindow(task); };
-    hooks.m_showSettings = [this] {
-        CSettingsContext context;
-        context.m_settings = &GetSettings();
-        context.m_passwords = &GetPasswordStore();
-        context.m_saveSettings = [] { return SaveAllSettings(); };
-        context.m_settingsChanged = [this] {
-            (void)PostMessageToAllWindows(m_mainFrame ? CWidgetWindow::HandleOf(m_mainFrame) : nullptr,
-                                          kSettingsChangedMessage, 0, 0);
-        };
-        ShowSettingsDialog(context);
-    };
     hooks.m_closeAllOfKind = [this](int kind) { m_docManager->CloseAllOfKind(kind); };
     hooks.m_closeAllDocuments = [this] { m_docManager->CloseAllDocuments(); };
     auto* frame = new CMainFrame(GetSettings(), std::move(hooks));

@@ -11,6 +11,7 @@
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
 #include "widgets/ChevronReBar.h"
+#include "widgets/SysColor.h"
 #include "widgets/TabbedBar.h"
 #include "widgets/WindowPlacement.h"
 
@@ -124,9 +125,9 @@ bool CMainFrame::OnCreate()
         return false;
     m_bottom = HolderBar(this, Qt::BottomToolBarArea, m_tabbedBar, "TabbedBarHolder");
 
-    m_toolRebar->parentWidget()->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_TOOLBAR_VISIBLE, 1) != 0);
+    m_toolHolder->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_TOOLBAR_VISIBLE, 1) != 0);
     statusBar()->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_STATUSBAR_VISIBLE, 1) != 0);
-    m_quickRebar->parentWidget()->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_QC_VISIBLE, 1) != 0);
+    m_quickHolder->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_QC_VISIBLE, 1) != 0);
     m_bottom->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_TABBEDBAR_VISIBLE, 1) != 0);
     FillAddressHistory();
     Commands().StartIdleUpdates();
@@ -149,7 +150,7 @@ bool CMainFrame::CreateToolBar()
     m_toolRebar->setObjectName("ToolRebar");
     m_toolRebar->SetStringSource([](int id) { return std::string(LoadResourceString(UINT(id))); });
     m_toolRebar->AddBar(m_toolBar, 0, {}, CChevronReBar::kBandUseChevron);
-    HolderBar(this, Qt::TopToolBarArea, m_toolRebar, "ToolRebarHolder");
+    m_toolHolder = HolderBar(this, Qt::TopToolBarArea, m_toolRebar, "ToolRebarHolder");
     addToolBarBreak(Qt::TopToolBarArea);
     return true;
 }
@@ -183,7 +184,7 @@ void CMainFrame::CreateQuickConnectBar()
     m_quickRebar = new CChevronReBar;
     m_quickRebar->setObjectName("QuickRebar");
     m_quickRebar->AddBar(m_quickConnect, -1, {}, 0);
-    HolderBar(this, Qt::TopToolBarArea, m_quickRebar, "QuickRebarHolder");
+    m_quickHolder = HolderBar(this, Qt::TopToolBarArea, m_quickRebar, "QuickRebarHolder");
 }
 
 void CMainFrame::CreateStatusBar()
@@ -250,8 +251,12 @@ void CMainFrame::SetChildTabColor(CFrameWnd* child, int color)
 {
     if (!m_tabbedBar)
         return;
-    const QColor qcolor = color < 0 ? QColor() : QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-    m_tabbedBar->SetTabColor(&CMainFrame::OnTab, child, nullptr, 0, color < 0 ? -1 : 0, qcolor);
+    // -1 is the default text colour; any other value is 0x00BBGGRR.
+    if (color < 0)
+        m_tabbedBar->SetTabColor(&CMainFrame::OnTab, child, nullptr, 0, kColorWindowText, QColor(0, 0, 0));
+    else
+        m_tabbedBar->SetTabColor(&CMainFrame::OnTab, child, nullptr, 0, -1,
+                                 QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
 }
 
 void CMainFrame::CloseAllOfKind(int kind)
@@ -323,12 +328,12 @@ void CMainFrame::AddCommands()
     });
     OnCommand(ID_VIEW_TABBED_BAR, [this] { ToggleBar(m_bottom); });
     OnUpdateCommand(ID_VIEW_TABBED_BAR, [this](CCmdUI& ui) { ui.SetCheck(m_bottom && m_bottom->isVisible()); });
-    OnCommand(ID_VIEW_QUICK_CONNECT, [this] { ToggleBar(m_quickRebar->parentWidget()); });
+    OnCommand(ID_VIEW_QUICK_CONNECT, [this] { ToggleBar(m_quickHolder); });
     OnUpdateCommand(ID_VIEW_QUICK_CONNECT,
-                    [this](CCmdUI& ui) { ui.SetCheck(m_quickRebar && m_quickRebar->parentWidget()->isVisible()); });
-    OnCommand(ID_VIEW_TOOLBAR, [this] { ToggleBar(m_toolRebar->parentWidget()); });
+                    [this](CCmdUI& ui) { ui.SetCheck(m_quickHolder && m_quickHolder->isVisible()); });
+    OnCommand(ID_VIEW_TOOLBAR, [this] { ToggleBar(m_toolHolder); });
     OnUpdateCommand(ID_VIEW_TOOLBAR,
-                    [this](CCmdUI& ui) { ui.SetCheck(m_toolRebar && m_toolRebar->parentWidget()->isVisible()); });
+                    [this](CCmdUI& ui) { ui.SetCheck(m_toolHolder && m_toolHolder->isVisible()); });
     OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
     OnUpdateCommand(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
     OnCommand(ID_TAB_CLOSE, [this] {
@@ -394,9 +399,9 @@ bool CMainFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)
 void CMainFrame::SaveLayout()
 {
     SaveWindowPlacement(m_settings, this, SETTING_LAYOUT_MAIN_FRAME);
-    m_settings.SetInt(SETTING_LAYOUT_TOOLBAR_VISIBLE, m_toolRebar && m_toolRebar->parentWidget()->isVisible());
+    m_settings.SetInt(SETTING_LAYOUT_TOOLBAR_VISIBLE, m_toolHolder && m_toolHolder->isVisible());
     m_settings.SetInt(SETTING_LAYOUT_STATUSBAR_VISIBLE, statusBar()->isVisible());
-    m_settings.SetInt(SETTING_LAYOUT_QC_VISIBLE, m_quickRebar && m_quickRebar->parentWidget()->isVisible());
+    m_settings.SetInt(SETTING_LAYOUT_QC_VISIBLE, m_quickHolder && m_quickHolder->isVisible());
     m_settings.SetInt(SETTING_LAYOUT_TABBEDBAR_VISIBLE, m_bottom && m_bottom->isVisible());
 }
 

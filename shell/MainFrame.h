@@ -103,4 +103,6 @@ private:
     QLabel* m_indicators[3] = {};
     CTabbedBar* m_tabbedBar = nullptr;
     QWidget* m_bottom = nullptr;
+    QWidget* m_toolHolder = nullptr;
+    QWidget* m_quickHolder = nullptr;
 };

@@ -142,6 +142,8 @@ void CTanglewardenFrame::ActivateFrame(int showCommand)
         sub->showMaximized();
     else if (showCommand == kShowMinimized)
         sub->showMinimized();
+    else if (showCommand == kShowNormal)
+        sub->showNormal(); // the MDI area would otherwise copy a maximised sibling
     else if (showCommand != kShowHidden)
         sub->show();
 }

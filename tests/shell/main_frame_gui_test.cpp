@@ -89,6 +89,9 @@ protected:
         m_env.Set("XDG_CONFIG_HOME", m_temp / "config");
         m_env.Set("XDG_DATA_HOME", m_temp / "data");
         m_settings.SetInt(SETTING_MISC_MAX_RECURSION, 1);
+        for (int id : {SETTING_LAYOUT_TOOLBAR_VISIBLE, SETTING_LAYOUT_STATUSBAR_VISIBLE, SETTING_LAYOUT_QC_VISIBLE,
+                       SETTING_LAYOUT_TABBEDBAR_VISIBLE})
+            m_settings.SetInt(id, 1);
         CMainFrame::CHooks hooks;
         hooks.m_openTask = [this](const CPropertySet& task) {
             m_opened.emplace_back(task.GetStringValue(TASK_URI), GetIntOr(task, TASK_RECURSION));
@@ -227,7 +230,11 @@ TEST_F(MainFrameTest, ChildPlacementRoundTripAndTheFirstFrameMaximised)
 
 TEST_F(MainFrameTest, BarVisibilityIsSavedOnClose)
 {
+    QWidget* holder = m_frame->findChild<QWidget*>("ToolRebarHolder");
+    ASSERT_NE(holder, nullptr);
+    ASSERT_TRUE(holder->isVisible());
     EXPECT_TRUE(m_frame->ExecuteCommand(ID_VIEW_TOOLBAR));
+    EXPECT_FALSE(holder->isVisible());
     EXPECT_EQ(m_frame->QueryCommandState(ID_VIEW_TOOLBAR).GetCheck(), 0);
     m_frame->close();
     EXPECT_EQ(GetIntOr(m_settings, SETTING_LAYOUT_TOOLBAR_VISIBLE, -1), 0);

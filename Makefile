@@ -36,6 +36,7 @@ test-tsan: deps
 	  ctest --output-on-failure -j $(JOBS) -LE gui --timeout 600
 
 bench: deps
+	@scripts/install-deps --bench
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_BENCH=ON -DTW_BUILD_TESTS=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done; true

@@ -34,6 +34,8 @@
 // not grow with the jobs (the pooled connections' logs, freed blocks the
 // allocator keeps per thread), so it reads higher at 10,000 than at 100,000.
 
+#include "BenchProcess.h"
+
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
@@ -44,101 +46,27 @@
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <malloc.h>
 #include <memory>
-#include <netinet/in.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/ptrace.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace
 {
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr size_t kFileSize = 1024;
 constexpr int kInFlight = 20;
 constexpr const char* kWorkerFlag = "--tw-manager-worker";
 constexpr const char* kLargeFlag = "--tw-large";
-
-int FreePort()
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool Accepts(int port)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Starts argv with stdout and stderr to `log`; -1 on failure.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& log)
-{
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-long ProcStatusKb(const std::string& file, const char* field)
-{
-    std::ifstream in(file);
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(in, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atol(line.c_str() + prefix.size());
-    return 0;
-}
 
 std::string FileName(int i)
 {
@@ -168,40 +96,19 @@ class CSite
 public:
     explicit CSite(int count) : m_count(count)
     {
-        std::string pattern = "/dev/shm/tw-transfer-bench-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-        {
-            pattern = "/tmp/tw-transfer-bench-XXXXXX";
-            if (!::mkdtemp(pattern.data()))
-                return;
-        }
-        m_folder = pattern;
-        // nginx's workers may run as another user (when started by root).
-        fs::permissions(m_folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                      fs::perms::others_read | fs::perms::others_exec);
+        m_folder = MakeScratchFolder("tw-transfer-bench");
+        if (m_folder.empty())
+            return;
         fs::create_directories(m_folder / "html/f");
-        fs::create_directories(m_folder / "temp");
         for (int i = 0; i < count; ++i)
             std::ofstream(m_folder / "html/f" / FileName(i), std::ios::binary) << FileContent(i);
 
         m_port = FreePort();
         const std::string folder = m_folder.string();
-        std::string config = "error_log " + folder + "/error.log warn;\npid " + folder +
-                             "/nginx.pid;\nworker_processes 4;\n"
-                             "events {\n    worker_connections 1024;\n}\nhttp {\n";
-        for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
-            config += std::string("    ") + kind + "_temp_path " + folder + "/temp/" + kind + ";\n";
-        config += "    access_log off;\n    keepalive_requests 1000000;\n    default_type text/plain;\n"
-                  "    server {\n        listen 127.0.0.1:" +
-                  std::to_string(m_port) + ";\n        root " + folder + "/html;\n    }\n}\n";
-        std::ofstream(m_folder / "nginx.conf") << config;
-
-        m_pid = Spawn({"/usr/sbin/nginx", "-p", folder + "/", "-c", folder + "/nginx.conf", "-e",
-                       folder + "/error.log", "-g", "daemon off;"},
-                      folder + "/nginx.out");
-        for (int attempt = 0; m_pid > 0 && attempt < 200 && !Accepts(m_port); ++attempt)
-            ::poll(nullptr, 0, 25);
-        m_ready = m_pid > 0 && Accepts(m_port);
+        m_pid = StartNginx(m_folder, "    access_log off;\n    keepalive_requests 1000000;\n    default_type text/plain;\n"
+                                     "    server {\n        listen 127.0.0.1:" +
+                                         std::to_string(m_port) + ";\n        root " + folder + "/html;\n    }\n");
+        m_ready = m_pid > 0 && AwaitListening("127.0.0.1", m_port);
 
         std::ofstream urls(m_folder / "urls.txt");
         std::ofstream curlConfig(m_folder / "curl.cfg");
@@ -219,14 +126,7 @@ public:
 
     ~CSite()
     {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR)
-            {
-            }
-        }
+        EndChild(m_pid);
         std::error_code error;
         if (!m_folder.empty())
             fs::remove_all(m_folder, error);
@@ -284,98 +184,6 @@ CSite& Site(int count)
         return *sites[count];
     }
     return *site;
-}
-
-struct CRunFigures
-{
-    double m_seconds = 0;
-    double m_cpuSeconds = 0;
-    long m_peakKb = 0;
-    int m_failedProcesses = 0;
-};
-
-// Runs the processes side by side to completion, each under ptrace that
-// stops it once at its exit (PTRACE_O_TRACEEXIT) to read its VmHWM while its
-// memory still exists. The ru_maxrss of wait4 cannot be used for the peak:
-// the kernel carries the peak of the memory a process had before exec into
-// it, which for a child forked from this process is this process's whole
-// resident set. The CPU time is wait4's, of each process alone. Time runs
-// from before the first fork to the last exit.
-CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t server)
-{
-    CRunFigures figures;
-    std::map<pid_t, bool> running; // pid -> options set after its first stop
-    const Clock::time_point start = Clock::now();
-    for (std::vector<std::string>& argv : commands)
-    {
-        std::vector<char*> args;
-        for (std::string& arg : argv)
-            args.push_back(arg.data());
-        args.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0)
-        {
-            // Only async-signal-safe calls between fork and exec.
-            ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        if (pid > 0)
-            running[pid] = false;
-        else
-            ++figures.m_failedProcesses;
-    }
-    // Stops: the one after exec, the exit stop, and signal deliveries, of
-    // which a tool gets few; bounded all the same.
-    for (int stop = 0; !running.empty() && stop < 1000000; ++stop)
-    {
-        siginfo_t info{};
-        // Looked at first, not reaped: nginx is a child of this process as
-        // well, and is only reaped here if it died.
-        if (::waitid(P_ALL, 0, &info, WEXITED | WSTOPPED | WNOWAIT) != 0)
-        {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        const pid_t pid = info.si_pid;
-        int status = 0;
-        rusage usage{};
-        if (::wait4(pid, &status, 0, &usage) != pid)
-            continue;
-        const auto found = running.find(pid);
-        if (found == running.end())
-        {
-            if (pid == server && (WIFEXITED(status) || WIFSIGNALED(status)))
-                ++figures.m_failedProcesses;
-            continue;
-        }
-        if (WIFEXITED(status) || WIFSIGNALED(status))
-        {
-            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-                ++figures.m_failedProcesses;
-            figures.m_cpuSeconds += double(usage.ru_utime.tv_sec) + double(usage.ru_stime.tv_sec) +
-                                    (double(usage.ru_utime.tv_usec) + double(usage.ru_stime.tv_usec)) / 1e6;
-            running.erase(found);
-            continue;
-        }
-        int signal = 0;
-        if (!found->second)
-        {
-            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
-            found->second = true;
-        }
-        else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
-            figures.m_peakKb += ProcStatusKb("/proc/" + std::to_string(pid) + "/status", "VmHWM");
-        else
-            signal = WSTOPSIG(status);
-        ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
-    }
-    figures.m_seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return figures;
 }
 
 // Runs one side `commands` into `out` and reports its figures; a run whose

@@ -2,9 +2,9 @@
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/stores/SiteCache.h"
-#include "transfer/jobs/TransferManagerInterface.h"
+#include "transfer/jobs/TransferManager.h"
 
-CManagerTransport::CManagerTransport(ITransferManager& manager, ISiteCache& siteCache)
+CManagerTransport::CManagerTransport(CTransferManager& manager, ISiteCache& siteCache)
     : m_manager(manager), m_siteCache(siteCache)
 {
 }
@@ -44,6 +44,11 @@ int CManagerTransport::WaitForJobs(const int* ids, int count, int timeoutMs)
     return m_manager.WaitForJobs(ids, count, timeoutMs);
 }
 
+int CManagerTransport::WaitForAnyJob(const int* ids, int count, int timeoutMs)
+{
+    return m_manager.WaitForAnyJob(ids, count, timeoutMs);
+}
+
 int CManagerTransport::GetJobStatus(int id, CJobStatus& status)
 {
     return m_manager.GetJobStatus(id, status);
@@ -62,4 +67,11 @@ bool CManagerTransport::LookupSiteCache(CLinkItem& item)
 void CManagerTransport::StoreSiteCache(const CLinkItem& item)
 {
     m_siteCache.Store(item);
+}
+
+int CManagerTransport::GetJobLogId(int id)
+{
+    int logId = 0;
+    m_manager.GetJobAttribute(&id, 1, kJobAttributeLogId, &logId);
+    return logId;
 }

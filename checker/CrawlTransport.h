@@ -7,12 +7,12 @@
 // Job ids, job states (0 new, 1 stopped or failed, 2 waiting, 3 running,
 // 4 finished) and result codes are those of ITransferManager. The engine
 // calls these with its own lock held (lock order: engine, then transfer
-// manager), except WaitForJobs, which it calls with its lock released.
+// manager), except the two waits, which it calls with its lock released.
 
 class CJobStatus;
 class CLinkItem;
 class ISiteCache;
-class ITransferManager;
+class CTransferManager;
 
 class ICrawlTransport
 {
@@ -34,10 +34,22 @@ public:
     // Waits until none of the jobs waits or runs: 0, or 2 when timeoutMs
     // passed first. A wait on a condition, never a poll.
     virtual int WaitForJobs(const int* ids, int count, int timeoutMs) = 0;
+    // Waits until at least one of the jobs neither waits nor runs: 0, or 2
+    // when timeoutMs passed first. The engine refills its slots as soon as a
+    // job ends instead of waiting for the slowest of them. Waiting for all
+    // of them satisfies the condition too, and is what a transport without
+    // a cheaper way does.
+    virtual int WaitForAnyJob(const int* ids, int count, int timeoutMs)
+    {
+        return WaitForJobs(ids, count, timeoutMs);
+    }
     // 0, or 1 when no job has that id.
     virtual int GetJobStatus(int id, CJobStatus& status) = 0;
     // The job's request and response properties; 0, or 1.
     virtual int GetJobProperties(int id, CLinkItem& properties) = 0;
+
+    // The id of the job's transfer log; 0 without a log or job.
+    virtual int GetJobLogId(int id) { return 0; }
 
     // The site cache: a fresh entry's resource information into item.
     virtual bool LookupSiteCache(CLinkItem& item) = 0;
@@ -49,7 +61,7 @@ public:
 class CManagerTransport : public ICrawlTransport
 {
 public:
-    CManagerTransport(ITransferManager& manager, ISiteCache& siteCache);
+    CManagerTransport(CTransferManager& manager, ISiteCache& siteCache);
 
     int AddJob(const CLinkItem& request, int& jobId) override;
     int UpdateJobRequest(int id, const CLinkItem& request) override;
@@ -58,12 +70,14 @@ public:
     void StopJobs(const int* ids, int count) override;
     void RemoveJobs(const int* ids, int count) override;
     int WaitForJobs(const int* ids, int count, int timeoutMs) override;
+    int WaitForAnyJob(const int* ids, int count, int timeoutMs) override;
     int GetJobStatus(int id, CJobStatus& status) override;
     int GetJobProperties(int id, CLinkItem& properties) override;
+    int GetJobLogId(int id) override;
     bool LookupSiteCache(CLinkItem& item) override;
     void StoreSiteCache(const CLinkItem& item) override;
 
 private:
-    ITransferManager& m_manager;
+    CTransferManager& m_manager;
     ISiteCache& m_siteCache;
 };

@@ -5,6 +5,7 @@
 #include "checker/UrlRecord.h"
 
 #include "platform/core/TickCount.h"
+#include "transfer/base/TransferLogInterface.h"
 
 #include <malloc.h>
 
@@ -181,14 +182,28 @@ void CLinkChecker::OnStopRequested()
 int CLinkChecker::Run()
 {
     if (!IsStopRequested())
-        Crawl();
+    {
+        if (IsReportJob())
+            RunReportJob();
+        else
+            Crawl();
+    }
     return Finish();
+}
+
+void CLinkChecker::RunReportJob()
+{
+    CEngineLock lock(m_lock);
+    m_reportStart = m_reportEnd = GetTickCount();
+    WriteReport(*m_reportSink.Get(), m_report);
+    NotifyProgressLocked(true);
 }
 
 void CLinkChecker::Crawl()
 {
     CEngineLock lock(m_lock);
     m_crawlStart = m_crawlEnd = GetTickCount();
+    m_crawlEnded = false;
     m_processedAtStart = m_stats.CountProcessed(CLinkStats::kAll);
     NotifyProgressLocked(true);
     NodeList inFlight;
@@ -217,7 +232,19 @@ int CLinkChecker::Finish()
 {
     {
         CEngineLock lock(m_lock);
-        m_crawlEnd = GetTickCount();
+        if (m_reportSink)
+        {
+            if (IsStopRequested())
+                m_reportSink->AppendLine(kLogRaw, "\r\nStopped...\r\n");
+            m_reportSink.Reset();
+            m_reportPending = false;
+            m_reportEnd = GetTickCount();
+        }
+        else
+        {
+            m_crawlEnd = GetTickCount();
+            m_crawlEnded = true;
+        }
         NotifyProgressLocked(true);
     }
     // The owner may destroy the engine as soon as this returns: nothing of
@@ -289,7 +316,9 @@ void CLinkChecker::PollTransfers(NodeList& inFlight, CEngineLock& lock)
     {
         const std::vector<int> ids = m_inFlightIds;
         lock.unlock();
-        const int result = m_services.m_transport->WaitForJobs(ids.data(), static_cast<int>(ids.size()), kJobWaitMs);
+        // Any end, not all: a slot is refilled as soon as its job ends.
+        const int result =
+            m_services.m_transport->WaitForAnyJob(ids.data(), static_cast<int>(ids.size()), kJobWaitMs);
         lock.lock();
         if (IsStopRequested())
             return;

@@ -12,6 +12,9 @@
 #include "platform/core/Text.h"
 #include "platform/core/TickCount.h"
 #include "transfer/base/ResultCodes.h"
+#include "transfer/base/UrlPasswordMask.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -72,6 +75,12 @@ void CLinkNode::StampContent()
 }
 
 // ---- Plain changes ------------------------------------------------------------
+
+void CLinkNode::TouchStamps(uint32_t floor)
+{
+    m_contentStamp = NextChangeStamp(std::max(m_contentStamp, floor));
+    m_childrenStamp = NextChangeStamp(std::max(m_childrenStamp, floor));
+}
 
 void CLinkNode::SetLinkType(int linkType)
 {
@@ -441,9 +450,10 @@ CLinkNode* CLinkNode::GetSiteEntry() const
 
 std::string CLinkNode::GetDisplayUrl() const
 {
+    // What is shown never carries the password of a "user:password@" login.
     if (!m_postDescription.empty() && !IsLocalPath(m_url))
-        return m_url + "/" + m_postDescription;
-    return m_url;
+        return MaskUrlPasswords(m_url) + "/" + m_postDescription;
+    return MaskUrlPasswords(m_url);
 }
 
 std::string CLinkNode::GetLinkHref() const

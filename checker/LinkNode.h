@@ -61,6 +61,10 @@ public:
     void SetBroken(int code);
     void SetSize(int64_t size);
     void SetTime(const COleDateTime& time);
+    // Gives the content and children stamps a value above both their own and
+    // floor, so that every view copy of the node, and every watermark a view
+    // took up to floor, counts as old.
+    void TouchStamps(uint32_t floor);
 
     // ---- Counted changes ----------------------------------------------------
     void SetLinkTypeCounted(int linkType, CLinkStats& stats);

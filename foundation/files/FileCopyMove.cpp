@@ -3,6 +3,7 @@
 #include "foundation/files/DirectoryTree.h"
 #include "foundation/files/FileSystem.h"
 #include "foundation/files/PathJoin.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/DirectoryScan.h"
 #include "platform/core/PosixFile.h"
 #include "platform/core/Text.h"
@@ -228,6 +229,38 @@ bool CopyFileCreatingDirs(const std::string& source, const std::string& destinat
         return false;
     bool created = false;
     return CopyRegularFile(source, destination, created);
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& destination)
+{
+    if (!FileExists(source) || destination.empty() || DirectoryExists(destination))
+    {
+        errno = destination.empty() || !FileExists(source) ? ENOENT : EISDIR;
+        return false;
+    }
+    const int in = PosixOpen(source, kOpenReadOnly);
+    if (in < 0)
+        return false;
+    struct stat st{};
+    CAtomicFile out;
+    bool ok = ::fstat(in, &st) == 0 && out.Open(destination, st.st_mode & 0777);
+    std::vector<char> buffer(64 * 1024);
+    while (ok)
+    {
+        const int64_t n = PosixRead(in, buffer.data(), buffer.size());
+        if (n <= 0)
+        {
+            ok = n == 0;
+            break;
+        }
+        ok = out.Write(buffer.data(), static_cast<size_t>(n));
+    }
+    int error = ok ? 0 : errno;
+    PosixClose(in);
+    if (ok && !out.Commit())
+        error = errno;
+    errno = error;
+    return error == 0 && ok;
 }
 
 bool MovePath(const std::string& sourcePath, const std::string& destinationPath)

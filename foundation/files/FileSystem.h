@@ -37,6 +37,13 @@ bool DeleteFileForce(const std::string& path);
 // fails part-way is removed again.
 bool CopyFileCreatingDirs(const std::string& source, const std::string& destination);
 
+// Copies a file's content over the destination in one step (a temporary
+// file beside it renamed over it, AtomicFile.h), so a failed copy leaves the
+// old destination as it was; a destination that is the source itself keeps
+// its content. Fails when the source is not a file or the destination is a
+// folder; the folder of the destination must exist.
+bool CopyFileReplacing(const std::string& source, const std::string& destination);
+
 // Moves a file or folder; never replaces an existing destination. Clears the
 // read-only attribute of the source first (not through a link). Between file
 // systems the source is copied (folders with everything in them, links as

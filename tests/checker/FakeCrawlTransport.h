@@ -32,6 +32,7 @@ struct CFakeReply
     std::string redirect; // with result 1014
     bool hold = false;    // ends only when stopped
     std::vector<std::string> links; // what the page parser finds on it
+    std::string redirectPath; // a redirect on the same site, followed inside the job
 };
 
 class CFakeCrawlTransport : public ICrawlTransport
@@ -147,6 +148,14 @@ public:
         return 0;
     }
 
+    // Each job's log has the id of the job + kLogIdOffset.
+    static constexpr int kLogIdOffset = 9000;
+    int GetJobLogId(int id) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_jobs.count(id) != 0 ? id + kLogIdOffset : 0;
+    }
+
     bool LookupSiteCache(CLinkItem&) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -216,7 +225,7 @@ private:
 
     void EndLocked(Job& job)
     {
-        static const CFakeReply kMissing{0, -1, 1011, "HTTP/1.1 404 Not Found", {}, false, {}};
+        static const CFakeReply kMissing{0, -1, 1011, "HTTP/1.1 404 Not Found", {}, false, {}, {}};
         const CFakeReply* reply = ReplyOf(job);
         if (reply == nullptr)
             reply = &kMissing;
@@ -230,6 +239,8 @@ private:
         job.response.SetInt64(LI_BYTES_RECEIVED, 200 + (reply->size > 0 ? reply->size : 0));
         if (!reply->redirect.empty())
             job.response.SetString(LI_REDIRECT_URL, reply->redirect.c_str());
+        if (!reply->redirectPath.empty())
+            job.response.SetString(LI_REDIRECT_PATH, reply->redirectPath.c_str());
         job.status.m_result = reply->result;
         job.status.m_state = reply->result == 0 ? 4 : 1;
         // The body is fetched for a download, and for a page check of a page.

@@ -3,7 +3,7 @@
 // once over HTTP (nginx on 127.0.0.1 and 127.0.0.2), once over FTP
 // (vsftpd) and once as a local folder. Every link of each check is in a
 // table with its final state, referrer and size, and the broken links
-// found equal the fixture's own list.
+// found, and those the text report lists, equal the fixture's own list.
 
 #include "RealCrawl.h"
 #include "StatsRecount.h"
@@ -14,6 +14,8 @@
 
 #include "foundation/links/UrlParts.h"
 #include "foundation/text/Escaping.h"
+#include "platform/core/RefPtr.h"
+#include "transfer/base/TransferLog.h"
 
 #include "tests/servers/FtpServer.h"
 #include "tests/servers/NginxServer.h"
@@ -22,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -354,9 +357,8 @@ protected:
                                    << rows[row].fragment;
     }
 
-    // The broken links found (each URL once, with its result code) are the
-    // fixture's list.
-    void ExpectBrokenList(const std::string& listName)
+    // The fixture's list of broken links: each URL with its result code.
+    std::set<std::string> BrokenList(const std::string& listName) const
     {
         std::set<std::string> expected;
         std::istringstream list(ReadWhole(kSiteFolder + "/" + listName));
@@ -365,6 +367,14 @@ protected:
             if (!line.empty() && line[0] != '#')
                 expected.insert(m_site.Fill(line));
         }
+        return expected;
+    }
+
+    // The broken links found (each URL once, with its result code) are the
+    // fixture's list.
+    void ExpectBrokenList(const std::string& listName)
+    {
+        const std::set<std::string> expected = BrokenList(listName);
         std::set<std::string> found;
         CLinkChecker& engine = m_crawl.Engine();
         for (int i = 0; i < engine.GetLinkCount(); ++i)
@@ -414,6 +424,51 @@ TEST_F(SiteCheck, OverHttpEveryLinkEndsAsTheFixtureSays)
     EXPECT_GE(requests.size(), 20u);
     for (const auto& [request, count] : requests)
         EXPECT_EQ(count, 1) << request;
+}
+
+// The text report of broken links, written by the engine after the check,
+// names exactly the fixture's broken links, each once with the page it was
+// first found on as the fixture's table gives it.
+TEST_F(SiteCheck, OverHttpTheTextReportListsTheBrokenLinksWithTheirPages)
+{
+    Check("@WEB@/");
+    CReportOptions options;
+    options.m_format = 0;
+    options.m_statistics = true;
+    options.m_groupKind = 1;
+    options.m_template = "%link% <- %parent%";
+    options.m_selection.m_stateMask = 1 << kStateBroken;
+    options.m_selection.m_containsBroken = 0;
+    options.m_selection.m_hideRepeats = 1;
+    CRefPtr<CTransferLog> log = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
+    m_crawl.Engine().WriteReport(*log.Get(), options);
+    std::string report;
+    log->GetText(report);
+
+    std::set<std::string> listed;
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);)
+    {
+        const size_t arrow = line.find(" <- ");
+        if (arrow == std::string::npos)
+            continue;
+        const std::string url = line.substr(0, arrow);
+        const std::string parent = line.substr(arrow + 4, line.find('\r') - arrow - 4);
+        EXPECT_TRUE(std::any_of(std::begin(kWebLinks), std::end(kWebLinks), [&](const CExpectedLink& row) {
+            return row.state == kStateBroken && m_site.Fill(row.url) == url && m_site.Fill(row.referrer) == parent;
+        })) << line;
+        EXPECT_TRUE(listed.insert(url).second) << "listed twice: " << url;
+    }
+    std::set<std::string> expected;
+    for (const std::string& entry : BrokenList("broken-web.txt"))
+        expected.insert(entry.substr(0, entry.rfind(' ')));
+    EXPECT_EQ(listed, expected) << report;
+    const CLinkStats stats = m_crawl.Engine().GetStats();
+    EXPECT_NE(report.find("\r\nBroken links: " + std::to_string(stats.m_states[CLinkStats::kAll][kStateBroken]) +
+                          "\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("Link group: Downloaded"), std::string::npos) << report;
 }
 
 TEST_F(SiteCheck, OverFtpEveryLinkEndsAsTheFixtureSays)

@@ -1,8 +1,6 @@
 #include "checker/LinkChecker.h"
 
-#include "FakeCrawlTransport.h"
-#include "StatsRecount.h"
-#include "TestPageLinks.h"
+#include "EngineFixture.h"
 
 #include "checker/LinkNode.h"
 #include "checker/UrlRecord.h"
@@ -32,133 +30,6 @@
 namespace
 {
 using namespace std::chrono_literals;
-
-// ---- The fake page parser and the progress signal ------------------------------
-
-// The site the fake parser reads links from; set by each test that crawls.
-CFakeCrawlTransport* g_site = nullptr;
-
-// The links of a page as the fake site lists them become its children.
-void FakeParsePage(CLinkChecker& engine, CLinkNode& page, CEngineLock& lock)
-{
-    CUrlRecord* record = page.GetUrlRecord();
-    if (g_site == nullptr || record == nullptr || record->m_parsedNodeId != 0 || page.GetFirstOccurrence() != &page)
-        return;
-    const auto found = g_site->m_site.find(record->m_url);
-    if (found == g_site->m_site.end())
-        return;
-    // The parse itself runs without the engine lock.
-    lock.unlock();
-    const std::vector<std::string> links = found->second.links;
-    lock.lock();
-    record->m_parsedNodeId = page.m_linkId;
-    AddTestLinks(engine, page, links, "http://site/", lock);
-}
-
-std::mutex g_progressMutex;
-std::condition_variable g_progressChanged;
-int g_progressCalls = 0;
-
-void CountProgress(int)
-{
-    std::lock_guard<std::mutex> lock(g_progressMutex);
-    ++g_progressCalls;
-    g_progressChanged.notify_all();
-}
-
-int ProgressCalls()
-{
-    std::lock_guard<std::mutex> lock(g_progressMutex);
-    return g_progressCalls;
-}
-
-bool WaitForProgressCalls(int count, std::chrono::milliseconds timeout)
-{
-    std::unique_lock<std::mutex> lock(g_progressMutex);
-    return g_progressChanged.wait_for(lock, timeout, [&] { return g_progressCalls >= count; });
-}
-
-// ---- A test engine ------------------------------------------------------------
-
-struct CEngineFixture
-{
-    CTempFolder cache;
-    CPropertySet settings;
-    CFakeCrawlTransport transport;
-    std::unique_ptr<CLinkChecker> engine;
-
-    explicit CEngineFixture(bool genericUrls = true, PageParseFunction parsePage = &FakeParsePage)
-    {
-        settings.SetString(SETTING_MISC_CACHE_FOLDER, cache.Path().c_str());
-        settings.SetInt(SETTING_MISC_ENABLE_GENERIC_URLS, genericUrls ? 1 : 0);
-        CLinkCheckerServices services;
-        services.m_transport = &transport;
-        services.m_settings = &settings;
-        services.m_parsePage = parsePage;
-        engine = std::make_unique<CLinkChecker>(services);
-        engine->SetProgressCallback(&CountProgress, 0);
-        g_site = &transport;
-    }
-    ~CEngineFixture()
-    {
-        engine.reset();
-        g_site = nullptr;
-    }
-
-    void SetTask(const std::string& uri, int recursion, int finishOnMaxRecursion = 0)
-    {
-        CTaskSettings task(uri, &settings);
-        task.SetInt(TASK_RECURSION, recursion);
-        task.SetInt(TASK_FINISH_ON_MAX_REC, finishOnMaxRecursion);
-        ASSERT_TRUE(engine->SetTaskSettings(task));
-    }
-
-    // Starts a run and waits for its end notification, then joins.
-    void RunToEnd()
-    {
-        const int before = ProgressCalls();
-        ASSERT_TRUE(engine->Start());
-        ASSERT_TRUE(WaitForProgressCalls(before + 2, 20s)) << "the run did not end";
-        engine->Stop();
-    }
-
-    CLinkNode* Node(int index) const { return engine->GetNodeAt(index); }
-
-    const CLinkNode* Find(const std::string& url) const
-    {
-        for (int i = 0; i < engine->GetLinkCount(); ++i)
-        {
-            if (Node(i)->m_url == url)
-                return Node(i);
-        }
-        return nullptr;
-    }
-
-    int CountState(int state) const
-    {
-        int count = 0;
-        for (int i = 0; i < engine->GetLinkCount(); ++i)
-            count += Node(i)->m_state == state;
-        return count;
-    }
-
-    // The statistics counters as a recount of the table gives them.
-    void ExpectStatsEqualRecount() const
-    {
-        const CLinkStats stats = engine->GetStats();
-        CLinkStats expected = EmptyRecount(stats);
-        for (int i = 0; i < engine->GetLinkCount(); ++i)
-            AddNodeToRecount(expected, *Node(i));
-        EXPECT_TRUE(stats == expected) << "statistics drifted from the table";
-    }
-
-    void ExpectNothingPending() const
-    {
-        EXPECT_EQ(CountState(kStateWaiting), 0);
-        EXPECT_EQ(CountState(kStateProcessing), 0);
-        EXPECT_EQ(engine->GetInFlightJobCount(), 0u);
-    }
-};
 
 // ---- Start kinds ---------------------------------------------------------------
 
@@ -442,6 +313,35 @@ TEST(LinkChecker, TrailingSlashIsAnotherUrlInACrawl)
     EXPECT_NE(withSlash->GetUrlRecord(), without->GetUrlRecord());
     EXPECT_EQ(without->m_state, kStateDownloaded);
     EXPECT_EQ(withSlash->m_state, kStateBroken);
+}
+
+// A redirect on the same site is followed inside the job: the page that
+// arrives is the target's, so its links are read relative to the target
+// (the record's content URL), while the link keeps the URL it was found as.
+TEST(LinkChecker, PageReachedThroughARedirectOnTheSiteIsReadAtTheTarget)
+{
+    CEngineFixture f;
+    CFakeReply start;
+    start.links = {"http://site/old/x"};
+    f.transport.m_site["http://site/index.html"] = start;
+    CFakeReply moved;
+    moved.redirectPath = "/new/page.html";
+    f.transport.m_site["http://site/old/x"] = moved;
+    CFakeReply target;
+    target.links = {"http://site/new/child.html"};
+    f.transport.m_site["http://site/new/page.html"] = target;
+    f.transport.m_site["http://site/new/child.html"] = CFakeReply{};
+    f.SetTask("http://site/index.html", 5);
+    f.RunToEnd();
+
+    f.ExpectNothingPending();
+    const CLinkNode* page = f.Node(1);
+    ASSERT_NE(page->GetUrlRecord(), nullptr);
+    EXPECT_EQ(page->m_url, "http://site/old/x");
+    EXPECT_EQ(page->GetUrlRecord()->m_contentUrl, "http://site/new/page.html");
+    EXPECT_EQ(page->m_state, kStateDownloaded);
+    ASSERT_EQ(page->GetChildren().size(), 1u);
+    EXPECT_EQ(page->GetChildren()[0]->m_state, kStateDownloaded);
 }
 
 TEST(LinkChecker, RedirectChainEndsBrokenAfterTwentyRedirectsInARow)

@@ -329,6 +329,10 @@ TEST(LinkNode, DisplayUrlAndHref)
     node.m_url = "/tmp/x y.html";
     EXPECT_EQ(node.GetDisplayUrl(), "/tmp/x y.html");
     EXPECT_EQ(node.GetLinkHref(), "file:///tmp/x y.html");
+    // What is shown never carries a login's password.
+    node.m_url = "ftp://user:secret@h/a";
+    node.m_postDescription.clear();
+    EXPECT_EQ(node.GetDisplayUrl(), "ftp://user:****@h/a");
 }
 
 TEST(LinkInfo, TooltipForms)

@@ -5,22 +5,17 @@
 #include "platform/core/Archive.h"
 
 #include "tests/support/FileContents.h"
+#include "tests/support/GoldenFile.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace
 {
-// Set TW_UPDATE_GOLDEN=1 to rewrite the golden files from the code after an
-// intended change of the format; review the diff before committing it.
 void ExpectGolden(const std::string& name, const std::string& bytes)
 {
-    const std::string path = std::string(TW_FIXTURES_DIR) + "/checker/" + name;
-    if (const char* update = std::getenv("TW_UPDATE_GOLDEN"); update && std::string(update) == "1")
-        WriteWhole(path, bytes);
-    EXPECT_EQ(bytes, ReadWhole(path)) << path;
+    ExpectGoldenFile(std::string(TW_FIXTURES_DIR) + "/checker/" + name, bytes);
 }
 
 std::string Store(CTaskSettings& task)

@@ -110,6 +110,11 @@ public:
     int StartJobs(const int* ids, int count, int* results) override;
     int WaitForJob(int id, CJobStatus* status, int timeoutMs) override;
     int WaitForJobs(const int* ids, int count, int timeoutMs) override;
+    // Waits until at least one of the jobs neither waits nor runs, at most
+    // timeoutMs (a positive number of milliseconds): 0, or 2 timed out. For
+    // a caller that keeps a fixed number of jobs busy: it refills as soon as
+    // one ends, and still looks up now and then.
+    int WaitForAnyJob(const int* ids, int count, int timeoutMs);
     int GetJobStatus(int id, CJobStatus& status) override;
     int GetJobProperties(int id, CLinkItem& properties) override;
     int GetJobPropertiesAndStatus(int id, CLinkItem& properties, CJobStatus& status) override;
@@ -183,6 +188,9 @@ private:
     // deadline came or no time-out was given and a change came.
     // jobId: the one job the wait is for (WaitForChange), 0 for any.
     bool AwaitChange(Lock& lock, int timeoutMs, Clock::time_point deadline, int jobId = 0);
+    // WaitForJobs and WaitForAnyJob: until no job is busy, or with `any`
+    // until one is not.
+    int AwaitJobsEnd(const int* ids, int count, int timeoutMs, bool any);
     // Every wait on m_changed, counted in m_waiters so that a change nobody
     // waits for costs no wake-up; null deadline: no time limit. A wait for
     // one job (jobId not 0) is listed in m_awaitedJobs, so that the end of

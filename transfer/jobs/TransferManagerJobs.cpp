@@ -219,6 +219,16 @@ void CTransferManager::WaitForChange(Lock& lock, const Clock::time_point* deadli
 
 int CTransferManager::WaitForJobs(const int* ids, int count, int timeoutMs)
 {
+    return AwaitJobsEnd(ids, count, timeoutMs, timeoutMs == kWaitForAnyEnd);
+}
+
+int CTransferManager::WaitForAnyJob(const int* ids, int count, int timeoutMs)
+{
+    return AwaitJobsEnd(ids, count, timeoutMs > 0 ? timeoutMs : kWaitOnePass, true);
+}
+
+int CTransferManager::AwaitJobsEnd(const int* ids, int count, int timeoutMs, bool any)
+{
     if (count <= 0)
         return 0;
     const Clock::time_point deadline =
@@ -235,7 +245,7 @@ int CTransferManager::WaitForJobs(const int* ids, int count, int timeoutMs)
         }
         if (busy == 0)
             return 0;
-        if (timeoutMs == kWaitForAnyEnd && busy < count)
+        if (any && busy < count)
             return 0;
         if (!AwaitChange(lock, timeoutMs, deadline))
             return 2;

@@ -399,14 +399,24 @@ TEST_F(TransferManagerTest, WaitsAndTheirTimeOuts)
     EXPECT_EQ(manager->WaitForJobs(pair, 2, kWaitForAnyEnd), 0);
     EXPECT_EQ(manager->WaitForJobs(&held, 1, kWaitOnePass), 2);
     EXPECT_EQ(manager->WaitForJobs(nullptr, 0, kWaitForever), 0);
+    // A wait for any end, bounded: one finished job is enough, a busy one
+    // alone runs into the time-out.
+    EXPECT_EQ(manager->WaitForAnyJob(pair, 2, 30), 0);
+    EXPECT_EQ(manager->WaitForAnyJob(&held, 1, 30), 2);
+    EXPECT_EQ(manager->WaitForAnyJob(&held, 1, kWaitOnePass), 2);
 
-    // A wait without end returns when the job ends.
+    // A wait without end returns when the job ends, and so does a long wait
+    // for any end.
     auto waiter =
         std::async(std::launch::async, [&] { return manager->WaitForJob(held, nullptr, kWaitForever); });
+    auto anyWaiter = std::async(std::launch::async, [&] { return manager->WaitForAnyJob(&held, 1, kBoundMs); });
     EXPECT_EQ(waiter.wait_for(20ms), std::future_status::timeout);
+    EXPECT_EQ(anyWaiter.wait_for(1ms), std::future_status::timeout);
     gate.Open();
     ASSERT_EQ(waiter.wait_for(kBound), std::future_status::ready);
     EXPECT_EQ(waiter.get(), 0);
+    ASSERT_EQ(anyWaiter.wait_for(kBound), std::future_status::ready);
+    EXPECT_EQ(anyWaiter.get(), 0);
     EXPECT_EQ(Status(held).m_state, kJobListFinished);
 }
 

@@ -124,6 +124,8 @@ void CTanglewardenFrame::OnCreate()
             ParsePlacement(m_settings->GetStringValue(m_placementId), room.width(), room.height(), state);
         if (!rect.IsEmpty() && !m_settings->GetStringValue(m_placementId).empty())
             sub->setGeometry(rect.ToQRect());
+        else if (room.isValid())
+            sub->resize(room * 2 / 3); // nothing stored yet: a usable size, not the widget's minimum
     }
     if (!m_title.empty())
     {

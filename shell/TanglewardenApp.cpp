@@ -14,6 +14,13 @@
 #include "foundation/stores/Settings.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
+#include "dialogs/ShowSettingsDialog.h"
+#include "foundation/desktop/InitInstanceBroadcast.h"
+#include "foundation/desktop/ShellHelpers.h"
+#include "foundation/stores/PasswordStore.h"
+#include "shell/MainFrame.h"
+#include "shell/TanglewardenFrame.h"
+#include "shell/TanglewardenTemplate.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WidgetWindow.h"
@@ -76,6 +83,19 @@ CTanglewardenApp::CTanglewardenApp()
         ui.SetCheck(TransferQueueIsOpen() ? 1 : 0);
     });
     OnCommand(ID_SHOW_TRANSFER_QUEUE, [this] { ShowTransferQueue(); });
+    // The Settings dialog is the application's command, so a window built
+    // later (or a test) can take it over with RegisterCommand.
+    OnCommand(ID_TOOLS_SETTINGS, [this] {
+        CSettingsContext context;
+        context.m_settings = &GetSettings();
+        context.m_passwords = &GetPasswordStore();
+        context.m_saveSettings = [] { return SaveAllSettings(); };
+        context.m_settingsChanged = [this] {
+            (void)PostMessageToAllWindows(m_mainFrame ? CWidgetWindow::HandleOf(m_mainFrame) : nullptr,
+                                          kSettingsChangedMessage, 0, 0);
+        };
+        ShowSettingsDialog(context);
+    });
     OnUpdateCommand(ID_SHOW_TRANSFER_QUEUE, [this](CCmdUI& ui) { ui.Enable(HasTransferQueueWindow()); });
 }
 
@@ -135,15 +155,20 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     m_commandLine.Parse(args);
 
     m_docManager->CreateDocTemplates([this](CDocument& document) -> CFrameWnd* {
-        // A document window with the layer's plain view until the kind's own
-        // window is registered.
+        // A document window of its kind with the layer's plain view until the
+        // kind's own view is registered.
         if (!m_mainFrame)
             return nullptr;
-        auto* child = new CMDIChildWnd;
+        const auto* docTemplate = dynamic_cast<const CTanglewardenTemplate*>(document.GetDocTemplate());
+        CTanglewardenFrame* child =
+            CTanglewardenFrame::MakeForKind(docTemplate ? docTemplate->GetKind() : 0, &GetSettings());
+        if (!child)
+            return nullptr;
         auto* view = new CView(child);
         child->setCentralWidget(view);
         document.AddView(view);
         m_mainFrame->AddChild(child);
+        child->OnCreate();
         return child;
     });
 
@@ -217,18 +242,20 @@ void CTanglewardenApp::RunStartupAction()
 
 void CTanglewardenApp::CreateMainFrame()
 {
-    auto* frame = new CMDIFrameWnd;
-    frame->setObjectName("MainFrame");
-    frame->setWindowTitle(LoadResourceString(IDR_MAINFRAME));
+    CMainFrame::CHooks hooks;
+    hooks.m_openTask = [](const CPropertySet& task) { OpenTaskWindow(task); };
+    hooks.m_closeAllOfKind = [this](int kind) { m_docManager->CloseAllOfKind(kind); };
+    hooks.m_closeAllDocuments = [this] { m_docManager->CloseAllDocuments(); };
+    auto* frame = new CMainFrame(GetSettings(), std::move(hooks));
     const QImage icon = LoadIconResource(IDI_MAINFRAME);
     if (!icon.isNull())
         frame->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
     frame->SetApplicationTarget(this);
-    if (const MenuDesc* menu = FindMenu(IDR_MAINFRAME))
-        frame->Commands().BuildMenuBar(frame->menuBar(), menu->m_items);
-    if (const AcceleratorTableDesc* keys = FindAcceleratorTable(IDR_MAINFRAME))
-        frame->Commands().InstallAccelerators(keys->m_keys);
-    frame->Commands().StartIdleUpdates();
+    if (!frame->OnCreate())
+    {
+        delete frame;
+        return;
+    }
     m_mainFrame = frame;
 }
 

@@ -7,8 +7,7 @@
 // the other running copies. It also hands every posted broadcast of another
 // copy to OnInstanceBroadcast before the message is handled, and opens help.
 //
-// Until the program's own main frame exists, the main window is the window
-// layer's MDI frame with the main menu and keys of the resources.
+// The main window is CMainFrame (shell/MainFrame.h) with its bars.
 //
 // Other parts of the program that open a task window for a task (a
 // favourite chosen in the Favourite Sites dialog) reach it through the
@@ -37,7 +36,7 @@
 #include <string>
 #include <vector>
 
-class CMDIFrameWnd;
+class CMainFrame;
 class CTanglewardenDocManager;
 class InitInstanceBroadcast;
 
@@ -75,7 +74,7 @@ public:
     int Run(const std::vector<std::string>& args);
 
     CTanglewardenDocManager* GetDocManager() const { return m_docManager.get(); }
-    CMDIFrameWnd* GetMainWindow() const { return m_mainFrame; }
+    CMainFrame* GetMainWindow() const { return m_mainFrame; }
     const CCommandLineInfo& GetCommandLine() const { return m_commandLine; }
     // The link icons the frames and views share: 16 and 32 pixels square.
     const CImageList& GetSmallImages() const { return m_smallImages; }
@@ -102,7 +101,7 @@ private:
     std::vector<WindowRegistration> m_registrations;
     std::unique_ptr<InitInstanceBroadcast> m_lifetime;
     std::unique_ptr<CTanglewardenDocManager> m_docManager;
-    CMDIFrameWnd* m_mainFrame = nullptr;
+    CMainFrame* m_mainFrame = nullptr;
     CCommandLineInfo m_commandLine;
     CImageList m_smallImages{16, 16};
     CImageList m_largeImages{32, 32};

@@ -15,6 +15,7 @@
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/QtDesktopServices.h"
 #include "platform/ui/WidgetWindow.h"
+#include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 
 #include <QApplication>

@@ -17,6 +17,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/View.h"
 #include "res/ResourceIds.h"
+#include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenTemplate.h"
@@ -181,11 +182,11 @@ TEST_F(AppStartTest, StartUpActionsSendTheirCommandsBeforeTheWindowShows)
 
 TEST_F(AppStartTest, ActionNothingAndAnUnhandledCommandLeaveStartUpGoing)
 {
-    // Action 3 with nobody handling Settings yet: the command is disabled and
+    // Action 4 with nobody handling Passwords yet: the command is disabled and
     // start-up goes on.
-    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 3}});
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 4}});
     ASSERT_TRUE(App().InitInstance({}));
-    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_SETTINGS).IsEnabled());
+    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_PASSWORDS).IsEnabled());
     EXPECT_TRUE(App().GetMainWindow()->isVisible());
     EXPECT_EQ(App().GetDocManager()->GetOpenDocumentCount(), 0u);
 }

@@ -1,0 +1,67 @@
+#pragma once
+// CTanglewardenFrame: the base of every content window inside the main
+// window. It counts the open frames of each frame class (the commands that
+// close all logs or all reports follow the counts, and the first frame of a
+// class may open maximised), keeps the window's placement in a setting per
+// frame class, and keeps one tab in the main window's tabbed bar whose text
+// follows the frame's title.
+//
+// Frame classes: 1 transfer queue, 2 transfer log, 3 report, 4 link tree,
+// 5 editor; 0 is the base itself and is not counted. The counters are plain
+// integers: UI thread only.
+
+#include "platform/ui/FrameWnd.h"
+
+#include <string>
+
+class CPropertySet;
+
+class CTanglewardenFrame : public CMDIChildWnd
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kClassCount = 5;
+
+    // settings: where the placement lives (null: none is kept). The title is
+    // the string of titleId (0: empty).
+    CTanglewardenFrame(int classIndex, int placementId, unsigned titleId, CPropertySet* settings,
+                       QWidget* parent = nullptr);
+    ~CTanglewardenFrame() override;
+
+    // The frame of a template kind (1 task, 2 transfer queue, 3 transfer
+    // log, 4 link report, 5 text editor); null for any other kind.
+    static CTanglewardenFrame* MakeForKind(int kind, CPropertySet* settings);
+
+    int GetClassIndex() const { return m_classIndex; }
+    const std::string& GetFrameTitle() const { return m_title; }
+    // Stores the title and hands it to the main window's tab; a non-zero
+    // data value also makes the tab current.
+    virtual void SetFrameTitle(const std::string& text, intptr_t data);
+
+    static int GetOpenFrameCount(int classIndex);
+    static int GetTotalFrameCount();
+
+    // After the frame sits in the MDI area: applies the stored rectangle,
+    // creates the tab for a non-empty title, and shows the frame (see
+    // ActivateFrame).
+    void OnCreate();
+    // The only open frame whose stored placement is maximised opens
+    // maximised; any other with the given show command (PlacementShowCommand).
+    void ActivateFrame(int showCommand);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void CloseAllOfClass(int kind);
+    QWidget* SubWindow();
+    void SavePlacement();
+
+    int m_classIndex;
+    int m_placementId;
+    std::string m_title;
+    CPropertySet* m_settings;
+    bool m_placementSaved = false;
+};

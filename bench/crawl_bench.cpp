@@ -33,6 +33,7 @@
 // time.
 
 #include "BenchProcess.h"
+#include "BenchTransferSettings.h"
 
 #include "checker/CrawlTransport.h"
 #include "checker/LinkChecker.h"
@@ -134,16 +135,8 @@ int RunCrawlWorker(const std::string& url, const std::string& resultFile, const 
     long links = 0;
     SocketsStartup(1);
     CPropertySet settings;
-    settings.SetInt(SETTING_HTTP_VERSION, 1);
-    settings.SetInt(SETTING_HTTP_ENABLE_CONNECTION, 1);
-    settings.SetInt(SETTING_HTTP_CONNECTION, 0);
-    settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, kConnections);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, kConnections);
+    SetBenchTransferSettings(settings, kConnections);
     settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
-    settings.SetInt(SETTING_CONNECTIONS_SESSION_IDLE_TIME, 60);
-    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30);
-    settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
     settings.SetString(SETTING_MISC_CACHE_FOLDER, cacheFolder.c_str());
 
     CTransferManagerOptions options;

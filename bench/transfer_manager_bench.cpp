@@ -35,6 +35,7 @@
 // allocator keeps per thread), so it reads higher at 10,000 than at 100,000.
 
 #include "BenchProcess.h"
+#include "BenchTransferSettings.h"
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
@@ -314,15 +315,7 @@ int RunManagerWorker(const std::string& urlList, const fs::path& out, const std:
     const int count = int(urls.size());
     SocketsStartup(1);
     CPropertySet settings;
-    settings.SetInt(SETTING_HTTP_VERSION, 1);
-    settings.SetInt(SETTING_HTTP_ENABLE_CONNECTION, 1);
-    settings.SetInt(SETTING_HTTP_CONNECTION, 0);
-    settings.SetInt(SETTING_LOGS_MAX_LOG_LINES, 2000);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, kInFlight);
-    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, kInFlight);
-    settings.SetInt(SETTING_CONNECTIONS_SESSION_IDLE_TIME, 60);
-    settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 30);
-    settings.SetInt(SETTING_TRANSFER_MANAGER_TIMEOUT_THREADING, 1000);
+    SetBenchTransferSettings(settings, kInFlight);
 
     CTransferManagerOptions options;
     options.m_services.m_settings = &settings;

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QString>
 
-#include <unistd.h>
 
 CTanglewardenDoc::CTanglewardenDoc(const IPropertySet& settings) : m_settings(settings)
 {
@@ -118,20 +117,8 @@ bool CTanglewardenDoc::DoSave(const std::string& path, bool replace)
             !manager->DoPromptFileName(name, title, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, false, docTemplate))
             return false;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     // The save writes a temporary file and renames it over the target, so a
     // failure leaves whatever stood at the name untouched: nothing to delete.
-    const bool saved = OnSaveDocument(name);
-    QApplication::restoreOverrideCursor();
-    if (saved && replace)
-        SetPathName(name);
-    return saved;
+    return SaveUnderName(name, replace);
 }
 
-bool CTanglewardenDoc::DoFileSave()
-{
-    const std::string& path = GetPathName();
-    if (path.empty() || ::access(path.c_str(), W_OK) != 0)
-        return DoSave(std::string());
-    return DoSave(path);
-}

@@ -71,8 +71,6 @@ public:
     // when replacing); false when the document holds nothing, the prompt was
     // cancelled, or the file could not be written (no file is removed).
     bool DoSave(const std::string& path, bool replace = true) override;
-    // Asks for a name when the file at the path name is missing or read-only.
-    bool DoFileSave() override;
 
 private:
     bool HasContent() const { return m_task || m_text; }

@@ -114,6 +114,12 @@ void CColorEditView::SetText(std::string_view text, bool redraw, int scrollTo)
     m_scheme->m_selection = {};
     m_desiredColumn = 0;
     m_scheme->m_firstColumn = 0;
+    ScrollAfterTextChange(scrollTo, redraw);
+}
+
+// scrollTo: 0 the top, above 0 that line, below 0 the end while following it.
+void CColorEditView::ScrollAfterTextChange(int scrollTo, bool redraw)
+{
     if (scrollTo == 0)
         m_scheme->m_topLine = 0;
     else if (scrollTo > 0)
@@ -133,17 +139,7 @@ void CColorEditView::AppendText(std::string_view text, bool redraw, int scrollTo
         return;
     m_buffer->AppendText(text);
     m_scheme->m_firstColumn = 0;
-    if (scrollTo == 0)
-        m_scheme->m_topLine = 0;
-    else if (scrollTo > 0)
-        m_scheme->m_topLine = scrollTo;
-    else if (m_followEnd)
-        m_scheme->m_topLine = kEndLine;
-    RecalcVisible();
-    ClampScroll();
-    UpdateScrollBars();
-    if (redraw)
-        RedrawAll();
+    ScrollAfterTextChange(scrollTo, redraw);
 }
 
 void CColorEditView::EnableTextArea(bool enabled, bool redraw)

@@ -220,6 +220,7 @@ private:
     void RegisterCommands();
 
     // Geometry and scrolling.
+    void ScrollAfterTextChange(int scrollTo, bool redraw);
     void RecalcVisible();
     void UpdateScrollBars();
     void ClampScroll();

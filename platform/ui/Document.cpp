@@ -201,6 +201,11 @@ bool CDocument::DoSave(const std::string& path, bool replace)
         if (name.empty())
             return false;
     }
+    return SaveUnderName(name, replace);
+}
+
+bool CDocument::SaveUnderName(const std::string& name, bool replace)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = OnSaveDocument(name);
     QApplication::restoreOverrideCursor();

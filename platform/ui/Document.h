@@ -81,6 +81,10 @@ public:
     // Saves under the document's path, asking for one when it has none.
     virtual bool DoFileSave();
 
+protected:
+    // The save itself once the name is known, shared by every DoSave.
+    bool SaveUnderName(const std::string& name, bool replace);
+
 private:
     friend class CDocTemplate;
 

@@ -26,6 +26,7 @@
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,10 +61,7 @@ protected:
     void SetUp() override
     {
         TestApplication();
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_CONFIG_HOME", m_temp / "config");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        m_env.Set("XDG_RUNTIME_DIR", m_temp / "run");
+        UseTemporaryUserFolders(m_env, m_temp);
         GetRegistry().SetBackend(nullptr);
         GetSettings().Clear();
         GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");

@@ -13,6 +13,7 @@
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -89,10 +90,7 @@ protected:
     void SetUp() override
     {
         TestApplication();
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_CONFIG_HOME", m_temp / "config");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        m_env.Set("XDG_RUNTIME_DIR", m_temp / "run");
+        UseTemporaryUserFolders(m_env, m_temp);
         GetRegistry().SetBackend(nullptr);
         CAppIdentity& identity = GetAppIdentity();
         identity.SetString(CAppIdentity::kCompany, "Quorvat Software");

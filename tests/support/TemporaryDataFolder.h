@@ -16,3 +16,13 @@ inline void UseTemporaryDataFolder(ScopedEnvironment& env, const CTempFolder& te
     identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
     identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
 }
+
+// Every per-user folder a whole running copy reads or writes (home, settings,
+// data, the instance channel's runtime folder) below the test's folder.
+inline void UseTemporaryUserFolders(ScopedEnvironment& env, const CTempFolder& temp)
+{
+    env.Set("HOME", temp / "home");
+    env.Set("XDG_CONFIG_HOME", temp / "config");
+    env.Set("XDG_DATA_HOME", temp / "data");
+    env.Set("XDG_RUNTIME_DIR", temp / "run");
+}

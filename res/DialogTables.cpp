@@ -187,6 +187,27 @@ constexpr ControlDesc kPostData[] = {
     {ControlKind::Button, 2, "Cancel", 207, 112, 50, 14},
 };
 
+// The Report options dialog: the choices at the top, the template below
+// them, the link-group list taking the spare height.
+constexpr ControlDesc kReportOptions[] = {
+    {ControlKind::Static, 0, "&Report style:", 7, 7, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_STYLE, "", 80, 5, 140, 60, 0,
+     "Flat list (Text)\nFlat list (HTML)\nList sub links (Text)\nList sub links (HTML)"},
+    {ControlKind::Static, 0, "O&utput to:", 7, 25, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_OUTPUT, "", 80, 23, 140, 40, 0, "Local view\nShell (notepad, IE)"},
+    {ControlKind::Static, 0, "Group &by::", 7, 43, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_GROUP_BY, "", 80, 41, 140, 80, 0,
+     "Do not group\nState\nType\nProtocol\nInterest\nTag"},
+    {ControlKind::Static, 0, "F&ormat report records:", 7, 61, 213, 8},
+    {ControlKind::Edit, IDC_REPORT_FORMAT, "", 7, 71, 213, 14},
+    {ControlKind::Check, IDC_REPORT_INCLUDE_GENERAL, "Include general &information", 7, 91, 213, 10},
+    {ControlKind::Check, IDC_REPORT_HIDE_REPEATING, "&Hide repeating links", 7, 105, 213, 10},
+    {ControlKind::Static, 0, "Link &groups:", 7, 121, 213, 8},
+    {ControlKind::List, IDC_REPORT_GROUPS, "", 7, 131, 213, 110},
+    {ControlKind::DefButton, 1, "OK", 116, 247, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 170, 247, 50, 14},
+};
+
 const DialogDesc kDialogs[] = {
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
     {IDD_TEXT_PROMPT, "Prompt", 207, 101, kTextPrompt},
@@ -202,6 +223,7 @@ const DialogDesc kDialogs[] = {
     {IDD_ENTER_PROXY, "Enter Proxy", 207, 137, kEnterProxy},
     {IDD_COMPOSE_URL, "Compose URL", 207, 163, kComposeUrl},
     {IDD_POST_DATA, "HTTP POST data", 264, 133, kPostData},
+    {IDD_REPORT_OPTIONS, "Report", 227, 268, kReportOptions},
 };
 } // namespace
 

@@ -191,6 +191,9 @@ inline constexpr UINT IDS_CANNOT_CREATE_REPORT = 143;
 inline constexpr UINT IDS_FINISH = 144;
 inline constexpr UINT IDS_HELP_NOT_FOUND = 145;
 inline constexpr UINT IDS_COLUMN_SITES = 149;
+inline constexpr UINT IDS_COLUMN_TOTAL = 175;
+inline constexpr UINT IDS_COLUMN_UNIQUE = 203;
+inline constexpr UINT IDS_COLUMN_LINKS = 240;
 inline constexpr UINT IDS_NEXT = 153;
 inline constexpr UINT IDS_TRANSFER_LOG_TITLE = 201;
 inline constexpr UINT IDS_REPORT_TITLE = 207;
@@ -321,3 +324,12 @@ inline constexpr UINT IDC_POST_TEXT = 1069;
 inline constexpr UINT IDC_POST_USE_FILE = 1070;
 inline constexpr UINT IDC_POST_TEXT_LABEL = 1071;
 inline constexpr UINT IDC_POST_FILE = 1072;
+
+// The Report options dialog (IDD_REPORT_OPTIONS).
+inline constexpr UINT IDC_REPORT_HIDE_REPEATING = 1049;
+inline constexpr UINT IDC_REPORT_INCLUDE_GENERAL = 1050;
+inline constexpr UINT IDC_REPORT_GROUPS = 1095;
+inline constexpr UINT IDC_REPORT_STYLE = 1096;
+inline constexpr UINT IDC_REPORT_FORMAT = 1097;
+inline constexpr UINT IDC_REPORT_OUTPUT = 1099;
+inline constexpr UINT IDC_REPORT_GROUP_BY = 1101;

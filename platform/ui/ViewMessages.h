@@ -10,3 +10,6 @@ inline constexpr uint32_t WM_EDIT_DEFERRED = 0x0AA8;
 // A deferred fill of a list view continues; for an editor view, the tick of
 // its deferred colouring.
 inline constexpr uint32_t WM_CONTINUE_FILL = 0x0AB0;
+// A link view or the transfer queue view lays itself out again (wParam says
+// what more: see the view).
+inline constexpr uint32_t WM_VIEW_DEFERRED = 0x0AA6;

@@ -10,6 +10,16 @@
 
 #include <QShowEvent>
 
+#include <algorithm>
+
+namespace
+{
+// The entries of the three combo boxes.
+constexpr int kReportStyles = 4;
+constexpr int kReportOutputs = 2;
+constexpr int kReportGroupKinds = 6;
+} // namespace
+
 std::string EscapeReportTemplate(std::string_view text)
 {
     std::string shown;
@@ -71,9 +81,11 @@ CReportOptionsDlg::CReportOptionsDlg(IPropertySet& settings, std::function<bool(
 
 void CReportOptionsDlg::Load()
 {
-    m_style = GetIntOr(m_settings, SETTING_REPORT_STYLE);
-    m_output = GetIntOr(m_settings, SETTING_REPORT_OUTPUT);
-    m_groupKind = GetIntOr(m_settings, SETTING_REPORT_GROUP_LINKS);
+    // A stored number outside its list would leave its combo box without a
+    // choice, and OK would store -1.
+    m_style = std::clamp(GetIntOr(m_settings, SETTING_REPORT_STYLE), 0, kReportStyles - 1);
+    m_output = std::clamp(GetIntOr(m_settings, SETTING_REPORT_OUTPUT), 0, kReportOutputs - 1);
+    m_groupKind = std::clamp(GetIntOr(m_settings, SETTING_REPORT_GROUP_LINKS), 0, kReportGroupKinds - 1);
     m_template = GetStringOf(m_settings, SETTING_REPORT_FORMAT);
     m_includeStatistics = GetIntOr(m_settings, SETTING_REPORT_INCLUDE_GENERAL);
     // The selection's three modes stay "by masks".

@@ -436,7 +436,12 @@ void CLinkGroupTree::OnRowAction(int row, bool inform, Action action)
     if (top < GetItemCount())
         view->scrollTo(view->model()->index(top, 0), QAbstractItemView::PositionAtTop);
     if (m_expanded[group])
-        EnsureVisible(header + kGroups[static_cast<size_t>(group)].m_count + 1);
+    {
+        int last = header;
+        while (last + 1 < GetItemCount() && !IsHeaderCode(GetRowCode(last + 1)))
+            ++last;
+        EnsureVisible(last);
+    }
     // Last, so that a group taller than the page keeps its header in view.
     EnsureVisible(header);
     SetItemState(header, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -233,6 +233,25 @@ TEST_F(ReportOptionsTest, AnUntouchedOkKeepsTheTemplateByteForByte)
     }
 }
 
+TEST_F(ReportOptionsTest, StoredChoicesOutsideTheirListsAreBroughtInside)
+{
+    GetSettings().SetInt(SETTING_REPORT_STYLE, 9);
+    GetSettings().SetInt(SETTING_REPORT_OUTPUT, -3);
+    GetSettings().SetInt(SETTING_REPORT_GROUP_LINKS, 6);
+    CReportOptionsDlg dialog(GetSettings(), Saver());
+    ASSERT_EQ(Run(dialog,
+                  [&](CReportOptionsDlg& shown) {
+                      EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_STYLE)->currentIndex(), 3);
+                      EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_OUTPUT)->currentIndex(), 0);
+                      EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_GROUP_BY)->currentIndex(), 5);
+                      Ok(shown);
+                  }),
+              IDOK);
+    EXPECT_EQ(GetIntOr(GetSettings(), SETTING_REPORT_STYLE), 3);
+    EXPECT_EQ(GetIntOr(GetSettings(), SETTING_REPORT_OUTPUT), 0);
+    EXPECT_EQ(GetIntOr(GetSettings(), SETTING_REPORT_GROUP_LINKS), 5);
+}
+
 TEST_F(ReportOptionsTest, CancelStoresNothing)
 {
     CReportOptionsDlg dialog(GetSettings(), Saver());

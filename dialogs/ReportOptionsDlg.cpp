@@ -68,7 +68,8 @@ std::string UnescapeReportTemplate(std::string_view text)
     return result;
 }
 
-CReportOptionsDlg::CReportOptionsDlg(IPropertySet& settings, std::function<bool()> saveSettings, QWidget* parent)
+CReportOptionsDlg::CReportOptionsDlg(IPropertySet& settings, std::function<bool()> saveSettings,
+                                     QWidget* parent)
     : CDialog(IDD_REPORT_OPTIONS, parent), m_settings(settings), m_saveSettings(std::move(saveSettings))
 {
     if (const DialogDesc* description = FindDialog(IDD_REPORT_OPTIONS))

@@ -35,7 +35,7 @@ constexpr const char* kHeaderTexts[CLinkGroupTree::kGroupCount] = {
 
 // The headers are listed in this order, not in the order of their codes.
 constexpr int kHeaderOrder[CLinkGroupTree::kGroupCount] = {
-    CLinkGroupTree::kGroupState, CLinkGroupTree::kGroupType, CLinkGroupTree::kGroupInterest,
+    CLinkGroupTree::kGroupState,    CLinkGroupTree::kGroupType, CLinkGroupTree::kGroupInterest,
     CLinkGroupTree::kGroupProtocol, CLinkGroupTree::kGroupTags,
 };
 
@@ -59,17 +59,23 @@ int32_t& GroupMask(CLinkViewFilter& filter, int group)
 {
     switch (group)
     {
-    case CLinkGroupTree::kGroupState: return filter.m_stateMask;
-    case CLinkGroupTree::kGroupType: return filter.m_typeMask;
-    case CLinkGroupTree::kGroupProtocol: return filter.m_protocolMask;
-    case CLinkGroupTree::kGroupInterest: return filter.m_scopeMask;
-    default: return filter.m_tagMask;
+    case CLinkGroupTree::kGroupState:
+        return filter.m_stateMask;
+    case CLinkGroupTree::kGroupType:
+        return filter.m_typeMask;
+    case CLinkGroupTree::kGroupProtocol:
+        return filter.m_protocolMask;
+    case CLinkGroupTree::kGroupInterest:
+        return filter.m_scopeMask;
+    default:
+        return filter.m_tagMask;
     }
 }
 
 int32_t GroupMask(const CLinkViewFilter& filter, int group)
 {
-    return GroupMask(const_cast<CLinkViewFilter&>(filter), group);
+    CLinkViewFilter copy = filter;
+    return GroupMask(copy, group);
 }
 
 // The bits of values first to last are all set.
@@ -90,7 +96,8 @@ bool IsHeaderCode(int code)
 
 bool IsAllCode(int code)
 {
-    return code >= CLinkGroupTree::kCodeAllFirst && code < CLinkGroupTree::kCodeAllFirst + CLinkGroupTree::kGroupCount;
+    return code >= CLinkGroupTree::kCodeAllFirst &&
+           code < CLinkGroupTree::kCodeAllFirst + CLinkGroupTree::kGroupCount;
 }
 
 // The value of a value row's code; -1 for any other code.
@@ -108,7 +115,8 @@ bool IsLastRowCode(int code)
     if (code == CLinkGroupTree::kCodeContainBroken)
         return true;
     const int group = CLinkGroupTree::GroupOfCode(code);
-    return group > CLinkGroupTree::kGroupState && ValueOfCode(code) == kGroups[static_cast<size_t>(group)].m_count - 1;
+    return group > CLinkGroupTree::kGroupState &&
+           ValueOfCode(code) == kGroups[static_cast<size_t>(group)].m_count - 1;
 }
 } // namespace
 
@@ -153,15 +161,21 @@ std::string CLinkGroupTree::RowText(int code)
     const int value = ValueOfCode(code);
     switch (GroupOfCode(code))
     {
-    case kGroupState: return std::string(LinkStateName(value));
-    case kGroupType: return LinkTypeName(value);
-    case kGroupProtocol: return std::string(LinkProtocolName(value));
-    case kGroupInterest: return std::string(LinkScopeName(value));
-    case kGroupTags: {
+    case kGroupState:
+        return std::string(LinkStateName(value));
+    case kGroupType:
+        return LinkTypeName(value);
+    case kGroupProtocol:
+        return std::string(LinkProtocolName(value));
+    case kGroupInterest:
+        return std::string(LinkScopeName(value));
+    case kGroupTags:
+    {
         const char* name = GetLinkKindName(value);
         return name ? name : "";
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -178,12 +192,18 @@ int CLinkGroupTree::GetRowCount(int code, const CLinkStats& stats, int half)
         return -1;
     switch (GroupOfCode(code))
     {
-    case kGroupState: return stats.m_states[half][value];
-    case kGroupType: return stats.m_linkTypes[half][value];
-    case kGroupProtocol: return stats.m_protocols[half][value];
-    case kGroupInterest: return stats.m_scopes[half][value];
-    case kGroupTags: return stats.m_tagTypes[half][value];
-    default: return -1;
+    case kGroupState:
+        return stats.m_states[half][value];
+    case kGroupType:
+        return stats.m_linkTypes[half][value];
+    case kGroupProtocol:
+        return stats.m_protocols[half][value];
+    case kGroupInterest:
+        return stats.m_scopes[half][value];
+    case kGroupTags:
+        return stats.m_tagTypes[half][value];
+    default:
+        return -1;
     }
 }
 
@@ -232,9 +252,11 @@ void CLinkGroupTree::SetFilter(const CLinkViewFilter& filter)
 {
     m_filter = filter;
     // State 0 ("Unknown") has no row, so it does not decide the state group.
-    m_all[kGroupState] = MaskHasRange(m_filter.m_stateMask, 1, kLinkStateCount - 1) && m_filter.m_containsBroken;
+    m_all[kGroupState] =
+        MaskHasRange(m_filter.m_stateMask, 1, kLinkStateCount - 1) && m_filter.m_containsBroken;
     for (int group = kGroupType; group < kGroupCount; ++group)
-        m_all[group] = MaskHasRange(GroupMask(m_filter, group), 0, kGroups[static_cast<size_t>(group)].m_count - 1);
+        m_all[group] =
+            MaskHasRange(GroupMask(m_filter, group), 0, kGroups[static_cast<size_t>(group)].m_count - 1);
     RefreshAllImages();
 }
 
@@ -285,17 +307,18 @@ void CLinkGroupTree::Fill(bool oneColumn)
     }
     SetImageList(&m_stateImages, LVSIL_STATE);
     m_drawCallback = [this](COwnerDrawListCtrl&, int row, int column, QPainter& painter, const QRect& cell,
-                            UINT state, const ListColumn& info) {
-        return DrawCell(row, column, painter, cell, state, info);
-    };
+                            UINT state, const ListColumn& info)
+    { return DrawCell(row, column, painter, cell, state, info); };
 
-    const auto text = [](UINT id) {
+    const auto text = [](UINT id)
+    {
         const char* loaded = LoadResourceString(id);
         return std::string(loaded ? loaded : "");
     };
     if (oneColumn)
     {
-        InsertColumn(0, text(IDS_COLUMN_LINKS), LVCFMT_LEFT, std::max(kFirstColumnMinimum, ReportView()->viewport()->width()));
+        InsertColumn(0, text(IDS_COLUMN_LINKS), LVCFMT_LEFT,
+                     std::max(kFirstColumnMinimum, ReportView()->viewport()->width()));
     }
     else
     {
@@ -372,7 +395,8 @@ int CLinkGroupTree::GetRowCode(int row) const
 
 void CLinkGroupTree::SetRowImage(int row)
 {
-    SetItemState(row, INDEXTOSTATEIMAGEMASK(static_cast<UINT>(RowImage(GetRowCode(row)))), LVIS_STATEIMAGEMASK);
+    SetItemState(row, INDEXTOSTATEIMAGEMASK(static_cast<UINT>(RowImage(GetRowCode(row)))),
+                 LVIS_STATEIMAGEMASK);
 }
 
 void CLinkGroupTree::RefreshAllImages()
@@ -487,7 +511,8 @@ bool CLinkGroupTree::IsOnCheckBox(int row, const QPoint& point) const
 bool CLinkGroupTree::eventFilter(QObject* watched, QEvent* event)
 {
     QWidget* rows = ReportView()->viewport();
-    if (watched == rows && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+    if (watched == rows &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
     {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
@@ -511,7 +536,8 @@ bool CLinkGroupTree::eventFilter(QObject* watched, QEvent* event)
     {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
-        if (plain && (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+        if (plain &&
+            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
         {
             CListCtrl::eventFilter(watched, event); // the key is still announced
             ToggleSelectedRows();

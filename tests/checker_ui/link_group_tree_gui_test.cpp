@@ -92,9 +92,12 @@ TEST_F(LinkGroupTreeTest, FillListsTheHeadersWithTheStateAndInterestGroupsOpen)
         int code;
         const char* text;
     } texts[] = {
-        {Tree::kGroupState, "Links by state"},  {Tree::kGroupInterest, "Links by interest"},
-        {Tree::kCodeAllFirst, "All"},           {Tree::kCodeStateFirst + kStateBroken, "Broken"},
-        {Tree::kCodeContainBroken, "Contain broken"}, {Tree::kCodeInterestFirst + kScopeExternal, "External"},
+        {Tree::kGroupState, "Links by state"},
+        {Tree::kGroupInterest, "Links by interest"},
+        {Tree::kCodeAllFirst, "All"},
+        {Tree::kCodeStateFirst + kStateBroken, "Broken"},
+        {Tree::kCodeContainBroken, "Contain broken"},
+        {Tree::kCodeInterestFirst + kScopeExternal, "External"},
     };
     for (const auto& each : texts)
         EXPECT_EQ(m_tree.GetItemText(m_tree.FindRow(each.code), 0), each.text) << each.code;
@@ -108,11 +111,11 @@ TEST_F(LinkGroupTreeTest, RowImagesShowTicksBranchesAndHeaderState)
         int code;
         int image;
     } cases[] = {
-        {Tree::kGroupState, 4},                       // expanded header
-        {Tree::kGroupType, 3},                        // collapsed header
-        {Tree::kCodeAllFirst, 2},                     // ticked
+        {Tree::kGroupState, 4},                        // expanded header
+        {Tree::kGroupType, 3},                         // collapsed header
+        {Tree::kCodeAllFirst, 2},                      // ticked
         {Tree::kCodeStateFirst + kStateIsExternal, 2}, // last state, but "Contain broken" ends the group
-        {Tree::kCodeContainBroken, 6},                // last row, ticked
+        {Tree::kCodeContainBroken, 6},                 // last row, ticked
         {Tree::kCodeTypeFirst + kTypeAnchor, 6},
         {Tree::kCodeInterestFirst + kScopeNotSupported, 6},
         {Tree::kCodeTagFirst + kTagTypeCount - 1, 6},

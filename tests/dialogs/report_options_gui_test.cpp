@@ -34,9 +34,7 @@
 
 namespace
 {
-void IgnoreBroadcast(unsigned, int64_t)
-{
-}
+void IgnoreBroadcast(unsigned, int64_t) {}
 
 class ReportOptionsTest : public ::testing::Test
 {
@@ -76,7 +74,8 @@ protected:
 
     std::function<bool()> Saver()
     {
-        return [this] {
+        return [this]
+        {
             ++m_saves;
             return SaveAllSettings();
         };
@@ -109,23 +108,26 @@ TEST_F(ReportOptionsTest, LoadsTheDefaultsIntoItsControlsAndAnUntouchedOkStoresN
 {
     CReportOptionsDlg dialog(GetSettings(), Saver());
     EXPECT_EQ(dialog.windowTitle(), "Report");
-    const int result = Run(dialog, [&](CReportOptionsDlg& shown) {
-        for (int id : {IDC_REPORT_STYLE, IDC_REPORT_OUTPUT, IDC_REPORT_GROUP_BY})
-            EXPECT_EQ(Item<QComboBox>(shown, id)->currentIndex(), 0) << id;
-        EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_STYLE)->itemText(3), "List sub links (HTML)");
-        EXPECT_EQ(Item<QLineEdit>(shown, IDC_REPORT_FORMAT)->text(), "Link %order%: %link% (%status%)");
-        EXPECT_TRUE(Item<QCheckBox>(shown, IDC_REPORT_INCLUDE_GENERAL)->isChecked());
-        EXPECT_TRUE(Item<QCheckBox>(shown, IDC_REPORT_HIDE_REPEATING)->isChecked());
+    const int result = Run(
+        dialog,
+        [&](CReportOptionsDlg& shown)
+        {
+            for (int id : {IDC_REPORT_STYLE, IDC_REPORT_OUTPUT, IDC_REPORT_GROUP_BY})
+                EXPECT_EQ(Item<QComboBox>(shown, id)->currentIndex(), 0) << id;
+            EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_STYLE)->itemText(3), "List sub links (HTML)");
+            EXPECT_EQ(Item<QLineEdit>(shown, IDC_REPORT_FORMAT)->text(), "Link %order%: %link% (%status%)");
+            EXPECT_TRUE(Item<QCheckBox>(shown, IDC_REPORT_INCLUDE_GENERAL)->isChecked());
+            EXPECT_TRUE(Item<QCheckBox>(shown, IDC_REPORT_HIDE_REPEATING)->isChecked());
 
-        CLinkGroupTree* groups = shown.GetGroupTree();
-        ASSERT_EQ(shown.GetDlgItem(IDC_REPORT_GROUPS), groups);
-        EXPECT_TRUE(groups->IsOneColumn());
-        EXPECT_TRUE(groups->IsCodeChecked(CLinkGroupTree::kCodeStateFirst + kStateBroken));
-        EXPECT_FALSE(groups->IsCodeChecked(CLinkGroupTree::kCodeStateFirst + kStateDownloaded));
-        EXPECT_TRUE(groups->IsCodeChecked(CLinkGroupTree::kCodeContainBroken));
-        EXPECT_FALSE(groups->IsGroupAll(CLinkGroupTree::kGroupState));
-        Ok(shown);
-    });
+            CLinkGroupTree* groups = shown.GetGroupTree();
+            ASSERT_EQ(shown.GetDlgItem(IDC_REPORT_GROUPS), groups);
+            EXPECT_TRUE(groups->IsOneColumn());
+            EXPECT_TRUE(groups->IsCodeChecked(CLinkGroupTree::kCodeStateFirst + kStateBroken));
+            EXPECT_FALSE(groups->IsCodeChecked(CLinkGroupTree::kCodeStateFirst + kStateDownloaded));
+            EXPECT_TRUE(groups->IsCodeChecked(CLinkGroupTree::kCodeContainBroken));
+            EXPECT_FALSE(groups->IsGroupAll(CLinkGroupTree::kGroupState));
+            Ok(shown);
+        });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_saves, 0);
 
@@ -145,7 +147,8 @@ TEST_F(ReportOptionsTest, ChoicesRoundTripThroughTheSettings)
 {
     CReportOptionsDlg first(GetSettings(), Saver());
     ASSERT_EQ(Run(first,
-                  [&](CReportOptionsDlg& shown) {
+                  [&](CReportOptionsDlg& shown)
+                  {
                       Item<QComboBox>(shown, IDC_REPORT_STYLE)->setCurrentIndex(3);
                       Item<QComboBox>(shown, IDC_REPORT_OUTPUT)->setCurrentIndex(1);
                       Item<QComboBox>(shown, IDC_REPORT_GROUP_BY)->setCurrentIndex(4);
@@ -153,7 +156,8 @@ TEST_F(ReportOptionsTest, ChoicesRoundTripThroughTheSettings)
                       QTest::mouseClick(Item<QCheckBox>(shown, IDC_REPORT_INCLUDE_GENERAL), Qt::LeftButton);
                       QTest::mouseClick(Item<QCheckBox>(shown, IDC_REPORT_HIDE_REPEATING), Qt::LeftButton);
                       CLinkGroupTree* groups = shown.GetGroupTree();
-                      const auto act = [groups](int code) {
+                      const auto act = [groups](int code)
+                      {
                           const int row = groups->FindRow(code);
                           ASSERT_GE(row, 0) << code;
                           groups->OnRowAction(row, true, CLinkGroupTree::kToggle);
@@ -186,8 +190,10 @@ TEST_F(ReportOptionsTest, ChoicesRoundTripThroughTheSettings)
     EXPECT_EQ(GetStringOf(GetSettings(), SETTING_REPORT_FORMAT), "Link %order%\t%link%\r\n");
     CReportOptionsDlg second(GetSettings(), Saver());
     ASSERT_EQ(Run(second,
-                  [&](CReportOptionsDlg& shown) {
-                      EXPECT_EQ(Item<QLineEdit>(shown, IDC_REPORT_FORMAT)->text(), "Link %order%\\t%link%\\n");
+                  [&](CReportOptionsDlg& shown)
+                  {
+                      EXPECT_EQ(Item<QLineEdit>(shown, IDC_REPORT_FORMAT)->text(),
+                                "Link %order%\\t%link%\\n");
                       EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_GROUP_BY)->currentIndex(), 4);
                       EXPECT_FALSE(Item<QCheckBox>(shown, IDC_REPORT_HIDE_REPEATING)->isChecked());
                       EXPECT_FALSE(shown.GetGroupTree()->IsCodeChecked(CLinkGroupTree::kCodeContainBroken));
@@ -222,7 +228,8 @@ TEST_F(ReportOptionsTest, AnUntouchedOkKeepsTheTemplateByteForByte)
         CReportOptionsDlg dialog(GetSettings(), Saver());
         const int saves = m_saves;
         ASSERT_EQ(Run(dialog,
-                      [&](CReportOptionsDlg& shown) {
+                      [&](CReportOptionsDlg& shown)
+                      {
                           EXPECT_EQ(Item<QLineEdit>(shown, IDC_REPORT_FORMAT)->text(), each.shown);
                           Ok(shown);
                       }),
@@ -240,7 +247,8 @@ TEST_F(ReportOptionsTest, StoredChoicesOutsideTheirListsAreBroughtInside)
     GetSettings().SetInt(SETTING_REPORT_GROUP_LINKS, 6);
     CReportOptionsDlg dialog(GetSettings(), Saver());
     ASSERT_EQ(Run(dialog,
-                  [&](CReportOptionsDlg& shown) {
+                  [&](CReportOptionsDlg& shown)
+                  {
                       EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_STYLE)->currentIndex(), 3);
                       EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_OUTPUT)->currentIndex(), 0);
                       EXPECT_EQ(Item<QComboBox>(shown, IDC_REPORT_GROUP_BY)->currentIndex(), 5);
@@ -256,7 +264,8 @@ TEST_F(ReportOptionsTest, CancelStoresNothing)
 {
     CReportOptionsDlg dialog(GetSettings(), Saver());
     EXPECT_EQ(Run(dialog,
-                  [&](CReportOptionsDlg& shown) {
+                  [&](CReportOptionsDlg& shown)
+                  {
                       Item<QComboBox>(shown, IDC_REPORT_STYLE)->setCurrentIndex(2);
                       Type(Item<QLineEdit>(shown, IDC_REPORT_FORMAT), "x");
                       QTest::mouseClick(shown.GetDlgItem(IDCANCEL), Qt::LeftButton);
@@ -270,17 +279,19 @@ TEST_F(ReportOptionsTest, CancelStoresNothing)
 TEST_F(ReportOptionsTest, CannotBeMadeSmallerThanItOpened)
 {
     CReportOptionsDlg dialog(GetSettings(), Saver());
-    Run(dialog, [&](CReportOptionsDlg& shown) {
-        const QSize opened = shown.size();
-        EXPECT_EQ(shown.minimumSize(), opened);
-        shown.resize(opened.width() / 2, opened.height() / 2);
-        EXPECT_EQ(shown.size(), opened);
-        shown.resize(opened.width() + 200, opened.height() + 100);
-        QApplication::processEvents();
-        // The list grows with the dialog and its one column spans it.
-        CLinkGroupTree* groups = shown.GetGroupTree();
-        EXPECT_EQ(groups->GetColumnWidth(0), groups->ReportView()->viewport()->width());
-        QTest::mouseClick(shown.GetDlgItem(IDCANCEL), Qt::LeftButton);
-    });
+    Run(dialog,
+        [&](CReportOptionsDlg& shown)
+        {
+            const QSize opened = shown.size();
+            EXPECT_EQ(shown.minimumSize(), opened);
+            shown.resize(opened.width() / 2, opened.height() / 2);
+            EXPECT_EQ(shown.size(), opened);
+            shown.resize(opened.width() + 200, opened.height() + 100);
+            QApplication::processEvents();
+            // The list grows with the dialog and its one column spans it.
+            CLinkGroupTree* groups = shown.GetGroupTree();
+            EXPECT_EQ(groups->GetColumnWidth(0), groups->ReportView()->viewport()->width());
+            QTest::mouseClick(shown.GetDlgItem(IDCANCEL), Qt::LeftButton);
+        });
 }
 } // namespace

@@ -19,7 +19,7 @@ TEST(ReportTemplateEscape, ShowsTabsLineBreaksAndBackslashesEscapedOnce)
     } cases[] = {
         {"Link %order%: %link% (%status%)", "Link %order%: %link% (%status%)"},
         {"Link %order%\t%link%\r\n", "Link %order%\\t%link%\\n"},
-        {"a\\nb", "a\\\\nb"},          // a literal backslash and n
+        {"a\\nb", "a\\\\nb"}, // a literal backslash and n
         {"C:\\dir\\", "C:\\\\dir\\\\"},
         {"one\ntwo\rthree", "one\\ntwo\\nthree"}, // lone LF and CR are line breaks too
         {"", ""},
@@ -36,9 +36,9 @@ TEST(ReportTemplateEscape, ReadsTypedSequencesInOnePassFromTheLeft)
         const char* stored;
     } cases[] = {
         {"Link %order%\\t%link%\\n", "Link %order%\t%link%\r\n"},
-        {"\\\\n", "\\n"},       // a doubled backslash is one; the n stays a letter
-        {"\\\\\\n", "\\\r\n"},  // a backslash, then a line break
-        {"\\x\\", "\\x\\"},     // any other backslash stays as it is
+        {"\\\\n", "\\n"},      // a doubled backslash is one; the n stays a letter
+        {"\\\\\\n", "\\\r\n"}, // a backslash, then a line break
+        {"\\x\\", "\\x\\"},    // any other backslash stays as it is
         {"\\t\\t", "\t\t"},
     };
     for (const auto& each : cases)
@@ -48,10 +48,8 @@ TEST(ReportTemplateEscape, ReadsTypedSequencesInOnePassFromTheLeft)
 TEST(ReportTemplateEscape, EveryTemplateWithCrLfBreaksRoundTrips)
 {
     const char* templates[] = {
-        "Link %order%\t%link%\r\n",
-        "\\n and \\t and \\\\ typed literally\r\n",
-        "ends in a backslash \\",
-        "\\\t\\\r\n\\",
+        "Link %order%\t%link%\r\n",   "\\n and \\t and \\\\ typed literally\r\n",
+        "ends in a backslash \\",     "\\\t\\\r\n\\",
         "%link%\r\n\r\n\t(%status%)",
     };
     for (const char* each : templates)

@@ -100,19 +100,23 @@ TEST_F(LinkGeneralViewTest, ShowsTheEngineCountsAfterACheckOfALocalFolder)
     };
     std::vector<Row> rows;
     for (int state = 1; state < kLinkStateCount; ++state)
-        rows.push_back({Tree::kCodeStateFirst + state, recount.m_states[0][state], recount.m_states[1][state]});
-    for (int type = 0; type < kLinkTypeCount; ++type)
-        rows.push_back({Tree::kCodeTypeFirst + type, recount.m_linkTypes[0][type], recount.m_linkTypes[1][type]});
-    for (int protocol = 0; protocol < kLinkProtocolCount; ++protocol)
         rows.push_back(
-            {Tree::kCodeProtocolFirst + protocol, recount.m_protocols[0][protocol], recount.m_protocols[1][protocol]});
+            {Tree::kCodeStateFirst + state, recount.m_states[0][state], recount.m_states[1][state]});
+    for (int type = 0; type < kLinkTypeCount; ++type)
+        rows.push_back(
+            {Tree::kCodeTypeFirst + type, recount.m_linkTypes[0][type], recount.m_linkTypes[1][type]});
+    for (int protocol = 0; protocol < kLinkProtocolCount; ++protocol)
+        rows.push_back({Tree::kCodeProtocolFirst + protocol, recount.m_protocols[0][protocol],
+                        recount.m_protocols[1][protocol]});
     for (int scope = 0; scope < kLinkScopeCount; ++scope)
-        rows.push_back({Tree::kCodeInterestFirst + scope, recount.m_scopes[0][scope], recount.m_scopes[1][scope]});
+        rows.push_back(
+            {Tree::kCodeInterestFirst + scope, recount.m_scopes[0][scope], recount.m_scopes[1][scope]});
     for (int tag = 0; tag < kTagTypeCount; ++tag)
         rows.push_back({Tree::kCodeTagFirst + tag, recount.m_tagTypes[0][tag], recount.m_tagTypes[1][tag]});
     rows.push_back({Tree::kCodeContainBroken, recount.m_brokenReferences[0], recount.m_brokenReferences[1]});
     for (int group = 0; group < Tree::kGroupCount; ++group)
-        rows.push_back({Tree::kCodeAllFirst + group, engine.GetLinkCount(), recount.SumStates(CLinkStats::kUnique)});
+        rows.push_back(
+            {Tree::kCodeAllFirst + group, engine.GetLinkCount(), recount.SumStates(CLinkStats::kUnique)});
 
     for (const Row& each : rows)
     {

@@ -5,7 +5,9 @@
 // selects, edited in a one-column link-group list. Every choice is loaded
 // from the "Report/" settings when the dialog is built; OK stores the
 // choices that differ from their settings and saves the settings when any
-// did. The caller then reads the choices (GetReportOptions, m_output).
+// did. The caller then reads the choices (GetReportOptions, m_output); a
+// dialog built but never run gives the stored choices as loaded (the Report
+// command with Shift held).
 //
 // The template is edited on one line: its tabs and line breaks are shown as
 // "\t" and "\n" and its backslashes doubled (EscapeReportTemplate), and read

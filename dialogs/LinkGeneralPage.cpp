@@ -1,8 +1,7 @@
 #include "dialogs/LinkGeneralPage.h"
 
 #include "checker/TaskSettings.h"
-#include "foundation/desktop/FileBrowsing.h"
-#include "platform/ui/WidgetWindow.h"
+#include "dialogs/BrowseField.h"
 #include "res/Resources.h"
 
 #include <QCheckBox>
@@ -82,13 +81,6 @@ void CLinkGeneralPage::UpdateControls()
 
 void CLinkGeneralPage::OnBrowse()
 {
-    auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(IDC_LINKGEN_POST_FILE));
-    if (!edit)
-        return;
-    const std::string file =
-        BrowseForFile(false, edit->text().toStdString(), false, CWidgetWindow::HandleOf(this), "", "");
-    if (file.empty())
-        return;
-    edit->setText(QString::fromStdString(file));
-    SetModified(true);
+    if (BrowseIntoField(qobject_cast<QLineEdit*>(GetDlgItem(IDC_LINKGEN_POST_FILE)), false, this))
+        SetModified(true);
 }

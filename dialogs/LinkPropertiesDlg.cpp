@@ -26,7 +26,14 @@ CLinkPropertiesDlg::CLinkPropertiesDlg(CTaskDialogContext context, QWidget* pare
     });
 }
 
-CLinkPropertiesDlg::~CLinkPropertiesDlg() = default;
+CLinkPropertiesDlg::~CLinkPropertiesDlg()
+{
+    // The pages work on m_task, which goes before the dialog's children.
+    if (m_tabs)
+        m_tabs->disconnect(this);
+    delete m_general;
+    delete m_filter;
+}
 
 bool CLinkPropertiesDlg::OnInitDialog()
 {

@@ -1,9 +1,9 @@
 #include "dialogs/NewTaskDlg.h"
 
+#include "dialogs/BrowseField.h"
 #include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/SettingsPage.h"
 #include "dialogs/StartUrl.h"
-#include "foundation/desktop/FileBrowsing.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/UrlHistory.h"
@@ -11,7 +11,6 @@
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/DialogBuilder.h"
 #include "platform/ui/ModalDriver.h"
-#include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
 
 #include <QComboBox>
@@ -20,6 +19,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 
 namespace
 {
@@ -62,9 +62,10 @@ CNewTaskDlg::CNewTaskDlg(CTaskDialogContext context, QWidget* parent)
     m_rememberedDepth = g_rememberedDepth;
 
     OnChange(IDC_NEWTASK_URI, [this] { OnUrlChanged(); });
-    for (int id : {IDC_NEWTASK_CHECK, IDC_NEWTASK_BROWSE, IDC_NEWTASK_OFFLINE, IDC_NEWTASK_DOWNLOAD})
+    // Edit goes the same way: it changes no depth, but leaving "Check links
+    // recursively" for it must keep that action's depth too.
+    for (int id : {IDC_NEWTASK_CHECK, IDC_NEWTASK_BROWSE, IDC_NEWTASK_OFFLINE, IDC_NEWTASK_DOWNLOAD, IDC_NEWTASK_EDIT})
         OnChange(id, [this] { OnActionChanged(); });
-    OnChange(IDC_NEWTASK_EDIT, [this] { OnUrlChanged(); });
     OnCommand(IDC_NEWTASK_BROWSE_FILE, [this] { OnBrowseFile(); });
     OnCommand(IDC_NEWTASK_BROWSE_FOLDER, [this] { OnBrowseFolder(); });
     OnCommand(IDC_NEWTASK_PROPERTIES, [this] { OnProperties(); });
@@ -74,11 +75,16 @@ CNewTaskDlg::~CNewTaskDlg() = default;
 
 bool CNewTaskDlg::OnInitDialog()
 {
-    for (auto [id, icon] : {std::pair{IDC_NEWTASK_BROWSE_FILE, IDI_ACTION4}, std::pair{IDC_NEWTASK_BROWSE_FOLDER, IDI_ACTION3},
-                            std::pair{static_cast<UINT>(IDOK), IDI_ACTION0}, std::pair{static_cast<UINT>(IDCANCEL), IDI_ACTION2}})
+    const std::pair<int, QStyle::StandardPixmap> buttonIcons[] = {
+        {IDC_NEWTASK_BROWSE_FILE, QStyle::SP_FileDialogStart},
+        {IDC_NEWTASK_BROWSE_FOLDER, QStyle::SP_DirOpenIcon},
+        {IDOK, QStyle::SP_DialogOkButton},
+        {IDCANCEL, QStyle::SP_DialogCancelButton},
+    };
+    for (const auto& [id, icon] : buttonIcons)
     {
-        if (auto* button = qobject_cast<QPushButton*>(GetDlgItem(static_cast<int>(id))))
-            button->setIcon(IconOf(icon));
+        if (auto* button = qobject_cast<QPushButton*>(GetDlgItem(id)))
+            button->setIcon(style()->standardIcon(icon));
     }
     if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(IDC_NEWTASK_URI)))
     {
@@ -156,27 +162,14 @@ void CNewTaskDlg::OnActionChanged()
 void CNewTaskDlg::OnBrowseFile()
 {
     auto* combo = qobject_cast<QComboBox*>(GetDlgItem(IDC_NEWTASK_URI));
-    if (!combo)
-        return;
-    const std::string file =
-        BrowseForFile(false, combo->currentText().toStdString(), false, CWidgetWindow::HandleOf(this), "", "");
-    if (file.empty())
-        return;
-    combo->setEditText(QString::fromStdString(file));
-    OnUrlChanged();
+    if (combo && BrowseIntoField(combo->lineEdit(), false, this))
+        OnUrlChanged();
 }
 
 void CNewTaskDlg::OnBrowseFolder()
 {
-    auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(IDC_NEWTASK_FOLDER));
-    if (!edit)
-        return;
-    const std::string folder =
-        BrowseForFile(true, edit->text().toStdString(), false, CWidgetWindow::HandleOf(this), "", "");
-    if (folder.empty())
-        return;
-    edit->setText(QString::fromStdString(folder));
-    UpdateData(true);
+    if (BrowseIntoField(qobject_cast<QLineEdit*>(GetDlgItem(IDC_NEWTASK_FOLDER)), true, this))
+        UpdateData(true);
 }
 
 void CNewTaskDlg::OnProperties()

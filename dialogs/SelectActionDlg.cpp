@@ -9,7 +9,7 @@
 #include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
 
-#include <QGuiApplication>
+#include <QAbstractItemView>
 #include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
@@ -119,9 +119,13 @@ bool CSelectActionDlg::OnInitDialog()
     connect(m_list, &CListCtrl::itemChanged, this, [this] { UpdateOk(); });
     // A double click accepts; Enter on the list goes on to the OK button, so
     // here it would accept twice.
+    for (QAbstractItemView* view : m_list->findChildren<QAbstractItemView*>())
+        view->viewport()->installEventFilter(this);
     connect(m_list, &CListCtrl::itemActivated, this, [this] {
-        if (QGuiApplication::mouseButtons() != Qt::NoButton)
-            Accept();
+        if (!m_doubleClicked)
+            return;
+        m_doubleClicked = false;
+        Accept();
     });
     UpdateOk();
     m_list->setFocus();
@@ -171,6 +175,13 @@ void CSelectActionDlg::showEvent(QShowEvent* event)
         m_sizeTaken = true;
         setMinimumSize(size().expandedTo(sizeHint()));
     }
+}
+
+bool CSelectActionDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick)
+        m_doubleClicked = true;
+    return CDialog::eventFilter(watched, event);
 }
 
 void CSelectActionDlg::resizeEvent(QResizeEvent* event)

@@ -45,6 +45,7 @@ protected:
     void OnOK() override { Accept(); }
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void UpdateOk();
@@ -56,4 +57,5 @@ private:
     CImageList m_large;
     CImageList m_small;
     bool m_sizeTaken = false;
+    bool m_doubleClicked = false; // the activation under way is a double click
 };

@@ -1,10 +1,9 @@
 #include "dialogs/TaskGeneralPage.h"
 
+#include "dialogs/BrowseField.h"
 #include "dialogs/ComposeUrlDlg.h"
-#include "foundation/desktop/FileBrowsing.h"
 #include "foundation/files/PathUtils.h"
 #include "platform/core/Text.h"
-#include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
 
 #include <QIcon>
@@ -49,15 +48,8 @@ bool CTaskGeneralPage::ApplyBindings()
 
 void CTaskGeneralPage::OnBrowse()
 {
-    auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(IDC_TASKGEN_URI));
-    if (!edit)
-        return;
-    const std::string file =
-        BrowseForFile(false, edit->text().toStdString(), false, CWidgetWindow::HandleOf(this), "", "");
-    if (file.empty())
-        return;
-    edit->setText(QString::fromStdString(file));
-    SetModified(true);
+    if (BrowseIntoField(qobject_cast<QLineEdit*>(GetDlgItem(IDC_TASKGEN_URI)), false, this))
+        SetModified(true);
 }
 
 void CTaskGeneralPage::OnCompose()

@@ -17,6 +17,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 
+#include "tests/support/DialogInput.h"
 #include "tests/support/QtApplication.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QPushButton>
-#include <QAbstractButton>
 #include <QTest>
 
 #include <functional>
@@ -34,25 +34,6 @@
 
 namespace
 {
-void Type(QWidget* control, const std::string& text)
-{
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, QString::fromStdString(text));
-}
-
-// A check box or radio button is clicked on its box, which a click in the
-// middle of a wide one would miss.
-void Click(QWidget* control)
-{
-    ASSERT_NE(control, nullptr);
-    const bool box = qobject_cast<QAbstractButton*>(control) && !qobject_cast<QPushButton*>(control);
-    QTest::mouseClick(control, Qt::LeftButton, {}, box ? QPoint(6, control->height() / 2) : QPoint());
-}
-
 bool Checked(QWidget* control)
 {
     return qobject_cast<QCheckBox*>(control)->isChecked();
@@ -153,14 +134,14 @@ TEST_F(LinkPropertiesTest, PagesShowTheTaskAndOkAppliesWhatWasChanged)
         filter.ToggleRow(IDC_LINKFILTER_PROTOCOLS, 1);
         EXPECT_TRUE(RowChecked(tags, 3));
         EXPECT_TRUE(RowChecked(protocols, 1));
-        Type(filter.GetDlgItem(IDC_LINKFILTER_INCLUDE), "/a/;/b/");
-        Click(filter.GetDlgItem(IDC_LINKFILTER_EXCLUDE_ON));
+        TypeText(filter.GetDlgItem(IDC_LINKFILTER_INCLUDE), "/a/;/b/");
+        ClickControl(filter.GetDlgItem(IDC_LINKFILTER_EXCLUDE_ON));
         EXPECT_TRUE(filter.GetDlgItem(IDC_LINKFILTER_EXCLUDE)->isEnabled());
-        Click(filter.GetDlgItem(IDC_LINKFILTER_IGNORE_EMPTY));
+        ClickControl(filter.GetDlgItem(IDC_LINKFILTER_IGNORE_EMPTY));
         dialog.SelectTab(0);
-        Type(general.GetDlgItem(IDC_LINKGEN_RECURSION), "12");
-        Click(general.GetDlgItem(IDC_LINKGEN_USE_FILE));
-        Click(dialog.GetDlgItem(IDOK));
+        TypeText(general.GetDlgItem(IDC_LINKGEN_RECURSION), "12");
+        ClickControl(general.GetDlgItem(IDC_LINKGEN_USE_FILE));
+        ClickControl(dialog.GetDlgItem(IDOK));
     }));
     EXPECT_EQ(GetIntOr(task, TASK_RECURSION), 12);
     EXPECT_EQ(GetIntOr(task, TASK_USE_POST_FILE), 1);
@@ -184,11 +165,11 @@ TEST_F(LinkPropertiesTest, CancelAndEscLeaveTheCallersTaskAsItWas)
         CTaskSettings task = original;
         EXPECT_FALSE(Edit(task, [&](CLinkPropertiesDlg& dialog) {
             dialog.GetFilterPage()->ToggleRow(IDC_LINKFILTER_PROTOCOLS, 2);
-            Type(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "99");
+            TypeText(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "99");
             if (esc)
                 QTest::keyClick(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), Qt::Key_Escape);
             else
-                Click(dialog.GetDlgItem(IDCANCEL));
+                ClickControl(dialog.GetDlgItem(IDCANCEL));
         }));
         EXPECT_EQ(GetIntOr(task, TASK_RECURSION), 7);
         EXPECT_TRUE(task.GetFilter() == original.GetFilter());
@@ -202,12 +183,12 @@ TEST_F(LinkPropertiesTest, EnterInAPageIsOkAndADepthOutOfRangeKeepsTheDialogOpen
         CTaskSettings task = SampleTask();
         m_driver.QueueAnswer(IDOK);
         EXPECT_TRUE(Edit(task, [&](CLinkPropertiesDlg& dialog) {
-            Type(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), depth);
+            TypeText(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), depth);
             dialog.SelectTab(1);
             QTest::keyClick(dialog.GetFilterPage()->GetDlgItem(IDC_LINKFILTER_CONTAINERS), Qt::Key_Return);
             EXPECT_EQ(dialog.result(), IDCANCEL) << depth;
             EXPECT_EQ(dialog.GetTabs()->currentIndex(), 0) << "the page with the fault comes to the front";
-            Type(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "1000");
+            TypeText(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "1000");
             QTest::keyClick(dialog.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), Qt::Key_Return);
         }));
         EXPECT_EQ(GetIntOr(task, TASK_RECURSION), 1000);
@@ -242,12 +223,12 @@ TEST_F(LinkPropertiesTest, PostControlsFollowTheirCheckBoxes)
             if (c.m_useFile)
             {
                 // The file box is clicked while POST is still on.
-                Click(page.GetDlgItem(IDC_LINKGEN_POST));
-                Click(page.GetDlgItem(IDC_LINKGEN_USE_FILE));
-                Click(page.GetDlgItem(IDC_LINKGEN_POST));
+                ClickControl(page.GetDlgItem(IDC_LINKGEN_POST));
+                ClickControl(page.GetDlgItem(IDC_LINKGEN_USE_FILE));
+                ClickControl(page.GetDlgItem(IDC_LINKGEN_POST));
             }
             if (c.m_post)
-                Click(page.GetDlgItem(IDC_LINKGEN_POST));
+                ClickControl(page.GetDlgItem(IDC_LINKGEN_POST));
             const std::string at = std::to_string(c.m_post) + std::to_string(c.m_useFile);
             EXPECT_EQ(page.GetDlgItem(IDC_LINKGEN_POST_DATA_LABEL)->isEnabled(), c.m_data) << at;
             EXPECT_EQ(page.GetDlgItem(IDC_LINKGEN_POST_DATA)->isEnabled(), c.m_data) << at;
@@ -266,11 +247,11 @@ TEST_F(LinkPropertiesTest, ProtocolListFollowsExternalLinksAndKeepsItsMask)
         dialog.SelectTab(1);
         CLinkFilterPage& page = *dialog.GetFilterPage();
         EXPECT_TRUE(page.GetDlgItem(IDC_LINKFILTER_PROTOCOLS)->isEnabled());
-        Click(page.GetDlgItem(IDC_LINKFILTER_EXTERNAL));
+        ClickControl(page.GetDlgItem(IDC_LINKFILTER_EXTERNAL));
         EXPECT_FALSE(page.GetDlgItem(IDC_LINKFILTER_PROTOCOLS)->isEnabled());
-        Click(page.GetDlgItem(IDC_LINKFILTER_INCLUDE_ON));
+        ClickControl(page.GetDlgItem(IDC_LINKFILTER_INCLUDE_ON));
         EXPECT_FALSE(page.GetDlgItem(IDC_LINKFILTER_INCLUDE)->isEnabled());
-        Click(dialog.GetDlgItem(IDOK));
+        ClickControl(dialog.GetDlgItem(IDOK));
     }));
     EXPECT_FALSE(task.GetFilter().m_external);
     EXPECT_FALSE(task.GetFilter().IsIncludeEnabled());
@@ -297,7 +278,7 @@ TEST_F(LinkPropertiesTest, OpensOnTheStoredTabAndKeepsTheLastOne)
             EXPECT_EQ(dialog.GetTabs()->currentIndex(), c.m_opened) << c.m_stored;
             EXPECT_EQ(dialog.GetFilterPage()->isVisible(), c.m_opened == 1);
             dialog.SelectTab(c.m_closedOn);
-            Click(dialog.GetDlgItem(IDCANCEL));
+            ClickControl(dialog.GetDlgItem(IDCANCEL));
         });
         EXPECT_EQ(GetIntOr(m_settings, SETTING_MISC_PROPERTY_PAGE), c.m_closedOn) << c.m_stored;
         EXPECT_EQ(m_saves, c.m_saves) << c.m_stored;
@@ -321,9 +302,9 @@ TEST_F(LinkPropertiesTest, CtrlTabStepsRoundTheTabsAndHelpAndSettingsAreAsked)
         QTest::keyClick(&dialog, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(dialog.GetTabs()->currentIndex(), 0);
         QTest::keyClick(&dialog, Qt::Key_F1);
-        Click(dialog.GetDlgItem(IDC_LINKPROP_HELP));
-        Click(dialog.GetDlgItem(IDC_LINKPROP_SETTINGS));
-        Click(dialog.GetDlgItem(IDCANCEL));
+        ClickControl(dialog.GetDlgItem(IDC_LINKPROP_HELP));
+        ClickControl(dialog.GetDlgItem(IDC_LINKPROP_SETTINGS));
+        ClickControl(dialog.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(m_driver.HelpRequests(), (std::vector<UINT>{IDD_LINK_PROPERTIES, IDD_LINK_PROPERTIES}));
     EXPECT_EQ(m_settingsShown, 1);

@@ -19,6 +19,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 
+#include "tests/support/DialogInput.h"
 #include "tests/support/QtApplication.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QPushButton>
-#include <QAbstractButton>
 #include <QTest>
 
 #include <functional>
@@ -35,30 +35,6 @@
 
 namespace
 {
-void TypeInto(QLineEdit* edit, const std::string& text)
-{
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, QString::fromStdString(text));
-}
-
-void Type(QWidget* control, const std::string& text)
-{
-    auto* combo = qobject_cast<QComboBox*>(control);
-    TypeInto(combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control), text);
-}
-
-// A check box or radio button is clicked on its box, which a click in the
-// middle of a wide one would miss.
-void Click(QWidget* control)
-{
-    ASSERT_NE(control, nullptr);
-    const bool box = qobject_cast<QAbstractButton*>(control) && !qobject_cast<QPushButton*>(control);
-    QTest::mouseClick(control, Qt::LeftButton, {}, box ? QPoint(6, control->height() / 2) : QPoint());
-}
-
 std::string Text(QWidget* control)
 {
     if (auto* combo = qobject_cast<QComboBox*>(control))
@@ -132,8 +108,8 @@ TEST_F(NewTaskTest, OkAndTitleFollowTheAddressAndTheAction)
     {
         CNewTaskDlg dialog(m_context);
         Run(dialog, [&](CNewTaskDlg& shown) {
-            Click(shown.GetDlgItem(kActionRadios[c.m_action]));
-            Type(shown.GetDlgItem(IDC_NEWTASK_URI), c.m_uri);
+            ClickControl(shown.GetDlgItem(kActionRadios[c.m_action]));
+            TypeText(shown.GetDlgItem(IDC_NEWTASK_URI), c.m_uri);
             EXPECT_EQ(shown.GetDlgItem(IDOK)->isEnabled(), c.m_ok) << c.m_uri << " action " << c.m_action;
             EXPECT_EQ(shown.windowTitle().toStdString(), c.m_title) << c.m_uri;
             EXPECT_EQ(shown.GetDlgItem(IDC_NEWTASK_PROPERTIES)->isEnabled(), c.m_action != 4);
@@ -157,12 +133,12 @@ TEST_F(NewTaskTest, AnAddressOfBlanksIsRefusedAndATrimmedOneTaken)
     CNewTaskDlg dialog(m_context);
     EXPECT_EQ(Run(dialog,
                   [&](CNewTaskDlg& shown) {
-                      Type(shown.GetDlgItem(IDC_NEWTASK_URI), "   ");
+                      TypeText(shown.GetDlgItem(IDC_NEWTASK_URI), "   ");
                       ASSERT_TRUE(shown.GetDlgItem(IDOK)->isEnabled());
-                      Click(shown.GetDlgItem(IDOK));
+                      ClickControl(shown.GetDlgItem(IDOK));
                       EXPECT_EQ(shown.result(), IDCANCEL);
-                      Type(shown.GetDlgItem(IDC_NEWTASK_URI), "  http://example.com/  ");
-                      Click(shown.GetDlgItem(IDOK));
+                      TypeText(shown.GetDlgItem(IDC_NEWTASK_URI), "  http://example.com/  ");
+                      ClickControl(shown.GetDlgItem(IDOK));
                   }),
               IDOK);
     ASSERT_EQ(m_driver.Boxes().size(), 1u);
@@ -201,21 +177,31 @@ TEST_F(NewTaskTest, DepthFollowsTheActionAndIsRememberedForTheNextDialog)
     EXPECT_EQ(GetIntOr(first.m_task, TASK_RECURSION), 4) << "the first dialog starts from Misc/Max Recursion";
     Run(first, [&](CNewTaskDlg& shown) {
         shown.m_task.SetInt(TASK_RECURSION, 5); // as the Link properties would
-        Click(shown.GetDlgItem(IDC_NEWTASK_DOWNLOAD));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_DOWNLOAD));
         EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 1000);
-        Click(shown.GetDlgItem(IDC_NEWTASK_BROWSE));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_BROWSE));
         EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 1);
-        Click(shown.GetDlgItem(IDC_NEWTASK_EDIT));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_EDIT));
         EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 1) << "Edit changes no depth";
-        Click(shown.GetDlgItem(IDC_NEWTASK_CHECK));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_CHECK));
         EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 5);
-        Click(shown.GetDlgItem(IDC_NEWTASK_OFFLINE));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_OFFLINE));
         EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 1);
-        Click(shown.GetDlgItem(IDCANCEL));
+        // Through Edit and back: the depth of "Check links recursively" is kept.
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_CHECK));
+        shown.m_task.SetInt(TASK_RECURSION, 6);
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_EDIT));
+        EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 6);
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_CHECK));
+        EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 6);
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_DOWNLOAD));
+        ClickControl(shown.GetDlgItem(IDC_NEWTASK_CHECK));
+        EXPECT_EQ(GetIntOr(shown.m_task, TASK_RECURSION), 6);
+        ClickControl(shown.GetDlgItem(IDCANCEL));
     });
     m_settings.SetInt(SETTING_MISC_MAX_RECURSION, 9);
     CNewTaskDlg second(m_context);
-    EXPECT_EQ(GetIntOr(second.m_task, TASK_RECURSION), 1) << "the depth the last dialog's task held";
+    EXPECT_EQ(GetIntOr(second.m_task, TASK_RECURSION), 6) << "the depth the last dialog's task held";
 }
 
 TEST_F(NewTaskTest, OffersTheHistoryAndBrowsesIntoItsFields)
@@ -233,10 +219,10 @@ TEST_F(NewTaskTest, OffersTheHistoryAndBrowsesIntoItsFields)
                       EXPECT_EQ(Text(combo), "http://newest.example.com/");
                       EXPECT_EQ(shown.m_task.GetUrl(), "http://newest.example.com/");
                       EXPECT_EQ(combo->lineEdit()->maxLength(), 1024);
-                      Click(shown.GetDlgItem(IDC_NEWTASK_BROWSE_FILE));
+                      ClickControl(shown.GetDlgItem(IDC_NEWTASK_BROWSE_FILE));
                       EXPECT_EQ(shown.windowTitle(), "New task (local)");
-                      Click(shown.GetDlgItem(IDC_NEWTASK_BROWSE_FOLDER));
-                      Click(shown.GetDlgItem(IDOK));
+                      ClickControl(shown.GetDlgItem(IDC_NEWTASK_BROWSE_FOLDER));
+                      ClickControl(shown.GetDlgItem(IDOK));
                   }),
               IDOK);
     EXPECT_EQ(dialog.m_task.GetUrl(), "/srv/site/index.html");
@@ -249,14 +235,14 @@ TEST_F(NewTaskTest, PropertiesEditACopyTakenBackOnlyOnOk)
     {
         m_other = [&](QDialog& shown) {
             auto& properties = dynamic_cast<CLinkPropertiesDlg&>(shown);
-            Type(properties.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "33");
-            Click(properties.GetDlgItem(accept ? IDOK : IDCANCEL));
+            TypeText(properties.GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "33");
+            ClickControl(properties.GetDlgItem(accept ? IDOK : IDCANCEL));
         };
         CNewTaskDlg dialog(m_context);
         Run(dialog, [&](CNewTaskDlg& shown) {
-            Type(shown.GetDlgItem(IDC_NEWTASK_URI), "http://example.com/");
-            Click(shown.GetDlgItem(IDC_NEWTASK_PROPERTIES));
-            Click(shown.GetDlgItem(IDOK));
+            TypeText(shown.GetDlgItem(IDC_NEWTASK_URI), "http://example.com/");
+            ClickControl(shown.GetDlgItem(IDC_NEWTASK_PROPERTIES));
+            ClickControl(shown.GetDlgItem(IDOK));
         });
         EXPECT_EQ(GetIntOr(dialog.m_task, TASK_RECURSION), accept ? 33 : 4) << accept;
         EXPECT_EQ(dialog.m_task.GetUrl(), "http://example.com/");
@@ -284,16 +270,16 @@ TEST_F(TaskGeneralPageTest, LoadsTheTaskAndAppliesATrimmedAddressAndADepthInRang
     Create(page);
     EXPECT_EQ(Text(page.GetDlgItem(IDC_TASKGEN_URI)), "http://example.com/");
     EXPECT_EQ(Text(page.GetDlgItem(IDC_TASKGEN_RECURSION)), "6");
-    Type(page.GetDlgItem(IDC_TASKGEN_URI), "  ~/site  ");
+    TypeText(page.GetDlgItem(IDC_TASKGEN_URI), "  ~/site  ");
     EXPECT_TRUE(page.IsModified());
     for (const char* refused : {"0", "1001"})
     {
-        Type(page.GetDlgItem(IDC_TASKGEN_RECURSION), refused);
+        TypeText(page.GetDlgItem(IDC_TASKGEN_RECURSION), refused);
         EXPECT_FALSE(page.ApplyBindings()) << refused;
     }
     ASSERT_EQ(m_driver.Boxes().size(), 2u);
     EXPECT_EQ(m_driver.Boxes()[1].m_text, "Please enter an integer between 1 and 1000.");
-    Type(page.GetDlgItem(IDC_TASKGEN_RECURSION), "1000");
+    TypeText(page.GetDlgItem(IDC_TASKGEN_RECURSION), "1000");
     ASSERT_TRUE(page.ApplyBindings());
     EXPECT_EQ(page.GetTask().GetUrl(), "~/site");
     EXPECT_EQ(GetIntOr(page.GetTask(), TASK_RECURSION), 1000);
@@ -326,11 +312,11 @@ TEST_F(TaskGeneralPageTest, ComposeBuildsARemoteAddressAndLeavesALocalPathAlone)
             auto& compose = dynamic_cast<CComposeUrlDlg&>(shown);
             EXPECT_EQ(compose.m_protocol, c.m_protocolShown) << c.m_before;
             EXPECT_EQ(compose.m_host, c.m_hostShown) << c.m_before;
-            Type(compose.GetDlgItem(IDC_COMPOSE_HOST), "b.example.org");
-            Click(compose.GetDlgItem(IDOK));
+            TypeText(compose.GetDlgItem(IDC_COMPOSE_HOST), "b.example.org");
+            ClickControl(compose.GetDlgItem(IDOK));
         };
         m_driver.SetDialogScript([&](QDialog& shown) { m_other(shown); });
-        Click(page.GetDlgItem(IDC_TASKGEN_COMPOSE));
+        ClickControl(page.GetDlgItem(IDC_TASKGEN_COMPOSE));
         EXPECT_EQ(m_driver.DialogRuns() - runs, c.m_runs ? 1 : 0) << c.m_before;
         EXPECT_EQ(Text(page.GetDlgItem(IDC_TASKGEN_URI)), c.m_after);
         EXPECT_EQ(page.IsModified(), c.m_runs) << c.m_before;

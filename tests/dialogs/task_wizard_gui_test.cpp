@@ -19,6 +19,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 
+#include "tests/support/DialogInput.h"
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
@@ -29,8 +30,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAbstractButton>
 #include <QTest>
+#include <QTreeView>
 
 #include <fstream>
 #include <functional>
@@ -39,25 +40,6 @@
 
 namespace
 {
-void Type(QWidget* control, const std::string& text)
-{
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, QString::fromStdString(text));
-}
-
-// A check box or radio button is clicked on its box, which a click in the
-// middle of a wide one would miss.
-void Click(QWidget* control)
-{
-    ASSERT_NE(control, nullptr);
-    const bool box = qobject_cast<QAbstractButton*>(control) && !qobject_cast<QPushButton*>(control);
-    QTest::mouseClick(control, Qt::LeftButton, {}, box ? QPoint(6, control->height() / 2) : QPoint());
-}
-
 std::string ProjectText(CTaskSettings task)
 {
     CArchive ar;
@@ -90,23 +72,23 @@ void WalkWizard(CTaskWizardDlg& wizard, const WizardInput& input)
 {
     ASSERT_EQ(wizard.GetCurrentIndex(), 0);
     EXPECT_FALSE(wizard.GetDlgItem(IDC_WIZARD_BACK)->isEnabled());
-    Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+    ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
     ASSERT_EQ(wizard.GetCurrentPage()->GetPath(), "url");
     EXPECT_FALSE(wizard.GetDlgItem(IDC_WIZARD_NEXT)->isEnabled()) << "an empty address cannot go on";
-    Type(PageItem(wizard, IDC_WIZARD_URL), input.m_url);
+    TypeText(PageItem(wizard, IDC_WIZARD_URL), input.m_url);
     const QString verdict = qobject_cast<QLabel*>(PageItem(wizard, IDC_WIZARD_VERDICT))->text();
     EXPECT_TRUE(verdict.startsWith(input.m_verdict)) << verdict.toStdString();
     ASSERT_TRUE(wizard.GetDlgItem(IDC_WIZARD_NEXT)->isEnabled());
-    Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+    ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
     ASSERT_EQ(wizard.GetCurrentPage()->GetPath(), "param");
     EXPECT_EQ(NextText(wizard), "Finish");
-    Type(PageItem(wizard, IDC_WIZARD_RECURSION), input.m_depth);
+    TypeText(PageItem(wizard, IDC_WIZARD_RECURSION), input.m_depth);
     auto* external = qobject_cast<QCheckBox*>(PageItem(wizard, IDC_WIZARD_EXTERNAL));
     if (external->isChecked() != input.m_external)
-        Click(external);
+        ClickControl(external);
     if (!input.m_folder.empty())
-        Type(PageItem(wizard, IDC_WIZARD_FOLDER), input.m_folder);
-    Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        TypeText(PageItem(wizard, IDC_WIZARD_FOLDER), input.m_folder);
+    ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
 }
 
 class TaskWizardTest : public ::testing::Test
@@ -142,7 +124,7 @@ protected:
     static void Choose(CSelectActionDlg& dialog, int row)
     {
         dialog.GetList()->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        Click(dialog.GetDlgItem(IDOK));
+        ClickControl(dialog.GetDlgItem(IDOK));
     }
 
     QApplication& m_application = TestApplication();
@@ -211,11 +193,11 @@ TEST_F(TaskWizardTest, EnterNeverEndsTheWizardAndEscCancelsIt)
     CTaskWizardDlg wizard(m_context);
     wizard.m_task.SetInt(TASK_ACTION, 0);
     m_driver.SetDialogScript([&](QDialog&) {
-        Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
-        Type(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        TypeText(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
         QTest::keyClick(PageItem(wizard, IDC_WIZARD_URL), Qt::Key_Return);
         EXPECT_EQ(wizard.GetCurrentIndex(), 1);
-        Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
         ASSERT_TRUE(wizard.IsLastPage());
         for (int key : {Qt::Key_Return, Qt::Key_Enter})
         {
@@ -237,14 +219,14 @@ TEST_F(TaskWizardTest, FinishIsTheLastPageNotTheButtonsText)
     CTaskWizardDlg wizard(m_context);
     m_driver.SetDialogScript([&](QDialog&) {
         auto* next = qobject_cast<QPushButton*>(wizard.GetDlgItem(IDC_WIZARD_NEXT));
-        Click(next);
-        Type(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
+        ClickControl(next);
+        TypeText(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
         next->setText("Finish");
-        Click(next);
+        ClickControl(next);
         EXPECT_EQ(wizard.GetCurrentPage()->GetPath(), "param") << "a button reading Finish is still Next";
         EXPECT_EQ(wizard.result(), IDCANCEL);
         // Back from the last page restores the Next text.
-        Click(wizard.GetDlgItem(IDC_WIZARD_BACK));
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_BACK));
         EXPECT_EQ(wizard.GetCurrentIndex(), 1);
         EXPECT_EQ(NextText(wizard), "&Next >");
     });
@@ -256,26 +238,26 @@ TEST_F(TaskWizardTest, NextWaitsForAnAcceptedAddressAndARecursionInRange)
     CTaskWizardDlg wizard(m_context);
     m_driver.SetDialogScript([&](QDialog&) {
         QWidget* next = wizard.GetDlgItem(IDC_WIZARD_NEXT);
-        Click(next);
+        ClickControl(next);
         for (const char* refused : {"http://", "http://example.com:70000/"})
         {
-            Type(PageItem(wizard, IDC_WIZARD_URL), refused);
+            TypeText(PageItem(wizard, IDC_WIZARD_URL), refused);
             EXPECT_FALSE(next->isEnabled()) << refused;
         }
-        Type(PageItem(wizard, IDC_WIZARD_URL), "/no/such/place");
+        TypeText(PageItem(wizard, IDC_WIZARD_URL), "/no/such/place");
         EXPECT_TRUE(next->isEnabled());
         EXPECT_TRUE(qobject_cast<QLabel*>(PageItem(wizard, IDC_WIZARD_VERDICT))
                         ->text()
                         .startsWith("Unknown local file or folder"));
-        Click(next);
+        ClickControl(next);
         for (const char* depth : {"0", "1001", "x"})
         {
-            Type(PageItem(wizard, IDC_WIZARD_RECURSION), depth);
-            Click(next);
+            TypeText(PageItem(wizard, IDC_WIZARD_RECURSION), depth);
+            ClickControl(next);
             EXPECT_EQ(wizard.result(), IDCANCEL) << depth;
         }
-        Type(PageItem(wizard, IDC_WIZARD_RECURSION), "1000");
-        Click(next);
+        TypeText(PageItem(wizard, IDC_WIZARD_RECURSION), "1000");
+        ClickControl(next);
     });
     EXPECT_EQ(wizard.DoModal(), IDOK);
     ASSERT_EQ(m_driver.Boxes().size(), 3u);
@@ -292,9 +274,9 @@ TEST_F(TaskWizardTest, DownloadPathControlsFollowTheAction)
         CTaskWizardDlg wizard(m_context);
         wizard.m_task.SetInt(TASK_ACTION, action);
         m_driver.SetDialogScript([&](QDialog&) {
-            Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
-            Type(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
-            Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+            ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+            TypeText(PageItem(wizard, IDC_WIZARD_URL), "http://example.com/");
+            ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
             for (int id : {IDC_WIZARD_FOLDER_LABEL, IDC_WIZARD_FOLDER, IDC_WIZARD_BROWSE_FOLDER})
                 EXPECT_EQ(PageItem(wizard, id)->isEnabled(), action == 3) << action << " " << id;
             EXPECT_EQ(PageItem(wizard, IDC_WIZARD_FOLDER)->toolTip().isEmpty(), action != 3);
@@ -313,20 +295,20 @@ TEST_F(TaskWizardTest, BrowseAndPropertiesFillTheTask)
     m_driver.SetDialogScript([&](QDialog& shown) {
         if (auto* properties = dynamic_cast<CLinkPropertiesDlg*>(&shown))
         {
-            Type(properties->GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "7");
-            Click(properties->GetDlgItem(IDOK));
+            TypeText(properties->GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), "7");
+            ClickControl(properties->GetDlgItem(IDOK));
             return;
         }
-        Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
-        Click(PageItem(wizard, IDC_WIZARD_BROWSE_FILE));
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        ClickControl(PageItem(wizard, IDC_WIZARD_BROWSE_FILE));
         EXPECT_EQ(qobject_cast<QLineEdit*>(PageItem(wizard, IDC_WIZARD_URL))->text().toStdString(),
                   m_temp / "site/index.html");
         EXPECT_TRUE(qobject_cast<QLabel*>(PageItem(wizard, IDC_WIZARD_VERDICT))->text().startsWith("Existing local file"));
-        Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
-        Click(PageItem(wizard, IDC_WIZARD_BROWSE_FOLDER));
-        Click(PageItem(wizard, IDC_WIZARD_PROPERTIES));
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        ClickControl(PageItem(wizard, IDC_WIZARD_BROWSE_FOLDER));
+        ClickControl(PageItem(wizard, IDC_WIZARD_PROPERTIES));
         EXPECT_EQ(qobject_cast<QLineEdit*>(PageItem(wizard, IDC_WIZARD_RECURSION))->text(), "7");
-        Click(wizard.GetDlgItem(IDC_WIZARD_NEXT));
+        ClickControl(wizard.GetDlgItem(IDC_WIZARD_NEXT));
     });
     ASSERT_EQ(wizard.DoModal(), IDOK);
     EXPECT_EQ(wizard.m_task.GetUrl(), m_temp / "site/index.html");
@@ -382,8 +364,19 @@ TEST_F(TaskWizardTest, SelectActionOpensOnTheLastActionAndStaysOpenWhenAStepIsCa
 
 TEST_F(TaskWizardTest, NewPageNeedsNothingMoreAndEscCancels)
 {
+    // A double click on an action accepts it.
     CSelectActionDlg page(m_context);
-    EXPECT_EQ(RunSelect(page, [](CSelectActionDlg& shown) { Choose(shown, 5); }), IDOK);
+    EXPECT_EQ(RunSelect(page,
+                        [](CSelectActionDlg& shown) {
+                            shown.SetListView(2);
+                            QRect row;
+                            ASSERT_TRUE(shown.GetList()->GetItemRect(5, row, LVIR_LABEL));
+                            // A double click is a click and then the second press.
+                            QWidget* rows = shown.GetList()->ReportView()->viewport();
+                            QTest::mouseClick(rows, Qt::LeftButton, {}, row.center());
+                            QTest::mouseDClick(rows, Qt::LeftButton, {}, row.center());
+                        }),
+              IDOK);
     EXPECT_EQ(GetIntOr(page.m_task, TASK_ACTION), 5);
     EXPECT_TRUE(page.m_task.GetUrl().empty());
 
@@ -408,7 +401,7 @@ TEST_F(TaskWizardTest, ViewButtonsSwitchAndKeepTheListViewAndTheDialogNeverShrin
                      {IDC_ACTION_VIEW_DETAILS, LVS_REPORT, 2}};
         for (const auto& view : views)
         {
-            Click(shown.GetDlgItem(view.m_button));
+            ClickControl(shown.GetDlgItem(view.m_button));
             EXPECT_EQ(shown.GetList()->GetView(), view.m_view);
             EXPECT_EQ(GetIntOr(m_settings, SETTING_LAYOUT_NEW_TASK_LIST_TYPE), view.m_stored);
             for (const auto& other : views)

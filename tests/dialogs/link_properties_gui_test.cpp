@@ -26,7 +26,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabBar>
-#include <QPushButton>
 #include <QTest>
 
 #include <functional>

@@ -27,7 +27,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QPushButton>
 #include <QTest>
 
 #include <functional>

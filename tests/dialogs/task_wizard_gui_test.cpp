@@ -380,6 +380,25 @@ TEST_F(TaskWizardTest, NewPageNeedsNothingMoreAndEscCancels)
     EXPECT_EQ(GetIntOr(page.m_task, TASK_ACTION), 5);
     EXPECT_TRUE(page.m_task.GetUrl().empty());
 
+    // Enter on the list accepts the chosen action once: one wizard, which
+    // the user cancels, and the dialog is still open.
+    CSelectActionDlg entered(m_context);
+    int wizards = 0;
+    RunSelect(
+        entered,
+        [&](CSelectActionDlg& shown) {
+            shown.GetList()->SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            shown.GetList()->RowsWidget()->setFocus();
+            QTest::keyClick(shown.GetList()->RowsWidget(), Qt::Key_Return);
+            EXPECT_EQ(wizards, 1);
+            EXPECT_EQ(shown.result(), IDCANCEL);
+        },
+        [&](CTaskWizardDlg& wizard) {
+            ++wizards;
+            EXPECT_EQ(GetIntOr(wizard.m_task, TASK_ACTION), 1);
+            ClickControl(wizard.GetDlgItem(IDCANCEL));
+        });
+
     CSelectActionDlg cancelled(m_context);
     EXPECT_EQ(RunSelect(cancelled, [](CSelectActionDlg& shown) { QTest::keyClick(shown.GetList(), Qt::Key_Escape); }),
               IDCANCEL);

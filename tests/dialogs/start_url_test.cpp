@@ -5,14 +5,11 @@
 
 #include "dialogs/StartUrl.h"
 
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/SampleHome.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
-#include <sys/stat.h>
 
 namespace
 {
@@ -21,13 +18,7 @@ const char kNext[] = "\r\n\r\nClick Next to continue.";
 class StartUrlTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp.Path());
-        ASSERT_EQ(::mkdir((m_temp / "site").c_str(), 0700), 0);
-        std::ofstream(m_temp / "site/index.html") << "<html></html>";
-    }
+    void SetUp() override { MakeSampleHome(m_env, m_temp); }
 
     CTempFolder m_temp;
     ScopedEnvironment m_env;

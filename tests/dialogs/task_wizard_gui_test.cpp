@@ -21,8 +21,7 @@
 
 #include "tests/support/DialogInput.h"
 #include "tests/support/QtApplication.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/SampleHome.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +35,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 
 namespace
 {
@@ -96,10 +94,7 @@ class TaskWizardTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp.Path());
-        ASSERT_EQ(::mkdir((m_temp / "site").c_str(), 0700), 0);
-        std::ofstream(m_temp / "site/index.html") << "<html></html>";
+        MakeSampleHome(m_env, m_temp);
         std::ofstream(m_temp / "sites.urls") << "http://example.com/\n";
         RegisterSettings();
         RegisterTaskKeys();

@@ -150,7 +150,7 @@ void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* line
     if (changeCount)
         *changeCount = m_changeCount;
     if (textLength)
-        *textLength = m_packed.empty() ? m_text.size() : m_packedLength;
+        *textLength = m_packedLength != 0 ? m_packedLength : m_text.size();
     if (lineCount)
         *lineCount = m_lineCount;
     if (droppedCount)
@@ -268,8 +268,9 @@ void CTransferLog::Clear()
     // so dropped + line count never goes back for a reader that numbers lines.
     m_droppedCount += m_lineCount;
     m_lineCount = 0;
+    if (m_packedLength != 0)
+        std::string().swap(m_text);
     m_text.clear();
-    std::string().swap(m_packed);
     m_packedLength = 0;
     Notify();
 }
@@ -277,7 +278,7 @@ void CTransferLog::Clear()
 void CTransferLog::Compact()
 {
     CScopedLock lock(m_lock);
-    if (!m_packed.empty())
+    if (m_packedLength != 0)
         return;
     std::string packed = PackLogText(m_text);
     if (packed.empty())
@@ -285,18 +286,16 @@ void CTransferLog::Compact()
         m_text.shrink_to_fit();
         return;
     }
-    m_packed = std::move(packed);
+    // Moved in, not assigned: assigning keeps the text's larger room.
     m_packedLength = m_text.size();
-    // Swapped out, not assigned: assigning an empty string keeps the room.
-    std::string().swap(m_text);
+    m_text = std::move(packed);
 }
 
 void CTransferLog::Unpack()
 {
-    if (m_packed.empty())
+    if (m_packedLength == 0)
         return;
-    m_text = UnpackLogText(m_packed, m_packedLength);
-    std::string().swap(m_packed);
+    m_text = UnpackLogText(m_text, m_packedLength);
     m_packedLength = 0;
 }
 

@@ -69,9 +69,9 @@ private:
     std::atomic<int> m_refCount{1};
     CCriticalSection m_lock;
     std::string m_name;
+    // The text, or while packed (m_packedLength not 0, the length of the
+    // text) the packed bytes: a finished job's log keeps one string.
     std::string m_text;
-    // While packed: the packed text, m_text empty, and the text's length.
-    std::string m_packed;
     size_t m_packedLength = 0;
     uint32_t m_changeCount = 0;
     int m_lineCount = 0;

@@ -67,13 +67,16 @@ int CTransferLog::Release()
 std::string CTransferLog::GetName()
 {
     CScopedLock lock(m_lock);
-    return m_name;
+    return m_name ? *m_name : std::string();
 }
 
 void CTransferLog::SetName(const std::string& name)
 {
     CScopedLock lock(m_lock);
-    m_name = name;
+    if (name.empty())
+        m_name.reset();
+    else
+        m_name = std::make_unique<std::string>(name);
 }
 
 int CTransferLog::GetLogId()
@@ -304,13 +307,17 @@ void CTransferLog::AddObserver(TransferLogObserver callback, void* userData)
     if (!callback)
         return;
     CScopedLock lock(m_lock);
-    m_observers.emplace_back(callback, userData);
+    if (!m_observers)
+        m_observers = std::make_unique<Observers>();
+    m_observers->emplace_back(callback, userData);
 }
 
 void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 {
     CScopedLock lock(m_lock);
-    std::erase_if(m_observers,
+    if (!m_observers)
+        return;
+    std::erase_if(*m_observers,
                   [&](const std::pair<TransferLogObserver, void*>& entry) {
                       return (callback && entry.first == callback) || (userData && entry.second == userData);
                   });
@@ -319,9 +326,11 @@ void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 void CTransferLog::Notify()
 {
     ++m_changeCount;
+    if (!m_observers)
+        return;
     // A copy, because an observer may add or remove observers of this log
     // while it is being called (the lock is recursive).
-    const auto observers = m_observers;
+    const Observers observers = *m_observers;
     for (auto it = observers.rbegin(); it != observers.rend(); ++it)
         it->first(it->second);
 }

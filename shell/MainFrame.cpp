@@ -80,6 +80,27 @@ QToolBar* HolderBar(QMainWindow* window, Qt::ToolBarArea area, QWidget* content,
     return holder;
 }
 
+// A toolbar button's tooltip: the text of the command's first menu row
+// without its mnemonic marks, key text and trailing dots; the fallback when
+// no menu has the command.
+QString ToolTipOf(UINT id, const char* fallback)
+{
+    for (const MenuDesc& menu : GetMenus())
+    {
+        for (const MenuItemDesc& item : menu.m_items)
+        {
+            if (item.m_id != id || !item.m_text)
+                continue;
+            QString text = QString::fromUtf8(item.m_text).section('\t', 0, 0);
+            text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace('\x01', '&');
+            if (text.endsWith(QStringLiteral("...")))
+                text.chop(3);
+            return text;
+        }
+    }
+    return QString::fromUtf8(fallback);
+}
+
 std::string TitlePrefix(const CMDIChildWnd* child)
 {
     const auto* frame = dynamic_cast<const CTanglewardenFrame*>(child);
@@ -170,6 +191,11 @@ bool CMainFrame::CreateToolBar()
     for (int i = 0; i < images.GetImageCount(); ++i)
         icons.push_back(images.GetIcon(i));
     Commands().BuildToolBar(m_toolBar, *desc, icons);
+    for (QAction* action : m_toolBar->actions())
+    {
+        if (const UINT id = CCommandActions::CommandId(action))
+            action->setToolTip(ToolTipOf(id, id == ID_VIEW_VIEWS ? "Views" : ""));
+    }
     // "Views" is a drop-down button: its arrow offers the view types.
     if (auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(Commands().Action(ID_VIEW_VIEWS))))
     {

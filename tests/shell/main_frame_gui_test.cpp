@@ -50,6 +50,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -507,6 +508,23 @@ TEST_F(MainFrameTest, TheViewsButtonDropsDownTheViewTypes)
     const std::vector<UINT> views = {ID_VIEW_MODE_LARGE_ICONS, ID_VIEW_MODE_SMALL_ICONS, ID_VIEW_MODE_LIST,
                                      ID_VIEW_MODE_DETAILS, ID_VIEW_MODE_THUMBNAILS};
     EXPECT_EQ(CommandIds(button->menu()->actions()), views);
+}
+
+TEST_F(MainFrameTest, EveryToolbarButtonHasATooltip)
+{
+    const std::map<UINT, std::string> expected = {
+        {ID_FILE_NEW, "New"}, {ID_TOOLS_SETTINGS, "Settings"}, {ID_VIEW_VIEWS, "Views"}, {ID_HELP_CONTENTS, "Contents"}};
+    for (const QAction* action : m_frame->GetToolBar()->actions())
+    {
+        const UINT id = CCommandActions::CommandId(action);
+        if (id == 0)
+            continue;
+        EXPECT_FALSE(action->toolTip().isEmpty()) << id;
+        if (auto found = expected.find(id); found != expected.end())
+        {
+            EXPECT_EQ(action->toolTip().toStdString(), found->second) << id;
+        }
+    }
 }
 
 TEST_F(MainFrameTest, TheTabMenuClosesOrBringsUpTheTabUnderIt)

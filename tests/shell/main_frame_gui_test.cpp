@@ -311,6 +311,12 @@ TEST_F(MainFrameTest, BarVisibilityIsSavedOnClose)
     EXPECT_EQ(GetIntOr(m_settings, SETTING_LAYOUT_TOOLBAR_VISIBLE, -1), 0);
     EXPECT_EQ(GetIntOr(m_settings, SETTING_LAYOUT_TABBEDBAR_VISIBLE, -1), 1);
     EXPECT_FALSE(m_settings.GetStringValue(SETTING_LAYOUT_MAIN_FRAME).empty());
+
+    // The next start keeps the toolbar hidden and the others shown.
+    CMainFrame restarted(m_settings, {});
+    ASSERT_TRUE(restarted.OnCreate());
+    EXPECT_TRUE(restarted.findChild<QWidget*>("ToolRebarHolder")->isHidden());
+    EXPECT_FALSE(restarted.findChild<QWidget*>("TabbedBarHolder")->isHidden());
 }
 
 TEST_F(MainFrameTest, EveryOpenChildHasItsTabInView)

@@ -15,6 +15,8 @@
 #include "foundation/stores/Settings.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
+#include "dialogs/SelectActionDlg.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
@@ -177,6 +179,16 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    // File New asks with the Select New Action dialog; the task it gives goes
+    // the way of every new task (NewTaskDocument). A registration may
+    // replace the prompt.
+    m_docManager->SetNewActionPrompt([this](CTaskSettings& task) {
+        CSelectActionDlg dialog(GetTaskDialogContext(), m_mainFrame);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        task = dialog.m_task;
+        return true;
+    });
     for (const WindowRegistration& registration : m_registrations)
         registration(*this);
 
@@ -251,6 +263,9 @@ void CTanglewardenApp::CreateMainFrame()
     hooks.m_closeAllOfKind = [this](int kind) { m_docManager->CloseAllOfKind(kind); };
     hooks.m_closeAllDocuments = [this] { m_docManager->CloseAllDocuments(); };
     hooks.m_winHelp = [this](unsigned data, unsigned command) { WinHelp(data, command); };
+    hooks.m_editTaskProperties = [this](CTaskSettings& task) {
+        return EditLinkProperties(task, GetTaskDialogContext(), m_mainFrame);
+    };
     hooks.m_prompts = &GetPromptQueue();
     auto* frame = new CMainFrame(GetSettings(), std::move(hooks));
     const QImage icon = LoadIconResource(IDI_MAINFRAME);
@@ -302,6 +317,15 @@ int CTanglewardenApp::Run(const std::vector<std::string>& args)
     }
     const int exitCode = ExitInstance();
     return running ? (code != 0 ? code : exitCode) : 1;
+}
+
+CTaskDialogContext CTanglewardenApp::GetTaskDialogContext()
+{
+    CTaskDialogContext context;
+    context.m_settings = &GetSettings();
+    context.m_saveSettings = [] { return SaveAllSettings(); };
+    context.m_showSettings = [this] { ExecuteCommand(ID_TOOLS_SETTINGS); };
+    return context;
 }
 
 void CTanglewardenApp::WinHelp(unsigned, unsigned)

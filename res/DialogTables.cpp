@@ -323,7 +323,20 @@ constexpr ControlDesc kTaskGeneralPage[] = {
     {ControlKind::Spin, IDC_TASKGEN_RECURSION_SPIN, "", 110, 54, 10, 14},
 };
 
+// The quick-connect bar: one row whose address box takes the spare width.
+constexpr ControlDesc kQuickConnect[] = {
+    {ControlKind::Static, 0, "&URL:", 4, 5, 18, 8},
+    {ControlKind::Combo, IDC_QC_URL, "", 24, 3, 220, 100, kControlStretch},
+    {ControlKind::Button, ID_QC_BROWSE, "", 246, 3, 16, 14},
+    {ControlKind::Static, 0, "&Depth:", 266, 5, 24, 8},
+    {ControlKind::Edit, IDC_QC_DEPTH, "", 292, 3, 30, 14, kControlDigits},
+    {ControlKind::Spin, IDC_QC_DEPTH_SPIN, "", 322, 3, 10, 14},
+    {ControlKind::DefButton, ID_QC_START, "&Open", 336, 3, 40, 14},
+    {ControlKind::Button, ID_QC_PROPERTIES, "", 380, 3, 16, 14},
+};
+
 const DialogDesc kDialogs[] = {
+    {IDD_QUICK_CONNECT, "", 400, 20, kQuickConnect},
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
     {IDD_TEXT_PROMPT, "Prompt", 207, 101, kTextPrompt},
     {IDD_BASE64, "Base64 conversion", 300, 181, kBase64},

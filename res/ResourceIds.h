@@ -225,6 +225,12 @@ inline constexpr UINT IDC_BASE64_REAL = 1112;
 inline constexpr UINT IDC_WAIT_TEXT = 1132;
 inline constexpr UINT IDC_BASE64_BINARY = 1142;
 
+// The quick-connect bar (IDD_QUICK_CONNECT); its start button is 1, Browse
+// and properties are the commands ID_QC_BROWSE and ID_QC_PROPERTIES.
+inline constexpr UINT IDC_QC_URL = 1006;
+inline constexpr UINT IDC_QC_DEPTH = 1019;
+inline constexpr UINT IDC_QC_DEPTH_SPIN = 1020;
+
 // The Settings dialog (IDD_SETTINGS); its OK and Cancel are 1 and 2.
 inline constexpr UINT IDC_SETTINGS_APPLY = 1001;
 inline constexpr UINT IDC_SETTINGS_TREE = 1012;

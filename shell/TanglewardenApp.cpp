@@ -5,6 +5,7 @@
 #include "editor/KeywordSets.h"
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/FileAssociation.h"
+#include "foundation/desktop/FileBrowsing.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/files/DirectoryTree.h"
@@ -15,6 +16,7 @@
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
 #include "dialogs/SelectActionDlg.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
@@ -22,6 +24,7 @@
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
+#include "transfer/auth/PromptRequestQueue.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WidgetWindow.h"
@@ -202,6 +205,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
                              action >= kStartNewDocument && action <= kStartPasswords;
     RestoreWindowPlacement(settings, m_mainFrame, SETTING_LAYOUT_MAIN_FRAME, hiddenStart ? kShowHidden : kShowNormal,
                            false);
+    m_mainFrame->LoadRememberedStrings();
+    m_mainFrame->FillAddressHistory();
 
     g_runningApp = this;
     SetOpenTaskDocumentHook(OpenTaskWindow);
@@ -257,6 +262,11 @@ void CTanglewardenApp::CreateMainFrame()
     hooks.m_openTask = [](const CPropertySet& task) { OpenTaskWindow(task); };
     hooks.m_closeAllOfKind = [this](int kind) { m_docManager->CloseAllOfKind(kind); };
     hooks.m_closeAllDocuments = [this] { m_docManager->CloseAllDocuments(); };
+    hooks.m_winHelp = [this](unsigned data, unsigned command) { WinHelp(data, command); };
+    hooks.m_editTaskProperties = [this](CTaskSettings& task) {
+        return EditLinkProperties(task, GetTaskDialogContext(), m_mainFrame);
+    };
+    hooks.m_prompts = &GetPromptQueue();
     auto* frame = new CMainFrame(GetSettings(), std::move(hooks));
     const QImage icon = LoadIconResource(IDI_MAINFRAME);
     if (!icon.isNull())
@@ -358,4 +368,9 @@ void CTanglewardenApp::ShowTransferQueue()
         ActivateDocumentFrame(*open);
     else
         m_docManager->NewDocumentOfKind(kKindTransferQueue);
+}
+
+std::string BrowseForPath(const std::string& path, bool folder)
+{
+    return BrowseForFile(folder, path, false, nullptr, folder ? LoadResourceString(IDS_SELECT_FOLDER) : "", "");
 }

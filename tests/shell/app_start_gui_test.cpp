@@ -10,6 +10,7 @@
 #include "foundation/stores/Settings.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/SelectActionDlg.h"
 #include "dialogs/TaskWizardDlg.h"
 #include "platform/core/Archive.h"
@@ -34,6 +35,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -291,6 +293,26 @@ TEST_F(AppStartTest, HelpOpensTheFileWithTheDesktopOrSaysItIsMissing)
     EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{help});
     EXPECT_EQ(m_driver.Boxes().size(), 1u);
 }
+// The main window's quick-connect properties and help go through the
+// application's Link properties dialog and help file.
+TEST_F(AppStartTest, QuickConnectPropertiesAndHelpReachTheApplication)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    CMainFrame* frame = App().GetMainWindow();
+    frame->GetUrlCombo()->setEditText("https://example.test/");
+    std::string shownUrl;
+    m_driver.SetDialogScript([&](QDialog& shown) {
+        if (auto* properties = dynamic_cast<CLinkPropertiesDlg*>(&shown))
+            shownUrl = properties->m_task.GetUrl();
+    });
+    ASSERT_TRUE(frame->ExecuteCommand(ID_QC_PROPERTIES));
+    EXPECT_EQ(shownUrl, "https://example.test/");
+    ASSERT_TRUE(frame->ExecuteCommand(ID_HELP_CONTENTS));
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Help file not found!");
+}
+
 // File New: the Select New Action dialog and the wizard make a task, which
 // opens through the document manager as an opened project does: a task
 // window whose task the starter receives, the same task the project file

@@ -8,8 +8,11 @@
 #include "platform/core/Text.h"
 #include "platform/ui/ModalDriver.h"
 #include "res/Resources.h"
+#include "platform/ui/WidgetWindow.h"
+#include "shell/AppGlobals.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
+#include "shell/TransferQueueView.h"
 #include "widgets/ChevronReBar.h"
 #include "widgets/SysColor.h"
 #include "widgets/TabbedBar.h"
@@ -410,4 +413,24 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // The bars' states are read before the children go, while all is shown.
     SaveLayout();
     CMDIFrameWnd::closeEvent(event);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() == CPostedMessageEvent::EventType())
+    {
+        const WindowMessage& message = static_cast<CPostedMessageEvent*>(event)->Message();
+        if (message.m_message == WM_WORKER_NOTIFY && message.m_wParam <= 2)
+        {
+            if (CTransferQueueView* queue = GetTransferQueueWnd())
+            {
+                if (message.m_wParam == 2)
+                    queue->UpdateItem();
+                else
+                    queue->Refresh();
+            }
+            return true;
+        }
+    }
+    return CMDIFrameWnd::event(event);
 }

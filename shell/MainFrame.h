@@ -78,6 +78,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Worker notifications (WM_WORKER_NOTIFY): codes 0 and 1 resynchronise
+    // the transfer queue's rows, 2 updates its watched rows.
+    bool event(QEvent* event) override;
 
 private:
     void AddCommands();

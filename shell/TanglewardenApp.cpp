@@ -21,6 +21,8 @@
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
+#include "shell/TransferQueueFrame.h"
+#include "transfer/jobs/TransferManager.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WidgetWindow.h"
@@ -175,6 +177,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    if (CTransferManager* manager = GetTransferManager())
+        RegisterTransferQueueWindow(*this, *manager);
     for (const WindowRegistration& registration : m_registrations)
         registration(*this);
 

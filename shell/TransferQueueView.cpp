@@ -198,7 +198,8 @@ void CTransferQueueView::OnInitialUpdate()
         return;
     m_list = new COwnerDrawListCtrl(this);
     m_list->setObjectName("TransferQueueList");
-    m_list->setProperty("controlId", kTransferQueueListId);
+    // The id CDialog::GetDlgCtrlID reads.
+    m_list->setProperty("twControlId", kTransferQueueListId);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);

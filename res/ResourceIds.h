@@ -214,6 +214,16 @@ inline constexpr UINT IDS_UNTITLED = 61443;
 inline constexpr UINT IDS_SAVE_COPY_AS = 61444;
 inline constexpr UINT IDS_CANNOT_OPEN_DOCUMENT = 61697;
 inline constexpr UINT IDS_FAILED_TO_CREATE_DOCUMENT = 61700;
+// Column headings of the transfer queue.
+inline constexpr UINT IDS_QUEUE_COLUMN_NAME = 2400;
+inline constexpr UINT IDS_QUEUE_COLUMN_LOCAL_PATH = 2401;
+inline constexpr UINT IDS_QUEUE_COLUMN_LOCAL_SIZE = 2402;
+inline constexpr UINT IDS_QUEUE_COLUMN_REMOTE_SIZE = 2403;
+inline constexpr UINT IDS_QUEUE_COLUMN_PERCENT = 2404;
+inline constexpr UINT IDS_QUEUE_COLUMN_TIME = 2405;
+inline constexpr UINT IDS_QUEUE_COLUMN_TIME_LEFT = 2406;
+inline constexpr UINT IDS_QUEUE_COLUMN_SPEED = 2407;
+inline constexpr UINT IDS_QUEUE_COLUMN_STATUS = 2408;
 
 // Controls of the dialogs described in Dialogs.cpp.
 inline constexpr UINT IDC_PROMPT_LABEL = 1003;

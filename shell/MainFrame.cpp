@@ -19,6 +19,8 @@
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
 #include "widgets/Base64Dlg.h"
+#include "platform/ui/WidgetWindow.h"
+#include "shell/TransferQueueView.h"
 #include "widgets/ChevronReBar.h"
 #include "widgets/LoginPromptDlg.h"
 #include "widgets/SysColor.h"
@@ -394,8 +396,15 @@ void CMainFrame::OnWorkerNotify(int code)
     case kWorkerCredentialRequest:
         PromptForLogin();
         break;
-    // kWorkerJobsAdded, kWorkerJobsRemoved and kWorkerJobChanged belong to
-    // the transfer-queue view: it resynchronises or updates its rows here.
+    case kWorkerJobsAdded:
+    case kWorkerJobsRemoved:
+        if (CTransferQueueView* queue = GetTransferQueueWnd())
+            queue->Refresh();
+        break;
+    case kWorkerJobChanged:
+        if (CTransferQueueView* queue = GetTransferQueueWnd())
+            queue->UpdateItem();
+        break;
     default:
         break;
     }

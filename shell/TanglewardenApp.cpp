@@ -25,6 +25,8 @@
 #include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
 #include "transfer/auth/PromptRequestQueue.h"
+#include "shell/TransferQueueFrame.h"
+#include "transfer/jobs/TransferManager.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WidgetWindow.h"
@@ -179,6 +181,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    if (CTransferManager* manager = GetTransferManager())
+        RegisterTransferQueueWindow(*this, *manager);
     // File New asks with the Select New Action dialog; the task it gives goes
     // the way of every new task (NewTaskDocument). A registration may
     // replace the prompt.

@@ -5,6 +5,7 @@
 #include "res/Resources.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenDocManager.h"
+#include "shell/TransferQueueFrame.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -78,6 +79,8 @@ CTanglewardenFrame* CTanglewardenFrame::MakeForKind(int kind, CPropertySet* sett
 {
     for (const FrameClass& row : kFrameClasses)
     {
+        if (row.m_kind == kind && kind == kKindTransferQueue)
+            return new CTransferQueueFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
         if (row.m_kind == kind)
             return new CTanglewardenFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
     }

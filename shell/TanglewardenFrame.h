@@ -31,7 +31,8 @@ public:
     ~CTanglewardenFrame() override;
 
     // The frame of a template kind (1 task, 2 transfer queue, 3 transfer
-    // log, 4 link report, 5 text editor); null for any other kind.
+    // log, 4 link report, 5 text editor); null for any other kind. Kind 2
+    // is a CTransferQueueFrame with its toolbar.
     static CTanglewardenFrame* MakeForKind(int kind, CPropertySet* settings);
 
     int GetClassIndex() const { return m_classIndex; }

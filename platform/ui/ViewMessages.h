@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+// A list view (the link views, the transfer queue) lays itself out again.
+inline constexpr uint32_t WM_VIEW_DEFERRED = 0x0AA6;
 // A text source followed by an editor view changed; posted from whatever
 // thread changed it, handled on the UI thread.
 inline constexpr uint32_t WM_EDIT_DEFERRED = 0x0AA8;

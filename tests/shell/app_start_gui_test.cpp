@@ -26,6 +26,8 @@
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenTemplate.h"
+#include "shell/TransferQueueFrame.h"
+#include "shell/TransferQueueView.h"
 
 #include "tests/support/FileContents.h"
 #include "tests/support/QtApplication.h"
@@ -36,9 +38,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
+#include <QToolBar>
 
 #include <clocale>
 #include <ftw.h>
@@ -268,11 +273,30 @@ TEST_F(AppStartTest, TheTransferQueueCommandWaitsForItsWindowAndOpensItBeforeThe
     EXPECT_EQ(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).size(), 1u);
 }
 
-TEST_F(AppStartTest, WithoutItsWindowTheTransferQueueCommandIsDisabled)
+TEST_F(AppStartTest, TheProgramsOwnQueueWindowOpensAtStartAndTheToggleClosesIt)
 {
     StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_STARTUP_QUEUE, 1}});
     ASSERT_TRUE(App().InitInstance({}));
-    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).IsEnabled());
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    EXPECT_TRUE(frame->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).IsEnabled());
+    ASSERT_EQ(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).size(), 1u);
+    CTransferQueueView* view = GetTransferQueueWnd();
+    ASSERT_NE(view, nullptr);
+    auto* queueFrame = dynamic_cast<CTransferQueueFrame*>(view->GetParentFrame());
+    ASSERT_NE(queueFrame, nullptr);
+    EXPECT_EQ(queueFrame->GetFrameTitle(), "Transfers");
+    // The toolbar's buttons carry the Item menu's texts.
+    QStringList buttons;
+    for (QAction* action : queueFrame->GetToolBar()->actions())
+    {
+        if (!action->isSeparator())
+            buttons.push_back(action->toolTip());
+    }
+    EXPECT_EQ(buttons, (QStringList{"Show Log", "Resume Selected", "Resume All", "Stop Selected", "Stop All",
+                                    "Refresh"}));
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TRANSFER_QUEUE));
+    QTRY_VERIFY(GetTransferQueueWnd() == nullptr);
     EXPECT_TRUE(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).empty());
 }
 

@@ -42,6 +42,7 @@ class CTaskSettings;
 class CWaitDlg;
 class QEventLoop;
 class CWindowTimers;
+class ICrawlTransport;
 class ILinkListPane;
 
 // What the Report command writes and where: output 0 a report window, 1 a
@@ -57,6 +58,8 @@ struct CReportRequest
 struct CLinkTreeViewServices
 {
     CLinkCheckerServices m_engine; // transport and settings of the engine
+    // When set, the engine's transport, kept alive as long as the view.
+    std::shared_ptr<ICrawlTransport> m_ownTransport;
     CPropertySet* m_settings = nullptr; // the program's settings; required
     CPasswordStore* m_passwords = nullptr; // passwords taken out of start URLs
     CLogRegistry* m_logs = nullptr; // where the report log lives; required
@@ -204,7 +207,7 @@ private:
     void ShowContextMenu(const QPoint& globalPosition);
     int ContextDefaultCommand() const;
 
-    CLinkTreeViewServices m_services;
+    CLinkTreeViewServices m_services; // before the engine: it outlives it
     std::unique_ptr<CLinkChecker> m_engine;
     CLinkViewFilter m_filter;
     int m_reportLogId = 0;

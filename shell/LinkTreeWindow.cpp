@@ -20,15 +20,6 @@
 
 namespace
 {
-// The engines' way to the program's transfer manager: one for every task
-// window, made with the first of them (the manager exists by then).
-ICrawlTransport* ProgramTransport()
-{
-    static std::unique_ptr<CManagerTransport> transport;
-    if (!transport && GetTransferManager())
-        transport = std::make_unique<CManagerTransport>(*GetTransferManager(), GetInfoCache());
-    return transport.get();
-}
 
 CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
 {
@@ -59,7 +50,13 @@ CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
 CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
 {
     CLinkTreeViewServices services;
-    services.m_engine.m_transport = ProgramTransport();
+    // Each window's engine reaches the program's transfer manager through a
+    // transport of its own, which the view keeps.
+    if (CTransferManager* manager = GetTransferManager())
+    {
+        services.m_ownTransport = std::make_shared<CManagerTransport>(*manager, manager->GetInfoCache());
+        services.m_engine.m_transport = services.m_ownTransport.get();
+    }
     services.m_engine.m_settings = &GetSettings();
     services.m_settings = &GetSettings();
     services.m_passwords = &GetPasswordStore();

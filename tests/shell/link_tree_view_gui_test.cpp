@@ -15,6 +15,7 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
+#include "platform/core/RecordingDesktop.h"
 #include "platform/core/WindowHandle.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/RecordingModalDriver.h"
@@ -25,6 +26,7 @@
 #include "shell/LinkTreeView.h"
 #include "shell/LinkViewFrame.h"
 #include "transfer/base/LogRegistry.h"
+#include "transfer/base/TransferLog.h"
 #include "widgets/TabbedBar.h"
 
 #include "tests/support/FileContents.h"
@@ -259,6 +261,165 @@ TEST_F(LinkTreeViewTest, ACheckOfALocalFolderRunsToItsEndAndTheTreeShowsWhatTheE
     view.GetTreeCtrl().SelectItem(view.GetTreeCtrl().GetRootItem());
     QCoreApplication::processEvents();
     EXPECT_TRUE(window.Frame()->grab().save(QCoreApplication::applicationDirPath() + "/link_tree_view.png"));
+}
+
+// A check of the local site through the view, run to its end.
+class FinishedCheckTest : public LinkTreeViewTest
+{
+protected:
+    void Check(int autoExpand = 1)
+    {
+        MakeSite(m_folder);
+        m_crawl.Settings().SetInt(SETTING_MISC_AUTO_EXPAND, autoExpand);
+        CLinkTreeViewServices services = Services(m_crawl.Transport(), m_crawl.Settings());
+        services.m_reportPrompt = [this](bool showDialog, CReportRequest& request) {
+            m_reportDialogs += showDialog ? 1 : 0;
+            request = m_report;
+            return true;
+        };
+        services.m_shiftHeld = [] { return true; };
+        services.m_openReport = [this](int logId, int format, const std::string& title) {
+            m_reportWindows.push_back({logId, format, title});
+        };
+        m_window = std::make_unique<CTreeWindow>(services, m_crawl.Settings(), Start(), 5);
+        ASSERT_TRUE(View().StartTask(false));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !View().GetEngine().IsRunning(); }, 60000));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    std::string Start() const { return m_folder / "site/index.html"; }
+    CLinkTreeView& View() { return m_window->View(); }
+    CTreeCtrl& Tree() { return View().GetTreeCtrl(); }
+    // The first link of the engine with that URL.
+    int IdOf(const std::string& url, int repetition = 1)
+    {
+        for (int i = 0; i < View().GetEngine().GetLinkCount(); ++i)
+        {
+            const CLinkNode* node = View().GetEngine().GetNodeAt(i);
+            if (node->m_url == url && node->m_repetition == repetition)
+                return node->m_linkId;
+        }
+        return 0;
+    }
+
+    struct ReportWindow
+    {
+        int m_logId;
+        int m_format;
+        std::string m_title;
+    };
+    CTempFolder m_folder;
+    CRealCrawl m_crawl;
+    std::unique_ptr<CTreeWindow> m_window;
+    CReportRequest m_report;
+    int m_reportDialogs = 0;
+    std::vector<ReportWindow> m_reportWindows;
+};
+
+TEST_F(FinishedCheckTest, OnlyTheLevelsUpToAutoExpandOpenByThemselves)
+{
+    for (int autoExpand : {0, 1})
+    {
+        SCOPED_TRACE(autoExpand);
+        m_window.reset();
+        Check(autoExpand);
+        HTREEITEM root = Tree().GetRootItem();
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(root->isExpanded(), autoExpand == 1);
+        for (HTREEITEM child = Tree().GetChildItem(root); child; child = Tree().GetNextSiblingItem(child))
+            EXPECT_FALSE(child->isExpanded()) << Tree().GetItemText(child);
+    }
+}
+
+TEST_F(FinishedCheckTest, SelectingALinkNotLoadedYetOpensTheLevelsAboveIt)
+{
+    Check(0);
+    // "../a.html" on sub/c.html: two levels below the root, none loaded.
+    const int target = IdOf(m_folder / "site/a.html", 2);
+    ASSERT_NE(target, 0);
+    ASSERT_TRUE(View().SelectLink(target));
+    EXPECT_EQ(View().GetSelectedLinkId(), target);
+    EXPECT_EQ(Tree().GetItemText(Tree().GetSelectedItem()), "../a.html (2)");
+    EXPECT_TRUE(Tree().GetParentItem(Tree().GetSelectedItem())->isExpanded());
+
+    // Find First Link goes to its first occurrence; it is the default of the
+    // context menu for a repeated link that was checked.
+    ASSERT_TRUE(View().ExecuteCommand(ID_LINK_FIND_FIRST));
+    EXPECT_EQ(View().GetSelectedLinkId(), IdOf(m_folder / "site/a.html"));
+    EXPECT_FALSE(View().QueryCommandState(ID_LINK_FIND_FIRST).IsEnabled());
+    EXPECT_FALSE(View().SelectLink(99999));
+}
+
+TEST_F(FinishedCheckTest, FindSearchesTheItemsFromTheSelectionRoundToTheTop)
+{
+    Check();
+    m_crawl.Settings().SetString(SETTING_LAST_SEARCH_TEXT, "C.HTML");
+    Tree().SelectItem(Tree().GetRootItem());
+    ASSERT_TRUE(View().ExecuteCommand(ID_EDIT_FIND_NEXT));
+    const HTREEITEM first = Tree().GetSelectedItem();
+    EXPECT_EQ(Tree().GetItemText(first), "sub/c.html");
+    ASSERT_TRUE(View().ExecuteCommand(ID_EDIT_FIND_NEXT));
+    EXPECT_EQ(Tree().GetItemText(Tree().GetSelectedItem()), "sub/c.html") << "round to the top: the only match";
+    EXPECT_TRUE(m_driver.Boxes().empty());
+
+    m_crawl.Settings().SetString(SETTING_LAST_SEARCH_TEXT, "nowhere");
+    ASSERT_TRUE(View().ExecuteCommand(ID_EDIT_FIND_NEXT));
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Cannot find the string 'nowhere'.");
+    EXPECT_EQ(Tree().GetSelectedItem(), Tree().GetRootItem());
+}
+
+TEST_F(FinishedCheckTest, TheReportGoesToAFileOpenedWithTheDesktopOrToAWindowWhenTheFileCannotBeMade)
+{
+    CRecordingLauncher launcher;
+    Check();
+    m_report.m_output = 1;
+    m_report.m_options.m_format = 2;
+    const std::string reports = m_folder / "reports/new";
+    m_crawl.Settings().SetString(SETTING_MISC_REPORT_FOLDER, reports.c_str());
+    ASSERT_TRUE(View().QueryCommandState(ID_TASK_REPORT).IsEnabled());
+    ASSERT_TRUE(View().ExecuteCommand(ID_TASK_REPORT));
+    EXPECT_EQ(m_reportDialogs, 0) << "with Shift held the stored choices are used";
+
+    // The file holds what the engine writes for the same choices.
+    CRefPtr<CTransferLog> expected = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
+    View().GetEngine().WriteReport(*expected.Get(), m_report.m_options);
+    std::string expectedText;
+    expected->GetText(expectedText);
+    const std::string file = reports + "/default_report.txt";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const std::string written = ReadWhole(file);
+    ASSERT_FALSE(written.empty());
+    // The "generated on" line carries the time of writing.
+    EXPECT_EQ(written.size(), expectedText.size());
+    EXPECT_NE(written.find(m_folder / "site/missing.html"), std::string::npos);
+    EXPECT_EQ(launcher.m_opened, std::vector<std::string>{file});
+    EXPECT_TRUE(m_driver.Boxes().empty());
+
+    // A folder that cannot be made: the message, then a report window.
+    WriteWhole(m_folder / "blocked", "a file where the folder should be");
+    m_crawl.Settings().SetString(SETTING_MISC_REPORT_FOLDER, (m_folder / "blocked/sub").c_str());
+    m_report.m_options.m_format = 3;
+    ASSERT_TRUE(View().ExecuteCommand(ID_TASK_REPORT));
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Cannot create report file!");
+    ASSERT_EQ(m_reportWindows.size(), 1u);
+    EXPECT_EQ(m_reportWindows[0].m_logId, View().GetReportLogId());
+    EXPECT_EQ(m_reportWindows[0].m_format, 3);
+    EXPECT_EQ(m_reportWindows[0].m_title, Start());
+    EXPECT_EQ(launcher.m_opened.size(), 1u);
+}
+
+TEST_F(FinishedCheckTest, EverySecondTheStatisticsGoToTheirSink)
+{
+    Check();
+    std::vector<CLinkStats> received;
+    View().SetStatisticsSink([&](const CLinkStats& stats) { received.push_back(stats); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 5000));
+    const CLinkStats engine = View().GetEngine().GetStats();
+    EXPECT_EQ(received.back().SumStates(CLinkStats::kAll), engine.SumStates(CLinkStats::kAll));
+    EXPECT_EQ(received.back().m_states[CLinkStats::kAll][kStateBroken], engine.m_states[CLinkStats::kAll][kStateBroken]);
+    EXPECT_GT(received.back().m_states[CLinkStats::kAll][kStateBroken], 0);
 }
 
 TEST_F(LinkTreeViewTest, StartingRefusesBadAddressesAndKeepsPasswordsOutOfTheTask)

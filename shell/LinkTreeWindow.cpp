@@ -31,8 +31,8 @@ CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
     if (!frame)
         return nullptr;
     auto* splitter = new CSplitterWnd(1, 2, frame);
-    auto* tree = new CLinkTreeView(services, splitter);
-    auto* linkView = new CLinkViewFrame(splitter);
+    auto* tree = new CLinkTreeView(services);
+    auto* linkView = new CLinkViewFrame;
     linkView->Create(&GetSettings());
     splitter->SetPane(0, 0, tree);
     splitter->SetPane(0, 1, linkView);

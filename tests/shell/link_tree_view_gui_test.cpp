@@ -350,6 +350,77 @@ TEST_F(FinishedCheckTest, SelectingALinkNotLoadedYetOpensTheLevelsAboveIt)
     EXPECT_FALSE(View().SelectLink(99999));
 }
 
+TEST_F(FinishedCheckTest, TheDisplayCommandsAndTheGroupFilterChooseTheRows)
+{
+    Check();
+    ASSERT_TRUE(View().ExecuteCommand(ID_VIEW_ALL_TREE_ITEMS));
+    ExpandAll(Tree());
+    const size_t everything = CollectRows(Tree()).m_links.size();
+
+    ASSERT_TRUE(View().ExecuteCommand(ID_VIEW_HIDE_REPEATING));
+    EXPECT_EQ(View().QueryCommandState(ID_VIEW_HIDE_REPEATING).GetCheck(), 1);
+    EXPECT_EQ(m_window->List().m_fills.back(), 0) << "the list follows at once";
+    ExpandAll(Tree());
+    TreeRows rows = CollectRows(Tree());
+    EXPECT_LT(rows.m_links.size(), everything);
+    for (const auto& [id, info] : rows.m_links)
+        EXPECT_LE(info->m_repetition, 1) << info->m_name;
+    ASSERT_TRUE(View().ExecuteCommand(ID_VIEW_HIDE_REPEATING));
+
+    // Broken links only, as the link-group list would ask: pages stay.
+    CLinkViewFilter broken;
+    broken.m_stateMask = 1 << kStateBroken;
+    broken.m_containsBroken = 0;
+    View().SetViewFilter(broken);
+    EXPECT_EQ(View().GetViewFilter().m_fileMode, CLinkViewFilter::kByMasks) << "Show all Tree Items is kept";
+    EXPECT_EQ(View().GetViewFilter().m_pageMode, CLinkViewFilter::kAlwaysShown);
+    ExpandAll(Tree());
+    rows = CollectRows(Tree());
+    int brokenRows = 0;
+    for (const auto& [id, info] : rows.m_links)
+    {
+        const bool page = info->m_linkType == kTypeHtml;
+        EXPECT_TRUE(page || info->m_state == kStateBroken) << info->m_name;
+        brokenRows += info->m_state == kStateBroken ? 1 : 0;
+    }
+    EXPECT_EQ(brokenRows, 2);
+
+    CRecordingClipboard clipboard;
+    Tree().SelectItem(Tree().GetRootItem());
+    ASSERT_TRUE(View().ExecuteCommand(ID_EDIT_COPY));
+    EXPECT_EQ(clipboard.m_text, Start());
+    EXPECT_FALSE(View().QueryCommandState(ID_EDIT_PASTE).IsEnabled());
+}
+
+TEST_F(FinishedCheckTest, RestartChecksTheTaskAgainFromAnEmptyTree)
+{
+    Check();
+    const int links = View().GetEngine().GetLinkCount();
+    ASSERT_TRUE(View().QueryCommandState(ID_TASK_RESTART).IsEnabled());
+    ASSERT_TRUE(View().ExecuteCommand(ID_TASK_RESTART));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !View().GetEngine().IsRunning(); }, 60000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View().GetEngine().GetLinkCount(), links);
+    ASSERT_NE(Tree().GetRootItem(), nullptr);
+    EXPECT_EQ(reinterpret_cast<const CLinkInfo*>(Tree().GetItemData(Tree().GetRootItem()))->m_state, kStateDownloaded);
+}
+
+TEST_F(FinishedCheckTest, EditorDocumentsLetGoOfTheViewAndTheViewOfThem)
+{
+    Check();
+    CPropertySet settings;
+    auto first = std::make_unique<CTanglewardenDoc>(settings);
+    CTanglewardenDoc second(settings);
+    View().AttachDocument(first.get());
+    View().AttachDocument(&second);
+    View().AttachDocument(&second);
+    EXPECT_EQ(View().GetAttachedDocumentCount(), 2u);
+    first.reset(); // a document that goes detaches itself
+    EXPECT_EQ(View().GetAttachedDocumentCount(), 1u);
+    m_window.reset(); // a view that goes lets go of the rest
+    EXPECT_EQ(second.GetTaskView(), nullptr);
+}
+
 TEST_F(FinishedCheckTest, FindSearchesTheItemsFromTheSelectionRoundToTheTop)
 {
     Check();

@@ -2,6 +2,7 @@
 
 #include "checker/CrawlTransport.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "dialogs/NewTaskDlg.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/Settings.h"
@@ -66,6 +67,13 @@ CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
         (void)SaveHistory();
         if (CMainFrame* main = app.GetMainWindow())
             main->FillAddressHistory();
+    };
+    services.m_newTaskPrompt = [&app](CTaskSettings& task) {
+        CNewTaskDlg dialog(app.GetTaskDialogContext(), app.GetMainWindow());
+        if (dialog.DoModal() != IDOK)
+            return false;
+        task = dialog.m_task;
+        return true;
     };
     services.m_openTask = [](const CTaskSettings& task) { OpenTaskDocument(task); };
     services.m_openEditor = [&app](const std::string& path) -> CTanglewardenDoc* {

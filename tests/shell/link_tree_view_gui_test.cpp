@@ -512,6 +512,28 @@ TEST_F(LinkTreeViewTest, StartingRefusesBadAddressesAndKeepsPasswordsOutOfTheTas
         EXPECT_FALSE(window.View().GetEngine().IsRunning());
     }
     {
+        // With the New Task dialog: cancelled, the window closes quietly;
+        // with OK its task is started and the document counts as changed.
+        CLinkTreeViewServices services = Services(transport, settings);
+        bool answer = false;
+        services.m_newTaskPrompt = [&](CTaskSettings& task) {
+            task.SetString(TASK_URI, "ftp://ftp.site.test/pub/");
+            task.SetInt(TASK_RECURSION, 2);
+            return answer;
+        };
+        CTreeWindow cancelled(services, settings, "", 1);
+        EXPECT_FALSE(cancelled.View().StartTask(true));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !cancelled.Frame()->isVisible(); }, 5000));
+        answer = true;
+        CTreeWindow chosen(services, settings, "", 1);
+        ASSERT_TRUE(chosen.View().StartTask(true));
+        EXPECT_EQ(chosen.Document().GetTask()->GetUrl(), "ftp://ftp.site.test/pub/");
+        EXPECT_TRUE(chosen.Document().IsModified());
+        EXPECT_EQ(chosen.View().GetEngine().GetRecursion(), 2);
+        EXPECT_TRUE(transport.WaitForHeldJobs(1, 20s));
+        EXPECT_EQ(m_driver.Boxes().size(), 1u);
+    }
+    {
         CTreeWindow window(Services(transport, settings), settings, "http://", 1);
         EXPECT_FALSE(window.View().StartTask(false));
         ASSERT_EQ(m_driver.Boxes().size(), 2u);

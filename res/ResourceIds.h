@@ -201,6 +201,14 @@ inline constexpr UINT IDS_STRING_NOT_FOUND = 215;
 inline constexpr UINT IDS_NO_UNCHECKED_INTERNAL = 244;
 inline constexpr UINT IDS_NO_UNCHECKED_EXTERNAL = 245;
 inline constexpr UINT IDS_EDIT_TITLE = 250;
+// The pages of a task window's link view.
+inline constexpr UINT IDS_PAGE_CONTENT = 142;
+inline constexpr UINT IDS_PAGE_HTML_ELEMENTS = 150;
+inline constexpr UINT IDS_PAGE_HTML_TEXT = 152;
+inline constexpr UINT IDS_PAGE_HTML_TAGS = 192;
+inline constexpr UINT IDS_PAGE_LOG = 195;
+inline constexpr UINT IDS_PAGE_FORM = 221;
+inline constexpr UINT IDS_PAGE_INFORMATION = 229;
 inline constexpr UINT IDS_SETTINGS_GENERAL = 223;
 inline constexpr UINT IDS_SETTINGS_LINKS = 227;
 inline constexpr UINT IDS_PROXY_CAPTION = 2081;

@@ -12,6 +12,12 @@ inline constexpr uint32_t WM_EDIT_DEFERRED = 0x0AA8;
 // A deferred fill of a list view continues; for an editor view, the tick of
 // its deferred colouring.
 inline constexpr uint32_t WM_CONTINUE_FILL = 0x0AB0;
-// A link view or the transfer queue view lays itself out again (wParam says
-// what more: see the view).
-inline constexpr uint32_t WM_VIEW_DEFERRED = 0x0AA6;
+
+// The messages of a task window's link tree view. The engine's thread posts
+// WM_ENGINE_PROGRESS; the view posts WM_TREE_EXPAND to itself; the others
+// come from the task window and its dialogs.
+inline constexpr uint32_t WM_END_WAIT = 0x0AAC;
+inline constexpr uint32_t WM_ENGINE_PROGRESS = 0x0AAD;
+inline constexpr uint32_t WM_START_TASK = 0x0AAE;
+inline constexpr uint32_t WM_TREE_EXPAND = 0x0AAF;
+inline constexpr uint32_t WM_TREE_SELECT = 0x0AB2;

@@ -1,13 +1,16 @@
 // The application object from start to shutdown, in a temporary home: what
 // start-up writes, the start-up actions, a document named on the command
-// line (and one that cannot be opened), the transfer-queue command and
-// help.
+// line (and one that cannot be opened; a project is checked in its task
+// window), the transfer-queue command and help.
 
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
+#include "foundation/stores/UrlHistory.h"
+#include "checker/LinkNames.h"
+#include "checker/LinkNode.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
 #include "dialogs/LinkPropertiesDlg.h"
@@ -22,9 +25,11 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/View.h"
 #include "res/ResourceIds.h"
+#include "shell/LinkTreeWindow.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
+#include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
 #include "shell/TransferQueueFrame.h"
 #include "shell/TransferQueueView.h"
@@ -46,6 +51,7 @@
 #include <QToolBar>
 
 #include <clocale>
+#include <filesystem>
 #include <ftw.h>
 
 namespace
@@ -217,6 +223,47 @@ TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)
     EXPECT_EQ(App().GetDocManager()->GetRecentFiles(), std::vector<std::string>{path});
 }
 
+TEST_F(AppStartTest, AProjectFileOnTheCommandLineIsCheckedInItsTaskWindow)
+{
+    std::filesystem::create_directories(m_temp / "site");
+    WriteWhole(m_temp / "site/index.html", "<a href=\"a.html\">a</a> <a href=\"gone.html\">gone</a>\n");
+    WriteWhole(m_temp / "site/a.html", "<a href=\"index.html\">home</a>\n");
+    const std::string start = m_temp / "site/index.html";
+    const std::string project = m_temp / "site.vbb";
+    {
+        CPropertySet settings;
+        CTaskSettings task(start);
+        task.SetInt(TASK_RECURSION, 3);
+        CTanglewardenDoc document(settings);
+        document.SetTask(&task);
+        ASSERT_TRUE(document.OnSaveDocument(project));
+    }
+
+    App().AddWindowRegistration(RegisterLinkTreeWindow);
+    ASSERT_TRUE(App().InitInstance({project}));
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    CLinkTreeView* tree = FindLinkTreeView(*tasks[0]);
+    ASSERT_NE(tree, nullptr) << "the task window holds the link tree";
+    CLinkChecker& engine = tree->GetEngine();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.GetLinkCount() > 1 && !engine.IsRunning(); }, 60000));
+
+    ASSERT_EQ(engine.GetLinkCount(), 4); // the root, a.html, gone.html, a.html's link home
+    EXPECT_EQ(engine.GetNodeAt(0)->m_state, kStateDownloaded);
+    int broken = 0;
+    for (int i = 0; i < engine.GetLinkCount(); ++i)
+        broken += engine.GetNodeAt(i)->m_state == kStateBroken ? 1 : 0;
+    EXPECT_EQ(broken, 1);
+    ASSERT_FALSE(GetHistoryList().empty());
+    EXPECT_EQ(GetHistoryList().front(), start);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetTreeCtrl().GetRootItem()), start);
+    auto* frame = dynamic_cast<CTanglewardenFrame*>(tree->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetFrameTitle(), start);
+    EXPECT_TRUE(m_driver.Boxes().empty());
+    App().ExitInstance();
+}
 TEST_F(AppStartTest, AFavouriteOpensItsTaskWindowWhileTheProgramRuns)
 {
     StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});

@@ -187,6 +187,50 @@ constexpr ControlDesc kPostData[] = {
     {ControlKind::Button, 2, "Cancel", 207, 112, 50, 14},
 };
 
+// The Passwords dialog: the list over its buttons, which stay at the bottom
+// as the dialog grows.
+constexpr ControlDesc kPasswords[] = {
+    {ControlKind::List, IDC_PASSWORDS_LIST, "", 7, 7, 300, 120},
+    {ControlKind::Button, IDC_PASSWORDS_ADD, "&Add Password", 7, 133, 66, 14},
+    {ControlKind::Button, IDC_PASSWORDS_CHANGE, "&Change Password", 77, 133, 70, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE, "&Remove", 151, 133, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE_ALL, "R&emove All", 205, 133, 50, 14},
+    {ControlKind::DefButton, 1, "&Save", 149, 153, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 203, 153, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_HELP, "Help (F&1)", 257, 153, 50, 14},
+};
+
+constexpr ControlDesc kCookies[] = {
+    {ControlKind::List, IDC_COOKIES_LIST, "", 7, 7, 400, 150},
+    {ControlKind::Button, IDC_COOKIES_REMOVE, "&Remove", 7, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_REMOVE_ALL, "Remove &All", 61, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_MODIFY, "&Modify...", 115, 163, 50, 14},
+    {ControlKind::Button, 2, "&Close", 357, 163, 50, 14},
+};
+
+constexpr ControlDesc kCache[] = {
+    {ControlKind::Static, 0, "&Cached sites:", 7, 7, 150, 8},
+    {ControlKind::List, IDC_CACHE_LIST, "", 7, 18, 200, 120},
+    {ControlKind::Button, IDC_CACHE_CLEAN, "Cl&ean", 7, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_CLEAN_ALL, "Clean A&ll", 61, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_REFRESH, "&Refresh", 115, 144, 50, 14},
+    {ControlKind::Button, 2, "Close", 157, 164, 50, 14},
+};
+
+// The About box places its picture and text view itself.
+constexpr ControlDesc kAbout[] = {
+    {ControlKind::Picture, IDC_ABOUT_PICTURE, "", 0, 0, 200, 40},
+    {ControlKind::Static, IDC_ABOUT_TEXT, "", 0, 46, 200, 100},
+};
+
+// The properties container lays out its tabs over the page area itself.
+constexpr ControlDesc kProperties[] = {
+    {ControlKind::Static, IDC_PROPERTIES_PAGE_AREA, "", 7, 22, 250, 150},
+    {ControlKind::Check, IDC_PROPERTIES_PIN, "&Pin", 7, 178, 50, 10},
+    {ControlKind::Static, IDC_PROPERTIES_NONE, "No properties available", 60, 90, 150, 8},
+    {ControlKind::DefButton, 1, "OK", 207, 176, 50, 14},
+};
+
 const DialogDesc kDialogs[] = {
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
     {IDD_TEXT_PROMPT, "Prompt", 207, 101, kTextPrompt},
@@ -202,6 +246,11 @@ const DialogDesc kDialogs[] = {
     {IDD_ENTER_PROXY, "Enter Proxy", 207, 137, kEnterProxy},
     {IDD_COMPOSE_URL, "Compose URL", 207, 163, kComposeUrl},
     {IDD_POST_DATA, "HTTP POST data", 264, 133, kPostData},
+    {IDD_PASSWORDS, "Passwords", 314, 174, kPasswords},
+    {IDD_COOKIES, "Cookies", 414, 184, kCookies},
+    {IDD_CACHE, "Cache", 214, 185, kCache},
+    {IDD_ABOUTBOX, "About Tanglewarden", 200, 150, kAbout},
+    {IDD_PROPERTIES, "Properties", 264, 197, kProperties},
 };
 } // namespace
 

@@ -142,7 +142,9 @@ TEST_F(AboutBoxTest, OnlyAClickDownAndUpOnTheAreaOpensTheHomePage)
         });
         ASSERT_EQ(m_launcher.m_opened.size(), c.m_opened);
         if (c.m_opened)
+        {
             EXPECT_EQ(m_launcher.m_opened[0], "https://home.example/");
+        }
     }
 }
 

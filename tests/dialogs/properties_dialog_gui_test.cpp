@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTabBar>
 #include <QTest>
@@ -54,16 +55,23 @@ class CActivatingDriver : public CRecordingModalDriver
 public:
     int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override
     {
-        QWidget box(owner, Qt::Dialog);
-        box.resize(120, 60);
+        // A window of its own, so the owner really loses the activation.
+        QMessageBox box(QMessageBox::Warning, QString(), QString::fromStdString(text), QMessageBox::Ok);
         box.show();
         box.activateWindow();
         m_boxTookActivation = QTest::qWaitForWindowActive(&box);
-        box.hide();
+        box.accept();
+        // The window manager gives the activation back to the box's owner.
+        if (owner)
+        {
+            owner->activateWindow();
+            m_ownerActiveAgain = QTest::qWaitForWindowActive(owner);
+        }
         return CRecordingModalDriver::MessageBox(owner, text, caption, type);
     }
 
     bool m_boxTookActivation = false;
+    bool m_ownerActiveAgain = false;
 };
 
 std::vector<std::unique_ptr<CSettingsPage>> Pages(std::vector<bool> valid)
@@ -162,6 +170,7 @@ TEST_F(PropertiesDialogTest, AFailingPageKeepsItsTabAndItsMessageBoxClosesNothin
     dialog->GetTabs()->setCurrentIndex(1);
     ASSERT_EQ(m_driver.Boxes().size(), 1u);
     EXPECT_TRUE(m_driver.m_boxTookActivation);
+    EXPECT_TRUE(m_driver.m_ownerActiveAgain);
     EXPECT_EQ(dialog->GetCurrentIndex(), 0);
     EXPECT_EQ(dialog->GetTabs()->currentIndex(), 0);
     Settle();

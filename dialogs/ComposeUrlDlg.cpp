@@ -1,5 +1,6 @@
 #include "dialogs/ComposeUrlDlg.h"
 
+#include "foundation/files/PathUtils.h"
 #include "foundation/links/UrlParts.h"
 #include "platform/core/Text.h"
 #include "platform/ui/DataExchange.h"
@@ -121,4 +122,38 @@ void CComposeUrlDlg::OnOK()
     if (m_host.empty() || ((m_authentication || m_credentialsMode) && m_user.empty()))
         return;
     EndDialog(IDOK);
+}
+
+bool ComposeUrlFromText(std::string& url, QWidget* parent)
+{
+    CComposeUrlDlg dialog(parent);
+    int scheme = URL_SCHEME_UNKNOWN;
+    std::string host;
+    int port = -1;
+    std::string user;
+    std::string password;
+    std::string path;
+    if (!IsLocalPath(url) && ParseUrl(url.c_str(), scheme, host, port, &user, &password, &path, false))
+    {
+        dialog.m_protocol = scheme;
+        dialog.m_host = host;
+        dialog.m_port = port;
+        dialog.m_user = user;
+        dialog.m_password = password;
+        dialog.m_path = path;
+        dialog.m_authentication = !user.empty();
+    }
+    else
+    {
+        dialog.m_protocol = URL_SCHEME_HTTP;
+        dialog.m_port = 80;
+        dialog.m_authentication = false;
+    }
+    if (dialog.DoModal() != IDOK)
+        return false;
+    url = dialog.m_authentication
+              ? ComposeUrl(dialog.m_protocol, dialog.m_host, dialog.m_path, dialog.m_port, dialog.m_user,
+                           dialog.m_password)
+              : ComposeUrl(dialog.m_protocol, dialog.m_host, dialog.m_path, dialog.m_port, {}, {});
+    return true;
 }

@@ -43,3 +43,9 @@ private:
     void OnProtocolChanged();
     std::string ChosenProtocolText() const;
 };
+
+// Runs the dialog filled from url (protocol HTTP, port 80 and no
+// authentication when url does not parse as a URL, a local path included);
+// after OK, url becomes the composed address, with user and password only
+// when authentication was asked for. False, url untouched, on Cancel.
+bool ComposeUrlFromText(std::string& url, QWidget* parent);

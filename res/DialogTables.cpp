@@ -187,6 +187,120 @@ constexpr ControlDesc kPostData[] = {
     {ControlKind::Button, 2, "Cancel", 207, 112, 50, 14},
 };
 
+constexpr ControlDesc kLinkProperties[] = {
+    {ControlKind::Static, IDC_LINKPROP_TABS, "", 7, 7, 270, 14},
+    {ControlKind::Static, IDC_LINKPROP_PAGE_AREA, "", 7, 24, 270, 190},
+    {ControlKind::Button, IDC_LINKPROP_SETTINGS, "&Settings...", 7, 220, 60, 14},
+    {ControlKind::DefButton, 1, "OK", 119, 220, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 173, 220, 50, 14},
+    {ControlKind::Button, IDC_LINKPROP_HELP, "Help (F&1)", 227, 220, 50, 14},
+};
+
+constexpr ControlDesc kLinkGeneralPage[] = {
+    {ControlKind::Static, 0, "&Recursion depth:", 7, 7, 100, 8},
+    {ControlKind::Edit, IDC_LINKGEN_RECURSION, "", 110, 5, 40, 14},
+    {ControlKind::Spin, IDC_LINKGEN_RECURSION_SPIN, "", 150, 5, 10, 14},
+    {ControlKind::Check, IDC_LINKGEN_FINISH_ON_MAX, "Apply &Get File Info when reaching Recursion depth:", 7, 25,
+     250, 10},
+    {ControlKind::Check, IDC_LINKGEN_POST, "&POST method", 7, 41, 100, 10},
+    {ControlKind::Static, IDC_LINKGEN_POST_DATA_LABEL, "P&OST data:", 7, 57, 100, 8},
+    {ControlKind::MultiEdit, IDC_LINKGEN_POST_DATA, "", 7, 67, 250, 60},
+    {ControlKind::Check, IDC_LINKGEN_USE_FILE, "&Use file:", 7, 133, 50, 10},
+    {ControlKind::Edit, IDC_LINKGEN_POST_FILE, "", 60, 131, 175, 14},
+    {ControlKind::Button, IDC_LINKGEN_BROWSE, "&...", 239, 131, 18, 14},
+};
+
+constexpr ControlDesc kLinkFilterPage[] = {
+    {ControlKind::Check, IDC_LINKFILTER_INCLUDE_ON, "&Include links which URL contains following text:", 7, 7, 250,
+     10},
+    {ControlKind::Edit, IDC_LINKFILTER_INCLUDE, "", 7, 19, 250, 14},
+    {ControlKind::Check, IDC_LINKFILTER_EXCLUDE_ON, "E&xclude links which URL contains following text:", 7, 37, 250,
+     10},
+    {ControlKind::Edit, IDC_LINKFILTER_EXCLUDE, "", 7, 49, 250, 14},
+    {ControlKind::Static, 0, "&Filter by HTML Tags:", 7, 67, 120, 8},
+    {ControlKind::Static, 0, "Filter external links by &protocol:", 135, 67, 122, 8},
+    {ControlKind::List, IDC_LINKFILTER_TAGS, "", 7, 77, 120, 70},
+    {ControlKind::List, IDC_LINKFILTER_PROTOCOLS, "", 135, 77, 122, 70},
+    {ControlKind::Check, IDC_LINKFILTER_EXTERNAL, "Include &external links and redirects", 7, 151, 250, 10},
+    {ControlKind::Check, IDC_LINKFILTER_IGNORE_EMPTY, "Ignore empty &tags, e.g. <img src=\"\">", 7, 163, 250, 10},
+    {ControlKind::Check, IDC_LINKFILTER_CONTAINERS, "&Apply filter for link containers (HTML, Folders)", 7, 175,
+     250, 10},
+};
+
+constexpr ControlDesc kSelectAction[] = {
+    {ControlKind::List, IDC_ACTION_LIST, "", 7, 7, 286, 120},
+    {ControlKind::Button, IDC_ACTION_VIEW_ICONS, "Icons", 7, 133, 40, 14},
+    {ControlKind::Button, IDC_ACTION_VIEW_LIST, "List", 49, 133, 40, 14},
+    {ControlKind::Button, IDC_ACTION_VIEW_DETAILS, "Details", 91, 133, 40, 14},
+    {ControlKind::DefButton, 1, "OK", 189, 133, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 243, 133, 50, 14},
+};
+
+// The wizard's picture at the left, its pages at the right; the wizard lays
+// these out itself.
+constexpr ControlDesc kTaskWizard[] = {
+    {ControlKind::Picture, IDC_WIZARD_PICTURE, "", 7, 7, 80, 150},
+    {ControlKind::Static, IDC_WIZARD_PAGE_AREA, "", 94, 7, 220, 150},
+    {ControlKind::Button, IDC_WIZARD_BACK, "< &Back", 152, 164, 50, 14},
+    {ControlKind::Button, IDC_WIZARD_NEXT, "&Next >", 206, 164, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 264, 164, 50, 14},
+};
+
+constexpr ControlDesc kWizardIntro[] = {
+    {ControlKind::Static, 0,
+     "This wizard sets up a new task in three short steps: where the task starts, "
+     "how deep it follows links, and where it keeps what it downloads.\n\n"
+     "Click Next to continue.",
+     7, 7, 206, 60},
+};
+
+constexpr ControlDesc kWizardUrl[] = {
+    {ControlKind::Static, 0,
+     "&Type a URL to be checked by the task. It can be remote Web page or local file or folder.", 7, 7, 206, 16},
+    {ControlKind::Edit, IDC_WIZARD_URL, "", 7, 27, 206, 14},
+    {ControlKind::Button, IDC_WIZARD_BROWSE_FILE, "Br&owse...", 7, 45, 60, 14},
+    {ControlKind::Button, IDC_WIZARD_COMPOSE, "&Compose URL...", 71, 45, 70, 14},
+    {ControlKind::Static, IDC_WIZARD_VERDICT, "", 7, 65, 206, 70},
+};
+
+constexpr ControlDesc kWizardParam[] = {
+    {ControlKind::Static, 0, "&Maximum link recursion:", 7, 7, 100, 8},
+    {ControlKind::Edit, IDC_WIZARD_RECURSION, "", 110, 5, 40, 14},
+    {ControlKind::Spin, IDC_WIZARD_RECURSION_SPIN, "", 150, 5, 10, 14},
+    {ControlKind::Check, IDC_WIZARD_EXTERNAL, "Include &external links", 7, 25, 200, 10},
+    {ControlKind::Static, IDC_WIZARD_FOLDER_LABEL, "&Type local download path:", 7, 41, 200, 8},
+    {ControlKind::Edit, IDC_WIZARD_FOLDER, "", 7, 51, 150, 14},
+    {ControlKind::Button, IDC_WIZARD_BROWSE_FOLDER, "Br&owse...", 161, 51, 50, 14},
+    {ControlKind::Button, IDC_WIZARD_PROPERTIES, "&Properties...", 7, 71, 60, 14},
+};
+
+constexpr ControlDesc kNewTask[] = {
+    {ControlKind::Static, IDC_NEWTASK_URI_LABEL, "Local file, directory path or remote &URL:", 7, 7, 250, 8},
+    {ControlKind::Picture, IDC_NEWTASK_ICON, "", 7, 18, 20, 20},
+    {ControlKind::Combo, IDC_NEWTASK_URI, "", 31, 18, 204, 14},
+    {ControlKind::Button, IDC_NEWTASK_BROWSE_FILE, "...", 239, 18, 18, 14},
+    {ControlKind::Radio, IDC_NEWTASK_CHECK, "&Check links recursively", 7, 44, 200, 10, kControlGroup},
+    {ControlKind::Radio, IDC_NEWTASK_BROWSE, "&Browse links", 7, 56, 200, 10},
+    {ControlKind::Radio, IDC_NEWTASK_OFFLINE, "Browse o&ffline", 7, 68, 200, 10},
+    {ControlKind::Radio, IDC_NEWTASK_DOWNLOAD, "&Download to:", 7, 82, 60, 10},
+    {ControlKind::Radio, IDC_NEWTASK_EDIT, "&Edit", 7, 98, 200, 10},
+    // After the radio buttons, so that they stay one group.
+    {ControlKind::Edit, IDC_NEWTASK_FOLDER, "", 70, 80, 165, 14},
+    {ControlKind::Button, IDC_NEWTASK_BROWSE_FOLDER, "...", 239, 80, 18, 14},
+    {ControlKind::Button, IDC_NEWTASK_PROPERTIES, "&Properties", 7, 116, 60, 14},
+    {ControlKind::DefButton, 1, "OK", 153, 116, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 207, 116, 50, 14},
+};
+
+constexpr ControlDesc kTaskGeneralPage[] = {
+    {ControlKind::Static, IDC_TASKGEN_URI_LABEL, "Local file, directory or remote &URL:", 7, 7, 250, 8},
+    {ControlKind::Edit, IDC_TASKGEN_URI, "", 7, 18, 228, 14},
+    {ControlKind::Button, IDC_TASKGEN_BROWSE, "&...", 239, 18, 18, 14},
+    {ControlKind::Button, IDC_TASKGEN_COMPOSE, "Co&mpose URL...", 7, 36, 70, 14},
+    {ControlKind::Static, IDC_TASKGEN_RECURSION_LABEL, "R&ecursion:", 7, 56, 60, 8},
+    {ControlKind::Edit, IDC_TASKGEN_RECURSION, "", 70, 54, 40, 14},
+    {ControlKind::Spin, IDC_TASKGEN_RECURSION_SPIN, "", 110, 54, 10, 14},
+
 // The Passwords dialog: the list over its buttons, which stay at the bottom
 // as the dialog grows.
 constexpr ControlDesc kPasswords[] = {
@@ -246,6 +360,16 @@ const DialogDesc kDialogs[] = {
     {IDD_ENTER_PROXY, "Enter Proxy", 207, 137, kEnterProxy},
     {IDD_COMPOSE_URL, "Compose URL", 207, 163, kComposeUrl},
     {IDD_POST_DATA, "HTTP POST data", 264, 133, kPostData},
+    {IDD_LINK_PROPERTIES, "Link properties", 284, 241, kLinkProperties},
+    {IDD_LINK_GENERAL_PAGE, "General", 264, 150, kLinkGeneralPage},
+    {IDD_LINK_FILTER_PAGE, "Filter", 264, 190, kLinkFilterPage},
+    {IDD_SELECT_ACTION, "Select New Action", 300, 154, kSelectAction},
+    {IDD_TASK_WIZARD, "Tanglewarden Task Wizard", 321, 185, kTaskWizard},
+    {IDD_WIZARD_INTRO, "", 220, 150, kWizardIntro},
+    {IDD_WIZARD_URL, "", 220, 150, kWizardUrl},
+    {IDD_WIZARD_PARAM, "", 220, 150, kWizardParam},
+    {IDD_NEW_TASK, "New Task", 264, 137, kNewTask},
+    {IDD_TASK_GENERAL_PAGE, "General", 264, 75, kTaskGeneralPage},
     {IDD_PASSWORDS, "Passwords", 314, 174, kPasswords},
     {IDD_COOKIES, "Cookies", 414, 184, kCookies},
     {IDD_CACHE, "Cache", 214, 185, kCache},

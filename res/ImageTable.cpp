@@ -23,6 +23,7 @@ constexpr ImageDesc kBitmaps[] = {
     {IDB_SORT_DESCENDING, ":/res/images/bitmap_183.png", 16, 1},
     {IDB_LINE_LOCAL, ":/res/images/bitmap_184.png", 16, 1},
     {IDB_ACTIONS_LARGE, ":/res/images/bitmap_192.png", 32, 1},
+    {IDB_VIEW_ICONS, ":/res/images/bitmap_193.png", 16, 1},
     {IDB_LISTS_SMALL, ":/res/images/bitmap_194.png", 16, 4},
     {IDB_WIZARD, ":/res/images/bitmap_195.png", 96, 1},
     {IDB_QUEUE_TOOLBAR, ":/res/images/bitmap_211.png", 16, 6},
@@ -30,6 +31,8 @@ constexpr ImageDesc kBitmaps[] = {
     {IDB_SETTINGS_BANNER, ":/res/images/bitmap_226.png", 400, 1},
     {IDB_LINE_MISSING, ":/res/images/bitmap_239.png", 16, 1},
     {IDB_GROUP_STATES, ":/res/images/bitmap_240.png", 30, 4},
+    {IDB_VIEW_LIST, ":/res/images/bitmap_245.png", 16, 1},
+    {IDB_VIEW_DETAILS, ":/res/images/bitmap_246.png", 16, 1},
     {IDB_ACTIONS_SMALL, ":/res/images/bitmap_247.png", 16, 1},
     {IDB_LINKS_LARGE, ":/res/images/bitmap_248.png", 32, 27},
     {IDB_PROXY_STATES, ":/res/images/bitmap_2080.png", 16, 2},
@@ -41,6 +44,7 @@ constexpr ImageDesc kIcons[] = {
     {IDI_ACTION1, ":/res/images/icon_242.png", 32, 1},   {IDI_ACTION3, ":/res/images/icon_245.png", 32, 1},
     {IDI_ACTION2, ":/res/images/icon_246.png", 32, 1},   {IDI_LOCK, ":/res/images/icon_248.png", 16, 1},
     {IDI_PROPERTIES, ":/res/images/icon_249.png", 16, 1},
+    {IDI_ACTION5, ":/res/images/icon_247.png", 32, 1},
 };
 
 QImage Load(std::span<const ImageDesc> table, UINT id)

@@ -322,6 +322,94 @@ inline constexpr UINT IDC_POST_USE_FILE = 1070;
 inline constexpr UINT IDC_POST_TEXT_LABEL = 1071;
 inline constexpr UINT IDC_POST_FILE = 1072;
 
+// The Link properties dialog (IDD_LINK_PROPERTIES) and its two pages.
+inline constexpr UINT IDC_LINKPROP_HELP = 1077;
+inline constexpr UINT IDC_LINKPROP_PAGE_AREA = 1113;
+inline constexpr UINT IDC_LINKPROP_TABS = 1114;
+inline constexpr UINT IDC_LINKPROP_SETTINGS = 252;
+// The General page (IDD_LINK_GENERAL_PAGE).
+inline constexpr UINT IDC_LINKGEN_BROWSE = 1005;
+inline constexpr UINT IDC_LINKGEN_RECURSION = 1019;
+inline constexpr UINT IDC_LINKGEN_RECURSION_SPIN = 1020;
+inline constexpr UINT IDC_LINKGEN_POST = 1052;
+inline constexpr UINT IDC_LINKGEN_POST_DATA = 1069;
+inline constexpr UINT IDC_LINKGEN_USE_FILE = 1070;
+inline constexpr UINT IDC_LINKGEN_POST_DATA_LABEL = 1071;
+inline constexpr UINT IDC_LINKGEN_POST_FILE = 1072;
+inline constexpr UINT IDC_LINKGEN_FINISH_ON_MAX = 1139;
+// The Filter page (IDD_LINK_FILTER_PAGE).
+inline constexpr UINT IDC_LINKFILTER_EXTERNAL = 1056;
+inline constexpr UINT IDC_LINKFILTER_IGNORE_EMPTY = 1057;
+inline constexpr UINT IDC_LINKFILTER_CONTAINERS = 1058;
+inline constexpr UINT IDC_LINKFILTER_INCLUDE = 1060;
+inline constexpr UINT IDC_LINKFILTER_EXCLUDE = 1061;
+inline constexpr UINT IDC_LINKFILTER_INCLUDE_ON = 1062;
+inline constexpr UINT IDC_LINKFILTER_EXCLUDE_ON = 1063;
+inline constexpr UINT IDC_LINKFILTER_TAGS = 1082;
+inline constexpr UINT IDC_LINKFILTER_PROTOCOLS = 1084;
+
+// The Select New Action dialog (IDD_SELECT_ACTION).
+inline constexpr UINT IDC_ACTION_LIST = 1121;
+inline constexpr UINT IDC_ACTION_VIEW_ICONS = 1126;
+inline constexpr UINT IDC_ACTION_VIEW_LIST = 1127;
+inline constexpr UINT IDC_ACTION_VIEW_DETAILS = 1128;
+
+// The task wizard (IDD_TASK_WIZARD) and its pages.
+inline constexpr UINT IDC_WIZARD_NEXT = 1030;
+inline constexpr UINT IDC_WIZARD_BACK = 1032;
+inline constexpr UINT IDC_WIZARD_PAGE_AREA = 1033;
+inline constexpr UINT IDC_WIZARD_PICTURE = 1034;
+inline constexpr UINT IDD_WIZARD_INTRO = 136;
+inline constexpr UINT IDD_WIZARD_URL = 252;
+inline constexpr UINT IDD_WIZARD_PARAM = 253;
+inline constexpr UINT IDC_WIZARD_URL = 1010;
+inline constexpr UINT IDC_WIZARD_BROWSE_FILE = 1003;
+inline constexpr UINT IDC_WIZARD_COMPOSE = 1005;
+inline constexpr UINT IDC_WIZARD_VERDICT = 1045;
+inline constexpr UINT IDC_WIZARD_PROPERTIES = 1102;
+inline constexpr UINT IDC_WIZARD_RECURSION = 1118;
+inline constexpr UINT IDC_WIZARD_RECURSION_SPIN = 1119;
+inline constexpr UINT IDC_WIZARD_FOLDER = 1122;
+inline constexpr UINT IDC_WIZARD_BROWSE_FOLDER = 1135;
+inline constexpr UINT IDC_WIZARD_FOLDER_LABEL = 1136;
+inline constexpr UINT IDC_WIZARD_EXTERNAL = 1137;
+
+// The New Task dialog (IDD_NEW_TASK).
+inline constexpr UINT IDC_NEWTASK_URI = 1006;
+inline constexpr UINT IDC_NEWTASK_URI_LABEL = 1008;
+inline constexpr UINT IDC_NEWTASK_BROWSE_FOLDER = 1028;
+inline constexpr UINT IDC_NEWTASK_BROWSE_FILE = 1081;
+inline constexpr UINT IDC_NEWTASK_PROPERTIES = 1102;
+inline constexpr UINT IDC_NEWTASK_CHECK = 1103;
+inline constexpr UINT IDC_NEWTASK_BROWSE = 1104;
+inline constexpr UINT IDC_NEWTASK_DOWNLOAD = 1105;
+inline constexpr UINT IDC_NEWTASK_OFFLINE = 1106;
+inline constexpr UINT IDC_NEWTASK_FOLDER = 1107;
+inline constexpr UINT IDC_NEWTASK_EDIT = 1108;
+inline constexpr UINT IDC_NEWTASK_ICON = 1109;
+
+// The task General page (IDD_TASK_GENERAL_PAGE).
+inline constexpr UINT IDC_TASKGEN_COMPOSE = 1001;
+inline constexpr UINT IDC_TASKGEN_URI = 1006;
+inline constexpr UINT IDC_TASKGEN_URI_LABEL = 1008;
+inline constexpr UINT IDC_TASKGEN_BROWSE = 1115;
+inline constexpr UINT IDC_TASKGEN_RECURSION = 1118;
+inline constexpr UINT IDC_TASKGEN_RECURSION_SPIN = 1119;
+inline constexpr UINT IDC_TASKGEN_RECURSION_LABEL = 1120;
+
+// The task actions' names (task property 116), and the new page's icon and
+// the view buttons' bitmaps of the Select New Action dialog.
+inline constexpr UINT IDS_ACTION_EDIT = 119;
+inline constexpr UINT IDS_ACTION_CHECK = 130;
+inline constexpr UINT IDS_ACTION_BROWSE = 131;
+inline constexpr UINT IDS_ACTION_OFFLINE = 132;
+inline constexpr UINT IDS_ACTION_DOWNLOAD = 135;
+inline constexpr UINT IDS_ACTION_NEW_PAGE = 141;
+inline constexpr UINT IDI_ACTION5 = 247;
+inline constexpr UINT IDB_VIEW_ICONS = 193;
+inline constexpr UINT IDB_VIEW_LIST = 245;
+inline constexpr UINT IDB_VIEW_DETAILS = 246;
+
 // The Passwords dialog (IDD_PASSWORDS); Save and Cancel are 1 and 2.
 inline constexpr UINT IDC_PASSWORDS_CHANGE = 253;
 inline constexpr UINT IDC_PASSWORDS_ADD = 256;

@@ -14,6 +14,7 @@
 #include "foundation/stores/Settings.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
+#include "dialogs/SelectActionDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CacheDlg.h"
@@ -190,6 +191,16 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    // File New asks with the Select New Action dialog; the task it gives goes
+    // the way of every new task (NewTaskDocument). A registration may
+    // replace the prompt.
+    m_docManager->SetNewActionPrompt([this](CTaskSettings& task) {
+        CSelectActionDlg dialog(GetTaskDialogContext(), m_mainFrame);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        task = dialog.m_task;
+        return true;
+    });
     for (const WindowRegistration& registration : m_registrations)
         registration(*this);
 
@@ -311,6 +322,15 @@ int CTanglewardenApp::Run(const std::vector<std::string>& args)
     }
     const int exitCode = ExitInstance();
     return running ? (code != 0 ? code : exitCode) : 1;
+}
+
+CTaskDialogContext CTanglewardenApp::GetTaskDialogContext()
+{
+    CTaskDialogContext context;
+    context.m_settings = &GetSettings();
+    context.m_saveSettings = [] { return SaveAllSettings(); };
+    context.m_showSettings = [this] { ExecuteCommand(ID_TOOLS_SETTINGS); };
+    return context;
 }
 
 void CTanglewardenApp::WinHelp(unsigned, unsigned)

@@ -14,8 +14,9 @@
 // foundation's OpenTaskDocument while the application runs.
 //
 // Commands of the application (the last target of every command route):
-// File New, File Open, Exit, Help Contents, the transfer-queue toggle and
-// show. A window built later adds its own commands with RegisterCommand; a
+// File New (the Select New Action dialog, whose task opens through the
+// document manager as an opened project does), File Open, Exit, Help
+// Contents, the transfer-queue toggle and show. A window built later adds its own commands with RegisterCommand; a
 // command nobody handles stays disabled.
 //
 // Qt changes the numeric locale when it starts; InitInstance sets LC_NUMERIC
@@ -27,6 +28,7 @@
 #include "platform/ui/CmdTarget.h"
 #include "platform/ui/ImageList.h"
 
+#include "dialogs/TaskDialogContext.h"
 #include "shell/CommandLineInfo.h"
 
 #include <QObject>
@@ -79,6 +81,10 @@ public:
     // The link icons the frames and views share: 16 and 32 pixels square.
     const CImageList& GetSmallImages() const { return m_smallImages; }
     const CImageList& GetLargeImages() const { return m_largeImages; }
+
+    // What the task dialogs (New Task, the wizard, Link properties) are given:
+    // the live settings, saving them, and the Settings command.
+    CTaskDialogContext GetTaskDialogContext();
 
     // Opens the help file with the desktop ("Help file not found!" without
     // one). data and command are the context; the desktop has no contexts,

@@ -23,6 +23,9 @@ BITMAPS = {
     183: (16, 16, 1, "down"),
     184: (16, 16, 1, "dot"),
     192: (32, 32, 1, "square"),
+    193: (16, 16, 1, "square"),    # view buttons: icons, list, details
+    245: (16, 16, 1, "square"),
+    246: (16, 16, 1, "square"),
     194: (16, 16, 4, "square"),
     195: (96, 160, 1, "panel"),
     211: (16, 16, 6, "square"),    # queue toolbar
@@ -34,7 +37,7 @@ BITMAPS = {
     248: (32, 32, 27, "square"),   # link icons
     2080: (16, 16, 2, "check"),
 }
-ICONS = {128: 32, 179: 32, 181: 32, 241: 32, 242: 32, 245: 32, 246: 32, 248: 16, 249: 16}
+ICONS = {128: 32, 179: 32, 181: 32, 241: 32, 242: 32, 245: 32, 246: 32, 247: 32, 248: 16, 249: 16}
 
 
 def png(path, width, height, pixels, alpha):

@@ -14,6 +14,7 @@
 #include "foundation/stores/Settings.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/QtDesktopServices.h"
+#include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/WidgetWindow.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
@@ -62,6 +63,9 @@ int main(int argc, char* argv[])
     for (const QString& arg : QApplication::arguments().mid(1))
         args.push_back(arg.toStdString());
 
+    // Nobody sits in front of this copy: a dialog it opens (the first
+    // start's Select New Action) is cancelled at once rather than waiting.
+    CRecordingModalDriver unattended;
     CTanglewardenApp app;
     if (!app.InitInstance(args))
     {

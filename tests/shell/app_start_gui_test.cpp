@@ -10,10 +10,14 @@
 #include "foundation/stores/Settings.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "dialogs/SelectActionDlg.h"
+#include "dialogs/TaskWizardDlg.h"
+#include "platform/core/Archive.h"
 #include "platform/core/MemoryRegistryBackend.h"
 #include "platform/core/RecordingDesktop.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/ListCtrl.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/View.h"
 #include "res/ResourceIds.h"
@@ -30,7 +34,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 
 #include <clocale>
 #include <ftw.h>
@@ -308,5 +314,63 @@ TEST_F(AppStartTest, HelpOpensTheFileWithTheDesktopOrSaysItIsMissing)
     App().WinHelp(0x1234, 1);
     EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{help});
     EXPECT_EQ(m_driver.Boxes().size(), 1u);
+}
+// File New: the Select New Action dialog and the wizard make a task, which
+// opens through the document manager as an opened project does: a task
+// window whose task the starter receives, the same task the project file
+// holds.
+TEST_F(AppStartTest, FileNewOpensTheWizardsTaskAsAnOpenedProjectWouldBe)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    std::vector<CTanglewardenDoc*> started;
+    App().AddWindowRegistration([&](CTanglewardenApp& app) {
+        app.GetDocManager()->SetTaskStarter([&](CTanglewardenDoc& document) { started.push_back(&document); });
+    });
+    ASSERT_TRUE(App().InitInstance({}));
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    EXPECT_TRUE(frame->QueryCommandState(ID_FILE_NEW).IsEnabled());
+
+    const auto click = [](QWidget* button) { qobject_cast<QPushButton*>(button)->click(); };
+    m_driver.SetDialogScript([&](QDialog& shown) {
+        if (auto* select = dynamic_cast<CSelectActionDlg*>(&shown))
+        {
+            select->GetList()->SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            click(select->GetDlgItem(IDOK));
+        }
+        else if (auto* wizard = dynamic_cast<CTaskWizardDlg*>(&shown))
+        {
+            click(wizard->GetDlgItem(IDC_WIZARD_NEXT));
+            auto* url = qobject_cast<QLineEdit*>(wizard->GetCurrentPage()->GetDlgItem(IDC_WIZARD_URL));
+            url->setText("https://example.test/site/");
+            emit url->textEdited(url->text());
+            click(wizard->GetDlgItem(IDC_WIZARD_NEXT));
+            qobject_cast<QLineEdit*>(wizard->GetCurrentPage()->GetDlgItem(IDC_WIZARD_RECURSION))->setText("3");
+            click(wizard->GetDlgItem(IDC_WIZARD_NEXT));
+        }
+    });
+    ASSERT_TRUE(frame->ExecuteCommand(ID_FILE_NEW));
+    std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    ASSERT_EQ(started, tasks);
+    CTaskSettings& made = *tasks[0]->GetTask();
+    EXPECT_EQ(made.GetUrl(), "https://example.test/site/");
+    EXPECT_EQ(GetIntOr(made, TASK_RECURSION), 3);
+
+    CTaskSettings expected("https://example.test/site/");
+    expected.SetInt(TASK_RECURSION, 3);
+    expected.SetString(TASK_NAME, "https://example.test/site/");
+    CTanglewardenDoc saved(GetSettings());
+    saved.SetTask(&expected);
+    const std::string path = m_temp / "site.vbb";
+    ASSERT_TRUE(saved.OnSaveDocument(path));
+    ASSERT_TRUE(App().GetDocManager()->OpenDocumentFile(path));
+    tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(started, tasks);
+    CArchive fromWizard;
+    CArchive fromFile;
+    ASSERT_TRUE(made.Serialize(fromWizard));
+    ASSERT_TRUE(tasks[1]->GetTask()->Serialize(fromFile));
+    EXPECT_EQ(fromWizard.Data(), fromFile.Data());
 }
 } // namespace

@@ -300,6 +300,7 @@ constexpr ControlDesc kTaskGeneralPage[] = {
     {ControlKind::Static, IDC_TASKGEN_RECURSION_LABEL, "R&ecursion:", 7, 56, 60, 8},
     {ControlKind::Edit, IDC_TASKGEN_RECURSION, "", 70, 54, 40, 14},
     {ControlKind::Spin, IDC_TASKGEN_RECURSION_SPIN, "", 110, 54, 10, 14},
+};
 
 // The Passwords dialog: the list over its buttons, which stay at the bottom
 // as the dialog grows.

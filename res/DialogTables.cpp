@@ -335,6 +335,50 @@ constexpr ControlDesc kQuickConnect[] = {
     {ControlKind::Button, ID_QC_PROPERTIES, "", 380, 3, 16, 14},
 };
 
+// The Passwords dialog: the list over its buttons, which stay at the bottom
+// as the dialog grows.
+constexpr ControlDesc kPasswords[] = {
+    {ControlKind::List, IDC_PASSWORDS_LIST, "", 7, 7, 300, 120},
+    {ControlKind::Button, IDC_PASSWORDS_ADD, "&Add Password", 7, 133, 66, 14},
+    {ControlKind::Button, IDC_PASSWORDS_CHANGE, "&Change Password", 77, 133, 70, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE, "&Remove", 151, 133, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE_ALL, "R&emove All", 205, 133, 50, 14},
+    {ControlKind::DefButton, 1, "&Save", 149, 153, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 203, 153, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_HELP, "Help (F&1)", 257, 153, 50, 14},
+};
+
+constexpr ControlDesc kCookies[] = {
+    {ControlKind::List, IDC_COOKIES_LIST, "", 7, 7, 400, 150},
+    {ControlKind::Button, IDC_COOKIES_REMOVE, "&Remove", 7, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_REMOVE_ALL, "Remove &All", 61, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_MODIFY, "&Modify...", 115, 163, 50, 14},
+    {ControlKind::Button, 2, "&Close", 357, 163, 50, 14},
+};
+
+constexpr ControlDesc kCache[] = {
+    {ControlKind::Static, 0, "&Cached sites:", 7, 7, 150, 8},
+    {ControlKind::List, IDC_CACHE_LIST, "", 7, 18, 200, 120},
+    {ControlKind::Button, IDC_CACHE_CLEAN, "Cl&ean", 7, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_CLEAN_ALL, "Clean A&ll", 61, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_REFRESH, "&Refresh", 115, 144, 50, 14},
+    {ControlKind::Button, 2, "Close", 157, 164, 50, 14},
+};
+
+// The About box places its picture and text view itself.
+constexpr ControlDesc kAbout[] = {
+    {ControlKind::Picture, IDC_ABOUT_PICTURE, "", 0, 0, 200, 40},
+    {ControlKind::Static, IDC_ABOUT_TEXT, "", 0, 46, 200, 100},
+};
+
+// The properties container lays out its tabs over the page area itself.
+constexpr ControlDesc kProperties[] = {
+    {ControlKind::Static, IDC_PROPERTIES_PAGE_AREA, "", 7, 22, 250, 150},
+    {ControlKind::Check, IDC_PROPERTIES_PIN, "&Pin", 7, 178, 50, 10},
+    {ControlKind::Static, IDC_PROPERTIES_NONE, "No properties available", 60, 90, 150, 8},
+    {ControlKind::DefButton, 1, "OK", 207, 176, 50, 14},
+};
+
 const DialogDesc kDialogs[] = {
     {IDD_QUICK_CONNECT, "", 400, 20, kQuickConnect},
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
@@ -362,6 +406,11 @@ const DialogDesc kDialogs[] = {
     {IDD_WIZARD_PARAM, "", 220, 150, kWizardParam},
     {IDD_NEW_TASK, "New Task", 264, 137, kNewTask},
     {IDD_TASK_GENERAL_PAGE, "General", 264, 75, kTaskGeneralPage},
+    {IDD_PASSWORDS, "Passwords", 314, 174, kPasswords},
+    {IDD_COOKIES, "Cookies", 414, 184, kCookies},
+    {IDD_CACHE, "Cache", 214, 185, kCache},
+    {IDD_ABOUTBOX, "About Tanglewarden", 200, 150, kAbout},
+    {IDD_PROPERTIES, "Properties", 264, 197, kProperties},
 };
 } // namespace
 

@@ -445,3 +445,46 @@ inline constexpr UINT IDI_ACTION5 = 247;
 inline constexpr UINT IDB_VIEW_ICONS = 193;
 inline constexpr UINT IDB_VIEW_LIST = 245;
 inline constexpr UINT IDB_VIEW_DETAILS = 246;
+
+// The Passwords dialog (IDD_PASSWORDS); Save and Cancel are 1 and 2.
+inline constexpr UINT IDC_PASSWORDS_CHANGE = 253;
+inline constexpr UINT IDC_PASSWORDS_ADD = 256;
+inline constexpr UINT IDC_PASSWORDS_REMOVE = 1001;
+inline constexpr UINT IDC_PASSWORDS_REMOVE_ALL = 1002;
+inline constexpr UINT IDC_PASSWORDS_LIST = 1084;
+inline constexpr UINT IDC_PASSWORDS_HELP = 1138;
+
+// The Cookies dialog (IDD_COOKIES); Close is 2.
+inline constexpr UINT IDC_COOKIES_REMOVE = 1001;
+inline constexpr UINT IDC_COOKIES_REMOVE_ALL = 1002;
+inline constexpr UINT IDC_COOKIES_MODIFY = 1085;
+inline constexpr UINT IDC_COOKIES_LIST = 1086;
+
+// The Cache dialog (IDD_CACHE); Close is 2.
+inline constexpr UINT IDC_CACHE_LIST = 1140;
+inline constexpr UINT IDC_CACHE_CLEAN = 1141;
+inline constexpr UINT IDC_CACHE_CLEAN_ALL = 1142;
+inline constexpr UINT IDC_CACHE_REFRESH = 1143;
+
+// The About box (IDD_ABOUTBOX): the picture and the text view's placeholder.
+inline constexpr UINT IDC_ABOUT_PICTURE = 1004;
+inline constexpr UINT IDC_ABOUT_TEXT = 1005;
+
+// The properties container (IDD_PROPERTIES).
+inline constexpr UINT IDC_PROPERTIES_PAGE_AREA = 1022;
+inline constexpr UINT IDC_PROPERTIES_PIN = 1023;
+inline constexpr UINT IDC_PROPERTIES_TABS = 1024;
+inline constexpr UINT IDC_PROPERTIES_NONE = 1025;
+
+// Strings of the stores' dialogs and the Cache dialog.
+inline constexpr UINT IDS_CANNOT_DELETE = 151;
+inline constexpr UINT IDS_CANNOT_DELETE_CONTINUE = 156;
+inline constexpr UINT IDS_ASK_CLEAN_CACHE = 1083;
+inline constexpr UINT IDS_COLUMN_DOMAIN = 2200;
+inline constexpr UINT IDS_COLUMN_PATH = 2201;
+inline constexpr UINT IDS_COLUMN_EXPIRES = 2202;
+inline constexpr UINT IDS_COLUMN_SECURE = 2203;
+inline constexpr UINT IDS_COLUMN_KEY = 2204;
+inline constexpr UINT IDS_COLUMN_ADDED = 2205;
+inline constexpr UINT IDS_CANNOT_SAVE_PASSWORDS = 2206;
+inline constexpr UINT IDS_CANNOT_SAVE_COOKIES = 2207;

@@ -72,6 +72,17 @@ constexpr StringDesc kStrings[] = {
     {IDS_QUEUE_COLUMN_TIME_LEFT, "Time left"},
     {IDS_QUEUE_COLUMN_SPEED, "Speed"},
     {IDS_QUEUE_COLUMN_STATUS, "Status"},
+    {IDS_CANNOT_DELETE, "Cannot delete \"%s\"."},
+    {IDS_CANNOT_DELETE_CONTINUE, "Cannot delete \"%s\". Continue?"},
+    {IDS_ASK_CLEAN_CACHE, "Delete all files in the Tanglewarden cache?"},
+    {IDS_COLUMN_DOMAIN, "Domain"},
+    {IDS_COLUMN_PATH, "Path"},
+    {IDS_COLUMN_EXPIRES, "Expires"},
+    {IDS_COLUMN_SECURE, "Secure"},
+    {IDS_COLUMN_KEY, "Key"},
+    {IDS_COLUMN_ADDED, "Added"},
+    {IDS_CANNOT_SAVE_PASSWORDS, "Cannot save the passwords."},
+    {IDS_CANNOT_SAVE_COOKIES, "Cannot save the cookies."},
 };
 
 constexpr UINT kReferenced[] = {

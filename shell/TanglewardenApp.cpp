@@ -18,6 +18,11 @@
 #include "dialogs/SelectActionDlg.h"
 #include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/CacheDlg.h"
+#include "dialogs/CookiesDlg.h"
+#include "dialogs/PasswordsDlg.h"
+#include "foundation/stores/CookieStore.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
 #include "foundation/stores/PasswordStore.h"
@@ -101,6 +106,16 @@ CTanglewardenApp::CTanglewardenApp()
                                           kSettingsChangedMessage, 0, 0);
         };
         ShowSettingsDialog(context);
+    });
+    // The stores' dialogs write their store's file as soon as the user's
+    // changes are made, so a crash later does not lose them.
+    OnCommand(ID_TOOLS_PASSWORDS, [] { RunPasswordsDialog(GetPasswordStore(), [] { return SavePasswordStore(); }); });
+    OnCommand(ID_TOOLS_COOKIES, [] { RunCookiesDialog(GetCookieStore(), [] { return SaveCookieStore(); }); });
+    OnCommand(ID_TOOLS_CACHE, [] { ShowCacheDialog(GetSettings().GetStringValue(SETTING_MISC_CACHE_FOLDER)); });
+    OnCommand(ID_APP_ABOUT, [] {
+        CAppIdentity& identity = GetAppIdentity();
+        ShowAboutDialog(identity.GetString(CAppIdentity::kProduct), identity.GetString(CAppIdentity::kVersion),
+                        GetSettings().GetStringValue(SETTING_IDENTITY_WEB_SITE));
     });
     OnUpdateCommand(ID_SHOW_TRANSFER_QUEUE, [this](CCmdUI& ui) { ui.Enable(HasTransferQueueWindow()); });
 }

@@ -199,13 +199,37 @@ TEST_F(AppStartTest, StartUpActionsSendTheirCommandsBeforeTheWindowShows)
 
 TEST_F(AppStartTest, ActionNothingAndAnUnhandledCommandLeaveStartUpGoing)
 {
-    // Action 4 with nobody handling Passwords yet: the command is disabled and
+    // Action 2 with nobody handling Favourites yet: the command is disabled and
     // start-up goes on.
-    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 4}});
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 2}});
     ASSERT_TRUE(App().InitInstance({}));
-    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_PASSWORDS).IsEnabled());
+    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_FAVORITES).IsEnabled());
     EXPECT_TRUE(App().GetMainWindow()->isVisible());
     EXPECT_EQ(App().GetDocManager()->GetOpenDocumentCount(), 0u);
+}
+
+// The stores' dialogs, the Cache dialog and the About box are the
+// application's commands; action 4 runs the Passwords dialog at start-up.
+TEST_F(AppStartTest, StoreCacheAndAboutCommandsRunTheirDialogs)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 4}});
+    std::vector<std::string> ran;
+    m_driver.SetDialogScript([&](QDialog& dialog) { ran.emplace_back(dialog.metaObject()->className()); });
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_EQ(ran, std::vector<std::string>{"CPasswordsDlg"});
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    const std::pair<UINT, const char*> cases[] = {{ID_TOOLS_PASSWORDS, "CPasswordsDlg"},
+                                                  {ID_TOOLS_COOKIES, "CCookiesDlg"},
+                                                  {ID_TOOLS_CACHE, "CCacheDlg"},
+                                                  {ID_APP_ABOUT, "CAboutDlg"}};
+    for (const auto& [command, dialog] : cases)
+    {
+        ran.clear();
+        EXPECT_TRUE(frame->QueryCommandState(command).IsEnabled()) << dialog;
+        ASSERT_TRUE(frame->ExecuteCommand(command)) << dialog;
+        EXPECT_EQ(ran, std::vector<std::string>{dialog});
+    }
+    EXPECT_TRUE(m_driver.Boxes().empty());
 }
 
 TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)

@@ -3,12 +3,13 @@
 #include "checker/CrawlTransport.h"
 #include "checker/ui/TanglewardenDoc.h"
 #include "dialogs/NewTaskDlg.h"
+#include "dialogs/ReportOptionsDlg.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/stores/UrlHistory.h"
-#include "platform/ui/SplitterWnd.h"
-#include "shell/LinkViewFrame.h"
+#include "shell/LinkGeneralView.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
@@ -28,22 +29,13 @@ CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
     const CLinkTreeViewServices services = MakeProgramTreeViewServices(app);
     if (!main || !services.m_engine.m_transport)
         return nullptr;
-    CTanglewardenFrame* frame = CTanglewardenFrame::MakeForKind(kKindTask, &GetSettings());
-    if (!frame)
-        return nullptr;
-    auto* splitter = new CSplitterWnd(1, 2, frame);
-    auto* tree = new CLinkTreeView(services);
-    auto* linkView = new CLinkViewFrame;
-    linkView->Create(&GetSettings());
-    splitter->SetPane(0, 0, tree);
-    splitter->SetPane(0, 1, linkView);
-    splitter->SetColumnInfo(0, 300, 10);
-    splitter->SetColumnInfo(1, 600, 10);
-    frame->setCentralWidget(splitter);
-    document.AddView(tree);
-    frame->SetActiveView(tree, false);
+    auto* frame = new CLinkTreeFrame(&GetSettings(), services);
+    document.AddView(frame->GetTreeView());
+    document.AddView(frame->GetGeneralView());
+    frame->SetActiveView(frame->GetTreeView(), false);
     main->AddChild(frame);
     frame->OnCreate();
+    frame->OnCreateClient();
     return frame;
 }
 } // namespace
@@ -78,6 +70,15 @@ CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
     services.m_openTask = [](const CTaskSettings& task) { OpenTaskDocument(task); };
     services.m_openEditor = [&app](const std::string& path) -> CTanglewardenDoc* {
         return app.GetDocManager() ? app.GetDocManager()->OpenEditDocument(path) : nullptr;
+    };
+    services.m_reportPrompt = [&app](bool showDialog, CReportRequest& request) {
+        // Built even when not shown: it loads the stored choices.
+        CReportOptionsDlg dialog(GetSettings(), [] { return SaveAllSettings(); }, app.GetMainWindow());
+        if (showDialog && dialog.DoModal() != IDOK)
+            return false;
+        request.m_options = dialog.GetReportOptions();
+        request.m_output = dialog.m_output;
+        return true;
     };
     return services;
 }

@@ -1,0 +1,132 @@
+#include "shell/LinkTreeFrame.h"
+
+#include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
+#include "platform/ui/SplitterWnd.h"
+#include "shell/LinkGeneralView.h"
+#include "shell/LinkViewFrame.h"
+#include "shell/TanglewardenDocManager.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+
+namespace
+{
+// A stored size is kept only while it fits the room it divides.
+int StoredOr(int stored, int room, int fallback)
+{
+    return stored > 0 && stored <= room ? stored : fallback;
+}
+} // namespace
+
+LinkTreeSplit ComputeLinkTreeSplit(int width, int height, const LinkTreeSplit& stored)
+{
+    LinkTreeSplit split;
+    split.m_leftWidth = StoredOr(stored.m_leftWidth, width, width / 3);
+    split.m_leftTopHeight = StoredOr(stored.m_leftTopHeight, height, height / 2);
+    split.m_rightTopHeight = StoredOr(stored.m_rightTopHeight, height, height * 2 / 3);
+    return split;
+}
+
+CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServices& services, QWidget* parent)
+    : CTanglewardenFrame(4, SETTING_LAYOUT_LINK_TREE, 0, settings, parent), m_settings(settings)
+{
+    m_outer = new CSplitterWnd(1, 2, this);
+    m_left = new CSplitterWnd(2, 1);
+    m_right = new CSplitterWnd(2, 1);
+    m_outer->SetPane(0, 0, m_left);
+    m_outer->SetPane(0, 1, m_right);
+    for (CSplitterWnd* column : {m_left, m_right})
+        column->setFrameShape(QFrame::StyledPanel);
+
+    // The panes in the order tree, general view, list, link view frame.
+    m_tree = new CLinkTreeView(services);
+    m_left->SetPane(0, 0, m_tree);
+    m_general = new CLinkGeneralView;
+    m_left->SetPane(1, 0, m_general);
+    m_right->GetPane(0, 0)->setObjectName(QStringLiteral("LinkListSlot"));
+    m_linkView = new CLinkViewFrame;
+    m_linkView->Create(settings);
+    m_right->SetPane(1, 0, m_linkView);
+    setCentralWidget(m_outer);
+
+    // The general view's filter drives the tree; its counts follow the
+    // tree's engine every second.
+    CLinkTreeView* tree = m_tree;
+    m_general->SetFilterCallback([tree](const CLinkViewFilter& filter) { tree->SetViewFilter(filter); });
+    m_general->SetEngine(&m_tree->GetEngine());
+    CLinkGeneralView* general = m_general;
+    m_tree->SetStatisticsSink([general](const CLinkStats& stats) { general->SetCounts(stats); });
+}
+
+QWidget* CLinkTreeFrame::GetListPaneWidget() const
+{
+    return m_right->GetPane(0, 0);
+}
+
+void CLinkTreeFrame::SetListPane(QWidget* widget, ILinkListPane* list)
+{
+    if (widget)
+        m_right->SetPane(0, 0, widget);
+    m_tree->SetListPane(list);
+    m_linkView->SetListPane(list);
+}
+
+void CLinkTreeFrame::OnCreateClient()
+{
+    LinkTreeSplit stored;
+    if (m_settings)
+    {
+        stored.m_leftWidth = GetIntOr(*m_settings, SETTING_LAYOUT_LINK_TREE_WIDTH_LEFT);
+        stored.m_leftTopHeight = GetIntOr(*m_settings, SETTING_LAYOUT_LINK_TREE_HEIGHT_LEFT);
+        stored.m_rightTopHeight = GetIntOr(*m_settings, SETTING_LAYOUT_LINK_TREE_HEIGHT_RIGHT);
+    }
+    // The client area as the frame's layout gives it now.
+    if (layout())
+        layout()->activate();
+    const QSize client = m_outer->size();
+    const int width = client.width();
+    const int height = client.height();
+    const LinkTreeSplit split = ComputeLinkTreeSplit(width, height, stored);
+    // The second pane of each splitter gets the rest after the bar between
+    // the two (and the splitter's border), so that the first keeps its size
+    // exactly. The columns are laid out first: they give the rows their room.
+    m_outer->SetColumnInfo(0, split.m_leftWidth, kMinimumColumn);
+    m_outer->SetColumnInfo(1, m_outer->contentsRect().width() - m_outer->handleWidth() - split.m_leftWidth,
+                           kMinimumColumn);
+    m_outer->RecalcLayout();
+    const auto rows = [](CSplitterWnd& splitter, int top) {
+        splitter.SetRowInfo(0, top, 0);
+        splitter.SetRowInfo(1, splitter.contentsRect().height() - splitter.handleWidth() - top, 0);
+        splitter.RecalcLayout();
+    };
+    rows(*m_left, split.m_leftTopHeight);
+    rows(*m_right, split.m_rightTopHeight);
+}
+
+LinkTreeSplit CLinkTreeFrame::GetSplit() const
+{
+    LinkTreeSplit split;
+    int minimum = 0;
+    m_outer->GetColumnInfo(0, split.m_leftWidth, minimum);
+    m_left->GetRowInfo(0, split.m_leftTopHeight, minimum);
+    m_right->GetRowInfo(0, split.m_rightTopHeight, minimum);
+    return split;
+}
+
+void CLinkTreeFrame::SaveSplit()
+{
+    if (!m_settings)
+        return;
+    const LinkTreeSplit split = GetSplit();
+    m_settings->SetInt(SETTING_LAYOUT_LINK_TREE_WIDTH_LEFT, split.m_leftWidth);
+    m_settings->SetInt(SETTING_LAYOUT_LINK_TREE_HEIGHT_LEFT, split.m_leftTopHeight);
+    m_settings->SetInt(SETTING_LAYOUT_LINK_TREE_HEIGHT_RIGHT, split.m_rightTopHeight);
+}
+
+void CLinkTreeFrame::closeEvent(QCloseEvent* event)
+{
+    // The sizes are read while the panes are still shown.
+    SaveSplit();
+    CTanglewardenFrame::closeEvent(event);
+}

@@ -1,5 +1,6 @@
 #include "shell/LinkTreeFrame.h"
 
+#include "dialogs/ReportOptionsDlg.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "platform/ui/SplitterWnd.h"
@@ -26,6 +27,20 @@ LinkTreeSplit ComputeLinkTreeSplit(int width, int height, const LinkTreeSplit& s
     split.m_leftTopHeight = StoredOr(stored.m_leftTopHeight, height, height / 2);
     split.m_rightTopHeight = StoredOr(stored.m_rightTopHeight, height, height * 2 / 3);
     return split;
+}
+
+std::function<bool(bool, CReportRequest&)> MakeReportPrompt(IPropertySet& settings, std::function<bool()> saveSettings,
+                                                            QWidget* parent)
+{
+    return [&settings, saveSettings = std::move(saveSettings), parent](bool showDialog, CReportRequest& request) {
+        // Built even when not shown: building loads the stored choices.
+        CReportOptionsDlg dialog(settings, saveSettings, parent);
+        if (showDialog && dialog.DoModal() != IDOK)
+            return false;
+        request.m_options = dialog.GetReportOptions();
+        request.m_output = dialog.m_output;
+        return true;
+    };
 }
 
 CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServices& services, QWidget* parent)

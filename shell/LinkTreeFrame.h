@@ -33,6 +33,13 @@ struct LinkTreeSplit
 };
 LinkTreeSplit ComputeLinkTreeSplit(int width, int height, const LinkTreeSplit& stored);
 
+// The tree view's report prompt over the Report options dialog: shown, it
+// must end with OK; not shown, the dialog's stored choices are taken as they
+// are. settings and parent (may be null) outlive the prompt; saveSettings
+// runs after OK stored a changed choice.
+std::function<bool(bool showDialog, CReportRequest& request)>
+MakeReportPrompt(IPropertySet& settings, std::function<bool()> saveSettings, QWidget* parent);
+
 class CLinkTreeFrame : public CTanglewardenFrame
 {
     Q_OBJECT

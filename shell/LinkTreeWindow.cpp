@@ -3,7 +3,6 @@
 #include "checker/CrawlTransport.h"
 #include "checker/ui/TanglewardenDoc.h"
 #include "dialogs/NewTaskDlg.h"
-#include "dialogs/ReportOptionsDlg.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/Settings.h"
@@ -71,15 +70,7 @@ CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
     services.m_openEditor = [&app](const std::string& path) -> CTanglewardenDoc* {
         return app.GetDocManager() ? app.GetDocManager()->OpenEditDocument(path) : nullptr;
     };
-    services.m_reportPrompt = [&app](bool showDialog, CReportRequest& request) {
-        // Built even when not shown: it loads the stored choices.
-        CReportOptionsDlg dialog(GetSettings(), [] { return SaveAllSettings(); }, app.GetMainWindow());
-        if (showDialog && dialog.DoModal() != IDOK)
-            return false;
-        request.m_options = dialog.GetReportOptions();
-        request.m_output = dialog.m_output;
-        return true;
-    };
+    services.m_reportPrompt = MakeReportPrompt(GetSettings(), [] { return SaveAllSettings(); }, app.GetMainWindow());
     return services;
 }
 

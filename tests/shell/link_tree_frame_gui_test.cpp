@@ -1,7 +1,18 @@
 // A task window offscreen: the splitter sizes a user leaves go to the
-// settings when the window closes and come back in the next window.
+// settings when the window closes and come back in the next window; the
+// Report command, through the Report options dialog, writes the report of a
+// real check of a local folder to "default_report.*".
 
 #include "../checker/FakeCrawlTransport.h"
+#include "../checker/RealCrawl.h"
+
+#include "checker/TaskSettings.h"
+#include "dialogs/ReportOptionsDlg.h"
+#include "platform/core/RecordingDesktop.h"
+#include "platform/core/RefPtr.h"
+#include "platform/ui/RecordingModalDriver.h"
+#include "res/Resources.h"
+#include "transfer/base/TransferLog.h"
 
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/PasswordStore.h"
@@ -12,10 +23,16 @@
 #include "shell/LinkViewFrame.h"
 #include "transfer/base/LogRegistry.h"
 
+#include "tests/support/FileContents.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/TempFolder.h"
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTest>
+
+#include <filesystem>
+#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -107,5 +124,92 @@ TEST_F(LinkTreeFrameTest, SplitterSizesGoToTheSettingsOnCloseAndComeBackInTheNex
     EXPECT_EQ(back.m_leftWidth, 220);
     EXPECT_EQ(back.m_leftTopHeight, 150);
     EXPECT_EQ(back.m_rightTopHeight, 260);
+}
+
+TEST(LinkTreeFrameReportTest, TheReportCommandWritesTheEnginesReportThroughTheOptionsDialog)
+{
+    TestApplication();
+    CRecordingModalDriver driver;
+    CRecordingLauncher launcher;
+    CTempFolder folder;
+    std::filesystem::create_directories(folder / "site");
+    WriteWhole(folder / "site/index.html", "<html><body><a href=\"a.html\">A</a> <a href=\"gone.html\">gone</a>\n"
+                                           "<a href=\"notes.txt\">notes</a></body></html>\n");
+    WriteWhole(folder / "site/a.html", "<html><body><a href=\"index.html\">home</a></body></html>\n");
+    WriteWhole(folder / "site/notes.txt", "notes\n");
+    const std::string start = folder / "site/index.html";
+
+    CRealCrawl crawl;
+    CPropertySet& settings = crawl.Settings();
+    const std::string reports = folder / "reports/new";
+    settings.SetString(SETTING_MISC_REPORT_FOLDER, reports.c_str());
+    settings.SetInt(SETTING_REPORT_OUTPUT, 1); // a file
+    settings.SetInt(SETTING_REPORT_STYLE, 1);  // HTML
+    CPasswordStore passwords;
+    CLogRegistry logs;
+    CLinkTreeViewServices services;
+    services.m_engine.m_transport = &crawl.Transport();
+    services.m_engine.m_settings = &settings;
+    services.m_settings = &settings;
+    services.m_passwords = &passwords;
+    services.m_logs = &logs;
+    int saves = 0;
+    services.m_reportPrompt = MakeReportPrompt(settings, [&saves] { return ++saves > 0; }, nullptr);
+    services.m_shiftHeld = [] { return false; };
+
+    CTanglewardenDoc document(settings);
+    CTaskSettings task(start, &settings);
+    task.SetInt(TASK_RECURSION, 3);
+    document.SetTask(&task);
+    std::unique_ptr<CLinkTreeFrame> frame(new CLinkTreeFrame(&settings, services));
+    document.AddView(frame->GetTreeView());
+    frame->resize(900, 600);
+    frame->InitialUpdateFrame(true);
+    CLinkTreeView& tree = *frame->GetTreeView();
+    ASSERT_TRUE(tree.StartTask(false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.GetEngine().IsRunning(); }, 60000)) << "the check did not end";
+    QCoreApplication::processEvents();
+
+    // The options dialog is ended with OK; a Wait dialog, should the report
+    // take long, ends with the job.
+    int optionDialogs = 0;
+    driver.SetDialogScript([&](QDialog& shown) {
+        if (auto* options = dynamic_cast<CReportOptionsDlg*>(&shown))
+        {
+            ++optionDialogs;
+            QTest::mouseClick(options->GetDlgItem(IDOK), Qt::LeftButton);
+            return;
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !shown.isVisible(); }, 20000));
+    });
+    ASSERT_TRUE(frame->GetTreeView()->ExecuteCommand(ID_TASK_REPORT));
+    EXPECT_EQ(optionDialogs, 1);
+    EXPECT_EQ(saves, 0) << "an untouched OK changes no setting";
+
+    // The file holds what the engine writes for the stored choices.
+    const CReportOptionsDlg stored(settings, nullptr);
+    CRefPtr<CTransferLog> expected = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
+    tree.GetEngine().WriteReport(*expected.Get(), stored.GetReportOptions());
+    std::string expectedText;
+    expected->GetText(expectedText);
+    const std::string file = reports + "/default_report.html";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const std::string written = ReadWhole(file);
+    ASSERT_FALSE(written.empty());
+    // Alike but for the time of writing.
+    const auto timeless = [](const std::string& text) {
+        static const std::regex stamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+        return std::regex_replace(text, stamp, "<time>");
+    };
+    EXPECT_EQ(timeless(written), timeless(expectedText));
+    EXPECT_NE(written.find("Link group: All links (5/4)"), std::string::npos) << written;
+    EXPECT_EQ(launcher.m_opened, std::vector<std::string>{file});
+    EXPECT_TRUE(driver.Boxes().empty());
+
+    // Cancel ends the command: no new file.
+    std::filesystem::remove(file);
+    driver.SetDialogScript([](QDialog& shown) { shown.reject(); });
+    (void)frame->GetTreeView()->ExecuteCommand(ID_TASK_REPORT);
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 } // namespace

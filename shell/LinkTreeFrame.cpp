@@ -4,6 +4,7 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "platform/ui/SplitterWnd.h"
+#include "res/ResourceIds.h"
 #include "shell/LinkGeneralView.h"
 #include "shell/LinkViewFrame.h"
 #include "shell/TanglewardenDocManager.h"
@@ -144,4 +145,30 @@ void CLinkTreeFrame::closeEvent(QCloseEvent* event)
     // The sizes are read while the panes are still shown.
     SaveSplit();
     CTanglewardenFrame::closeEvent(event);
+}
+
+bool CLinkTreeFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)
+{
+    if (CTanglewardenFrame::OnCmdMsg(id, request, ui))
+        return true;
+    static constexpr UINT kTreeCommands[] = {ID_TASK_STOP,    ID_TASK_CONTINUE,       ID_TASK_REFRESH,
+                                             ID_TASK_RESTART, ID_TASK_REPORT,         ID_TASK_CHECK_EXTERNAL,
+                                             ID_VIEW_ALL_TREE_ITEMS, ID_VIEW_HIDE_REPEATING};
+    for (UINT tree : kTreeCommands)
+    {
+        if (tree == id)
+            return m_tree->OnCmdMsg(id, request, ui);
+    }
+    return false;
+}
+
+void CLinkTreeFrame::OnMainFrameActivation(bool active)
+{
+    m_linkView->SetActive(active);
+}
+
+void CLinkTreeFrame::OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated)
+{
+    m_linkView->SetActive(activate);
+    CTanglewardenFrame::OnMDIActivate(activate, activated, deactivated);
 }

@@ -72,8 +72,15 @@ public:
     // the tree view and link view frame are told of the list.
     void SetListPane(QWidget* widget, ILinkListPane* list);
 
+    // The usual route, then the task commands the tree view carries, so
+    // that they work whichever pane has the focus.
+    bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui) override;
+    // The link view frame's tabs show whether the window is active.
+    void OnMainFrameActivation(bool active) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated) override;
 
 private:
     CPropertySet* m_settings;

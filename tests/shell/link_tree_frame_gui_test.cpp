@@ -84,6 +84,15 @@ TEST_F(LinkTreeFrameTest, ThePanesSitInTheirPlacesAndTheListSlotWaitsForTheList)
     EXPECT_EQ(right->GetPane(0, 0)->objectName(), QStringLiteral("LinkListSlot"));
     EXPECT_EQ(right->GetPane(1, 0), frame->GetLinkViewFrame());
     EXPECT_EQ(frame->GetClassIndex(), 4);
+
+    // The tree's task commands reach it from another pane.
+    frame->SetActiveView(frame->GetGeneralView(), false);
+    EXPECT_TRUE(frame->OnCmdMsg(ID_TASK_RESTART, CommandRequest::Probe, nullptr));
+    EXPECT_EQ(frame->QueryCommandState(ID_VIEW_ALL_TREE_ITEMS).GetCheck(),
+              frame->GetTreeView()->QueryCommandState(ID_VIEW_ALL_TREE_ITEMS).GetCheck());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_ALL_TREE_ITEMS));
+    EXPECT_EQ(frame->GetTreeView()->QueryCommandState(ID_VIEW_ALL_TREE_ITEMS).GetCheck(), 1);
+    EXPECT_FALSE(frame->OnCmdMsg(ID_LINK_EDIT, CommandRequest::Probe, nullptr)) << "only the task commands";
 }
 
 TEST_F(LinkTreeFrameTest, SplitterSizesGoToTheSettingsOnCloseAndComeBackInTheNextWindow)

@@ -6,6 +6,8 @@
 // read back after every run.
 
 #include "dialogs/FavoritesDlg.h"
+#include "dialogs/LinkGeneralPage.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/TaskGeneralPage.h"
 
 #include "checker/TaskSettings.h"
@@ -81,7 +83,12 @@ protected:
     int Run(const std::function<void(CFavoritesDlg&)>& script)
     {
         CFavoritesDlg dialog(m_context, &m_passwords);
-        m_driver.SetDialogScript([&](QDialog& shown) { script(static_cast<CFavoritesDlg&>(shown)); });
+        m_driver.SetDialogScript([&](QDialog& shown) {
+            if (auto* ours = dynamic_cast<CFavoritesDlg*>(&shown))
+                script(*ours);
+            else if (m_other)
+                m_other(shown);
+        });
         const int code = dialog.DoModal();
         m_lastTask = dialog.m_task;
         return code;
@@ -177,6 +184,7 @@ protected:
     CTaskDialogContext m_context;
     CPasswordStore m_passwords;
     CRecordingModalDriver m_driver;
+    std::function<void(QDialog&)> m_other;
     CTaskSettings m_lastTask;
     std::string m_path;
     int m_settingSaves = 0;
@@ -362,6 +370,39 @@ TEST_F(FavoritesDialogTest, APasswordGoesToThePasswordStoreNotToTheFile)
     std::string password;
     EXPECT_TRUE(m_passwords.Get("ftp://user@files.example:2121", password));
     EXPECT_EQ(password, "s3cret");
+}
+
+// Properties (the button, Alt+Enter, a double click) edits the selected
+// task in Link properties; what it changed reaches the page and the file.
+TEST_F(FavoritesDialogTest, PropertiesEditTheSelectedTask)
+{
+    BuildSample();
+    const std::function<void(CFavoritesDlg&)> triggers[] = {
+        [](CFavoritesDlg& dialog) { ClickControl(dialog.GetDlgItem(IDC_FAV_PROPERTIES)); },
+        [](CFavoritesDlg& dialog) { QTest::keyClick(&dialog, Qt::Key_Return, Qt::AltModifier); },
+        [](CFavoritesDlg& dialog) { emit dialog.GetTree()->itemActivatedByUser(dialog.GetTree()->GetSelectedItem()); },
+    };
+    int depth = 6;
+    for (const auto& trigger : triggers)
+    {
+        ++depth;
+        m_other = [&](QDialog& shown) {
+            auto* properties = dynamic_cast<CLinkPropertiesDlg*>(&shown);
+            ASSERT_NE(properties, nullptr);
+            EXPECT_EQ(properties->m_task.GetUrl(), "http://a.example/");
+            TypeText(properties->GetGeneralPage()->GetDlgItem(IDC_LINKGEN_RECURSION), std::to_string(depth));
+            ClickControl(properties->GetDlgItem(IDOK));
+        };
+        Run([&](CFavoritesDlg& dialog) {
+            Select(dialog, Find(dialog, {"alpha"}));
+            trigger(dialog);
+            ASSERT_NE(dialog.GetPage(), nullptr);
+            EXPECT_EQ(GetIntOr(dialog.GetPage()->GetTask(), TASK_RECURSION), depth);
+            ClickControl(dialog.GetDlgItem(IDOK));
+        });
+        EXPECT_NE(ReadWhole(m_path).find("Recursion=\"" + std::to_string(depth) + "\""), std::string::npos) << depth;
+    }
+    EXPECT_EQ(m_driver.DialogRuns(), 1 + 2 * 3);
 }
 
 TEST_F(FavoritesDialogTest, RunCommandsEndWithTheSelectedTask)

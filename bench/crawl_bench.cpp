@@ -115,7 +115,7 @@ public:
 std::mutex g_endMutex;
 std::condition_variable g_endChanged;
 
-void OnProgress(int)
+void OnProgress(std::intptr_t)
 {
     std::lock_guard<std::mutex> lock(g_endMutex);
     g_endChanged.notify_all();

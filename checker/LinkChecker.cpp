@@ -79,7 +79,7 @@ void CLinkChecker::ResetFromTask()
         ResetFromTaskLocked(lock);
 }
 
-void CLinkChecker::SetProgressCallback(ProgressCallback callback, int userData)
+void CLinkChecker::SetProgressCallback(ProgressCallback callback, std::intptr_t userData)
 {
     CEngineLock lock(m_lock);
     m_progressCallback = callback;

@@ -58,7 +58,8 @@ struct CLinkCheckerServices
 class CLinkChecker : public CWorkerThread
 {
 public:
-    using ProgressCallback = void (*)(int userData);
+    // userData is as wide as a pointer, so a window handle fits.
+    using ProgressCallback = void (*)(std::intptr_t userData);
 
     // The most links one engine keeps in flight.
     static constexpr int kMaxInFlight = 20;
@@ -85,7 +86,7 @@ public:
     // list, a ".vbb" project or a URL template (with "Misc/Enable Generic
     // URLs" on) one child per URL.
     void ResetFromTask();
-    void SetProgressCallback(ProgressCallback callback, int userData);
+    void SetProgressCallback(ProgressCallback callback, std::intptr_t userData);
     // Forced: calls the callback now. Otherwise only while a change is
     // pending and at most once a second.
     int NotifyProgress(bool forced);
@@ -186,6 +187,10 @@ public:
     // writes the report instead of crawling. False, with nothing stored, for
     // a null sink or while the thread runs.
     [[nodiscard]] bool StartReportJob(ITransferLog* sink, const CReportOptions& job);
+    // No crawl and no report job is between its start and its end. The
+    // thread may still be on its way out (IsRunning), but the run's last
+    // progress call has been made: a view takes that call for the end.
+    bool IsRunFinished() const;
     // A report job is pending or being written.
     bool IsReportJob() const { return m_reportPending.load(); }
     // Writes the report into sink now, under the lock.
@@ -306,7 +311,7 @@ private:
     uint32_t m_reportEnd = 0;
 
     ProgressCallback m_progressCallback = nullptr;
-    int m_progressUserData = 0;
+    std::intptr_t m_progressUserData = 0;
     bool m_progressPending = false;
     uint32_t m_lastProgressCall = 0;
 };

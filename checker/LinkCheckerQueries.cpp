@@ -196,6 +196,12 @@ void CLinkChecker::TouchAllLinks()
         node->TouchStamps(greatest);
 }
 
+bool CLinkChecker::IsRunFinished() const
+{
+    CEngineLock lock(m_lock);
+    return m_crawlEnded && !m_reportPending.load();
+}
+
 int CLinkChecker::GetRecursion() const
 {
     CEngineLock lock(m_lock);

@@ -187,6 +187,27 @@ constexpr ControlDesc kPostData[] = {
     {ControlKind::Button, 2, "Cancel", 207, 112, 50, 14},
 };
 
+// The Report options dialog: the choices at the top, the template below
+// them, the link-group list taking the spare height.
+constexpr ControlDesc kReportOptions[] = {
+    {ControlKind::Static, 0, "&Report style:", 7, 7, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_STYLE, "", 80, 5, 140, 60, 0,
+     "Flat list (Text)\nFlat list (HTML)\nList sub links (Text)\nList sub links (HTML)"},
+    {ControlKind::Static, 0, "O&utput to:", 7, 25, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_OUTPUT, "", 80, 23, 140, 40, 0, "Local view\nShell (notepad, IE)"},
+    {ControlKind::Static, 0, "Group &by::", 7, 43, 70, 8},
+    {ControlKind::DropList, IDC_REPORT_GROUP_BY, "", 80, 41, 140, 80, 0,
+     "Do not group\nState\nType\nProtocol\nInterest\nTag"},
+    {ControlKind::Static, 0, "F&ormat report records:", 7, 61, 213, 8},
+    {ControlKind::Edit, IDC_REPORT_FORMAT, "", 7, 71, 213, 14},
+    {ControlKind::Check, IDC_REPORT_INCLUDE_GENERAL, "Include general &information", 7, 91, 213, 10},
+    {ControlKind::Check, IDC_REPORT_HIDE_REPEATING, "&Hide repeating links", 7, 105, 213, 10},
+    {ControlKind::Static, 0, "Link &groups:", 7, 121, 213, 8},
+    {ControlKind::List, IDC_REPORT_GROUPS, "", 7, 131, 213, 110},
+    {ControlKind::DefButton, 1, "OK", 116, 247, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 170, 247, 50, 14},
+};
+
 constexpr ControlDesc kLinkProperties[] = {
     {ControlKind::Static, IDC_LINKPROP_TABS, "", 7, 7, 270, 14},
     {ControlKind::Static, IDC_LINKPROP_PAGE_AREA, "", 7, 24, 270, 190},
@@ -302,6 +323,62 @@ constexpr ControlDesc kTaskGeneralPage[] = {
     {ControlKind::Spin, IDC_TASKGEN_RECURSION_SPIN, "", 110, 54, 10, 14},
 };
 
+// The quick-connect bar: one row whose address box takes the spare width.
+constexpr ControlDesc kQuickConnect[] = {
+    {ControlKind::Static, 0, "&URL:", 4, 5, 18, 8},
+    {ControlKind::Combo, IDC_QC_URL, "", 24, 3, 220, 100, kControlStretch},
+    {ControlKind::Button, ID_QC_BROWSE, "", 246, 3, 16, 14},
+    {ControlKind::Static, 0, "&Depth:", 266, 5, 24, 8},
+    {ControlKind::Edit, IDC_QC_DEPTH, "", 292, 3, 30, 14, kControlDigits},
+    {ControlKind::Spin, IDC_QC_DEPTH_SPIN, "", 322, 3, 10, 14},
+    {ControlKind::DefButton, ID_QC_START, "&Open", 336, 3, 40, 14},
+    {ControlKind::Button, ID_QC_PROPERTIES, "", 380, 3, 16, 14},
+};
+
+// The Passwords dialog: the list over its buttons, which stay at the bottom
+// as the dialog grows.
+constexpr ControlDesc kPasswords[] = {
+    {ControlKind::List, IDC_PASSWORDS_LIST, "", 7, 7, 300, 120},
+    {ControlKind::Button, IDC_PASSWORDS_ADD, "&Add Password", 7, 133, 66, 14},
+    {ControlKind::Button, IDC_PASSWORDS_CHANGE, "&Change Password", 77, 133, 70, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE, "&Remove", 151, 133, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_REMOVE_ALL, "R&emove All", 205, 133, 50, 14},
+    {ControlKind::DefButton, 1, "&Save", 149, 153, 50, 14},
+    {ControlKind::Button, 2, "Cancel", 203, 153, 50, 14},
+    {ControlKind::Button, IDC_PASSWORDS_HELP, "Help (F&1)", 257, 153, 50, 14},
+};
+
+constexpr ControlDesc kCookies[] = {
+    {ControlKind::List, IDC_COOKIES_LIST, "", 7, 7, 400, 150},
+    {ControlKind::Button, IDC_COOKIES_REMOVE, "&Remove", 7, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_REMOVE_ALL, "Remove &All", 61, 163, 50, 14},
+    {ControlKind::Button, IDC_COOKIES_MODIFY, "&Modify...", 115, 163, 50, 14},
+    {ControlKind::Button, 2, "&Close", 357, 163, 50, 14},
+};
+
+constexpr ControlDesc kCache[] = {
+    {ControlKind::Static, 0, "&Cached sites:", 7, 7, 150, 8},
+    {ControlKind::List, IDC_CACHE_LIST, "", 7, 18, 200, 120},
+    {ControlKind::Button, IDC_CACHE_CLEAN, "Cl&ean", 7, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_CLEAN_ALL, "Clean A&ll", 61, 144, 50, 14},
+    {ControlKind::Button, IDC_CACHE_REFRESH, "&Refresh", 115, 144, 50, 14},
+    {ControlKind::Button, 2, "Close", 157, 164, 50, 14},
+};
+
+// The About box places its picture and text view itself.
+constexpr ControlDesc kAbout[] = {
+    {ControlKind::Picture, IDC_ABOUT_PICTURE, "", 0, 0, 200, 40},
+    {ControlKind::Static, IDC_ABOUT_TEXT, "", 0, 46, 200, 100},
+};
+
+// The properties container lays out its tabs over the page area itself.
+constexpr ControlDesc kProperties[] = {
+    {ControlKind::Static, IDC_PROPERTIES_PAGE_AREA, "", 7, 22, 250, 150},
+    {ControlKind::Check, IDC_PROPERTIES_PIN, "&Pin", 7, 178, 50, 10},
+    {ControlKind::Static, IDC_PROPERTIES_NONE, "No properties available", 60, 90, 150, 8},
+    {ControlKind::DefButton, 1, "OK", 207, 176, 50, 14},
+};
+
 constexpr ControlDesc kFavorites[] = {
     {ControlKind::Tree, IDC_FAV_TREE, "", 7, 7, 140, 190},
     {ControlKind::Static, IDC_FAV_PAGE_AREA, "", 153, 7, 264, 120},
@@ -319,6 +396,7 @@ constexpr ControlDesc kFavorites[] = {
 };
 
 const DialogDesc kDialogs[] = {
+    {IDD_QUICK_CONNECT, "", 400, 20, kQuickConnect},
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
     {IDD_TEXT_PROMPT, "Prompt", 207, 101, kTextPrompt},
     {IDD_BASE64, "Base64 conversion", 300, 181, kBase64},
@@ -333,6 +411,7 @@ const DialogDesc kDialogs[] = {
     {IDD_ENTER_PROXY, "Enter Proxy", 207, 137, kEnterProxy},
     {IDD_COMPOSE_URL, "Compose URL", 207, 163, kComposeUrl},
     {IDD_POST_DATA, "HTTP POST data", 264, 133, kPostData},
+    {IDD_REPORT_OPTIONS, "Report", 227, 268, kReportOptions},
     {IDD_LINK_PROPERTIES, "Link properties", 284, 241, kLinkProperties},
     {IDD_LINK_GENERAL_PAGE, "General", 264, 150, kLinkGeneralPage},
     {IDD_LINK_FILTER_PAGE, "Filter", 264, 190, kLinkFilterPage},
@@ -343,6 +422,11 @@ const DialogDesc kDialogs[] = {
     {IDD_WIZARD_PARAM, "", 220, 150, kWizardParam},
     {IDD_NEW_TASK, "New Task", 264, 137, kNewTask},
     {IDD_TASK_GENERAL_PAGE, "General", 264, 75, kTaskGeneralPage},
+    {IDD_PASSWORDS, "Passwords", 314, 174, kPasswords},
+    {IDD_COOKIES, "Cookies", 414, 184, kCookies},
+    {IDD_CACHE, "Cache", 214, 185, kCache},
+    {IDD_ABOUTBOX, "About Tanglewarden", 200, 150, kAbout},
+    {IDD_PROPERTIES, "Properties", 264, 197, kProperties},
     {IDD_FAVORITES, "Favorite Sites", 490, 204, kFavorites},
 };
 } // namespace

@@ -30,7 +30,7 @@ constexpr ImageDesc kBitmaps[] = {
     {IDB_LINKS_SMALL, ":/res/images/bitmap_212.png", 16, 27},
     {IDB_SETTINGS_BANNER, ":/res/images/bitmap_226.png", 400, 1},
     {IDB_LINE_MISSING, ":/res/images/bitmap_239.png", 16, 1},
-    {IDB_GROUP_STATES, ":/res/images/bitmap_240.png", 30, 4},
+    {IDB_GROUP_STATES, ":/res/images/bitmap_240.png", 30, 6},
     {IDB_VIEW_LIST, ":/res/images/bitmap_245.png", 16, 1},
     {IDB_VIEW_DETAILS, ":/res/images/bitmap_246.png", 16, 1},
     {IDB_ACTIONS_SMALL, ":/res/images/bitmap_247.png", 16, 1},

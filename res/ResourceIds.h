@@ -191,6 +191,9 @@ inline constexpr UINT IDS_CANNOT_CREATE_REPORT = 143;
 inline constexpr UINT IDS_FINISH = 144;
 inline constexpr UINT IDS_HELP_NOT_FOUND = 145;
 inline constexpr UINT IDS_COLUMN_SITES = 149;
+inline constexpr UINT IDS_COLUMN_TOTAL = 175;
+inline constexpr UINT IDS_COLUMN_UNIQUE = 203;
+inline constexpr UINT IDS_COLUMN_LINKS = 240;
 inline constexpr UINT IDS_NEXT = 153;
 inline constexpr UINT IDS_TRANSFER_LOG_TITLE = 201;
 inline constexpr UINT IDS_REPORT_TITLE = 207;
@@ -198,6 +201,14 @@ inline constexpr UINT IDS_STRING_NOT_FOUND = 215;
 inline constexpr UINT IDS_NO_UNCHECKED_INTERNAL = 244;
 inline constexpr UINT IDS_NO_UNCHECKED_EXTERNAL = 245;
 inline constexpr UINT IDS_EDIT_TITLE = 250;
+// The pages of a task window's link view.
+inline constexpr UINT IDS_PAGE_CONTENT = 142;
+inline constexpr UINT IDS_PAGE_HTML_ELEMENTS = 150;
+inline constexpr UINT IDS_PAGE_HTML_TEXT = 152;
+inline constexpr UINT IDS_PAGE_HTML_TAGS = 192;
+inline constexpr UINT IDS_PAGE_LOG = 195;
+inline constexpr UINT IDS_PAGE_FORM = 221;
+inline constexpr UINT IDS_PAGE_INFORMATION = 229;
 inline constexpr UINT IDS_SETTINGS_GENERAL = 223;
 inline constexpr UINT IDS_SETTINGS_LINKS = 227;
 inline constexpr UINT IDS_PROXY_CAPTION = 2081;
@@ -211,6 +222,16 @@ inline constexpr UINT IDS_UNTITLED = 61443;
 inline constexpr UINT IDS_SAVE_COPY_AS = 61444;
 inline constexpr UINT IDS_CANNOT_OPEN_DOCUMENT = 61697;
 inline constexpr UINT IDS_FAILED_TO_CREATE_DOCUMENT = 61700;
+// Column headings of the transfer queue.
+inline constexpr UINT IDS_QUEUE_COLUMN_NAME = 2400;
+inline constexpr UINT IDS_QUEUE_COLUMN_LOCAL_PATH = 2401;
+inline constexpr UINT IDS_QUEUE_COLUMN_LOCAL_SIZE = 2402;
+inline constexpr UINT IDS_QUEUE_COLUMN_REMOTE_SIZE = 2403;
+inline constexpr UINT IDS_QUEUE_COLUMN_PERCENT = 2404;
+inline constexpr UINT IDS_QUEUE_COLUMN_TIME = 2405;
+inline constexpr UINT IDS_QUEUE_COLUMN_TIME_LEFT = 2406;
+inline constexpr UINT IDS_QUEUE_COLUMN_SPEED = 2407;
+inline constexpr UINT IDS_QUEUE_COLUMN_STATUS = 2408;
 
 // Controls of the dialogs described in Dialogs.cpp.
 inline constexpr UINT IDC_PROMPT_LABEL = 1003;
@@ -221,6 +242,12 @@ inline constexpr UINT IDC_BASE64_ENCODED = 1111;
 inline constexpr UINT IDC_BASE64_REAL = 1112;
 inline constexpr UINT IDC_WAIT_TEXT = 1132;
 inline constexpr UINT IDC_BASE64_BINARY = 1142;
+
+// The quick-connect bar (IDD_QUICK_CONNECT); its start button is 1, Browse
+// and properties are the commands ID_QC_BROWSE and ID_QC_PROPERTIES.
+inline constexpr UINT IDC_QC_URL = 1006;
+inline constexpr UINT IDC_QC_DEPTH = 1019;
+inline constexpr UINT IDC_QC_DEPTH_SPIN = 1020;
 
 // The Settings dialog (IDD_SETTINGS); its OK and Cancel are 1 and 2.
 inline constexpr UINT IDC_SETTINGS_APPLY = 1001;
@@ -322,6 +349,15 @@ inline constexpr UINT IDC_POST_USE_FILE = 1070;
 inline constexpr UINT IDC_POST_TEXT_LABEL = 1071;
 inline constexpr UINT IDC_POST_FILE = 1072;
 
+// The Report options dialog (IDD_REPORT_OPTIONS).
+inline constexpr UINT IDC_REPORT_HIDE_REPEATING = 1049;
+inline constexpr UINT IDC_REPORT_INCLUDE_GENERAL = 1050;
+inline constexpr UINT IDC_REPORT_GROUPS = 1095;
+inline constexpr UINT IDC_REPORT_STYLE = 1096;
+inline constexpr UINT IDC_REPORT_FORMAT = 1097;
+inline constexpr UINT IDC_REPORT_OUTPUT = 1099;
+inline constexpr UINT IDC_REPORT_GROUP_BY = 1101;
+
 // The Link properties dialog (IDD_LINK_PROPERTIES) and its two pages.
 inline constexpr UINT IDC_LINKPROP_HELP = 1077;
 inline constexpr UINT IDC_LINKPROP_PAGE_AREA = 1113;
@@ -422,3 +458,46 @@ inline constexpr UINT IDI_ACTION5 = 247;
 inline constexpr UINT IDB_VIEW_ICONS = 193;
 inline constexpr UINT IDB_VIEW_LIST = 245;
 inline constexpr UINT IDB_VIEW_DETAILS = 246;
+
+// The Passwords dialog (IDD_PASSWORDS); Save and Cancel are 1 and 2.
+inline constexpr UINT IDC_PASSWORDS_CHANGE = 253;
+inline constexpr UINT IDC_PASSWORDS_ADD = 256;
+inline constexpr UINT IDC_PASSWORDS_REMOVE = 1001;
+inline constexpr UINT IDC_PASSWORDS_REMOVE_ALL = 1002;
+inline constexpr UINT IDC_PASSWORDS_LIST = 1084;
+inline constexpr UINT IDC_PASSWORDS_HELP = 1138;
+
+// The Cookies dialog (IDD_COOKIES); Close is 2.
+inline constexpr UINT IDC_COOKIES_REMOVE = 1001;
+inline constexpr UINT IDC_COOKIES_REMOVE_ALL = 1002;
+inline constexpr UINT IDC_COOKIES_MODIFY = 1085;
+inline constexpr UINT IDC_COOKIES_LIST = 1086;
+
+// The Cache dialog (IDD_CACHE); Close is 2.
+inline constexpr UINT IDC_CACHE_LIST = 1140;
+inline constexpr UINT IDC_CACHE_CLEAN = 1141;
+inline constexpr UINT IDC_CACHE_CLEAN_ALL = 1142;
+inline constexpr UINT IDC_CACHE_REFRESH = 1143;
+
+// The About box (IDD_ABOUTBOX): the picture and the text view's placeholder.
+inline constexpr UINT IDC_ABOUT_PICTURE = 1004;
+inline constexpr UINT IDC_ABOUT_TEXT = 1005;
+
+// The properties container (IDD_PROPERTIES).
+inline constexpr UINT IDC_PROPERTIES_PAGE_AREA = 1022;
+inline constexpr UINT IDC_PROPERTIES_PIN = 1023;
+inline constexpr UINT IDC_PROPERTIES_TABS = 1024;
+inline constexpr UINT IDC_PROPERTIES_NONE = 1025;
+
+// Strings of the stores' dialogs and the Cache dialog.
+inline constexpr UINT IDS_CANNOT_DELETE = 151;
+inline constexpr UINT IDS_CANNOT_DELETE_CONTINUE = 156;
+inline constexpr UINT IDS_ASK_CLEAN_CACHE = 1083;
+inline constexpr UINT IDS_COLUMN_DOMAIN = 2200;
+inline constexpr UINT IDS_COLUMN_PATH = 2201;
+inline constexpr UINT IDS_COLUMN_EXPIRES = 2202;
+inline constexpr UINT IDS_COLUMN_SECURE = 2203;
+inline constexpr UINT IDS_COLUMN_KEY = 2204;
+inline constexpr UINT IDS_COLUMN_ADDED = 2205;
+inline constexpr UINT IDS_CANNOT_SAVE_PASSWORDS = 2206;
+inline constexpr UINT IDS_CANNOT_SAVE_COOKIES = 2207;

@@ -22,6 +22,13 @@
 // were added, 1 jobs were removed, 2 a job of a group changed, 3 a credential
 // request waits.
 inline constexpr uint32_t WM_WORKER_NOTIFY = 0x0AB1;
+enum WorkerNotifyCode
+{
+    kWorkerJobsAdded = 0,
+    kWorkerJobsRemoved = 1,
+    kWorkerJobChanged = 2,
+    kWorkerCredentialRequest = 3,
+};
 
 // Installs the shell's side of the foundation's hooks: worker notifications
 // to the prompt window, reloading the password and cookie stores from the

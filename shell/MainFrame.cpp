@@ -1,34 +1,45 @@
 #include "shell/MainFrame.h"
 
 #include "checker/TaskSettings.h"
+#include "foundation/desktop/InitInstanceBroadcast.h"
+#include "foundation/desktop/ShellHelpers.h"
+#include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/stores/UrlHistory.h"
 #include "platform/core/Text.h"
+#include "platform/ui/ImageList.h"
 #include "platform/ui/ModalDriver.h"
+#include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
+#include "shell/AppGlobals.h"
+#include "shell/QuickConnectBar.h"
+#include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
+#include "widgets/Base64Dlg.h"
+#include "platform/ui/WidgetWindow.h"
+#include "shell/TransferQueueView.h"
 #include "widgets/ChevronReBar.h"
+#include "widgets/LoginPromptDlg.h"
 #include "widgets/SysColor.h"
 #include "widgets/TabbedBar.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <charconv>
@@ -71,6 +82,27 @@ QToolBar* HolderBar(QMainWindow* window, Qt::ToolBarArea area, QWidget* content,
     return holder;
 }
 
+// A toolbar button's tooltip: the text of the command's first menu row
+// without its mnemonic marks, key text and trailing dots; the fallback when
+// no menu has the command.
+QString ToolTipOf(UINT id, const char* fallback)
+{
+    for (const MenuDesc& menu : GetMenus())
+    {
+        for (const MenuItemDesc& item : menu.m_items)
+        {
+            if (item.m_id != id || !item.m_text)
+                continue;
+            QString text = QString::fromUtf8(item.m_text).section('\t', 0, 0);
+            text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace('\x01', '&');
+            if (text.endsWith(QStringLiteral("...")))
+                text.chop(3);
+            return text;
+        }
+    }
+    return QString::fromUtf8(fallback);
+}
+
 std::string TitlePrefix(const CMDIChildWnd* child)
 {
     const auto* frame = dynamic_cast<const CTanglewardenFrame*>(child);
@@ -84,11 +116,15 @@ std::string TitlePrefix(const CMDIChildWnd* child)
 }
 } // namespace
 
-CMainFrame::CMainFrame(CPropertySet& settings, CHooks hooks) : m_settings(settings), m_hooks(std::move(hooks))
+
+CMainFrame::CMainFrame(CPropertySet& settings, CHooks hooks)
+    : m_settings(settings), m_hooks(std::move(hooks)),
+      m_quickTask(std::make_unique<CTaskSettings>(std::string_view(), &settings))
 {
     setObjectName("MainFrame");
     setWindowTitle(LoadResourceString(IDR_MAINFRAME));
     AddCommands();
+    AddQuickConnectCommands();
 }
 
 CMainFrame::~CMainFrame()
@@ -97,39 +133,47 @@ CMainFrame::~CMainFrame()
     // from still exists.
     for (CMDIChildWnd* child : GetChildren())
         delete child;
-    if (m_depthEdit)
-    {
-        const int depth = std::max(1, m_depthEdit->value());
-        if (GetIntOr(m_settings, SETTING_MISC_MAX_RECURSION, 1) != depth)
-        {
-            m_settings.SetInt(SETTING_MISC_MAX_RECURSION, depth);
-            (void)SaveAllSettings();
-        }
-    }
+}
+
+void CMainFrame::PreCreateWindow(CCreateStruct& cs)
+{
+    PlacementToCreateStruct(m_settings.GetStringValue(SETTING_LAYOUT_MAIN_FRAME), cs);
 }
 
 bool CMainFrame::OnCreate()
 {
+    CCreateStruct cs;
+    PreCreateWindow(cs);
+    if (cs.cx > 0 && cs.cy > 0)
+        setGeometry(cs.x, cs.y, cs.cx, cs.cy);
+    if (cs.style & CCreateStruct::kStyleMaximize)
+        setWindowState(Qt::WindowMaximized);
+    else if (cs.style & CCreateStruct::kStyleMinimize)
+        setWindowState(Qt::WindowMinimized);
+
     if (const MenuDesc* menu = FindMenu(IDR_MAINFRAME))
         Commands().BuildMenuBar(menuBar(), menu->m_items);
     if (const AcceleratorTableDesc* keys = FindAcceleratorTable(IDR_MAINFRAME))
         Commands().InstallAccelerators(keys->m_keys);
-    if (!CreateToolBar())
+    if (!CreateToolBar() || !CreateQuickConnectBar())
         return false;
-    CreateQuickConnectBar();
     CreateStatusBar();
 
     m_tabbedBar = new CTabbedBar(this);
     m_tabbedBar->setObjectName("TabbedBar");
     if (!m_tabbedBar->Create(this, ID_VIEW_TABBED_BAR, false))
         return false;
+    // The bar spans the window, so every child's tab has room.
+    m_tabbedBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_tabbedBar->Strip().SetContextMenu(int(IDM_TAB), [this](int menuId, QWidget*) {
+        return BuildPopupMenu(unsigned(menuId));
+    });
     m_bottom = HolderBar(this, Qt::BottomToolBarArea, m_tabbedBar, "TabbedBarHolder");
 
     m_toolHolder->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_TOOLBAR_VISIBLE, 1) != 0);
     statusBar()->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_STATUSBAR_VISIBLE, 1) != 0);
     m_quickHolder->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_QC_VISIBLE, 1) != 0);
     m_bottom->setVisible(GetIntOr(m_settings, SETTING_LAYOUT_TABBEDBAR_VISIBLE, 1) != 0);
-    FillAddressHistory();
     Commands().StartIdleUpdates();
     return true;
 }
@@ -137,15 +181,31 @@ bool CMainFrame::OnCreate()
 bool CMainFrame::CreateToolBar()
 {
     const ToolbarDesc* desc = FindToolbar(IDR_MAINFRAME);
-    if (!desc)
+    const MenuDesc* views = FindMenu(IDM_VIEWS);
+    if (!desc || !views)
         return false;
     m_toolBar = new QToolBar;
     m_toolBar->setObjectName("ToolBar");
-    const QImage strip = LoadBitmapResource(desc->m_bitmap);
+    // The strip's magenta is transparent.
+    CImageList images(desc->m_imageWidth, 0);
+    (void)images.AddStrip(LoadBitmapResource(desc->m_bitmap));
     std::vector<QIcon> icons;
-    for (int x = 0; x + desc->m_imageWidth <= strip.width(); x += desc->m_imageWidth)
-        icons.emplace_back(QPixmap::fromImage(strip.copy(x, 0, desc->m_imageWidth, strip.height())));
+    for (int i = 0; i < images.GetImageCount(); ++i)
+        icons.push_back(images.GetIcon(i));
     Commands().BuildToolBar(m_toolBar, *desc, icons);
+    for (QAction* action : m_toolBar->actions())
+    {
+        if (const UINT id = CCommandActions::CommandId(action))
+            action->setToolTip(ToolTipOf(id, id == ID_VIEW_VIEWS ? "Views" : ""));
+    }
+    // "Views" is a drop-down button: its arrow offers the view types.
+    if (auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(Commands().Action(ID_VIEW_VIEWS))))
+    {
+        m_viewsMenu = new QMenu(this);
+        Commands().BuildMenu(m_viewsMenu, views->m_items);
+        button->setMenu(m_viewsMenu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     m_toolRebar = new CChevronReBar;
     m_toolRebar->setObjectName("ToolRebar");
     m_toolRebar->SetStringSource([](int id) { return std::string(LoadResourceString(UINT(id))); });
@@ -155,36 +215,18 @@ bool CMainFrame::CreateToolBar()
     return true;
 }
 
-void CMainFrame::CreateQuickConnectBar()
+bool CMainFrame::CreateQuickConnectBar()
 {
-    m_quickConnect = new QWidget;
-    m_quickConnect->setObjectName("QuickConnectBar");
-    auto* layout = new QHBoxLayout(m_quickConnect);
-    layout->setContentsMargins(2, 1, 2, 1);
-    m_urlCombo = new QComboBox;
-    m_urlCombo->setObjectName("UrlCombo");
-    m_urlCombo->setEditable(true);
-    m_urlCombo->setInsertPolicy(QComboBox::NoInsert);
-    m_depthEdit = new QSpinBox;
-    m_depthEdit->setObjectName("DepthEdit");
-    m_depthEdit->setRange(1, 1000);
-    m_depthEdit->setValue(std::clamp(GetIntOr(m_settings, SETTING_MISC_MAX_RECURSION, 1), 1, 1000));
-    auto* start = new QPushButton(QStringLiteral("&Open"));
-    start->setObjectName("StartButton");
-    layout->addWidget(new QLabel(QStringLiteral("URL:")));
-    layout->addWidget(m_urlCombo, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Depth:")));
-    layout->addWidget(m_depthEdit);
-    layout->addWidget(start);
-    // The start button follows the URL text at every edit.
-    start->setEnabled(false);
-    connect(m_urlCombo, &QComboBox::editTextChanged, start,
-            [start](const QString& text) { start->setEnabled(!Trim(text.toStdString()).empty()); });
-    connect(start, &QPushButton::clicked, this, [this] { ExecuteCommand(1); });
+    m_quickConnect = new CQuickConnectBar(m_settings, *this);
+    if (!m_quickConnect->UrlCombo())
+        return false;
+    // The bar stretches with the window; its address box takes the width.
+    m_quickConnect->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_quickRebar = new CChevronReBar;
     m_quickRebar->setObjectName("QuickRebar");
     m_quickRebar->AddBar(m_quickConnect, -1, {}, 0);
     m_quickHolder = HolderBar(this, Qt::TopToolBarArea, m_quickRebar, "QuickRebarHolder");
+    return true;
 }
 
 void CMainFrame::CreateStatusBar()
@@ -201,15 +243,49 @@ void CMainFrame::CreateStatusBar()
     }
 }
 
+QComboBox* CMainFrame::GetUrlCombo() const
+{
+    return m_quickConnect ? m_quickConnect->UrlCombo() : nullptr;
+}
+
+QLineEdit* CMainFrame::GetDepthEdit() const
+{
+    return m_quickConnect ? m_quickConnect->DepthEdit() : nullptr;
+}
+
+void CMainFrame::LoadRememberedStrings()
+{
+    // How bar layouts persist between runs is still open: they are read,
+    // and nothing is applied from them yet.
+    m_toolbarLayout = m_settings.GetStringValue(SETTING_LAYOUT_TOOLBAR);
+    m_quickConnectLayout = m_settings.GetStringValue(SETTING_LAYOUT_QUICK_CONNECT);
+}
+
 void CMainFrame::FillAddressHistory()
 {
-    if (!m_urlCombo)
+    QComboBox* combo = GetUrlCombo();
+    if (!combo)
         return;
-    m_urlCombo->clear();
+    combo->clear();
     for (const std::string& url : GetHistoryList())
-        m_urlCombo->addItem(QString::fromStdString(url));
-    if (m_urlCombo->count() > 0)
-        m_urlCombo->setCurrentIndex(0);
+        combo->addItem(QString::fromStdString(url));
+    if (combo->count() > 0)
+        combo->setCurrentIndex(0);
+}
+
+std::unique_ptr<QMenu> CMainFrame::BuildPopupMenu(unsigned menuId)
+{
+    const MenuDesc* desc = FindMenu(menuId);
+    if (!desc)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    Commands().BuildMenu(menu.get(), desc->m_items);
+    return menu;
+}
+
+void CMainFrame::TrackPopupMenu(QMenu& menu, QPoint globalPoint)
+{
+    menu.exec(globalPoint);
 }
 
 void CMainFrame::OnTab(const CTabInfo& tab, int flag, const std::string&)
@@ -268,41 +344,136 @@ void CMainFrame::CloseAllOfKind(int kind)
 void CMainFrame::StartQuickConnect()
 {
     const CQuickConnectRequest request =
-        MakeQuickConnectRequest(m_urlCombo->currentText().toStdString(), m_depthEdit->text().toStdString());
+        MakeQuickConnectRequest(m_quickConnect->GetUrlText(), m_quickConnect->GetDepthText());
     if (request.m_url.empty())
     {
         const QString text = QString(LoadResourceString(IDS_INVALID_URL)).replace("%s", LoadResourceString(IDS_EMPTY));
         AfxMessageBox(text.toStdString(), MB_OK | MB_ICONERROR);
         return;
     }
-    CTaskSettings task(request.m_url, &m_settings);
-    task.SetInt(TASK_RECURSION, request.m_depth);
+    m_quickTask->SetString(TASK_URI, request.m_url.c_str());
+    m_quickTask->SetInt(TASK_RECURSION, request.m_depth);
     if (m_hooks.m_openTask)
-        m_hooks.m_openTask(task);
+        m_hooks.m_openTask(*m_quickTask);
 }
 
-void CMainFrame::MoveQuickConnectFocus(bool next)
+void CMainFrame::EditQuickConnectProperties()
 {
-    // The next (previous) control of the bar that takes the focus, going
-    // round within the bar.
-    const QList<QWidget*> controls = m_quickConnect->findChildren<QWidget*>();
-    std::vector<QWidget*> order;
-    for (QWidget* control : controls)
-    {
-        if (control->focusPolicy() & Qt::TabFocus && control->isEnabled() && !qobject_cast<QLineEdit*>(control))
-            order.push_back(control);
-    }
-    if (order.empty())
+    const CQuickConnectRequest request =
+        MakeQuickConnectRequest(m_quickConnect->GetUrlText(), m_quickConnect->GetDepthText());
+    m_quickTask->SetString(TASK_URI, request.m_url.c_str());
+    m_quickTask->SetInt(TASK_RECURSION, request.m_depth);
+    CTaskSettings copy(*m_quickTask);
+    if (!m_hooks.m_editTaskProperties || !m_hooks.m_editTaskProperties(copy))
         return;
-    QWidget* focus = QApplication::focusWidget();
-    size_t at = order.size();
-    for (size_t i = 0; i < order.size(); ++i)
+    *m_quickTask = copy;
+    m_quickConnect->SetUrlText(m_quickTask->GetUrl());
+    m_quickConnect->SetDepth(GetIntOr(*m_quickTask, TASK_RECURSION, 1));
+}
+
+void CMainFrame::ShowBrowseMenu()
+{
+    std::unique_ptr<QMenu> menu = BuildPopupMenu(IDM_BROWSE);
+    const QPushButton* button = m_quickConnect->BrowseButton();
+    if (menu && button)
+        TrackPopupMenu(*menu, button->mapToGlobal(button->rect().bottomLeft()));
+}
+
+void CMainFrame::BrowseLocalPath(bool folder, bool start)
+{
+    const std::string chosen = BrowseForPath(m_quickConnect->GetUrlText(), folder);
+    if (chosen.empty())
+        return;
+    m_quickConnect->SetUrlText(chosen);
+    if (start)
+        (void)ExecuteCommand(ID_QC_START);
+}
+
+void CMainFrame::OnWorkerNotify(int code)
+{
+    switch (code)
     {
-        if (focus && (order[i] == focus || order[i]->isAncestorOf(focus)))
-            at = i;
+    case kWorkerCredentialRequest:
+        PromptForLogin();
+        break;
+    case kWorkerJobsAdded:
+    case kWorkerJobsRemoved:
+        if (CTransferQueueView* queue = GetTransferQueueWnd())
+            queue->Refresh();
+        break;
+    case kWorkerJobChanged:
+        if (CTransferQueueView* queue = GetTransferQueueWnd())
+            queue->UpdateItem();
+        break;
+    default:
+        break;
     }
-    const size_t target = at == order.size() ? 0 : (next ? at + 1 : at + order.size() - 1) % order.size();
-    order[target]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void CMainFrame::PromptForLogin()
+{
+    if (!m_hooks.m_prompts)
+        return;
+    // One prompt at a time: a request announced while it is open is handed
+    // to it and shown once the current one is answered.
+    if (m_loginPrompt)
+    {
+        m_loginPrompt->OnWorkerNotify();
+        return;
+    }
+    CLoginPromptDlg prompt(*m_hooks.m_prompts, this);
+    m_loginPrompt = &prompt;
+    (void)prompt.DoModalNext();
+    m_loginPrompt = nullptr;
+}
+
+void CMainFrame::OnActivation(bool active)
+{
+    if (!active)
+    {
+        // The control that had the focus inside this window, even if the
+        // application already moved it away.
+        QWidget* focus = focusWidget();
+        m_lastFocus = focus && isAncestorOf(focus) ? focus : nullptr;
+    }
+    else if (m_lastFocus && m_lastFocus->isVisible() && m_lastFocus->isEnabled())
+    {
+        m_lastFocus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    if (auto* child = dynamic_cast<CTanglewardenFrame*>(MDIGetActive()))
+        child->OnMainFrameActivation(active);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() == CPostedMessageEvent::EventType())
+    {
+        const WindowMessage& message = static_cast<const CPostedMessageEvent*>(event)->Message();
+        if (message.m_message == WM_WORKER_NOTIFY)
+        {
+            OnWorkerNotify(int(message.m_wParam));
+            return true;
+        }
+        const uint32_t broadcast = GetInstanceBroadcastMessage();
+        if (broadcast != 0 && message.m_message == broadcast)
+        {
+            // The application has reloaded what the other copy saved.
+            if (message.m_wParam == kBroadcastHistorySaved)
+                FillAddressHistory();
+            return true;
+        }
+    }
+    else if (event->type() == QEvent::WindowDeactivate)
+    {
+        OnActivation(false);
+    }
+    else if (event->type() == QEvent::WindowActivate)
+    {
+        const bool handled = CMDIFrameWnd::event(event);
+        OnActivation(true);
+        return handled;
+    }
+    return CMDIFrameWnd::event(event);
 }
 
 void CMainFrame::ToggleBar(QWidget* bar)
@@ -310,18 +481,34 @@ void CMainFrame::ToggleBar(QWidget* bar)
     bar->setVisible(!bar->isVisible());
 }
 
-void CMainFrame::AddCommands()
+void CMainFrame::AddQuickConnectCommands()
 {
     const auto urlPresent = [this](CCmdUI& ui) {
-        ui.Enable(m_urlCombo && !Trim(m_urlCombo->currentText().toStdString()).empty());
+        ui.Enable(m_quickConnect && !Trim(m_quickConnect->GetUrlText()).empty());
     };
-    OnCommand(1, [this] { StartQuickConnect(); });
-    OnUpdateCommand(1, urlPresent);
+    OnCommand(ID_QC_START, [this] { StartQuickConnect(); });
+    OnUpdateCommand(ID_QC_START, urlPresent);
     OnCommand(ID_QC_START_KEY, [this] { StartQuickConnect(); });
-    OnUpdateCommand(ID_QC_START_KEY, urlPresent);
-    OnCommand(ID_QC_FOCUS_URL, [this] { m_urlCombo->setFocus(); });
-    OnCommand(ID_QC_NEXT_CONTROL, [this] { MoveQuickConnectFocus(true); });
-    OnCommand(ID_QC_PREV_CONTROL, [this] { MoveQuickConnectFocus(false); });
+    OnUpdateCommand(ID_QC_START_KEY, [this, urlPresent](CCmdUI& ui) {
+        urlPresent(ui);
+        if (m_quickConnect && m_quickConnect->StartButton())
+            m_quickConnect->StartButton()->setEnabled(ui.IsEnabled());
+    });
+    OnCommand(ID_QC_FOCUS_URL, [this] { GetUrlCombo()->setFocus(Qt::ShortcutFocusReason); });
+    OnCommand(ID_QC_NEXT_CONTROL, [this] { m_quickConnect->MoveFocus(true); });
+    OnCommand(ID_QC_PREV_CONTROL, [this] { m_quickConnect->MoveFocus(false); });
+    OnCommand(ID_QC_BROWSE, [this] { ShowBrowseMenu(); });
+    OnCommand(ID_QC_PROPERTIES, [this] { EditQuickConnectProperties(); });
+    // The Link properties dialog comes from the application.
+    OnUpdateCommand(ID_QC_PROPERTIES, [this](CCmdUI& ui) { ui.Enable(bool(m_hooks.m_editTaskProperties)); });
+    OnCommand(ID_QC_BROWSE_FILE, [this] { BrowseLocalPath(false, true); });
+    OnCommand(ID_QC_BROWSE_FOLDER, [this] { BrowseLocalPath(true, true); });
+    // There are no browser favourites to pick from here.
+    OnUpdateCommand(ID_QC_BROWSE_FAVORITES, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+void CMainFrame::AddCommands()
+{
     OnCommand(ID_WINDOW_CLOSE_ALL, [this] {
         if (m_hooks.m_closeAllDocuments)
             m_hooks.m_closeAllDocuments();
@@ -353,46 +540,23 @@ void CMainFrame::AddCommands()
         FillAddressHistory();
     });
     OnUpdateCommand(ID_TOOLS_CLEAR_HISTORY, [](CCmdUI& ui) { ui.Enable(!GetHistoryList().empty()); });
-    // The stores' dialogs, Settings and help are the application's commands:
-    // a command nobody handles yet stays disabled. The favourites browser
-    // never does anything.
-    OnUpdateCommand(ID_QC_BROWSE_FAVORITES, [](CCmdUI& ui) { ui.Enable(false); });
+    OnCommand(ID_HELP_CONTENTS, [this] { m_hooks.m_winHelp(0, 0); });
+    OnUpdateCommand(ID_HELP_CONTENTS, [this](CCmdUI& ui) { ui.Enable(bool(m_hooks.m_winHelp)); });
+    OnCommand(ID_HELP_CHECK_UPDATE, [this] { (void)ShellOpen(m_settings.GetStringValue(SETTING_IDENTITY_WEB_SITE)); });
+    OnCommand(ID_TOOLS_BASE64, [this] {
+        CBase64Dlg dialog(this);
+        (void)dialog.DoModal();
+    });
+    // The stores' dialogs and Settings are the application's commands: a
+    // command nobody handles yet stays disabled.
 }
 
 bool CMainFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)
 {
-    // The edits of the quick-connect bar take the editing commands while
-    // they have the focus.
-    QWidget* focus = QApplication::focusWidget();
-    const bool inBar = focus && m_quickConnect && m_quickConnect->isAncestorOf(focus);
-    if (inBar && (id == ID_EDIT_COPY || id == ID_EDIT_CUT || id == ID_EDIT_PASTE || id == ID_EDIT_UNDO))
-    {
-        QLineEdit* edit = m_urlCombo->isAncestorOf(focus) || focus == m_urlCombo ? m_urlCombo->lineEdit()
-                                                                                 : m_depthEdit->findChild<QLineEdit*>();
-        if (!edit || (id == ID_EDIT_UNDO && edit != m_depthEdit->findChild<QLineEdit*>()))
-            return false;
-        if (request == CommandRequest::Update && ui)
-        {
-            if (id == ID_EDIT_PASTE)
-                ui->Enable(!QApplication::clipboard()->text().isEmpty());
-            else if (id == ID_EDIT_UNDO)
-                ui->Enable(edit->isUndoAvailable());
-            else
-                ui->Enable(edit->hasSelectedText());
-        }
-        else if (request == CommandRequest::Execute)
-        {
-            if (id == ID_EDIT_COPY)
-                edit->copy();
-            else if (id == ID_EDIT_CUT)
-                edit->cut();
-            else if (id == ID_EDIT_PASTE)
-                edit->paste();
-            else
-                edit->undo();
-        }
+    // The quick-connect bar takes the editing commands while it has the
+    // focus; Tab (which moves round the bar) stays the frame's own.
+    if (m_quickConnect && m_quickConnect->OnBarCommand(id, request, ui))
         return true;
-    }
     return CMDIFrameWnd::OnCmdMsg(id, request, ui);
 }
 
@@ -407,6 +571,15 @@ void CMainFrame::SaveLayout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // The login prompt goes first, cancelled; the frame closes once it has
+    // gone (the prompt's run must end before the frame does).
+    if (m_loginPrompt)
+    {
+        event->ignore();
+        static_cast<QDialog*>(m_loginPrompt)->reject(); // ends it as Cancel would
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+    }
     // The bars' states are read before the children go, while all is shown.
     SaveLayout();
     CMDIFrameWnd::closeEvent(event);

@@ -5,6 +5,7 @@
 #include "editor/KeywordSets.h"
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/FileAssociation.h"
+#include "foundation/desktop/FileBrowsing.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/files/DirectoryTree.h"
@@ -16,7 +17,13 @@
 #include "platform/ui/FrameWnd.h"
 #include "dialogs/FavoritesDlg.h"
 #include "dialogs/SelectActionDlg.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/CacheDlg.h"
+#include "dialogs/CookiesDlg.h"
+#include "dialogs/PasswordsDlg.h"
+#include "foundation/stores/CookieStore.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
 #include "foundation/stores/Favorites.h"
@@ -24,6 +31,9 @@
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
+#include "transfer/auth/PromptRequestQueue.h"
+#include "shell/TransferQueueFrame.h"
+#include "transfer/jobs/TransferManager.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WidgetWindow.h"
@@ -107,6 +117,16 @@ CTanglewardenApp::CTanglewardenApp()
         };
         ShowSettingsDialog(context);
     });
+    // The stores' dialogs write their store's file as soon as the user's
+    // changes are made, so a crash later does not lose them.
+    OnCommand(ID_TOOLS_PASSWORDS, [] { RunPasswordsDialog(GetPasswordStore(), [] { return SavePasswordStore(); }); });
+    OnCommand(ID_TOOLS_COOKIES, [] { RunCookiesDialog(GetCookieStore(), [] { return SaveCookieStore(); }); });
+    OnCommand(ID_TOOLS_CACHE, [] { ShowCacheDialog(GetSettings().GetStringValue(SETTING_MISC_CACHE_FOLDER)); });
+    OnCommand(ID_APP_ABOUT, [] {
+        CAppIdentity& identity = GetAppIdentity();
+        ShowAboutDialog(identity.GetString(CAppIdentity::kProduct), identity.GetString(CAppIdentity::kVersion),
+                        GetSettings().GetStringValue(SETTING_IDENTITY_WEB_SITE));
+    });
     OnUpdateCommand(ID_SHOW_TRANSFER_QUEUE, [this](CCmdUI& ui) { ui.Enable(HasTransferQueueWindow()); });
     // The favourites run through the foundation's hook, which opens the task
     // the dialog ends with.
@@ -189,6 +209,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
     CreateMainFrame();
     if (!m_mainFrame)
         return false;
+    if (CTransferManager* manager = GetTransferManager())
+        RegisterTransferQueueWindow(*this, *manager);
     // File New asks with the Select New Action dialog; the task it gives goes
     // the way of every new task (NewTaskDocument). A registration may
     // replace the prompt.
@@ -215,6 +237,8 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
                              action >= kStartNewDocument && action <= kStartPasswords;
     RestoreWindowPlacement(settings, m_mainFrame, SETTING_LAYOUT_MAIN_FRAME, hiddenStart ? kShowHidden : kShowNormal,
                            false);
+    m_mainFrame->LoadRememberedStrings();
+    m_mainFrame->FillAddressHistory();
 
     g_runningApp = this;
     SetOpenTaskDocumentHook(OpenTaskWindow);
@@ -271,6 +295,11 @@ void CTanglewardenApp::CreateMainFrame()
     hooks.m_openTask = [](const CPropertySet& task) { OpenTaskWindow(task); };
     hooks.m_closeAllOfKind = [this](int kind) { m_docManager->CloseAllOfKind(kind); };
     hooks.m_closeAllDocuments = [this] { m_docManager->CloseAllDocuments(); };
+    hooks.m_winHelp = [this](unsigned data, unsigned command) { WinHelp(data, command); };
+    hooks.m_editTaskProperties = [this](CTaskSettings& task) {
+        return EditLinkProperties(task, GetTaskDialogContext(), m_mainFrame);
+    };
+    hooks.m_prompts = &GetPromptQueue();
     auto* frame = new CMainFrame(GetSettings(), std::move(hooks));
     const QImage icon = LoadIconResource(IDI_MAINFRAME);
     if (!icon.isNull())
@@ -373,4 +402,9 @@ void CTanglewardenApp::ShowTransferQueue()
         ActivateDocumentFrame(*open);
     else
         m_docManager->NewDocumentOfKind(kKindTransferQueue);
+}
+
+std::string BrowseForPath(const std::string& path, bool folder)
+{
+    return BrowseForFile(folder, path, false, nullptr, folder ? LoadResourceString(IDS_SELECT_FOLDER) : "", "");
 }

@@ -42,6 +42,11 @@ class CMainFrame;
 class CTanglewardenDocManager;
 class InitInstanceBroadcast;
 
+// Asks the user for a local file, or with folder for a folder (titled
+// "Select folder"), starting from path (BrowseForFile); the chosen path,
+// empty when cancelled.
+std::string BrowseForPath(const std::string& path, bool folder);
+
 class CTanglewardenApp : public QObject, public CCmdTarget
 {
     Q_OBJECT

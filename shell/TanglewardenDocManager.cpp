@@ -14,6 +14,8 @@
 #include "platform/ui/View.h"
 #include "res/Resources.h"
 #include "shell/TanglewardenTemplate.h"
+#include "transfer/base/LogRegistry.h"
+#include "transfer/base/TransferLogInterface.h"
 #include "transfer/client/ResourceKind.h"
 
 #include "platform/core/DesktopServices.h"
@@ -283,6 +285,43 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(const std::string& pa
     if (!document->OnOpenDocument(path))
         document->SetText({});
     document->SetPathName(path, false);
+    document->SetLogId(0);
+    return document;
+}
+
+CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(int logId, CLogRegistry& logs)
+{
+    if (logId == 0 || logId == -1)
+        return nullptr;
+    CTanglewardenDoc* document = nullptr;
+    if (GetIntOr(m_settings, SETTING_MISC_SINGLE_LOG_WINDOW) != 0)
+    {
+        document = FindDocumentOfKind(-1, true, kKindTransferLog);
+    }
+    else
+    {
+        for (CTanglewardenDoc* open : GetDocumentsOfKind(kKindTransferLog))
+        {
+            if (open->GetLogId() == logId)
+            {
+                ActivateDocumentFrame(*open);
+                return open;
+            }
+        }
+    }
+    if (!document)
+        document = NewDocumentOfKind(kKindTransferLog);
+    if (!document)
+        return nullptr;
+    ITransferLog* log = logs.GetLog(logId);
+    if (!log)
+        return document;
+    std::string text;
+    log->GetText(text);
+    document->SetText(text);
+    document->SetLogId(logId);
+    document->SetTitle(log->GetName());
+    log->Release();
     return document;
 }
 

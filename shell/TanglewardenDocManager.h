@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 
+class CLogRegistry;
 class CTanglewardenDoc;
 class CTanglewardenTemplate;
 class CTaskSettings;
@@ -77,6 +78,12 @@ public:
     // A log window for a log file; with "Misc/Single Log Window" the open
     // one is reused.
     CTanglewardenDoc* OpenLogDocument(const std::string& path);
+    // A log window for a log of the registry (a valid id, not 0 or -1): with
+    // "Misc/Single Log Window" the first open log window is reused, else
+    // the open window of that log is brought to the top and returned as it
+    // is. A new or reused window takes the log's text as it stands and its
+    // name as title.
+    CTanglewardenDoc* OpenLogDocument(int logId, CLogRegistry& logs);
 
     // The first document of the kind (id -1), or the one whose path is path;
     // with activate its frame comes to the top.

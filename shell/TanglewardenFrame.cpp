@@ -5,12 +5,15 @@
 #include "res/Resources.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenDocManager.h"
+#include "shell/TransferQueueFrame.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -76,6 +79,8 @@ CTanglewardenFrame* CTanglewardenFrame::MakeForKind(int kind, CPropertySet* sett
 {
     for (const FrameClass& row : kFrameClasses)
     {
+        if (row.m_kind == kind && kind == kKindTransferQueue)
+            return new CTransferQueueFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
         if (row.m_kind == kind)
             return new CTanglewardenFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
     }
@@ -111,21 +116,45 @@ QWidget* CTanglewardenFrame::SubWindow()
     return sub ? static_cast<QWidget*>(sub) : this;
 }
 
+void CTanglewardenFrame::PreCreateWindow(CCreateStruct& cs)
+{
+    if (!m_placementId || !m_settings)
+        return;
+    const std::string stored = m_settings->GetStringValue(m_placementId);
+    if (stored.empty())
+        return;
+    // The rectangle is kept in the coordinates of the MDI area.
+    const QMdiArea* area = AreaOf(SubWindow());
+    const QSize room = area ? area->viewport()->size() : QSize();
+    PlacementToCreateStruct(stored, cs, room.width(), room.height());
+}
+
 void CTanglewardenFrame::OnCreate()
 {
     QWidget* sub = SubWindow();
-    if (m_placementId && m_settings)
+    CCreateStruct cs;
+    PreCreateWindow(cs);
+    // Only the rectangle is taken: whether the frame opens maximised is
+    // ActivateFrame's rule.
+    if (cs.cx > 0 && cs.cy > 0)
     {
-        // The rectangle is kept in the coordinates of the MDI area.
-        const QMdiArea* area = AreaOf(sub);
-        const QSize room = area ? area->viewport()->size() : QSize();
-        int state = 0;
-        const CRect rect =
-            ParsePlacement(m_settings->GetStringValue(m_placementId), room.width(), room.height(), state);
-        if (!rect.IsEmpty() && !m_settings->GetStringValue(m_placementId).empty())
-            sub->setGeometry(rect.ToQRect());
-        else if (room.isValid())
-            sub->resize(room * 2 / 3); // nothing stored yet: a usable size, not the widget's minimum
+        sub->setGeometry(cs.x, cs.y, cs.cx, cs.cy);
+    }
+    else if (m_placementId && m_settings)
+    {
+        // Nothing stored yet: a usable size, not the widget's minimum, each
+        // new window a title bar's height below and right of the one before,
+        // starting again at the corner before one would leave the area.
+        if (const QMdiArea* area = AreaOf(sub))
+        {
+            const QSize room = area->viewport()->size();
+            const QSize size = room * 2 / 3;
+            const int step = std::max(1, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+            const int fits = std::max(1, std::min(room.width() - size.width(), room.height() - size.height()) / step + 1);
+            const int others = int(area->subWindowList().size()) - 1;
+            const int offset = (std::max(0, others) % fits) * step;
+            sub->setGeometry(offset, offset, size.width(), size.height());
+        }
     }
     if (!m_title.empty())
     {
@@ -173,13 +202,12 @@ void CTanglewardenFrame::closeEvent(QCloseEvent* event)
         SavePlacement();
 }
 
-bool CTanglewardenFrame::event(QEvent* event)
+void CTanglewardenFrame::OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated)
 {
+    CMDIChildWnd::OnMDIActivate(activate, activated, deactivated);
     // Activation makes the frame's tab the current one.
-    if (event->type() == QEvent::WindowActivate && !m_title.empty())
-    {
-        if (auto* main = dynamic_cast<CMainFrame*>(GetMDIFrame()))
-            main->SetChildTitle(m_title, this, 1);
-    }
-    return CMDIChildWnd::event(event);
+    if (m_title.empty())
+        return;
+    if (auto* main = dynamic_cast<CMainFrame*>(GetMDIFrame()))
+        main->SetChildTitle(m_title, this, activate ? 1 : 0);
 }

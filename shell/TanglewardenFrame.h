@@ -15,6 +15,7 @@
 #include <string>
 
 class CPropertySet;
+struct CCreateStruct;
 
 class CTanglewardenFrame : public CMDIChildWnd
 {
@@ -30,7 +31,8 @@ public:
     ~CTanglewardenFrame() override;
 
     // The frame of a template kind (1 task, 2 transfer queue, 3 transfer
-    // log, 4 link report, 5 text editor); null for any other kind.
+    // log, 4 link report, 5 text editor); null for any other kind. Kind 2
+    // is a CTransferQueueFrame with its toolbar.
     static CTanglewardenFrame* MakeForKind(int kind, CPropertySet* settings);
 
     int GetClassIndex() const { return m_classIndex; }
@@ -42,17 +44,28 @@ public:
     static int GetOpenFrameCount(int classIndex);
     static int GetTotalFrameCount();
 
-    // After the frame sits in the MDI area: applies the stored rectangle,
-    // creates the tab for a non-empty title, and shows the frame (see
-    // ActivateFrame).
+    // The stored placement of the frame class as the creation rectangle, in
+    // the coordinates of the MDI area the frame sits in; nothing without a
+    // placement id or a stored placement.
+    virtual void PreCreateWindow(CCreateStruct& cs);
+    // After the frame sits in the MDI area: applies the creation rectangle
+    // (two thirds of the area when nothing is stored), creates the tab for a
+    // non-empty title, and shows the frame (see ActivateFrame).
     void OnCreate();
     // The only open frame whose stored placement is maximised opens
     // maximised; any other with the given show command (PlacementShowCommand).
     void ActivateFrame(int showCommand);
 
+    // The main window, while this frame is its active child, was activated
+    // or deactivated. Nothing here; a task window passes it on to its link
+    // view frame.
+    virtual void OnMainFrameActivation(bool active) { (void)active; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
+    // Passes the activation on; on activation the frame's tab becomes the
+    // current one.
+    void OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated) override;
 
 private:
     void CloseAllOfClass(int kind);

@@ -122,9 +122,17 @@ int CChevronReBar::AddBar(QWidget* child, int bandId, const std::string& text, u
     else
         style &= ~kBandUseChevron;
     auto* band = new CBand(this, child, bandId, text, style);
-    band->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // A child that wants the spare width (a bar with an address box) gets it,
+    // and so does the rebar in whatever holds it.
+    const bool fills = (child->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag) != 0;
+    band->setSizePolicy(fills ? QSizePolicy::Expanding : QSizePolicy::Preferred, QSizePolicy::Fixed);
     // Before the stretch that keeps the bands at the left.
-    m_layout->insertWidget(m_layout->count() - 1, band, 0);
+    m_layout->insertWidget(m_layout->count() - 1, band, fills ? 1 : 0);
+    if (fills)
+    {
+        m_layout->setStretch(m_layout->count() - 1, 0);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
     m_bands.push_back(band);
     if (band->m_chevron)
     {

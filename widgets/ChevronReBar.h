@@ -53,8 +53,9 @@ public:
     void SetStringSource(StringSource strings) { m_strings = std::move(strings); }
 
     // Adds a band with the child: a toolbar with a band id other than -1
-    // gets the chevron, any other child loses it. Returns the band's
-    // index.
+    // gets the chevron, any other child loses it. A child whose horizontal
+    // size policy expands gets the bar's spare width (and the bar then
+    // expands in its own parent). Returns the band's index.
     int AddBar(QWidget* child, int bandId, const std::string& text, uint32_t style);
 
     int GetBandCount() const { return int(m_bands.size()); }

@@ -50,6 +50,10 @@ public:
     // The task's start URI when the document holds a task, else the title.
     std::string GetDisplayName() const;
 
+    // A log window's log of the log registry; 0 for a log file or none.
+    void SetLogId(int logId) { m_logId = logId; }
+    int GetLogId() const { return m_logId; }
+
     // The task window's view (null detaches).
     void AttachTaskView(ITaskDocumentView* view) { m_taskView = view; }
     ITaskDocumentView* GetTaskView() const { return m_taskView; }
@@ -77,6 +81,7 @@ private:
 
     const IPropertySet& m_settings;
     ITaskDocumentView* m_taskView = nullptr;
+    int m_logId = 0;
     std::unique_ptr<CTaskSettings> m_task;
     std::unique_ptr<CEditTextBuffer> m_text;
 };

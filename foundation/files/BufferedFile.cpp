@@ -35,13 +35,22 @@ bool CBufferedFile::Open(const std::string& path, int mode, int64_t offset)
     {
         if (!OpenForWriting(path, offset))
             return false;
-        const bool placed = offset == -1 ? m_file.SeekToEnd() == m_file.GetLength()
-                                         : m_file.SeekFromStart(offset) == offset;
-        if (!placed)
+        // A file this open made is empty and its descriptor stands at 0, so
+        // neither needs asking (the usual download).
+        if (offset == -1 && m_file.WasCreated())
+            m_length = 0;
+        else
         {
-            m_file.Close();
-            return false;
+            m_length = offset == -1 ? m_file.GetLength() : offset;
+            const bool placed = m_length >= 0 && (offset == -1 ? m_file.SeekToEnd() == m_length
+                                                               : m_file.SeekFromStart(offset) == offset);
+            if (!placed)
+            {
+                m_file.Close();
+                return false;
+            }
         }
+        m_awayFromEnd = false;
     }
     else
     {
@@ -154,13 +163,18 @@ int32_t CBufferedFile::Flush()
     const int32_t pending = m_buffer.GetAvailable();
     if (pending == 0)
         return 0;
-    const int64_t position = m_file.Tell64();
-    const int64_t length = m_file.GetLength();
-    if (position < 0 || length < 0)
+    // The stream denies other writers and every batch is appended, so the
+    // length it keeps is the file's, and the position is the end unless a
+    // Seek moved it.
+    const int64_t length = m_length;
+    const int64_t position = m_awayFromEnd ? m_file.Tell64() : length;
+    if (position < 0)
         return -1;
     if (m_file.Write(m_buffer.GetReadPtr(), pending) == pending)
     {
         m_buffer.Reset();
+        m_length += pending;
+        m_awayFromEnd = false;
         return pending;
     }
     // The file is open for appending, so the part of the batch that did get
@@ -189,7 +203,12 @@ int64_t CBufferedFile::Tell()
 int64_t CBufferedFile::Seek(int64_t offset, int origin)
 {
     if (m_mode == modeWrite)
-        return Flush() < 0 ? -1 : m_file.Seek64(offset, origin);
+    {
+        if (Flush() < 0)
+            return -1;
+        m_awayFromEnd = true;
+        return m_file.Seek64(offset, origin);
+    }
     if (m_mode == modeRead)
     {
         // The descriptor runs ahead of the reader by the buffered bytes.
@@ -204,8 +223,8 @@ int64_t CBufferedFile::Seek(int64_t offset, int origin)
 
 int64_t CBufferedFile::GetLength()
 {
-    if (m_mode == modeWrite && Flush() < 0)
-        return -1;
+    if (m_mode == modeWrite)
+        return Flush() < 0 ? -1 : m_length;
     if (m_mode == modeClosed)
     {
         Fail(EBADF);

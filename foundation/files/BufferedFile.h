@@ -108,4 +108,8 @@ private:
     CRawFile m_file;
     int m_mode = modeClosed;
     CByteFifo m_buffer;
+    // Writing mode: the file's length (what reached it), and whether a Seek
+    // moved the position away from its end since the last batch.
+    int64_t m_length = 0;
+    bool m_awayFromEnd = false;
 };

@@ -25,6 +25,12 @@ bool DirectoryExists(const std::string& path)
     return GetPathKind(path) == kPathDirectory;
 }
 
+bool IsRealDirectory(const std::string& path)
+{
+    struct stat st{};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool DeleteFileForce(const std::string& path)
 {
     struct stat st{};

@@ -25,6 +25,8 @@ int GetPathKind(const std::string& path);
 bool FileExists(const std::string& path);
 // The path exists and is a folder.
 bool DirectoryExists(const std::string& path);
+// The path is a folder itself, not a symbolic link to one.
+bool IsRealDirectory(const std::string& path);
 
 // Deletes a file; false for an empty or missing path or a folder. The
 // read-only attribute does not guard a file against deletion here. A

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -652,3 +654,131 @@ CPropValue InitString(const char* text)
     return v;
 }
 } // namespace PropertyValue
+
+namespace
+{
+void AppendVarint(std::vector<uint8_t>& out, uint64_t value)
+{
+    while (value >= 0x80)
+    {
+        out.push_back(static_cast<uint8_t>(value | 0x80));
+        value >>= 7;
+    }
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+bool ReadVarint(const uint8_t*& p, const uint8_t* end, uint64_t& value)
+{
+    value = 0;
+    for (int shift = 0; shift < 64 && p < end; shift += 7)
+    {
+        const uint8_t byte = *p++;
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+            return true;
+    }
+    return false;
+}
+
+uint64_t ZigZag(int64_t value)
+{
+    return (static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63);
+}
+
+int64_t UnZigZag(uint64_t value)
+{
+    return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1);
+}
+
+void AppendBytes(std::vector<uint8_t>& out, const void* data, size_t size)
+{
+    AppendVarint(out, size);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+} // namespace
+
+bool CPropValue::AppendPacked(std::vector<uint8_t>& out) const
+{
+    if (m_kind == kindDate)
+        return false;
+    out.push_back(static_cast<uint8_t>(m_kind));
+    switch (m_kind)
+    {
+    case kindInt:
+        AppendVarint(out, ZigZag(m_int));
+        break;
+    case kindInt64:
+        AppendVarint(out, ZigZag(m_int64));
+        break;
+    case kindDouble:
+    {
+        uint8_t bytes[sizeof m_double];
+        std::memcpy(bytes, &m_double, sizeof bytes);
+        out.insert(out.end(), bytes, bytes + sizeof bytes);
+        break;
+    }
+    case kindString:
+    {
+        const std::string_view text = Text();
+        AppendBytes(out, text.data(), text.size());
+        break;
+    }
+    case kindBlob:
+        AppendBytes(out, m_blob->data(), m_blob->size());
+        break;
+    default: // empty: the kind alone
+        break;
+    }
+    return true;
+}
+
+bool CPropValue::ReadPacked(const uint8_t*& p, const uint8_t* end, CPropValue* value)
+{
+    if (p >= end)
+        return false;
+    const int kind = *p++;
+    uint64_t number = 0;
+    switch (kind)
+    {
+    case kindEmpty:
+        if (value)
+            *value = CPropValue();
+        return true;
+    case kindInt:
+    case kindInt64:
+        if (!ReadVarint(p, end, number))
+            return false;
+        if (value && kind == kindInt)
+            value->SetInt(static_cast<int>(UnZigZag(number)));
+        else if (value)
+            value->SetInt64(UnZigZag(number));
+        return true;
+    case kindDouble:
+    {
+        double read = 0;
+        if (end - p < static_cast<std::ptrdiff_t>(sizeof read))
+            return false;
+        std::memcpy(&read, p, sizeof read);
+        p += sizeof read;
+        if (value)
+            value->SetDouble(read);
+        return true;
+    }
+    case kindString:
+    case kindBlob:
+    {
+        if (!ReadVarint(p, end, number) || number > static_cast<uint64_t>(end - p) || number > INT32_MAX)
+            return false;
+        const uint8_t* bytes = p;
+        p += number;
+        if (value && kind == kindString)
+            value->SetText(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<size_t>(number)));
+        else if (value)
+            value->SetBlob(bytes, static_cast<int>(number));
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -84,6 +84,16 @@ public:
     // the value is then unchanged.
     bool Serialize(CArchive& ar);
 
+    // The compact form a property set packs its values into while nobody
+    // changes them (a finished job's): the kind byte, then a zigzag varint
+    // for the integers, the 8 bytes of a double, a varint length and the
+    // bytes of a text or a block. False, with nothing appended, for a date.
+    bool AppendPacked(std::vector<uint8_t>& out) const;
+    // Reads one packed value from [p, end) into value, or steps over it
+    // when value is null (a text is then not copied), moving p past it.
+    // False for bytes that hold no whole value.
+    static bool ReadPacked(const uint8_t*& p, const uint8_t* end, CPropValue* value);
+
 private:
     // A text is one block: its 32-bit length, its bytes and a closing zero;
     // null for the empty text. One allocation of just the text's size, where

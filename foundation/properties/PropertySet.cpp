@@ -38,6 +38,24 @@ auto LowerBoundIn(Entries& entries, int16_t id)
     return std::lower_bound(entries.begin(), entries.end(), id,
                             [](const auto& entry, int16_t key) { return entry.first < key; });
 }
+
+// The next id of a packed set (Compact): the one before it, in `id`, plus
+// the varint step. False at the end or on a cut step.
+bool ReadPackedId(const uint8_t*& p, const uint8_t* end, int16_t& id)
+{
+    uint32_t step = 0;
+    for (int shift = 0; shift < 21 && p < end; shift += 7)
+    {
+        const uint8_t byte = *p++;
+        step |= static_cast<uint32_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0)
+        {
+            id = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(id) + step));
+            return true;
+        }
+    }
+    return false;
+}
 } // namespace
 
 
@@ -46,17 +64,18 @@ const CPropValue* CPropertySet::Find(int id, CPropValue& decoded) const
     const int16_t key = CutId(id);
     if (!m_packed.empty())
     {
-        const CPropValue* found = nullptr;
-        ForEachPacked(
-            [&](int16_t entryId, CPropValue& value)
-            {
-                if (entryId != key)
-                    return true;
-                decoded = std::move(value);
-                found = &decoded;
-                return false;
-            });
-        return found;
+        // Steps over the other entries without decoding them.
+        const uint8_t* p = m_packed.data();
+        const uint8_t* const end = p + m_packed.size();
+        int16_t entryId = 0;
+        while (ReadPackedId(p, end, entryId) && entryId <= key)
+        {
+            if (entryId == key)
+                return CPropValue::ReadPacked(p, end, &decoded) ? &decoded : nullptr;
+            if (!CPropValue::ReadPacked(p, end, nullptr))
+                break;
+        }
+        return nullptr;
     }
     if (!m_entries)
         return nullptr;
@@ -456,20 +475,28 @@ void CPropertySet::Compact()
     CScopedLock lock(m_lock.get());
     if (!m_entries || m_entries->empty())
         return;
-    CArchive ar;
-    ar.WriteUInt32(static_cast<uint32_t>(m_entries->size()));
-    for (auto& [id, value] : *m_entries)
+    // Each entry: its id as the varint of the step from the id before,
+    // then the value's packed form. A date is not packed; such a set stays
+    // unpacked.
+    std::vector<uint8_t> packed;
+    int16_t previous = 0;
+    for (const auto& [id, value] : *m_entries)
     {
-        // The archive form drops a date's value; such a set stays unpacked.
-        if (value.GetKind() == CPropValue::kindDate)
+        uint16_t step = static_cast<uint16_t>(static_cast<uint16_t>(id) - static_cast<uint16_t>(previous));
+        while (step >= 0x80)
+        {
+            packed.push_back(static_cast<uint8_t>(step | 0x80));
+            step = static_cast<uint16_t>(step >> 7);
+        }
+        packed.push_back(static_cast<uint8_t>(step));
+        previous = id;
+        if (!value.AppendPacked(packed))
         {
             m_entries->shrink_to_fit();
             return;
         }
-        ar.WriteUInt16(static_cast<uint16_t>(id));
-        value.Serialize(ar);
     }
-    m_packed.assign(ar.Data().begin(), ar.Data().end());
+    m_packed.assign(packed.begin(), packed.end());
     m_entries.reset();
 }
 
@@ -492,15 +519,13 @@ void CPropertySet::ForEachPacked(const std::function<bool(int16_t id, CPropValue
 {
     // Written by Compact from a valid set, so every read succeeds; the
     // checks only keep a fault from reading past the end.
-    CArchive ar(m_packed);
-    uint32_t count = 0;
-    if (!ar.ReadUInt32(count))
-        return;
-    for (uint32_t i = 0; i < count; ++i)
+    const uint8_t* p = m_packed.data();
+    const uint8_t* const end = p + m_packed.size();
+    int16_t id = 0;
+    while (ReadPackedId(p, end, id))
     {
-        uint16_t id = 0;
         CPropValue value;
-        if (!ar.ReadUInt16(id) || !value.Serialize(ar) || !visit(static_cast<int16_t>(id), value))
+        if (!CPropValue::ReadPacked(p, end, &value) || !visit(id, value))
             return;
     }
 }

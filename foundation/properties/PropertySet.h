@@ -140,7 +140,8 @@ public:
     // transfer job, kept by the hundred thousand): its entries are packed
     // into one block of bytes, less than half the size of the entry array
     // with its texts.
-    // Reads decode the entry they need from the block and leave it packed;
+    // Reads decode only the entry they need from the block (stepping over
+    // the others) and leave it packed;
     // the first change (and a block pointer handed out) unpacks it again.
     // Nothing a caller reads changes. A set holding a date is not packed.
     void Compact();
@@ -152,8 +153,6 @@ protected:
     // Moves the change stamp forward; call with the lock held.
     void BumpStamp();
     CCriticalSection* GetLock() const { return m_lock.get(); }
-
-    bool m_dropDefaults = true;
 
 private:
     // Sorted by id without repeats. A flat array rather than a tree: a set
@@ -185,9 +184,13 @@ private:
     // Present while the set has entries, and after loading an empty "MDSA"
     // record, which is stored again as "MDSA".
     std::optional<EntryMap> m_entries;
-    // While packed (Compact): count, then id and CPropValue::Serialize form
-    // of each entry; m_entries is then absent.
+    // While packed (Compact): for each entry the varint step from the id
+    // before and CPropValue::AppendPacked's form; m_entries is then absent.
     std::vector<uint8_t> m_packed;
     std::unique_ptr<CCriticalSection> m_lock;
     uint32_t m_changeStamp = 0;
+
+protected:
+    // Beside the stamp, so that the two share one word of every set.
+    bool m_dropDefaults = true;
 };

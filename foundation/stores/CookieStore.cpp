@@ -54,10 +54,7 @@ template <typename Visit> void WalkSubtree(CCookieNode* node, Visit visit)
 // separators a name might hold, so no two names share a component.
 std::string CookieNameComponent(std::string_view cookie)
 {
-    const size_t equals = cookie.find('=');
-    const std::string name =
-        equals == std::string_view::npos ? std::string() : Trim(cookie.substr(0, equals));
-    return "/\n" + EscapeCharSet(name, "%/\\", '%');
+    return "/\n" + EscapeCharSet(CookieName(cookie), "%/\\", '%');
 }
 
 // The first two components of a key: the node of a domain's last two labels.
@@ -198,6 +195,12 @@ std::string TakeUntil(std::string_view text, size_t& pos, std::string_view stops
 }
 } // namespace
 
+std::string CookieName(std::string_view cookie)
+{
+    const size_t equals = cookie.find('=');
+    return equals == std::string_view::npos ? std::string() : Trim(cookie.substr(0, equals));
+}
+
 CCookieStore::CCookieStore() = default;
 
 CCookieStore::~CCookieStore() = default;
@@ -270,6 +273,16 @@ bool CCookieStore::GetCookieHeader(std::string_view host, std::string_view path,
 
 bool CCookieStore::Remove(std::string_view domain, std::string_view path)
 {
+    return DropFirst(domain, path, nullptr);
+}
+
+bool CCookieStore::RemoveCookie(std::string_view domain, std::string_view path, std::string_view name)
+{
+    return DropFirst(domain, path, &name);
+}
+
+bool CCookieStore::DropFirst(std::string_view domain, std::string_view path, const std::string_view* name)
+{
     const std::string key = MakeCookieKey(domain, "/");
     CScopedLock lock(m_lock);
     CCookieNode* top = key.empty() ? nullptr : FindNode(key);
@@ -280,7 +293,7 @@ bool CCookieStore::Remove(std::string_view domain, std::string_view path)
                 [&](CCookieNode& node)
                 {
                     if (node.HasCookie() && EqualsNoCase(node.m_domain, domain) &&
-                        EqualsNoCase(node.m_path, path))
+                        EqualsNoCase(node.m_path, path) && (!name || CookieName(node.m_cookie) == *name))
                     {
                         node.DropCookie();
                         dropped = true;

@@ -75,6 +75,10 @@ bool CookieDomainMatches(std::string_view host, std::string_view domain);
 // kCookieFileName holds takes this road.
 bool ParseCookieExpires(std::string_view text, COleDateTime& expiry);
 
+// The name of a cookie text ("name=value"): the text before its first '=',
+// trimmed of white space; empty when it holds no '='.
+std::string CookieName(std::string_view cookie);
+
 class CCookieStore
 {
 public:
@@ -116,6 +120,11 @@ public:
     // Drops the first cookie whose domain and path equal these (without
     // regard to case). True, with a new change stamp, when one was dropped.
     virtual bool Remove(std::string_view domain, std::string_view path);
+    // Drops the cookie of this domain, path and name (the text before the
+    // first '=' of its name=value, trimmed; domain and path without regard
+    // to case), so that of two cookies on one path only the named one goes.
+    // True, with a new change stamp, when it was dropped.
+    virtual bool RemoveCookie(std::string_view domain, std::string_view path, std::string_view name);
 
     // Drops every cookie; new change stamp.
     virtual void Clear();
@@ -148,6 +157,9 @@ protected:
 
 private:
     void RenewStamp();
+    // Remove's and RemoveCookie's work: the first cookie of domain and path
+    // (and, when given, of that name).
+    bool DropFirst(std::string_view domain, std::string_view path, const std::string_view* name);
     COleDateTime GetNowUtc() const;
     // The node of key below the root, or null.
     CCookieNode* FindNode(const std::string& key) const;

@@ -7,12 +7,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTextEdit>
+
+#include <algorithm>
 
 namespace
 {
@@ -150,6 +154,27 @@ void CDialog::SetDlgItem(int id, QWidget* control, bool groupStart)
     }
     m_controls.push_back(control);
     Connect(id, control);
+}
+
+bool CDialog::ReplaceDlgItem(int id, QWidget* control)
+{
+    QWidget* old = GetDlgItem(id);
+    if (!old || !control || !layout())
+        return false;
+    QLayoutItem* item = layout()->replaceWidget(old, control);
+    if (!item)
+        return false;
+    delete item;
+    // A label's mnemonic keeps leading to the control in that place.
+    for (QLabel* label : findChildren<QLabel*>())
+    {
+        if (label->buddy() == old)
+            label->setBuddy(control);
+    }
+    m_controls.erase(std::find(m_controls.begin(), m_controls.end(), old));
+    delete old;
+    SetDlgItem(id, control);
+    return true;
 }
 
 QButtonGroup* CDialog::GetRadioGroup(int firstId) const

@@ -58,6 +58,11 @@ public:
     // group (DDX_Radio); a radio button after a non-radio control starts one
     // too.
     void SetDlgItem(int id, QWidget* control, bool groupStart = false);
+    // Puts control in the place of the dialog's control id (in its layout,
+    // with its id) and deletes the old one: a description names a generic
+    // kind, the dialog brings its own widget. False, control untouched, when
+    // there is no such control or it sits in no layout of the dialog.
+    bool ReplaceDlgItem(int id, QWidget* control);
     // The radio group that begins with the control id; null for none. The
     // buttons of one group are exclusive, independent of other groups.
     QButtonGroup* GetRadioGroup(int firstId) const;

@@ -131,6 +131,7 @@ bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
                          [](const ControlDesc* a, const ControlDesc* b) { return a->m_x < b->m_x; });
         auto* line = new QHBoxLayout;
         QLabel* label = nullptr;
+        bool rowStretches = false;
         for (const ControlDesc* control : row)
         {
             QWidget* widget = CreateControl(*control);
@@ -138,11 +139,13 @@ bool BuildDialogFromDescription(CDialog& dialog, const DialogDesc& description)
             if (label && control->m_kind != ControlKind::Static)
                 label->setBuddy(widget);
             label = control->m_kind == ControlKind::Static ? qobject_cast<QLabel*>(widget) : nullptr;
-            const bool stretch = control == row.back() && Stretches(control->m_kind);
+            const bool stretch =
+                (control == row.back() && Stretches(control->m_kind)) || (control->m_flags & kControlStretch);
             line->addWidget(widget, stretch ? 1 : 0);
+            rowStretches = rowStretches || stretch;
             made.emplace_back(control, widget);
         }
-        if (!Stretches(row.back()->m_kind))
+        if (!rowStretches)
             line->addStretch(1);
         const bool tall = Stretches(row.back()->m_kind) && row.back()->m_height > 30;
         layout->addLayout(line, tall ? 1 : 0);

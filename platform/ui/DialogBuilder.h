@@ -3,7 +3,7 @@
 // layouts: controls are grouped into rows by their vertical positions, each
 // row laid out left to right in the order of their x positions; a row's
 // last control takes the spare width when it is an edit box, a combo box, a
-// list or a tree. Every control gets its id (CDialog::SetDlgItem), radio
+// list or a tree, and so does any control marked kControlStretch. Every control gets its id (CDialog::SetDlgItem), radio
 // groups start where the description says, combo boxes get their items, and
 // the dialog its caption.
 

@@ -132,6 +132,34 @@ void CFrameWnd::closeEvent(QCloseEvent* event)
 CMDIFrameWnd::CMDIFrameWnd(QWidget* parent) : CFrameWnd(parent), m_mdiArea(new QMdiArea(this))
 {
     setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* sub) { OnSubWindowActivated(sub); });
+}
+
+CMDIFrameWnd::~CMDIFrameWnd()
+{
+    // The area outlives this part of the frame while Qt deletes the
+    // children; its activations are no longer this frame's business.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
+void CMDIFrameWnd::ForgetChild(const CMDIChildWnd* child)
+{
+    if (m_lastActive == child)
+        m_lastActive = nullptr;
+}
+
+void CMDIFrameWnd::OnSubWindowActivated(QWidget* subWindow)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(subWindow);
+    CMDIChildWnd* activated = sub ? dynamic_cast<CMDIChildWnd*>(sub->widget()) : nullptr;
+    if (!activated || activated == m_lastActive)
+        return;
+    CMDIChildWnd* deactivated = m_lastActive.data();
+    m_lastActive = activated;
+    if (deactivated)
+        deactivated->OnMDIActivate(false, activated, deactivated);
+    activated->OnMDIActivate(true, activated, deactivated);
 }
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
@@ -201,6 +229,12 @@ CMDIChildWnd::CMDIChildWnd(QWidget* parent) : CFrameWnd(parent)
     setWindowFlags(Qt::Widget);
 }
 
+CMDIChildWnd::~CMDIChildWnd()
+{
+    if (CMDIFrameWnd* frame = GetMDIFrame())
+        frame->ForgetChild(this);
+}
+
 CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const
 {
     return dynamic_cast<CMDIFrameWnd*>(GetParentFrame());
@@ -210,6 +244,10 @@ void CMDIChildWnd::MDIActivate()
 {
     if (CMDIFrameWnd* frame = GetMDIFrame())
         frame->MDIActivate(this);
+}
+
+void CMDIChildWnd::OnMDIActivate(bool, CMDIChildWnd*, CMDIChildWnd*)
+{
 }
 
 void CMDIChildWnd::MDIDestroy()

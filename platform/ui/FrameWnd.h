@@ -79,6 +79,7 @@ class CMDIFrameWnd : public CFrameWnd
 
 public:
     explicit CMDIFrameWnd(QWidget* parent = nullptr);
+    ~CMDIFrameWnd() override;
 
     // The active child's active view.
     CView* GetActiveView() const override;
@@ -101,7 +102,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class CMDIChildWnd;
+
+    // Another child became the active one: the one before it hears first.
+    // The main window losing the focus changes nothing here.
+    void OnSubWindowActivated(QWidget* subWindow);
+    // A child going away is never told anything again.
+    void ForgetChild(const CMDIChildWnd* child);
+
     QMdiArea* m_mdiArea;
+    QPointer<CMDIChildWnd> m_lastActive;
 };
 
 // A document window inside the MDI area; as a frame it can hold toolbars and
@@ -112,10 +122,16 @@ class CMDIChildWnd : public CFrameWnd
 
 public:
     explicit CMDIChildWnd(QWidget* parent = nullptr);
+    ~CMDIChildWnd() override;
 
     CMDIFrameWnd* GetMDIFrame() const;
     // Activates this child in its MDI frame.
     void MDIActivate();
     // Closes the child and its sub-window.
     void MDIDestroy();
+
+    // The child became the active one of its MDI frame (activate true) or
+    // gave that place to another (false); activated and deactivated are the
+    // two children (null for none).
+    virtual void OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated);
 };

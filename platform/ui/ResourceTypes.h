@@ -84,6 +84,7 @@ inline constexpr UINT kControlDisabled = 0x2; // starts disabled
 inline constexpr UINT kControlHidden = 0x4;   // starts hidden
 inline constexpr UINT kControlReadOnly = 0x8; // an edit box the user cannot change
 inline constexpr UINT kControlDigits = 0x10;  // an edit box that takes digits only
+inline constexpr UINT kControlStretch = 0x20; // takes the spare width of its row wherever it stands
 
 // One control: its kind, id (0 for labels nobody reaches), text, its place
 // in dialog units (rows are found from the y positions: controls whose

@@ -32,7 +32,7 @@ BITMAPS = {
     212: (16, 16, 27, "square"),   # link icons
     226: (400, 48, 1, "panel"),
     239: (16, 16, 1, "cross"),
-    240: (30, 16, 4, "check"),
+    240: (30, 16, 6, "groups"),  # link-group rows: tree lines and check boxes
     247: (16, 16, 1, "square"),
     248: (32, 32, 27, "square"),   # link icons
     2080: (16, 16, 2, "check"),
@@ -85,13 +85,57 @@ def inside(glyph, x, y, w, h, index):
     return m <= x < w - m and m <= y < h - m
 
 
+# The link-group list's row images: 0 and 1 a value row (branch, box empty
+# or ticked), 2 and 3 a group header (collapsed "+", expanded "-"), 4 and 5
+# the last value row of a group (corner, box empty or ticked).
+LINE = (128, 128, 128)
+BOX = (64, 64, 64)
+TICK = (0, 128, 0)
+
+
+def group_pixel(x, y, cell):
+    if cell in (2, 3):
+        left, top, size = 2, 3, 11
+        if not (left <= x < left + size and top <= y < top + size):
+            return MAGENTA
+        if x in (left, left + size - 1) or y in (top, top + size - 1):
+            return BOX
+        middle = top + size // 2
+        centre = left + size // 2
+        if (y == middle and left + 2 <= x <= left + size - 3) or (
+                cell == 2 and x == centre and top + 2 <= y <= top + size - 3):
+            return BOX
+        return (255, 255, 255)
+    last = cell >= 4
+    ticked = cell % 2 == 1
+    if x == 7 and (y <= 8 if last else True):
+        return LINE
+    if y == 8 and 7 <= x <= 13:
+        return LINE
+    left, top, size = 15, 2, 12
+    if left <= x < left + size and top <= y < top + size:
+        if x in (left, left + size - 1) or y in (top, top + size - 1):
+            return BOX
+        # A tick: down from the left to a low point, then up to the right.
+        dx, dy = x - left, y - top
+        if ticked and ((3 <= dx <= 5 and abs(dy - (dx + 3)) <= 0) or
+                       (5 <= dx <= 9 and abs(dy - (13 - dx)) <= 0) or
+                       (3 <= dx <= 5 and abs(dy - (dx + 4)) <= 0) or
+                       (5 <= dx <= 9 and abs(dy - (12 - dx)) <= 0)):
+            return TICK
+        return (255, 255, 255)
+    return MAGENTA
+
+
 def draw_strip(ident, cw, ch, cells, glyph):
     width = cw * cells
     pixels = []
     for y in range(ch):
         for x in range(width):
             cell, cx = divmod(x, cw)
-            if inside(glyph, cx, y, cw, ch, cell):
+            if glyph == "groups":
+                pixels.append(group_pixel(cx, y, cell))
+            elif inside(glyph, cx, y, cw, ch, cell):
                 base = colour(cell, cells)
                 border = cx in (0, cw - 1) or y in (0, ch - 1)
                 pixels.append(tuple(c // 2 for c in base) if border and glyph == "panel" else base)

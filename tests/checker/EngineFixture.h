@@ -58,7 +58,7 @@ std::mutex g_progressMutex;
 std::condition_variable g_progressChanged;
 int g_progressCalls = 0;
 
-void CountProgress(int)
+void CountProgress(std::intptr_t)
 {
     std::lock_guard<std::mutex> lock(g_progressMutex);
     ++g_progressCalls;

@@ -65,6 +65,8 @@ public:
     CPropertySet& Settings() { return m_settings; }
     CPromptRequestQueue& Prompts() { return m_prompts; }
     CLinkChecker& Engine() { return *m_engine; }
+    // For a second engine (a view's) over the same transfer side.
+    ICrawlTransport& Transport() { return *m_transport; }
 
     // A task on the start URI with these settings, checked to its end.
     void Check(const CTaskSettings& task)
@@ -116,7 +118,7 @@ private:
         return s_idleCalls;
     }
     // Runs with the engine lock held, so the statistics may be read.
-    static void OnProgress(int)
+    static void OnProgress(std::intptr_t)
     {
         const bool idle = s_current != nullptr && s_current->m_engine->GetStats().CountInProgress(CLinkStats::kAll) == 0;
         std::lock_guard<std::mutex> lock(Mutex());

@@ -210,6 +210,29 @@ TEST(LinkCheckerQueries, UpdateLinkTreeReturnsOnlyWhatIsNewerThanTheStamp)
     EXPECT_EQ(static_cast<int>(items.size()), children);
 }
 
+TEST(LinkCheckerQueries, ARunIsFinishedFromItsLastProgressCallOnWhileItsThreadLeaves)
+{
+    CEngineFixture f;
+    CFakeReply held;
+    held.hold = true;
+    f.transport.m_site["http://site/index.html"] = held;
+    f.SetTask("http://site/index.html", 1);
+    EXPECT_TRUE(f.engine->IsRunFinished()) << "before any run";
+    ASSERT_TRUE(f.engine->Start());
+    ASSERT_TRUE(f.transport.WaitForHeldJobs(1, 20s));
+    EXPECT_FALSE(f.engine->IsRunFinished());
+    f.engine->Stop();
+    EXPECT_TRUE(f.engine->IsRunFinished());
+
+    // A report job counts as a run until it is written.
+    CRefPtr<CTransferLog> log = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
+    const int before = ProgressCalls();
+    ASSERT_TRUE(f.engine->StartReportJob(log.Get(), CReportOptions()));
+    ASSERT_TRUE(WaitForProgressCalls(before + 2, 20s)) << "the report did not end";
+    EXPECT_TRUE(f.engine->IsRunFinished()) << "the last call comes after the job is done";
+    f.engine->Stop();
+}
+
 TEST(LinkCheckerQueries, StateByHrefResolvesOnThePageAndJudgesUnknownAddresses)
 {
     CSmallSite partial(2); // deep.html stopped at the recursion limit

@@ -135,6 +135,37 @@ TEST(PosixFile, OpenFailuresReportTheCause)
     EXPECT_EQ(ReadWhole(dir / "exists"), "x");
 }
 
+TEST(PosixFile, OpenReportingCreationHandsOutABlockingDescriptor)
+{
+    // Made or found, the descriptor blocks and appends as asked; a named
+    // pipe at the path fails at once rather than waiting for a writer.
+    CTempFolder dir;
+    WriteWhole(dir / "exists", "x");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const int flags = kOpenCreate | kOpenAppend | kOpenReadWrite;
+    const struct
+    {
+        std::string name;
+        bool made;
+    } cases[] = {{"new", true}, {"exists", false}};
+    for (const auto& c : cases)
+    {
+        bool created = !c.made;
+        const int fd = PosixOpen(dir / c.name, flags, kShareDenyWrite, 0666, &created);
+        ASSERT_GE(fd, 0) << c.name;
+        EXPECT_EQ(created, c.made) << c.name;
+        const int status = ::fcntl(fd, F_GETFL);
+        EXPECT_EQ(status & O_NONBLOCK, 0) << c.name;
+        EXPECT_NE(status & O_APPEND, 0) << c.name;
+        EXPECT_TRUE(PosixClose(fd));
+    }
+    bool created = true;
+    errno = 0;
+    EXPECT_EQ(PosixOpen(dir / "pipe", flags, kShareDenyWrite, 0666, &created), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_FALSE(created);
+}
+
 TEST(PosixFile, ReadFileHeadGivesAtMostTheBytesAsked)
 {
     CTempFolder dir;

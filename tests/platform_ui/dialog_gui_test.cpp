@@ -1,6 +1,7 @@
 // The dialog base and data exchange: the exact messages of failed checks
 // with the focus left on the field, modal runs ending with any code, radio
-// groups, and change handlers that fire on user edits only.
+// groups, change handlers that fire on user edits only, and a control
+// replaced by one the dialog brings.
 
 #include "platform/ui/DataExchange.h"
 #include "platform/ui/Dialog.h"
@@ -13,6 +14,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -218,5 +221,28 @@ TEST_F(DialogTest, RadioGroupsAreIndependent)
     ASSERT_TRUE(dialog.UpdateData(true));
     EXPECT_EQ(dialog.m_radioValue, 2);
     EXPECT_EQ(dialog.m_secondRadio, 1);
+}
+TEST_F(DialogTest, AReplacedControlTakesTheOldOnesPlaceIdAndLabel)
+{
+    CDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel("&Name:");
+    QPointer<QLineEdit> old = new QLineEdit;
+    label->setBuddy(old);
+    layout->addWidget(label);
+    layout->addWidget(old);
+    dialog.SetDlgItem(1001, old);
+
+    auto* replacement = new QComboBox;
+    ASSERT_TRUE(dialog.ReplaceDlgItem(1001, replacement));
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(dialog.GetDlgItem(1001), replacement);
+    EXPECT_EQ(CDialog::GetDlgCtrlID(replacement), 1001);
+    EXPECT_EQ(layout->indexOf(replacement), 1);
+    EXPECT_EQ(label->buddy(), replacement);
+
+    auto* stray = new QComboBox(&dialog);
+    EXPECT_FALSE(dialog.ReplaceDlgItem(1002, stray)) << "no such control";
+    EXPECT_EQ(dialog.GetDlgItem(1002), nullptr);
 }
 } // namespace

@@ -1,15 +1,19 @@
 // The application object from start to shutdown, in a temporary home: what
 // start-up writes, the start-up actions, a document named on the command
-// line (and one that cannot be opened), the transfer-queue command and
-// help.
+// line (and one that cannot be opened; a project is checked in its task
+// window), the transfer-queue command and help.
 
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
+#include "foundation/stores/UrlHistory.h"
+#include "checker/LinkNames.h"
+#include "checker/LinkNode.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/SelectActionDlg.h"
 #include "dialogs/TaskWizardDlg.h"
 #include "platform/core/Archive.h"
@@ -21,10 +25,14 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/View.h"
 #include "res/ResourceIds.h"
+#include "shell/LinkTreeWindow.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
+#include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
+#include "shell/TransferQueueFrame.h"
+#include "shell/TransferQueueView.h"
 
 #include "tests/support/FileContents.h"
 #include "tests/support/QtApplication.h"
@@ -34,11 +42,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
+#include <QToolBar>
 
 #include <clocale>
+#include <filesystem>
 #include <ftw.h>
 
 namespace
@@ -186,13 +199,37 @@ TEST_F(AppStartTest, StartUpActionsSendTheirCommandsBeforeTheWindowShows)
 
 TEST_F(AppStartTest, ActionNothingAndAnUnhandledCommandLeaveStartUpGoing)
 {
-    // Action 4 with nobody handling Passwords yet: the command is disabled and
+    // Action 2 with nobody handling Favourites yet: the command is disabled and
     // start-up goes on.
-    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 4}});
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 2}});
     ASSERT_TRUE(App().InitInstance({}));
-    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_PASSWORDS).IsEnabled());
+    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_TOOLS_FAVORITES).IsEnabled());
     EXPECT_TRUE(App().GetMainWindow()->isVisible());
     EXPECT_EQ(App().GetDocManager()->GetOpenDocumentCount(), 0u);
+}
+
+// The stores' dialogs, the Cache dialog and the About box are the
+// application's commands; action 4 runs the Passwords dialog at start-up.
+TEST_F(AppStartTest, StoreCacheAndAboutCommandsRunTheirDialogs)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_LAYOUT_PROGRAM_START_EVENT, 4}});
+    std::vector<std::string> ran;
+    m_driver.SetDialogScript([&](QDialog& dialog) { ran.emplace_back(dialog.metaObject()->className()); });
+    ASSERT_TRUE(App().InitInstance({}));
+    EXPECT_EQ(ran, std::vector<std::string>{"CPasswordsDlg"});
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    const std::pair<UINT, const char*> cases[] = {{ID_TOOLS_PASSWORDS, "CPasswordsDlg"},
+                                                  {ID_TOOLS_COOKIES, "CCookiesDlg"},
+                                                  {ID_TOOLS_CACHE, "CCacheDlg"},
+                                                  {ID_APP_ABOUT, "CAboutDlg"}};
+    for (const auto& [command, dialog] : cases)
+    {
+        ran.clear();
+        EXPECT_TRUE(frame->QueryCommandState(command).IsEnabled()) << dialog;
+        ASSERT_TRUE(frame->ExecuteCommand(command)) << dialog;
+        EXPECT_EQ(ran, std::vector<std::string>{dialog});
+    }
+    EXPECT_TRUE(m_driver.Boxes().empty());
 }
 
 TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)
@@ -210,6 +247,47 @@ TEST_F(AppStartTest, AProjectFileOnTheCommandLineOpensItsTaskInsteadOfTheAction)
     EXPECT_EQ(App().GetDocManager()->GetRecentFiles(), std::vector<std::string>{path});
 }
 
+TEST_F(AppStartTest, AProjectFileOnTheCommandLineIsCheckedInItsTaskWindow)
+{
+    std::filesystem::create_directories(m_temp / "site");
+    WriteWhole(m_temp / "site/index.html", "<a href=\"a.html\">a</a> <a href=\"gone.html\">gone</a>\n");
+    WriteWhole(m_temp / "site/a.html", "<a href=\"index.html\">home</a>\n");
+    const std::string start = m_temp / "site/index.html";
+    const std::string project = m_temp / "site.vbb";
+    {
+        CPropertySet settings;
+        CTaskSettings task(start);
+        task.SetInt(TASK_RECURSION, 3);
+        CTanglewardenDoc document(settings);
+        document.SetTask(&task);
+        ASSERT_TRUE(document.OnSaveDocument(project));
+    }
+
+    App().AddWindowRegistration(RegisterLinkTreeWindow);
+    ASSERT_TRUE(App().InitInstance({project}));
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    CLinkTreeView* tree = FindLinkTreeView(*tasks[0]);
+    ASSERT_NE(tree, nullptr) << "the task window holds the link tree";
+    CLinkChecker& engine = tree->GetEngine();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.GetLinkCount() > 1 && !engine.IsRunning(); }, 60000));
+
+    ASSERT_EQ(engine.GetLinkCount(), 4); // the root, a.html, gone.html, a.html's link home
+    EXPECT_EQ(engine.GetNodeAt(0)->m_state, kStateDownloaded);
+    int broken = 0;
+    for (int i = 0; i < engine.GetLinkCount(); ++i)
+        broken += engine.GetNodeAt(i)->m_state == kStateBroken ? 1 : 0;
+    EXPECT_EQ(broken, 1);
+    ASSERT_FALSE(GetHistoryList().empty());
+    EXPECT_EQ(GetHistoryList().front(), start);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetTreeCtrl().GetRootItem()), start);
+    auto* frame = dynamic_cast<CTanglewardenFrame*>(tree->GetParentFrame());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetFrameTitle(), start);
+    EXPECT_TRUE(m_driver.Boxes().empty());
+    App().ExitInstance();
+}
 TEST_F(AppStartTest, AFavouriteOpensItsTaskWindowWhileTheProgramRuns)
 {
     StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
@@ -266,11 +344,30 @@ TEST_F(AppStartTest, TheTransferQueueCommandWaitsForItsWindowAndOpensItBeforeThe
     EXPECT_EQ(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).size(), 1u);
 }
 
-TEST_F(AppStartTest, WithoutItsWindowTheTransferQueueCommandIsDisabled)
+TEST_F(AppStartTest, TheProgramsOwnQueueWindowOpensAtStartAndTheToggleClosesIt)
 {
     StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}, {SETTING_STARTUP_QUEUE, 1}});
     ASSERT_TRUE(App().InitInstance({}));
-    EXPECT_FALSE(App().GetMainWindow()->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).IsEnabled());
+    CMDIFrameWnd* frame = App().GetMainWindow();
+    EXPECT_TRUE(frame->QueryCommandState(ID_VIEW_TRANSFER_QUEUE).IsEnabled());
+    ASSERT_EQ(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).size(), 1u);
+    CTransferQueueView* view = GetTransferQueueWnd();
+    ASSERT_NE(view, nullptr);
+    auto* queueFrame = dynamic_cast<CTransferQueueFrame*>(view->GetParentFrame());
+    ASSERT_NE(queueFrame, nullptr);
+    EXPECT_EQ(queueFrame->GetFrameTitle(), "Transfers");
+    // The toolbar's buttons carry the Item menu's texts.
+    QStringList buttons;
+    for (QAction* action : queueFrame->GetToolBar()->actions())
+    {
+        if (!action->isSeparator())
+            buttons.push_back(action->toolTip());
+    }
+    EXPECT_EQ(buttons, (QStringList{"Show Log", "Resume Selected", "Resume All", "Stop Selected", "Stop All",
+                                    "Refresh"}));
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TRANSFER_QUEUE));
+    QTRY_VERIFY(GetTransferQueueWnd() == nullptr);
     EXPECT_TRUE(App().GetDocManager()->GetDocumentsOfKind(kKindTransferQueue).empty());
 }
 
@@ -291,6 +388,26 @@ TEST_F(AppStartTest, HelpOpensTheFileWithTheDesktopOrSaysItIsMissing)
     EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{help});
     EXPECT_EQ(m_driver.Boxes().size(), 1u);
 }
+// The main window's quick-connect properties and help go through the
+// application's Link properties dialog and help file.
+TEST_F(AppStartTest, QuickConnectPropertiesAndHelpReachTheApplication)
+{
+    StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});
+    ASSERT_TRUE(App().InitInstance({}));
+    CMainFrame* frame = App().GetMainWindow();
+    frame->GetUrlCombo()->setEditText("https://example.test/");
+    std::string shownUrl;
+    m_driver.SetDialogScript([&](QDialog& shown) {
+        if (auto* properties = dynamic_cast<CLinkPropertiesDlg*>(&shown))
+            shownUrl = properties->m_task.GetUrl();
+    });
+    ASSERT_TRUE(frame->ExecuteCommand(ID_QC_PROPERTIES));
+    EXPECT_EQ(shownUrl, "https://example.test/");
+    ASSERT_TRUE(frame->ExecuteCommand(ID_HELP_CONTENTS));
+    ASSERT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(m_driver.Boxes()[0].m_text, "Help file not found!");
+}
+
 // File New: the Select New Action dialog and the wizard make a task, which
 // opens through the document manager as an opened project does: a task
 // window whose task the starter receives, the same task the project file

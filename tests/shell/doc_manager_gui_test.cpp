@@ -4,6 +4,7 @@
 
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "editor/EditLine.h"
 #include "editor/EditTextBuffer.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
@@ -13,6 +14,8 @@
 #include "platform/ui/View.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenTemplate.h"
+#include "transfer/base/LogRegistry.h"
+#include "transfer/base/TransferLogInterface.h"
 
 #include "tests/support/FileContents.h"
 #include "tests/support/QtApplication.h"
@@ -241,6 +244,43 @@ TEST_F(DocManagerTest, ASingleLogWindowTakesTheNextLog)
     CTanglewardenDoc* three = m_manager.OpenDocumentByPath(third);
     EXPECT_EQ(three, one);
     EXPECT_EQ(three->GetPathName(), third);
+    EXPECT_EQ(m_manager.GetDocumentsOfKind(kKindTransferLog).size(), 2u);
+}
+
+TEST_F(DocManagerTest, ARegistryLogOpensOnceUnderItsNameOrInTheSingleLogWindow)
+{
+    CLogRegistry logs;
+    std::vector<int> ids;
+    for (const char* name : {"http://a.example/1", "http://a.example/2", "http://a.example/3"})
+    {
+        const int id = logs.CreateLog();
+        ITransferLog* log = logs.GetLog(id);
+        ASSERT_NE(log, nullptr);
+        log->SetName(name);
+        log->AppendLine(0, std::string("fetched ") + name);
+        log->Release();
+        ids.push_back(id);
+    }
+    EXPECT_EQ(m_manager.OpenLogDocument(0, logs), nullptr);
+    CTanglewardenDoc* first = m_manager.OpenLogDocument(ids[0], logs);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetTitle(), "http://a.example/1");
+    EXPECT_EQ(first->GetLogId(), ids[0]);
+    ASSERT_NE(first->GetText(), nullptr);
+    std::string text;
+    for (int line = 0; line < first->GetText()->GetLineCount(); ++line)
+        text += first->GetText()->GetLine(line)->GetText();
+    EXPECT_NE(text.find("fetched http://a.example/1"), std::string::npos) << text;
+    CTanglewardenDoc* second = m_manager.OpenLogDocument(ids[1], logs);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(m_manager.OpenLogDocument(ids[0], logs), first) << "the window of that log, as it is";
+    EXPECT_EQ(m_manager.GetDocumentsOfKind(kKindTransferLog).size(), 2u);
+
+    m_settings.SetInt(SETTING_MISC_SINGLE_LOG_WINDOW, 1);
+    CTanglewardenDoc* third = m_manager.OpenLogDocument(ids[2], logs);
+    EXPECT_EQ(third, first);
+    EXPECT_EQ(third->GetLogId(), ids[2]);
+    EXPECT_EQ(third->GetTitle(), "http://a.example/3");
     EXPECT_EQ(m_manager.GetDocumentsOfKind(kKindTransferLog).size(), 2u);
 }
 

@@ -21,15 +21,14 @@ std::unique_ptr<CLogRegistry> g_manager;
 
 CLogRegistry::~CLogRegistry()
 {
-    for (auto& entry : m_logs)
-        entry.second->Release();
-    m_logs.clear();
+    m_logs.ForEach([](int, CTransferLog* log) { log->Release(); });
+    m_logs.Clear();
 }
 
 void CLogRegistry::AdvanceNextId()
 {
     // Bounded: the map cannot hold every int, so a free id is always found.
-    while (IsNoLogId(m_nextId) || m_logs.count(m_nextId) != 0)
+    while (IsNoLogId(m_nextId) || m_logs.Contains(m_nextId))
         m_nextId = (m_nextId == INT_MAX) ? INT_MIN : m_nextId + 1;
 }
 
@@ -38,7 +37,7 @@ int CLogRegistry::CreateLog()
     CScopedLock lock(m_lock);
     AdvanceNextId();
     const int id = m_nextId;
-    m_logs[id] = new CTransferLog(id);
+    m_logs.Insert(id, new CTransferLog(id));
     AdvanceNextId();
     return id;
 }
@@ -48,10 +47,11 @@ ITransferLog* CLogRegistry::GetLog(int id)
     if (IsNoLogId(id))
         return nullptr;
     CScopedLock lock(m_lock);
-    CTransferLog*& log = m_logs[id];
+    CTransferLog** found = m_logs.Find(id);
+    CTransferLog* log = found ? *found : nullptr;
     if (!log)
     {
-        log = new CTransferLog(id);
+        log = m_logs.Insert(id, new CTransferLog(id));
         if (id == m_nextId)
             AdvanceNextId();
     }
@@ -64,11 +64,9 @@ bool CLogRegistry::ReleaseLog(int id)
     if (IsNoLogId(id))
         return false;
     CScopedLock lock(m_lock);
-    const auto it = m_logs.find(id);
-    if (it == m_logs.end())
+    CTransferLog* log = m_logs.Take(id);
+    if (!log)
         return false;
-    CTransferLog* log = it->second;
-    m_logs.erase(it);
     log->Release();
     return true;
 }

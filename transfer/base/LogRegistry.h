@@ -10,7 +10,7 @@
 
 #include "platform/core/CriticalSection.h"
 
-#include <map>
+#include "transfer/base/IdTable.h"
 
 class CTransferLog;
 class ITransferLog;
@@ -39,7 +39,7 @@ private:
 
     CCriticalSection m_lock;
     int m_nextId = 1;
-    std::map<int, CTransferLog*> m_logs;
+    CIdTable<CTransferLog*> m_logs;
 };
 
 // The process-wide registry, created on first use.

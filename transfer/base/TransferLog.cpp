@@ -67,13 +67,16 @@ int CTransferLog::Release()
 std::string CTransferLog::GetName()
 {
     CScopedLock lock(m_lock);
-    return m_name;
+    return m_name ? *m_name : std::string();
 }
 
 void CTransferLog::SetName(const std::string& name)
 {
     CScopedLock lock(m_lock);
-    m_name = name;
+    if (name.empty())
+        m_name.reset();
+    else
+        m_name = std::make_unique<std::string>(name);
 }
 
 int CTransferLog::GetLogId()
@@ -150,7 +153,7 @@ void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* line
     if (changeCount)
         *changeCount = m_changeCount;
     if (textLength)
-        *textLength = m_packed.empty() ? m_text.size() : m_packedLength;
+        *textLength = m_packedLength != 0 ? m_packedLength : m_text.size();
     if (lineCount)
         *lineCount = m_lineCount;
     if (droppedCount)
@@ -268,8 +271,9 @@ void CTransferLog::Clear()
     // so dropped + line count never goes back for a reader that numbers lines.
     m_droppedCount += m_lineCount;
     m_lineCount = 0;
+    if (m_packedLength != 0)
+        std::string().swap(m_text);
     m_text.clear();
-    std::string().swap(m_packed);
     m_packedLength = 0;
     Notify();
 }
@@ -277,7 +281,7 @@ void CTransferLog::Clear()
 void CTransferLog::Compact()
 {
     CScopedLock lock(m_lock);
-    if (!m_packed.empty())
+    if (m_packedLength != 0)
         return;
     std::string packed = PackLogText(m_text);
     if (packed.empty())
@@ -285,18 +289,16 @@ void CTransferLog::Compact()
         m_text.shrink_to_fit();
         return;
     }
-    m_packed = std::move(packed);
+    // Moved in, not assigned: assigning keeps the text's larger room.
     m_packedLength = m_text.size();
-    // Swapped out, not assigned: assigning an empty string keeps the room.
-    std::string().swap(m_text);
+    m_text = std::move(packed);
 }
 
 void CTransferLog::Unpack()
 {
-    if (m_packed.empty())
+    if (m_packedLength == 0)
         return;
-    m_text = UnpackLogText(m_packed, m_packedLength);
-    std::string().swap(m_packed);
+    m_text = UnpackLogText(m_text, m_packedLength);
     m_packedLength = 0;
 }
 
@@ -305,13 +307,17 @@ void CTransferLog::AddObserver(TransferLogObserver callback, void* userData)
     if (!callback)
         return;
     CScopedLock lock(m_lock);
-    m_observers.emplace_back(callback, userData);
+    if (!m_observers)
+        m_observers = std::make_unique<Observers>();
+    m_observers->emplace_back(callback, userData);
 }
 
 void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 {
     CScopedLock lock(m_lock);
-    std::erase_if(m_observers,
+    if (!m_observers)
+        return;
+    std::erase_if(*m_observers,
                   [&](const std::pair<TransferLogObserver, void*>& entry) {
                       return (callback && entry.first == callback) || (userData && entry.second == userData);
                   });
@@ -320,9 +326,11 @@ void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 void CTransferLog::Notify()
 {
     ++m_changeCount;
+    if (!m_observers)
+        return;
     // A copy, because an observer may add or remove observers of this log
     // while it is being called (the lock is recursive).
-    const auto observers = m_observers;
+    const Observers observers = *m_observers;
     for (auto it = observers.rbegin(); it != observers.rend(); ++it)
         it->first(it->second);
 }

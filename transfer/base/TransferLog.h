@@ -12,6 +12,8 @@
 #include "transfer/base/TransferLogInterface.h"
 
 #include <atomic>
+#include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -68,16 +70,19 @@ private:
 
     std::atomic<int> m_refCount{1};
     CCriticalSection m_lock;
-    std::string m_name;
+    // Held apart, as are the observers: most logs (a finished job's) have
+    // neither, and each would cost every kept log its empty container.
+    std::unique_ptr<std::string> m_name;
+    // The text, or while packed (m_packedLength not 0, the length of the
+    // text) the packed bytes: a finished job's log keeps one string.
     std::string m_text;
-    // While packed: the packed text, m_text empty, and the text's length.
-    std::string m_packed;
     size_t m_packedLength = 0;
     uint32_t m_changeCount = 0;
     int m_lineCount = 0;
     int m_droppedCount = 0;
     const int m_logId;
-    std::vector<std::pair<TransferLogObserver, void*>> m_observers;
+    using Observers = std::vector<std::pair<TransferLogObserver, void*>>;
+    std::unique_ptr<Observers> m_observers;
 };
 
 // Keeps a log under a line limit: when its line count is not below `limit`,

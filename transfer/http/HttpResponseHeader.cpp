@@ -24,21 +24,24 @@ int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vec
     // Whatever follows the blank line is body, never a field.
     const std::string_view head = bytes.substr(0, blankLine + kBlankLine.size());
 
-    size_t from = 0;
-    for (;;)
+    // A field starts a line, so only line starts are compared with the
+    // name (a search for the name everywhere compared it at every byte);
+    // the folded lines of a value start with a blank and never match.
+    size_t lineStart = 0;
+    while (lineStart < head.size())
     {
-        const size_t at = FindNoCase(head, name, from);
-        if (at == std::string_view::npos)
-            break;
-        const size_t valueStart = at + name.size();
-        size_t lineEnd = head.find('\n', valueStart);
+        size_t lineEnd = head.find('\n', lineStart);
         if (lineEnd == std::string_view::npos)
             break;
-        if (at != 0 && head[at - 1] != '\n')
+        if (head.size() - lineStart < name.size() || !EqualsNoCase(head.substr(lineStart, name.size()), name))
         {
-            from = lineEnd + 1;
+            lineStart = lineEnd + 1;
             continue;
         }
+        const size_t valueStart = lineStart + name.size();
+        lineEnd = head.find('\n', valueStart);
+        if (lineEnd == std::string_view::npos)
+            break;
         bool unterminated = false;
         while (lineEnd + 1 < head.size() && (head[lineEnd + 1] == ' ' || head[lineEnd + 1] == '\t'))
         {
@@ -53,7 +56,7 @@ int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vec
         if (unterminated)
             break;
         values.push_back(Trim(head.substr(valueStart, lineEnd - valueStart)));
-        from = lineEnd + 1;
+        lineStart = lineEnd + 1;
     }
     return static_cast<int>(values.size());
 }

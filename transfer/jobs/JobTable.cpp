@@ -4,14 +4,14 @@ CJobTable::~CJobTable()
 {
     // The lists go with the table, so the jobs need no unlinking (their
     // owner may already be handing out no lists).
-    m_jobs.clear();
+    m_jobs.Clear();
     m_groups.clear();
 }
 
 CTransferJob& CJobTable::Add(std::unique_ptr<CTransferJob> job)
 {
     CTransferJob& added = *job;
-    m_jobs[added.GetId()] = std::move(job);
+    m_jobs.Insert(added.GetId(), std::move(job));
     added.MoveToList(kJobListNew);
     m_lastAdded = added.GetId();
     return added;
@@ -19,20 +19,20 @@ CTransferJob& CJobTable::Add(std::unique_ptr<CTransferJob> job)
 
 bool CJobTable::Remove(int id)
 {
-    const auto found = m_jobs.find(id);
-    if (found == m_jobs.end())
+    std::unique_ptr<CTransferJob>* found = m_jobs.Find(id);
+    if (!found)
         return false;
-    SetGroup(*found->second, 0);
-    found->second->Unlink();
-    m_jobs.erase(found);
+    SetGroup(**found, 0);
+    (*found)->Unlink();
+    m_jobs.Take(id);
     m_lastRemoved = id;
     return true;
 }
 
 CTransferJob* CJobTable::Find(int id) const
 {
-    const auto found = m_jobs.find(id);
-    return found == m_jobs.end() ? nullptr : found->second.get();
+    const std::unique_ptr<CTransferJob>* found = m_jobs.Find(id);
+    return found ? found->get() : nullptr;
 }
 
 void CJobTable::SetGroup(CTransferJob& job, int group)
@@ -46,6 +46,5 @@ void CJobTable::SetGroup(CTransferJob& job, int group)
 
 void CJobTable::ForEach(const std::function<void(CTransferJob&)>& visit) const
 {
-    for (const auto& [id, job] : m_jobs)
-        visit(*job);
+    m_jobs.ForEach([&](int, const std::unique_ptr<CTransferJob>& job) { visit(*job); });
 }

@@ -7,6 +7,7 @@
 //
 // The table has no lock: the manager uses it only under its own lock.
 
+#include "transfer/base/IdTable.h"
 #include "transfer/jobs/TransferJob.h"
 
 #include <functional>
@@ -49,7 +50,7 @@ public:
     const std::map<int, int>& GetGroups() const { return m_groups; }
 
 private:
-    std::map<int, std::unique_ptr<CTransferJob>> m_jobs;
+    CIdTable<std::unique_ptr<CTransferJob>> m_jobs;
     std::map<int, int> m_groups;
     CJobList m_lists[kJobListCount];
     int m_lastAdded = 0;

@@ -64,7 +64,7 @@ void CTransferJob::Stop()
 
 int CTransferJob::GetListIndex() const
 {
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     return m_status.m_state;
 }
 
@@ -101,7 +101,7 @@ void CTransferJob::AppendTo(int index)
         ++list.m_count;
         m_linked = true;
     }
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     m_status.m_state = index;
     RenewStamp();
 }
@@ -156,14 +156,14 @@ void CTransferJob::RenewStamp()
 
 void CTransferJob::SetPhase(int phase)
 {
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     m_status.m_phase = phase;
     RenewStamp();
 }
 
 void CTransferJob::SetResult(int result)
 {
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     m_status.m_result = result;
     RenewStamp();
 }
@@ -172,7 +172,7 @@ void CTransferJob::SetProgress(int rate, int elapsedSeconds, int remainingSecond
                                int64_t remoteBytes)
 {
     {
-        CScopedLock lock(m_jobLock);
+        CScopedLock lock(JobLock());
         m_status.m_rate = rate;
         m_status.m_elapsedSeconds = elapsedSeconds;
         m_status.m_remainingSeconds = remainingSeconds;
@@ -186,7 +186,7 @@ void CTransferJob::SetProgress(int rate, int elapsedSeconds, int remainingSecond
 
 CJobStatus CTransferJob::GetStatus() const
 {
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     CJobStatus copy;
     copy.CopyFrom(m_status);
     return copy;
@@ -194,6 +194,6 @@ CJobStatus CTransferJob::GetStatus() const
 
 uint32_t CTransferJob::GetStamp() const
 {
-    CScopedLock lock(m_jobLock);
+    CScopedLock lock(JobLock());
     return m_stamp;
 }

@@ -3,7 +3,7 @@
 // by the transfer manager from AddJob until it is removed. The request and,
 // after a run, every response property live in the job's own property set
 // (it is a CLinkItem, thread-safe); the status record and the change stamp
-// sit beside it under the job lock.
+// sit beside it under the job lock, which is that property set's lock.
 //
 // Lists: the manager keeps five job lists (0 new, 1 stopped or failed,
 // 2 waiting, 3 running, 4 finished); each job holds its own links and list
@@ -177,7 +177,12 @@ private:
     // Under the job lock.
     void RenewStamp();
 
-    mutable CCriticalSection m_jobLock;
+    // The job lock is the lock of the job's own property set: every
+    // section that holds it for the status takes no other lock, so sharing
+    // it costs no waiting that could close a circle, and a kept job has one
+    // lock rather than two.
+    CCriticalSection* JobLock() const { return GetLock(); }
+
     // The pool thread running the job; null when not running.
     CPoolWorker* m_worker = nullptr;
     Body m_body = nullptr;

@@ -37,6 +37,10 @@ int CTransferManager::AddJob(const CLinkItem& request, int* jobId, bool start)
     {
         job.SetInt(LI_LOG_ID, m_options.m_services.Logs().CreateLog());
     }
+    // A queued job keeps its request packed: a caller may queue a hundred
+    // thousand at once, and the unpacked request would stay behind as a
+    // hole between the jobs made after it once the run replaces it.
+    job.Compact();
     if (jobId)
         *jobId = job.GetId();
     if (start)

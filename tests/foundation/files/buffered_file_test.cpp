@@ -232,6 +232,44 @@ TEST(BufferedFile, ReadLineDropsTheLineEnd)
     }
 }
 
+TEST(BufferedFile, LengthAndPositionFollowTheWrites)
+{
+    // The stream keeps the file's length itself: after an open at the end,
+    // at an offset, on a new file, and after a Seek that moved the position
+    // (writes still land at the end).
+    CTempFolder dir;
+    const struct
+    {
+        bool existing;
+        int64_t offset;
+        int64_t lengthAtOpen;
+        std::string expected;
+    } cases[] = {
+        {true, -1, 5, "helloabcZ"},
+        {true, 2, 2, "heabcZ"},
+        {false, -1, 0, "abcZ"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string path = dir / ("f" + std::to_string(c.offset) + (c.existing ? "e" : "n"));
+        if (c.existing)
+            WriteWhole(path, "hello");
+        CBufferedFile out;
+        ASSERT_TRUE(out.Open(path, CBufferedFile::modeWrite, c.offset));
+        EXPECT_EQ(out.GetLength(), c.lengthAtOpen) << path;
+        EXPECT_EQ(out.Write("abc", 3), 3);
+        EXPECT_EQ(out.GetLength(), c.lengthAtOpen + 3) << path;
+        EXPECT_EQ(out.Tell(), c.lengthAtOpen + 3) << path;
+        EXPECT_EQ(out.Seek(0, 0), 0);
+        EXPECT_EQ(out.Tell(), 0) << path;
+        EXPECT_EQ(out.Write("Z", 1), 1);
+        EXPECT_EQ(out.Tell(), c.lengthAtOpen + 4) << "the batch went to the end: " << path;
+        EXPECT_EQ(out.GetLength(), c.lengthAtOpen + 4) << path;
+        EXPECT_TRUE(out.Close());
+        EXPECT_EQ(ReadWhole(path), c.expected) << path;
+    }
+}
+
 TEST(BufferedFile, FailedWriteIsReportedAndCanBeRetried)
 {
     CTempFolder dir;

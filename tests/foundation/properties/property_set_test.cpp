@@ -803,6 +803,11 @@ TEST(PropertySet, CompactedSetReadsAndChangesAsBefore)
         set.SetString(601, "");
         set.SetString(53, "12 OK");
         set.SetBlob(104, bytes, 3);
+        // Negative numbers, a step between ids that needs three bytes, and
+        // an id that is negative once cut to 16 bits.
+        set.SetInt(30000, -7);
+        set.SetInt64(40000, -(int64_t(1) << 50));
+        set.SetInt(700, INT32_MIN);
     };
     KeepZeroSet keep, keepTwin;
     CPropertySet drop, dropTwin;
@@ -812,7 +817,7 @@ TEST(PropertySet, CompactedSetReadsAndChangesAsBefore)
         fill(*twin);
         set->Compact();
 
-        for (int id : {-5, 0, 51, 53, 601, 602, 104, 777})
+        for (int id : {-5, 0, 51, 53, 601, 602, 104, 777, 30000, 40000, 700, 699})
         {
             EXPECT_EQ(set->GetKind(id), twin->GetKind(id)) << id;
             EXPECT_EQ(set->Has(id), twin->Has(id)) << id;

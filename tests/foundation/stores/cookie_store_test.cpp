@@ -286,6 +286,34 @@ TEST(CookieStoreTest, RemoveAndClearRenewTheStamp)
     EXPECT_FALSE(store.Remove("www.example.com", "/"));
 }
 
+TEST(CookieStoreTest, RemoveCookieDropsOnlyTheNamedCookieOfItsPath)
+{
+    CClockedStore store;
+    ASSERT_TRUE(store.AddCookie("www.Example.com", "/Docs", false, "a=1", "", kAdded));
+    ASSERT_TRUE(store.AddCookie("www.Example.com", "/Docs", false, "b=2", "", kAdded));
+    ASSERT_TRUE(store.AddCookie("www.example.com", "/", false, "a=3", "", kAdded));
+    const uint32_t stamp = store.GetStamp();
+    struct
+    {
+        const char* domain;
+        const char* path;
+        const char* name;
+    } const misses[] = {
+        {"www.example.com", "/Docs", "c"},  // no cookie of that name
+        {"example.com", "/Docs", "a"},      // another domain
+        {"www.example.com", "/Docs/x", "a"}, // another path
+        {"com", "/", "a"},                  // no key at all
+    };
+    for (const auto& miss : misses)
+        EXPECT_FALSE(store.RemoveCookie(miss.domain, miss.path, miss.name)) << miss.domain << miss.path << miss.name;
+    EXPECT_EQ(store.GetStamp(), stamp);
+
+    EXPECT_TRUE(store.RemoveCookie("WWW.EXAMPLE.COM", "/docs", "a"));
+    EXPECT_GT(store.GetStamp(), stamp);
+    EXPECT_FALSE(store.RemoveCookie("www.example.com", "/Docs", "a"));
+    EXPECT_EQ(CookiesFor(store, "www.example.com", "/Docs"), "a=3 b=2");
+}
+
 TEST(CookieStoreTest, CookieTextLengthLimits)
 {
     CClockedStore store;

@@ -1,0 +1,105 @@
+#include "transfer/base/IdTable.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+std::vector<int> Ids(const CIdTable<std::unique_ptr<int>>& table)
+{
+    std::vector<int> ids;
+    table.ForEach(
+        [&](int id, const std::unique_ptr<int>& value)
+        {
+            EXPECT_EQ(*value, id * 10) << "id " << id << " holds another entry's value";
+            ids.push_back(id);
+        });
+    return ids;
+}
+
+TEST(IdTable, KeepsIdOrderWhateverTheInsertOrder)
+{
+    const struct
+    {
+        std::vector<int> inserts;
+        std::vector<int> expected;
+    } cases[] = {
+        {{1, 2, 3}, {1, 2, 3}},
+        {{5, 2, 9, 1}, {1, 2, 5, 9}},
+        {{100, -7, 0, 100}, {-7, 0, 100}}, // an id inserted twice is stored once
+        {{}, {}},
+    };
+    for (const auto& c : cases)
+    {
+        CIdTable<std::unique_ptr<int>> table;
+        for (int id : c.inserts)
+            table.Insert(id, std::make_unique<int>(id * 10));
+        EXPECT_EQ(Ids(table), c.expected);
+        EXPECT_EQ(table.Size(), c.expected.size());
+        for (int id : c.expected)
+            ASSERT_NE(table.Find(id), nullptr) << id;
+        EXPECT_EQ(table.Find(4), nullptr);
+    }
+}
+
+TEST(IdTable, ReplacingDestroysTheOldValue)
+{
+    CIdTable<std::shared_ptr<int>> table;
+    auto first = std::make_shared<int>(1);
+    std::weak_ptr<int> watch = first;
+    table.Insert(7, std::move(first));
+    table.Insert(7, std::make_shared<int>(2));
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(**table.Find(7), 2);
+    EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(IdTable, TakeEmptiesTheSlotAndAnIdCanComeBack)
+{
+    CIdTable<std::unique_ptr<int>> table;
+    for (int id = 1; id <= 5; ++id)
+        table.Insert(id, std::make_unique<int>(id * 10));
+    std::unique_ptr<int> taken = table.Take(3);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(*taken, 30);
+    EXPECT_EQ(table.Take(3), nullptr) << "taken twice";
+    EXPECT_EQ(table.Take(42), nullptr) << "never there";
+    EXPECT_EQ(table.Find(3), nullptr);
+    EXPECT_EQ(Ids(table), (std::vector<int>{1, 2, 4, 5}));
+    EXPECT_EQ(table.Size(), 4u);
+
+    table.Insert(3, std::make_unique<int>(30));
+    EXPECT_EQ(Ids(table), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(table.Size(), 5u);
+}
+
+TEST(IdTable, ManyRemovalsInAnyOrderKeepTheRest)
+{
+    // Enough removals to sweep the empty slots out several times, from the
+    // front, the back and every third id.
+    constexpr int kCount = 3000;
+    CIdTable<std::unique_ptr<int>> table;
+    for (int id = 0; id < kCount; ++id)
+        table.Insert(id, std::make_unique<int>(id * 10));
+    std::vector<int> kept;
+    for (int id = 0; id < kCount; ++id)
+    {
+        const bool remove = id < 500 || id >= kCount - 500 || id % 3 == 0;
+        if (remove)
+            ASSERT_NE(table.Take(id), nullptr) << id;
+        else
+            kept.push_back(id);
+    }
+    EXPECT_EQ(Ids(table), kept);
+    EXPECT_EQ(table.Size(), kept.size());
+    table.Insert(kCount + 5, std::make_unique<int>((kCount + 5) * 10));
+    table.Insert(1, std::make_unique<int>(10));
+    EXPECT_EQ(*table.Find(kCount + 5)->get(), (kCount + 5) * 10);
+    EXPECT_EQ(*table.Find(1)->get(), 10);
+    EXPECT_EQ(table.Size(), kept.size() + 2);
+}
+
+} // namespace

@@ -127,6 +127,21 @@ def group_pixel(x, y, cell):
     return MAGENTA
 
 
+# The link icons' states must read at a glance, whatever the other cells'
+# hues: a checked link is a green square, a broken one a red cross, a stopped
+# or suspended one an orange cross, a waiting one grey and a running one blue.
+LINK_STRIPS = (212, 248)
+LINK_STATE_CELLS = {
+    4: ((40, 170, 60), "square"),    # checked
+    22: ((40, 170, 60), "square"),   # checked, nothing more to fetch
+    7: ((220, 30, 30), "cross"),     # broken
+    1: ((230, 120, 20), "cross"),    # stopped
+    20: ((230, 120, 20), "cross"),   # suspended
+    2: ((170, 170, 170), "square"),  # waiting
+    3: ((40, 90, 220), "square"),    # being checked
+}
+
+
 def draw_strip(ident, cw, ch, cells, glyph):
     width = cw * cells
     pixels = []
@@ -135,6 +150,9 @@ def draw_strip(ident, cw, ch, cells, glyph):
             cell, cx = divmod(x, cw)
             if glyph == "groups":
                 pixels.append(group_pixel(cx, y, cell))
+            elif ident in LINK_STRIPS and cell in LINK_STATE_CELLS:
+                base, shape = LINK_STATE_CELLS[cell]
+                pixels.append(base if inside(shape, cx, y, cw, ch, cell) else MAGENTA)
             elif inside(glyph, cx, y, cw, ch, cell):
                 base = colour(cell, cells)
                 border = cx in (0, cw - 1) or y in (0, ch - 1)

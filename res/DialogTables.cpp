@@ -379,6 +379,22 @@ constexpr ControlDesc kProperties[] = {
     {ControlKind::DefButton, 1, "OK", 207, 176, 50, 14},
 };
 
+constexpr ControlDesc kFavorites[] = {
+    {ControlKind::Tree, IDC_FAV_TREE, "", 7, 7, 140, 190},
+    {ControlKind::Static, IDC_FAV_PAGE_AREA, "", 153, 7, 264, 120},
+    {ControlKind::Button, IDC_FAV_NEW_FOLDER, "New &Folder", 423, 7, 60, 14},
+    {ControlKind::Button, IDC_FAV_NEW_TASK, "New &Task", 423, 25, 60, 14},
+    {ControlKind::Button, IDC_FAV_RENAME, "&Rename", 423, 43, 60, 14},
+    {ControlKind::Button, IDC_FAV_DELETE, "&Delete", 423, 61, 60, 14},
+    {ControlKind::Button, IDC_FAV_PROPERTIES, "&Properties", 423, 85, 60, 14},
+    {ControlKind::Button, IDC_FAV_HELP, "Help (F&1)", 423, 103, 60, 14},
+    {ControlKind::Button, IDC_FAV_CHECK, "&Check links", 153, 135, 70, 14},
+    {ControlKind::Button, IDC_FAV_BROWSE, "&Browse links", 227, 135, 70, 14},
+    {ControlKind::Button, IDC_FAV_OFFLINE, "Browse &offline", 301, 135, 70, 14},
+    {ControlKind::DefButton, 1, "OK", 369, 183, 55, 14},
+    {ControlKind::Button, 2, "Cancel", 428, 183, 55, 14},
+};
+
 const DialogDesc kDialogs[] = {
     {IDD_QUICK_CONNECT, "", 400, 20, kQuickConnect},
     {IDD_LOGIN_PROMPT, "Prompt", 207, 66, kLoginPrompt},
@@ -411,6 +427,7 @@ const DialogDesc kDialogs[] = {
     {IDD_CACHE, "Cache", 214, 185, kCache},
     {IDD_ABOUTBOX, "About Tanglewarden", 200, 150, kAbout},
     {IDD_PROPERTIES, "Properties", 264, 197, kProperties},
+    {IDD_FAVORITES, "Favorite Sites", 490, 204, kFavorites},
 };
 } // namespace
 

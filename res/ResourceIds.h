@@ -435,6 +435,19 @@ inline constexpr UINT IDC_NEWTASK_FOLDER = 1107;
 inline constexpr UINT IDC_NEWTASK_EDIT = 1108;
 inline constexpr UINT IDC_NEWTASK_ICON = 1109;
 
+// The Favourite Sites dialog (IDD_FAVORITES).
+inline constexpr UINT IDC_FAV_NEW_FOLDER = 1001;
+inline constexpr UINT IDC_FAV_PAGE_AREA = 1014;
+inline constexpr UINT IDC_FAV_HELP = 1077;
+inline constexpr UINT IDC_FAV_TREE = 1087;
+inline constexpr UINT IDC_FAV_RENAME = 1088;
+inline constexpr UINT IDC_FAV_DELETE = 1089;
+inline constexpr UINT IDC_FAV_NEW_TASK = 1090;
+inline constexpr UINT IDC_FAV_PROPERTIES = 1102;
+inline constexpr UINT IDC_FAV_CHECK = 255;
+inline constexpr UINT IDC_FAV_BROWSE = 1104;
+inline constexpr UINT IDC_FAV_OFFLINE = 1105;
+
 // The task General page (IDD_TASK_GENERAL_PAGE).
 inline constexpr UINT IDC_TASKGEN_COMPOSE = 1001;
 inline constexpr UINT IDC_TASKGEN_URI = 1006;

@@ -15,6 +15,7 @@
 #include "foundation/stores/Settings.h"
 #include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
+#include "dialogs/FavoritesDlg.h"
 #include "dialogs/SelectActionDlg.h"
 #include "dialogs/LinkPropertiesDlg.h"
 #include "dialogs/ShowSettingsDialog.h"
@@ -25,6 +26,7 @@
 #include "foundation/stores/CookieStore.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
+#include "foundation/stores/Favorites.h"
 #include "foundation/stores/PasswordStore.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenFrame.h"
@@ -76,6 +78,14 @@ void OpenTaskWindow(const CPropertySet& settings)
     settings.Visit(task); // through the task's setters, so the filter keys reach its filter
     g_runningApp->GetDocManager()->NewTaskDocument(&task);
 }
+
+int ShowFavoritesOfRunningApp(CPropertySet& task)
+{
+    if (!g_runningApp)
+        return IDCANCEL;
+    return RunFavoritesDlg(task, g_runningApp->GetTaskDialogContext(), &GetPasswordStore(),
+                           g_runningApp->GetMainWindow());
+}
 } // namespace
 
 CTanglewardenApp::CTanglewardenApp()
@@ -118,6 +128,9 @@ CTanglewardenApp::CTanglewardenApp()
                         GetSettings().GetStringValue(SETTING_IDENTITY_WEB_SITE));
     });
     OnUpdateCommand(ID_SHOW_TRANSFER_QUEUE, [this](CCmdUI& ui) { ui.Enable(HasTransferQueueWindow()); });
+    // The favourites run through the foundation's hook, which opens the task
+    // the dialog ends with.
+    OnCommand(ID_TOOLS_FAVORITES, [] { RunFavoritesDialog(); });
 }
 
 CTanglewardenApp::~CTanglewardenApp()
@@ -229,6 +242,7 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
 
     g_runningApp = this;
     SetOpenTaskDocumentHook(OpenTaskWindow);
+    SetFavoritesDialogHook(ShowFavoritesOfRunningApp);
     const WindowHandle mainWindow = CWidgetWindow::Attach(m_mainFrame);
     SetPromptWindow(mainWindow);
     m_lifetime->SetReceiverWindow(mainWindow);
@@ -311,6 +325,7 @@ int CTanglewardenApp::ExitInstance()
     if (g_runningApp == this)
     {
         SetOpenTaskDocumentHook(nullptr);
+        SetFavoritesDialogHook(nullptr);
         g_runningApp = nullptr;
     }
     if (m_docManager)

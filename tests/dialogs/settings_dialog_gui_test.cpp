@@ -24,6 +24,7 @@
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporarySettings.h"
 
 #include <gtest/gtest.h>
 
@@ -54,17 +55,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(m_temp.Path().empty());
-        m_env.Set("HOME", m_temp / "home");
-        m_env.Set("XDG_CONFIG_HOME", m_temp / "config");
-        m_env.Set("XDG_DATA_HOME", m_temp / "data");
-        GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
-        CAppIdentity& identity = GetAppIdentity();
-        identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
-        identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
-        identity.SetString(CAppIdentity::kVersion, "1.4.0");
-        RegisterSettings();
-        GetSettings().Clear();
-        LoadSettings();
+        UseTemporarySettings(m_env, m_temp);
         // An existing download folder, so only the tests that want it are asked.
         GetSettings().SetString(SETTING_MISC_DOWNLOAD_FOLDER, m_temp.Path().c_str());
         g_broadcasts.clear();

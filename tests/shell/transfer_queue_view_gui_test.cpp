@@ -16,6 +16,7 @@
 #include "widgets/OwnerDrawListCtrl.h"
 
 #include "tests/support/QtApplication.h"
+#include "tests/support/QueueRows.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WatchedTransferManager.h"
 
@@ -88,14 +89,7 @@ protected:
         return *m_view;
     }
 
-    std::vector<int> RowIds() const
-    {
-        std::vector<int> ids;
-        COwnerDrawListCtrl* list = m_view->GetList();
-        for (int row = 0; row < list->GetItemCount(); ++row)
-            ids.push_back(static_cast<int>(list->GetItemData(row)));
-        return ids;
-    }
+    std::vector<int> RowIds() const { return QueueRowIds(*m_view); }
 
     void SelectRows(int first, int count)
     {

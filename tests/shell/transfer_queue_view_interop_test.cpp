@@ -20,6 +20,7 @@
 
 #include "tests/servers/NginxServer.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/QueueRows.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WatchedTransferManager.h"
 
@@ -131,14 +132,7 @@ protected:
         return id;
     }
 
-    std::vector<int> RowIds() const
-    {
-        std::vector<int> ids;
-        COwnerDrawListCtrl* list = m_view->GetList();
-        for (int row = 0; row < list->GetItemCount(); ++row)
-            ids.push_back(static_cast<int>(list->GetItemData(row)));
-        return ids;
-    }
+    std::vector<int> RowIds() const { return QueueRowIds(*m_view); }
 
     std::string Cell(int jobId, int column) const
     {

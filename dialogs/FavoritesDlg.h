@@ -1,0 +1,112 @@
+#pragma once
+// CFavoritesDlg, "Favorite Sites": the user's saved tasks, kept in folders,
+// shown as a tree over the favourites store (Favorites.h). Folders and tasks
+// are added, renamed (label editing in place) and deleted in the tree; the
+// selected task is edited on an embedded task General page, its other
+// options through Properties (Link properties). The dialog can end by
+// starting the selected task (Check links, Browse links, Browse offline);
+// m_task then holds it.
+//
+// A task is applied to its favourite when the user leaves it, on OK and
+// before a run: an empty or unparsable address is refused with "Invalid url:
+// %s." and the selection stays on the task. A password inside the address
+// never reaches Favorites.xml: it goes to the password store under the
+// site's resource, and the address is kept without it.
+//
+// Every edit changes the loaded store; it reaches the file only when the
+// dialog closes other than by Cancel. Closing remembers the selected
+// favourite ("Layout/Last Favorite Site"), which the next opening selects.
+//
+// UI thread only.
+
+#include "checker/TaskSettings.h"
+#include "dialogs/TaskDialogContext.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/ImageList.h"
+#include "platform/ui/TreeCtrl.h"
+
+#include <memory>
+#include <string>
+
+class CPasswordStore;
+class CTaskGeneralPage;
+class CXmlNode;
+class QLineEdit;
+
+class CFavoritesDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    CFavoritesDlg(CTaskDialogContext context, CPasswordStore* passwords, QWidget* parent = nullptr);
+    ~CFavoritesDlg() override;
+
+    // The selected task; after a run command, the task to run.
+    CTaskSettings m_task;
+
+    CTreeCtrl* GetTree() const { return m_tree; }
+    // The page of the selected task; null when no task is selected.
+    CTaskGeneralPage* GetPage() const { return m_page.get(); }
+    // The label editor while a label is edited, else null.
+    QLineEdit* GetLabelEdit() const { return m_labelEdit; }
+    HTREEITEM GetAllItem() const { return m_allItem; }
+
+    void done(int code) override;
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CXmlNode* NodeOf(HTREEITEM item) const;
+    bool IsFolder(HTREEITEM item) const;
+    bool IsTask(HTREEITEM item) const;
+
+    void FillTree();
+    void UpdateButtons();
+    void OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem);
+    void ShowPageFor(HTREEITEM item);
+    void DiscardPage();
+    // Writes the page's task to the item's favourite; false (with a message)
+    // when its address is empty or does not parse.
+    bool ApplyTask(HTREEITEM item, bool discardPage);
+    // The attribute text of the item's favourite read into a fresh task.
+    void LoadTaskOf(HTREEITEM item);
+    void SortChildrenOf(HTREEITEM parent);
+
+    void OnNewFolder();
+    void OnNewTask();
+    void OnRename();
+    void OnDelete();
+    void OnProperties();
+    void OnRun(int command, int action);
+
+    void BeginLabelEdit(HTREEITEM item);
+    void EndLabelEdit();
+
+    // Stores the selection, saves, and frees the store; once.
+    void Close();
+
+    CTaskDialogContext m_context;
+    CPasswordStore* m_passwords;
+    CTreeCtrl* m_tree = nullptr;
+    CImageList m_images;
+    QWidget* m_pageArea = nullptr;
+    std::unique_ptr<CTaskGeneralPage> m_page;
+    HTREEITEM m_allItem = nullptr;
+    QLineEdit* m_labelEdit = nullptr;
+    HTREEITEM m_editItem = nullptr;
+    bool m_saveOnClose = true;
+    int m_editEndKey = 0;
+    // Set while the dialog changes the selection itself.
+    bool m_selecting = false;
+    bool m_loaded = false;
+};
+
+// Runs the dialog; after a run command copies its task into task (the
+// filter's keys included). The code the dialog ended with.
+int RunFavoritesDlg(CPropertySet& task, const CTaskDialogContext& context, CPasswordStore* passwords,
+                    QWidget* parent);

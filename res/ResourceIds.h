@@ -187,6 +187,17 @@ inline constexpr UINT IDS_FIND_IN_TREE = 124;
 inline constexpr UINT IDS_FIND_IN_LIST = 125;
 inline constexpr UINT IDS_COLUMN_TASK = 136;
 inline constexpr UINT IDS_COLUMN_DESCRIPTION = 137;
+// The link list's column headers.
+inline constexpr UINT IDS_COLUMN_NAME = 189;
+inline constexpr UINT IDS_COLUMN_PARENT_LINK = 148;
+inline constexpr UINT IDS_COLUMN_INDEX = 127;
+inline constexpr UINT IDS_COLUMN_LINK_NUMBER = 196;
+inline constexpr UINT IDS_COLUMN_SIZE = 134;
+inline constexpr UINT IDS_COLUMN_TIME = 160;
+inline constexpr UINT IDS_COLUMN_TAG = 161;
+inline constexpr UINT IDS_COLUMN_TYPE = 108;
+inline constexpr UINT IDS_COLUMN_CONTENT_TYPE = 186;
+inline constexpr UINT IDS_COLUMN_STATUS = 162;
 inline constexpr UINT IDS_CANNOT_CREATE_REPORT = 143;
 inline constexpr UINT IDS_FINISH = 144;
 inline constexpr UINT IDS_HELP_NOT_FOUND = 145;

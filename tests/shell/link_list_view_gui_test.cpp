@@ -1,0 +1,346 @@
+// The link list view over a real check of a local folder, offscreen: the
+// rows are the links of the page selected in the tree, in page order; the
+// columns sort both ways; rows are coloured by state unless colouring is
+// off; the selection gives its URLs; a fill asked with a delay waits; listing
+// all descendants reaches below the page.
+
+#include "../checker/RealCrawl.h"
+
+#include "checker/LinkNames.h"
+#include "checker/TaskSettings.h"
+#include "checker/ui/TanglewardenDoc.h"
+#include "checker/LinkNode.h"
+#include "platform/core/RecordingDesktop.h"
+#include "foundation/stores/PasswordStore.h"
+#include "foundation/stores/SettingIds.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/ImageList.h"
+#include "platform/ui/RecordingModalDriver.h"
+#include "res/Resources.h"
+#include "shell/LinkListView.h"
+#include "shell/LinkTreeView.h"
+#include "transfer/base/LogRegistry.h"
+#include "widgets/OwnerDrawListCtrl.h"
+
+#include "tests/support/FileContents.h"
+#include "tests/support/QtApplication.h"
+#include "tests/support/TempFolder.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSplitter>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace
+{
+void MakeSite(const CTempFolder& folder)
+{
+    std::filesystem::create_directories(folder / "site/sub");
+    WriteWhole(folder / "site/index.html", "<html><body><a href=\"a.html\">A</a> <a href=\"notes.txt\">notes</a>\n"
+                                           "<a href=\"missing.html\">gone</a> <a href=\"sub/c.html\">C</a>\n"
+                                           "<img src=\"pic.png\"></body></html>\n");
+    WriteWhole(folder / "site/a.html", "<html><body><a href=\"index.html\">home</a> <a href=\"sub/c.html\">C</a>\n"
+                                       "<a href=\"sub/none.html\">none</a></body></html>\n");
+    WriteWhole(folder / "site/sub/c.html", "<html><body><a href=\"../a.html\">back</a></body></html>\n");
+    WriteWhole(folder / "site/notes.txt", std::string(3000, 'n'));
+    WriteWhole(folder / "site/pic.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\0'));
+}
+
+class LinkListViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MakeSite(m_folder);
+        // The program's own defaults for what the list reads.
+        m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 1);
+        m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_WIDTH, 80);
+        m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_HEIGHT, 60);
+        m_start = m_folder / "site/index.html";
+        CLinkTreeViewServices services;
+        services.m_engine.m_transport = &m_crawl.Transport();
+        services.m_engine.m_settings = &m_crawl.Settings();
+        services.m_settings = &m_crawl.Settings();
+        services.m_passwords = &m_passwords;
+        services.m_logs = &m_logs;
+        CTaskSettings task(m_start);
+        task.SetInt(TASK_RECURSION, 5);
+        m_document.SetTask(&task);
+        m_frame = new CFrameWnd;
+        m_frame->resize(900, 500);
+        auto* splitter = new QSplitter(m_frame);
+        m_tree = new CLinkTreeView(services, splitter);
+        m_list = new CLinkListView(*m_tree, m_crawl.Settings(), splitter);
+        splitter->addWidget(m_tree);
+        splitter->addWidget(m_list);
+        m_frame->setCentralWidget(splitter);
+        m_document.AddView(m_tree);
+        m_document.AddView(m_list);
+        m_frame->InitialUpdateFrame(true);
+        ASSERT_TRUE(m_tree->StartTask(false));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_tree->GetEngine().IsRunning(); }, 60000));
+        QCoreApplication::processEvents();
+        m_tree->RefreshTree(true);
+    }
+    void TearDown() override { delete m_frame.data(); }
+
+    std::vector<std::string> RowUrls() const
+    {
+        std::vector<std::string> urls;
+        for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+            urls.push_back(m_list->RowInfo(row)->m_url);
+        return urls;
+    }
+    int RowOf(const std::string& url) const
+    {
+        for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+            if (m_list->RowInfo(row)->m_url == url)
+                return row;
+        return -1;
+    }
+    int IdOf(const std::string& url) const
+    {
+        const CLinkChecker& engine = m_tree->GetEngine();
+        for (int i = 0; i < engine.GetLinkCount(); ++i)
+            if (engine.GetNodeAt(i)->m_url == url && engine.GetNodeAt(i)->IsFirstOccurrence())
+                return engine.GetNodeAt(i)->m_linkId;
+        return 0;
+    }
+
+    bool m_application = (TestApplication(), true);
+    CRecordingModalDriver m_driver;
+    CTempFolder m_folder;
+    std::string m_start;
+    CRealCrawl m_crawl;
+    CPasswordStore m_passwords;
+    CLogRegistry m_logs;
+    CTanglewardenDoc m_document{m_crawl.Settings()};
+    QPointer<CFrameWnd> m_frame;
+    CLinkTreeView* m_tree = nullptr;
+    CLinkListView* m_list = nullptr;
+};
+
+TEST_F(LinkListViewTest, TheRowsAreTheLinksOfTheTreeSelectedPageInPageOrder)
+{
+    ASSERT_NE(m_tree->GetSelectedLinkId(), 0);
+    m_list->FillList(0, true);
+    const std::string site = m_folder / "site/";
+    EXPECT_EQ(RowUrls(), (std::vector<std::string>{site + "a.html", site + "notes.txt", site + "missing.html",
+                                                   site + "sub/c.html", site + "pic.png"}));
+    const COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    EXPECT_EQ(list.GetColumnCount(), kLinkListColumnCount);
+    EXPECT_EQ(list.GetView(), LVS_REPORT);
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        EXPECT_EQ(list.GetItemText(row, 2), std::to_string(row + 1));
+    EXPECT_EQ(list.GetItemText(1, 4), "3,000");
+    EXPECT_EQ(list.GetItemText(1, 1), m_start);
+
+    // Another page selected in the tree: the next fill lists its links.
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(site + "a.html")));
+    m_list->FillList(0, false);
+    EXPECT_EQ(RowUrls(), (std::vector<std::string>{m_start, site + "sub/c.html", site + "sub/none.html"}));
+
+    // No page selected: no rows.
+    m_tree->GetTreeCtrl().SelectItem(nullptr);
+    m_list->FillList(0, false);
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(LinkListViewTest, ClickingAHeaderSortsByItAndASecondClickReverses)
+{
+    m_list->FillList(0, true);
+    m_list->OnColumnClick(4);
+    EXPECT_EQ(m_list->GetSortColumn(), 4);
+    EXPECT_EQ(m_list->GetSortDirection(), 1);
+    const int rows = m_list->GetListCtrl().GetItemCount();
+    ASSERT_EQ(rows, 5);
+    for (int row = 1; row < rows; ++row)
+        EXPECT_LE(CompareLinks(*m_list->RowInfo(row - 1), *m_list->RowInfo(row), 4), 0) << row;
+    const std::vector<std::string> ascending = RowUrls();
+
+    m_list->OnColumnClick(4);
+    EXPECT_EQ(m_list->GetSortDirection(), -1);
+    EXPECT_FALSE(m_list->GetListCtrl().GetColumnHeaderImage(4).isNull()) << "the arrow moves with the column";
+    EXPECT_TRUE(m_list->GetListCtrl().GetColumnHeaderImage(2).isNull());
+    const std::vector<std::string> descending = RowUrls();
+    for (int row = 1; row < rows; ++row)
+        EXPECT_GE(CompareLinks(*m_list->RowInfo(row - 1), *m_list->RowInfo(row), 4), 0) << row;
+    // Pages (kind group) come before the files ascending, after them descending.
+    EXPECT_EQ(descending.front(), m_folder / "site/notes.txt") << "the larger file first";
+    EXPECT_EQ(descending.back(), m_folder / "site/missing.html") << "the page of unknown size last";
+    EXPECT_EQ(std::vector<std::string>(descending.rbegin(), descending.rend()), ascending);
+
+    // Another column takes over and keeps the direction.
+    m_list->OnColumnClick(2);
+    EXPECT_EQ(m_list->GetSortDirection(), -1);
+    EXPECT_EQ(m_list->RowInfo(0)->m_url, m_folder / "site/pic.png");
+}
+
+TEST_F(LinkListViewTest, RowsAreColouredByStateOnlyWhileColouringIsOn)
+{
+    m_list->FillList(0, true);
+    const int broken = RowOf(m_folder / "site/missing.html");
+    const int page = RowOf(m_folder / "site/a.html");
+    ASSERT_GE(broken, 0);
+    ASSERT_GE(page, 0);
+    EXPECT_EQ(m_list->RowInfo(broken)->m_state, kStateBroken);
+    EXPECT_EQ(m_list->RowBackground(broken), QColor(255, 200, 200));
+    // a.html holds a broken link (sub/none.html).
+    EXPECT_EQ(m_list->RowBackground(page), QColor(250, 250, 220));
+
+    m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 0);
+    EXPECT_EQ(m_list->RowBackground(broken), std::nullopt);
+    EXPECT_EQ(m_list->RowBackground(page), std::nullopt);
+}
+
+TEST_F(LinkListViewTest, TheSelectionGivesItsUrlsAndCopyFollowsTheRules)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    std::string url = "stale";
+    EXPECT_FALSE(m_list->GetSingleSelectedUrl(url));
+    EXPECT_EQ(url, "");
+    EXPECT_TRUE(m_list->CanCopy()) << "nothing selected, but a page in the tree";
+
+    ASSERT_TRUE(list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(m_list->GetSingleSelectedUrl(url));
+    EXPECT_EQ(url, m_folder / "site/notes.txt");
+    EXPECT_TRUE(m_list->CanCopy());
+
+    ASSERT_TRUE(list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_EQ(m_list->GetSingleSelection(), nullptr);
+    EXPECT_FALSE(m_list->CanCopy());
+    EXPECT_EQ(m_list->SelectedUrls(), (m_folder / "site/notes.txt") + "\r\n" + (m_folder / "site/sub/c.html"));
+    m_list->SetLocked(true);
+    EXPECT_TRUE(m_list->CanCopy());
+}
+
+TEST_F(LinkListViewTest, ADelayedFillWaitsAndListingDescendantsReachesBelowThePage)
+{
+    m_list->FillList(0, true);
+    ASSERT_EQ(m_list->GetListCtrl().GetItemCount(), 5);
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(m_folder / "site/a.html")));
+    m_list->FillList(CLinkListView::kDeferredFillMs, false);
+    EXPECT_EQ(m_list->GetListCtrl().GetItemCount(), 5) << "not yet";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_list->GetListCtrl().GetItemCount() == 3; }, 5000));
+
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(m_start)));
+    m_list->SetListingDescendants(true);
+    const std::vector<std::string> urls = RowUrls();
+    EXPECT_GT(urls.size(), 5u);
+    EXPECT_NE(std::find(urls.begin(), urls.end(), m_folder / "site/sub/none.html"), urls.end());
+}
+TEST_F(LinkListViewTest, CommandsActOnEverySelectedRow)
+{
+    m_list->SetListingDescendants(true);
+    EXPECT_EQ(m_list->QueryCommandState(ID_VIEW_ALL_DESCENDANTS).GetCheck(), 1);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    const int rows = list.GetItemCount();
+    EXPECT_FALSE(m_list->QueryCommandState(ID_EDIT_COPY).IsEnabled());
+    EXPECT_FALSE(m_list->QueryCommandState(ID_EDIT_CUT).IsEnabled());
+    EXPECT_FALSE(m_list->QueryCommandState(ID_EDIT_PASTE).IsEnabled());
+    ASSERT_TRUE(m_list->QueryCommandState(ID_EDIT_SELECT_ALL).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_EDIT_SELECT_ALL));
+    EXPECT_EQ(list.GetSelectedCount(), rows);
+    EXPECT_FALSE(m_list->QueryCommandState(ID_EDIT_SELECT_ALL).IsEnabled());
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_GO_TO_PARENT).IsEnabled()) << "several rows";
+
+    CRecordingClipboard clipboard;
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_EDIT_COPY));
+    ASSERT_TRUE(clipboard.m_text.has_value());
+    const std::string copied = *clipboard.m_text;
+    EXPECT_EQ(copied, m_list->SelectedUrls());
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), rows - 1);
+
+    // Go to Parent: the row found on a.html selects a.html in the tree.
+    for (int row = 0; row < rows; ++row)
+        (void)list.SetItemState(row, 0, LVIS_SELECTED);
+    const int none = RowOf(m_folder / "site/sub/none.html");
+    ASSERT_GE(none, 0);
+    ASSERT_TRUE(list.SetItemState(none, LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_GO_TO_PARENT).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_GO_TO_PARENT));
+    EXPECT_EQ(m_tree->GetSelectedLinkId(), IdOf(m_folder / "site/a.html"));
+
+    // Resume queues the broken row again and the check runs once more.
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_RESUME).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_RESUME));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_tree->GetEngine().IsRunning(); }, 60000));
+    m_list->SetListingDescendants(false);
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_STOP).IsEnabled()) << "nothing selected";
+    EXPECT_EQ(m_list->QueryCommandState(ID_VIEW_ALL_DESCENDANTS).GetCheck(), 0);
+}
+TEST_F(LinkListViewTest, EnterOpensAPageOrChecksABrokenRowAgainAndBackspaceGoesUp)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    QWidget* rows = list.ReportView();
+    const int broken = RowOf(m_folder / "site/missing.html");
+    ASSERT_GE(broken, 0);
+    CLinkInfo before = *m_list->RowInfo(broken);
+    EXPECT_FALSE(CLinkListView::IsNavigable(before));
+    EXPECT_EQ(m_tree->GetEngine().QueryLinkInfo(before), 0) << "unchanged until it is checked again";
+    ASSERT_TRUE(list.SetItemState(broken, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED));
+    const int root = m_tree->GetSelectedLinkId();
+    QTest::keyClick(rows, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_tree->GetEngine().IsRunning(); }, 60000));
+    EXPECT_NE(m_tree->GetEngine().QueryLinkInfo(before) & CLinkNode::kCopiedContent, 0) << "checked again";
+    EXPECT_EQ(m_tree->GetSelectedLinkId(), root) << "a broken row opens nothing";
+
+    // A fetched page: the tree selects it and the list shows its links.
+    m_list->FillList(0, true);
+    const int page = RowOf(m_folder / "site/a.html");
+    ASSERT_GE(page, 0);
+    EXPECT_TRUE(CLinkListView::IsNavigable(*m_list->RowInfo(page)));
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        (void)list.SetItemState(row, 0, LVIS_SELECTED);
+    ASSERT_TRUE(list.SetItemState(page, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED));
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_EQ(m_tree->GetSelectedLinkId(), IdOf(m_folder / "site/a.html"));
+    m_list->FillList(0, false);
+    EXPECT_EQ(list.GetItemCount(), 3);
+
+    // Backspace: back to the page above, listed at once.
+    QTest::keyClick(rows, Qt::Key_Backspace);
+    EXPECT_EQ(m_tree->GetSelectedLinkId(), root);
+    EXPECT_EQ(list.GetItemCount(), 5);
+}
+TEST_F(LinkListViewTest, EachViewModeSetsItsStyleAndThumbnailsShowOnePlaceholder)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    const int rows = list.GetItemCount();
+    ASSERT_EQ(rows, 5);
+    EXPECT_FALSE(list.GetColumnHeaderImage(2).isNull()) << "details show the sort arrow";
+    const UINT styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    for (int mode = 0; mode < 4; ++mode)
+    {
+        m_list->SetViewMode(mode);
+        EXPECT_EQ(list.GetView(), styles[mode]) << mode;
+        EXPECT_EQ(list.GetColumnHeaderImage(2).isNull(), mode != 3) << mode;
+    }
+
+    m_list->SetViewMode(4);
+    EXPECT_EQ(list.GetView(), LVS_ICON);
+    ASSERT_EQ(list.GetItemCount(), rows);
+    const CImageList* images = list.GetImageList(LVSIL_NORMAL);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->GetIconSize(), QSize(100, 80));
+    for (int row = 0; row < rows; ++row)
+        EXPECT_EQ(list.GetItemImage(row), 0) << row;
+
+    // Leaving thumbnails gives each row its link icon back.
+    m_list->SetViewMode(3);
+    std::set<int> icons;
+    for (int row = 0; row < rows; ++row)
+        icons.insert(list.GetItemImage(row));
+    EXPECT_GT(icons.size(), 1u);
+}
+} // namespace

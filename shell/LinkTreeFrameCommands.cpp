@@ -58,6 +58,9 @@ void CLinkTreeFrame::AddCommands()
         for (const AcceleratorDesc& key : keys->m_keys)
             Commands().Action(key.m_id)->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     }
+    // The keys follow their commands' state, and so does the link view
+    // bar's lock button (the lock's update handler sets it).
+    Commands().StartIdleUpdates();
 
     OnCommand(ID_TASK_REFRESH, [this] { RefreshTask(); });
 

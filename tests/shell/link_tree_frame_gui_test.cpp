@@ -41,6 +41,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QAction>
 #include <QToolButton>
 #include <QPointer>
 #include <QTest>
@@ -418,11 +419,14 @@ TEST_F(LinkTreeFrameTest, LockFollowsTheListAndSetsTheLinkViewBarsButton)
     // Nothing to copy before the check: no lock.
     EXPECT_FALSE(frame->QueryCommandState(ID_LIST_LOCK).IsEnabled());
     EXPECT_FALSE(button->isEnabled());
+    // Ctrl+K is the window's key for it.
+    EXPECT_EQ(frame->Commands().Action(ID_LIST_LOCK)->shortcut(), QKeySequence("Ctrl+K"));
 
     CheckToTheEnd(*frame);
     ASSERT_TRUE(list.CanCopy());
     EXPECT_EQ(frame->QueryCommandState(ID_LIST_LOCK).GetCheck(), 0);
-    EXPECT_TRUE(button->isEnabled());
+    // The button follows by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 2000));
     ASSERT_TRUE(frame->ExecuteCommand(ID_LIST_LOCK));
     EXPECT_TRUE(list.IsLocked());
     EXPECT_EQ(frame->QueryCommandState(ID_LIST_LOCK).GetCheck(), 1);

@@ -40,6 +40,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TemporaryDataFolder.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
 #include <QMdiSubWindow>
@@ -295,6 +296,22 @@ TEST_F(TaskWindowSiteCheck, AProjectOnTheCommandLineIsCheckedAndTheWindowShowsTh
         sub->showMaximized();
     QCoreApplication::processEvents();
     ExpectWindowIsTheEngines(*frame);
+
+    // The keys of the window: Tab from the tree reaches the list, Ctrl+K
+    // locks the list.
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    frame->GetTreeView()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->GetActivePane() == LinkTreePane::kTree; }, 2000));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(frame->GetActivePane(), LinkTreePane::kList);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(frame->GetActivePane(), LinkTreePane::kTree);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->QueryCommandState(ID_LIST_LOCK).IsEnabled(); }, 2000));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_TRUE(frame->GetListView()->IsLocked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_FALSE(frame->GetListView()->IsLocked());
 
     // The finished check as a user sees it: the first page's links in the
     // list, its statistics in the link-group list.

@@ -341,7 +341,35 @@ TEST_F(TaskWindowSiteCheck, AnAddressTypedIntoNewTaskIsCheckedAndTheWindowShowsT
     CLinkTreeFrame* frame = FinishedWindow();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->GetTreeView()->GetEngine().GetNodeAt(0)->m_url, start);
-    EXPECT_EQ(GetIntOr(*dynamic_cast<CTanglewardenDoc&>(*frame->GetTreeView()->GetDocument()).GetTask(), TASK_RECURSION), 10);
+    auto& document = dynamic_cast<CTanglewardenDoc&>(*frame->GetTreeView()->GetDocument());
+    EXPECT_EQ(GetIntOr(*document.GetTask(), TASK_RECURSION), 10);
     ExpectWindowIsTheEngines(*frame);
+
+    // A report for a window opens one window titled with the task's name.
+    GetSettings().SetInt(SETTING_REPORT_OUTPUT, 0);
+    const auto shown = [&] {
+        std::vector<CTanglewardenDoc*> documents;
+        for (int kind : {kKindTransferLog, kKindLinkReport})
+            for (CTanglewardenDoc* text : m_app->GetDocManager()->GetDocumentsOfKind(kind))
+                documents.push_back(text);
+        return documents;
+    };
+    ASSERT_TRUE(shown().empty());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_TASK_REPORT));
+    const std::vector<CTanglewardenDoc*> windows = shown();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->GetTitle(), document.GetDisplayName());
+    EXPECT_TRUE(m_driver.Boxes().empty());
+
+    // Tab in the main window's address box stays among its own controls.
+    CMainFrame* main = m_app->GetMainWindow();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    frame->MDIActivate();
+    main->GetUrlCombo()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->GetUrlCombo()->isAncestorOf(QApplication::focusWidget()) ||
+                                             QApplication::focusWidget() == main->GetUrlCombo(); }, 2000));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(frame->isAncestorOf(QApplication::focusWidget()));
 }
 } // namespace

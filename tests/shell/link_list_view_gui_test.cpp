@@ -23,6 +23,7 @@
 #include "widgets/OwnerDrawListCtrl.h"
 
 #include "tests/support/FileContents.h"
+#include "tests/support/LinkSite.h"
 #include "tests/support/QtApplication.h"
 #include "tests/support/TempFolder.h"
 
@@ -40,25 +41,13 @@
 
 namespace
 {
-void MakeSite(const CTempFolder& folder)
-{
-    std::filesystem::create_directories(folder / "site/sub");
-    WriteWhole(folder / "site/index.html", "<html><body><a href=\"a.html\">A</a> <a href=\"notes.txt\">notes</a>\n"
-                                           "<a href=\"missing.html\">gone</a> <a href=\"sub/c.html\">C</a>\n"
-                                           "<img src=\"pic.png\"></body></html>\n");
-    WriteWhole(folder / "site/a.html", "<html><body><a href=\"index.html\">home</a> <a href=\"sub/c.html\">C</a>\n"
-                                       "<a href=\"sub/none.html\">none</a></body></html>\n");
-    WriteWhole(folder / "site/sub/c.html", "<html><body><a href=\"../a.html\">back</a></body></html>\n");
-    WriteWhole(folder / "site/notes.txt", std::string(3000, 'n'));
-    WriteWhole(folder / "site/pic.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\0'));
-}
 
 class LinkListViewTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        MakeSite(m_folder);
+        MakeLinkSite(m_folder, {std::string(3000, 'n'), true});
         // The program's own defaults for what the list reads.
         m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 1);
         m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_WIDTH, 80);

@@ -483,6 +483,8 @@ std::string CLinkListView::SelectedUrls() const
 void CLinkListView::SetInfoMode(int mode)
 {
     m_infoMode = mode;
+    if (CLinkViewFrame* frame = GetLinkViewFrame())
+        frame->ShowPageForKind();
     FillNow(false);
 }
 

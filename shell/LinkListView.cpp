@@ -178,6 +178,10 @@ void CLinkListView::CreateList()
         icons->setItemDelegate(new CRowColourDelegate(*this, icons));
 
     m_tree.SetListPane(this);
+    // In a task window the info pane is the link view frame beside the list.
+    if (!m_linkViewFrame)
+        if (CLinkViewFrame* frame = GetLinkViewFrame())
+            SetLinkViewFrame(frame);
     SetViewMode(kLinkListDefaultMode);
 }
 

@@ -72,6 +72,11 @@ protected:
         services.m_passwords = &m_passwords;
         services.m_logs = &m_logs;
         services.m_openTask = [this](const CTaskSettings& task) { m_openedTasks.push_back(task); };
+        services.m_openEditor = [this](const std::string& path) {
+            m_editedPaths.push_back(path);
+            m_editors.push_back(std::make_unique<CTanglewardenDoc>(m_crawl.Settings()));
+            return m_editors.back().get();
+        };
         CTaskSettings task(m_start);
         task.SetInt(TASK_RECURSION, 5);
         m_document.SetTask(&task);
@@ -156,6 +161,8 @@ protected:
     CLinkListView* m_list = nullptr;
     CLinkViewFrame* m_linkView = nullptr;
     std::vector<CTaskSettings> m_openedTasks;
+    std::vector<std::string> m_editedPaths;
+    std::vector<std::unique_ptr<CTanglewardenDoc>> m_editors;
 };
 
 TEST_F(LinkListViewTest, TheRowsAreTheLinksOfTheTreeSelectedPageInPageOrder)
@@ -639,5 +646,29 @@ TEST_F(LinkListViewTest, ColumnZeroTakesTheRoomLeftAndTheLayoutIsKeptWhenTheView
     std::vector<int> saved(widths.size(), 0);
     ASSERT_GT(ApplyListColumnsText(GetStringOf(m_crawl.Settings(), SETTING_LAYOUT_LINK_LIST_COLUMNS), saved), 0);
     EXPECT_EQ(saved, widths);
+}
+TEST_F(LinkListViewTest, EditOpensTheSelectedLocalTextsAndOpenInShellEveryUrl)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    SelectOnly(RowOf(m_folder / "site/pic.png"));
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_EDIT).IsEnabled()) << "an image";
+    const std::vector<std::string> urls = {m_folder / "site/a.html", m_folder / "site/notes.txt"};
+    for (const std::string& url : urls)
+        ASSERT_TRUE(list.SetItemState(RowOf(url), LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_EDIT).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_EDIT));
+    EXPECT_EQ(m_editedPaths, urls) << "the image is left out";
+    EXPECT_EQ(m_tree->GetAttachedDocumentCount(), 2u) << "each editor is attached to the tree";
+
+    CRecordingLauncher launcher;
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_OPEN_IN_SHELL).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_OPEN_IN_SHELL));
+    std::vector<std::string> expected = {m_folder / "site/pic.png"};
+    expected.insert(expected.end(), urls.begin(), urls.end());
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> opened = launcher.m_opened;
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, expected);
 }
 } // namespace

@@ -19,6 +19,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 #include "shell/LinkListView.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/LinkTreeView.h"
 #include "shell/LinkViewFrame.h"
 #include "shell/ThumbnailWorker.h"
@@ -670,5 +671,23 @@ TEST_F(LinkListViewTest, EditOpensTheSelectedLocalTextsAndOpenInShellEveryUrl)
     std::vector<std::string> opened = launcher.m_opened;
     std::sort(opened.begin(), opened.end());
     EXPECT_EQ(opened, expected);
+}
+TEST_F(LinkListViewTest, InATaskWindowTheListFindsItsLinkViewFrameAndStepsItsPages)
+{
+    CLinkTreeViewServices services;
+    services.m_engine.m_transport = &m_crawl.Transport();
+    services.m_engine.m_settings = &m_crawl.Settings();
+    services.m_settings = &m_crawl.Settings();
+    services.m_logs = &m_logs;
+    auto* window = new CLinkTreeFrame(&m_crawl.Settings(), services);
+    QPointer<CLinkTreeFrame> alive(window);
+    auto* list = new CLinkListView(*window->GetTreeView(), m_crawl.Settings());
+    window->SetListPane(list, list);
+    list->CreateList();
+    EXPECT_EQ(list->GetLinkViewFrame(), window->GetLinkViewFrame());
+    // The frame's page keys reach this list's info mode.
+    ASSERT_TRUE(window->GetLinkViewFrame()->ExecuteCommand(ID_TAB_PREVIOUS));
+    EXPECT_EQ(list->GetInfoMode(), CLinkListView::kInfoHtmlText);
+    delete alive.data();
 }
 } // namespace

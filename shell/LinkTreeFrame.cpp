@@ -81,10 +81,11 @@ CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServic
     m_linkView->Create(&m_viewSettings);
     m_right->SetPane(1, 0, m_linkView);
     setCentralWidget(m_outer);
-    // The list is the window's list from the start: the tree refills it and
-    // the link view frame shows and switches its info mode.
+    // The list is the window's list from the start: the tree refills it,
+    // the link view frame shows the information of its links and switches
+    // its info mode, and a form shown there is submitted through it.
     m_tree->SetListPane(m_list);
-    m_linkView->SetListPane(m_list);
+    m_list->SetLinkViewFrame(m_linkView);
 
     // The general view's filter drives the tree; its counts follow the
     // tree's engine every second.

@@ -346,35 +346,37 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(const std::string& pa
     return document;
 }
 
-CTanglewardenDoc* CTanglewardenDocManager::FindWindowForId(int kind, int id, int singleSetting, bool& found) const
+CTanglewardenDoc* CTanglewardenDocManager::WindowForId(int kind, int id, int singleSetting, bool& asItIs)
 {
-    found = false;
+    asItIs = false;
     if (GetIntOr(m_settings, singleSetting) != 0)
-        return FindDocumentOfKind(-1, true, kind);
-    for (CTanglewardenDoc* open : GetDocumentsOfKind(kind))
     {
-        if (open->GetLogId() == id)
+        if (CTanglewardenDoc* first = FindDocumentOfKind(-1, true, kind))
+            return first;
+    }
+    else
+    {
+        for (CTanglewardenDoc* open : GetDocumentsOfKind(kind))
         {
-            ActivateDocumentFrame(*open);
-            found = true;
-            return open;
+            if (open->GetLogId() == id)
+            {
+                ActivateDocumentFrame(*open);
+                asItIs = true;
+                return open;
+            }
         }
     }
-    return nullptr;
+    return NewDocumentOfKind(kind);
 }
 
 CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(int logId, CLogRegistry& logs)
 {
     if (logId == 0 || logId == -1)
         return nullptr;
-    bool found = false;
-    CTanglewardenDoc* document = FindWindowForId(kKindTransferLog, logId, SETTING_MISC_SINGLE_LOG_WINDOW, found);
-    if (found)
+    bool asItIs = false;
+    CTanglewardenDoc* document = WindowForId(kKindTransferLog, logId, SETTING_MISC_SINGLE_LOG_WINDOW, asItIs);
+    if (!document || asItIs)
         return document;
-    if (!document)
-        document = NewDocumentOfKind(kKindTransferLog);
-    if (!document)
-        return nullptr;
     ITransferLog* raw = logs.GetLog(logId);
     if (!raw)
         return document;
@@ -391,15 +393,10 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenReportDocument(int reportId, int 
 {
     if (!m_logs || reportId == 0 || reportId == -1)
         return nullptr;
-    bool found = false;
-    CTanglewardenDoc* document =
-        FindWindowForId(kKindLinkReport, reportId, SETTING_MISC_SINGLE_REPORT_WINDOW, found);
-    if (found)
+    bool asItIs = false;
+    CTanglewardenDoc* document = WindowForId(kKindLinkReport, reportId, SETTING_MISC_SINGLE_REPORT_WINDOW, asItIs);
+    if (!document || asItIs)
         return document;
-    if (!document)
-        document = NewDocumentOfKind(kKindLinkReport);
-    if (!document)
-        return nullptr;
     ITransferLog* raw = m_logs->GetLog(reportId);
     if (!raw)
         return document;
@@ -411,7 +408,8 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenReportDocument(int reportId, int 
         view->ShowLineNumbers(true, false);
     }
     const bool html = format == 1 || format == 3;
-    ShowRegistryText(*document, reportId, *report.Get(), html ? std::make_unique<CSyntaxColorizer>(kColorHtml) : nullptr);
+    ShowRegistryText(*document, reportId, *report.Get(),
+                     html ? std::make_unique<CSyntaxColorizer>(kColorHtml) : nullptr);
     return document;
 }
 

@@ -129,10 +129,11 @@ private:
     // when there is one.
     bool CheckTemplates() const;
 
-    // An open window of the kind to show a registry text in: with the
-    // single-window setting the first one, else the one already showing
-    // that id (activated; found is then set). Null when a new one is needed.
-    CTanglewardenDoc* FindWindowForId(int kind, int id, int singleSetting, bool& found) const;
+    // The window of the kind to show a registry text in: with the
+    // single-window setting the first open one, else the one already
+    // showing that id (activated, and asItIs set: it is left as it is);
+    // otherwise a new one. Null when none can be made.
+    CTanglewardenDoc* WindowForId(int kind, int id, int singleSetting, bool& asItIs);
 
     CPropertySet& m_settings;
     CLogRegistry* m_logs = nullptr;

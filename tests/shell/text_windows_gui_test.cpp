@@ -37,6 +37,7 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QTest>
 #include <QToolBar>
 
@@ -296,6 +297,35 @@ TEST_F(TextWindowsTest, AReportOfALocalCheckShowsInItsWindowAndFollowsAReportWri
     EXPECT_EQ(TextOf(view), "S:\tplain report\r\n");
     EXPECT_EQ(view.GetColorizer(), nullptr);
     EXPECT_EQ(m_manager->GetDocumentsOfKind(kKindLinkReport).size(), 1u);
+}
+
+// The view of a log window shows its document's text; the document goes
+// first when the window closes, and the view (deleted later) must not keep
+// that text.
+TEST_F(TextWindowsTest, AClosedWindowsViewNoLongerHoldsItsDocumentsText)
+{
+    CTanglewardenDoc* byUser = m_manager->OpenLogDocument(NewLog("user", "closed by the user"), m_logs);
+    CTanglewardenDoc* byDocument = m_manager->OpenLogDocument(NewLog("document", "closed with its document"), m_logs);
+    ASSERT_TRUE(byUser && byDocument);
+    QPointer<CHTMLEditView> userView = ViewOf(byUser);
+    QPointer<CHTMLEditView> documentView = ViewOf(byDocument);
+    ASSERT_TRUE(userView && documentView);
+    EXPECT_EQ(userView->GetBuffer(), byUser->GetText());
+
+    userView->GetParentFrame()->parentWidget()->close();
+    byDocument->OnCloseDocument();
+    EXPECT_TRUE(m_manager->GetDocumentsOfKind(kKindTransferLog).empty());
+    // The windows are deleted later; until then their views hold no text.
+    for (const QPointer<CHTMLEditView>& view : {userView, documentView})
+    {
+        if (view)
+        {
+            EXPECT_EQ(view->GetBuffer(), nullptr);
+            view->repaint();
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CTanglewardenFrame::GetOpenFrameCount(2), 0);
 }
 
 TEST_F(TextWindowsTest, ReportsNeedARegistryAndAValidId)

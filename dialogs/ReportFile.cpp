@@ -5,8 +5,8 @@
 
 namespace
 {
-// The log is copied in pieces of this size rather than as one string.
-constexpr size_t kPieceSize = 64 * 1024;
+// The log is copied in blocks of this size rather than as one string.
+constexpr size_t kBlockSize = 64 * 1024;
 } // namespace
 
 bool SaveLogToFile(ITransferLog& log, const std::string& path)
@@ -16,13 +16,13 @@ bool SaveLogToFile(ITransferLog& log, const std::string& path)
         return false;
     size_t length = 0;
     log.GetStats(nullptr, &length, nullptr, nullptr);
-    std::string piece;
+    std::string block;
     for (size_t offset = 0; offset < length;)
     {
-        // An empty piece before the end would leave a short report that
+        // An empty block before the end would leave a short report that
         // looks whole.
-        const size_t got = log.GetTextPart(piece, offset, kPieceSize);
-        if (got == 0 || !file.Write(piece))
+        const size_t got = log.GetTextPart(block, offset, kBlockSize);
+        if (got == 0 || !file.Write(block))
         {
             file.Abandon();
             return false;

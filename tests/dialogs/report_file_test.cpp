@@ -16,7 +16,7 @@
 
 namespace
 {
-// A log that stops handing out its text after the first piece, as one cut
+// A log that stops handing out its text after the first block, as one cut
 // short while it is copied would.
 class CStingyLog : public CTransferLog
 {
@@ -32,7 +32,7 @@ public:
     }
 };
 
-// Lines enough for several pieces of the copy.
+// Lines enough for several blocks of the copy.
 template <class Log> CRefPtr<Log> LongLog()
 {
     CRefPtr<Log> log = CRefPtr<Log>::Adopt(new Log());
@@ -50,7 +50,7 @@ TEST(SaveLogToFile, WritesTheWholeLogOverTheOldReport)
     ASSERT_TRUE(SaveLogToFile(*log.Get(), path));
     std::string expected;
     log->GetText(expected);
-    ASSERT_GT(expected.size(), 64u * 1024u) << "more than one piece";
+    ASSERT_GT(expected.size(), 64u * 1024u) << "more than one block";
     EXPECT_EQ(ReadWhole(path), expected);
 }
 

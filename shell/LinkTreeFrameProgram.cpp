@@ -73,12 +73,7 @@ CLinkTreeViewServices CLinkTreeFrame::MakeProgramServices(CTanglewardenApp& app)
     };
     services.m_openReport = [&app](int logId, int format, const std::string& title) {
         CTanglewardenDocManager* documents = app.GetDocManager();
-        if (!documents)
-            return;
-        // Until the program has report windows, the report's text shows in a
-        // log window of its own; the format only matters to a report window.
-        (void)format;
-        if (CTanglewardenDoc* shown = documents->OpenLogDocument(logId, GetLogManager()))
+        if (CTanglewardenDoc* shown = documents ? documents->OpenReportDocument(logId, format) : nullptr)
             shown->SetTitle(title);
     };
     services.m_reportPrompt = MakeReportPrompt(GetSettings(), [] { return SaveAllSettings(); }, app.GetMainWindow());

@@ -12,6 +12,8 @@
 #include "checker/TaskSettings.h"
 #include "checker/ui/LinkGroupTree.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "editor/EditLine.h"
+#include "editor/EditTextBuffer.h"
 #include "dialogs/NewTaskDlg.h"
 #include "dialogs/ReportOptionsDlg.h"
 #include "foundation/desktop/AppIdentity.h"
@@ -56,6 +58,13 @@
 
 namespace
 {
+// A report as text alike but for the time of writing.
+std::string Timeless(const std::string& text)
+{
+    static const std::regex stamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+    return std::regex_replace(text, stamp, "<time>");
+}
+
 class TaskWindowSiteCheck : public ::testing::Test
 {
 protected:
@@ -197,9 +206,11 @@ protected:
         const CLinkStats stats = frame.GetTreeView()->GetEngine().GetStats();
         constexpr int kAllStates = CLinkGroupTree::kCodeAllFirst + CLinkGroupTree::kGroupState;
         // The one-second timer brings the last counts.
+        const int allRow = groups.FindRow(kAllStates);
+        ASSERT_GE(allRow, 0);
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            return CLinkGroupTree::GetRowCount(kAllStates, groups.GetCounts(), 0) ==
-                   CLinkGroupTree::GetRowCount(kAllStates, stats, 0);
+            return groups.GetItemText(allRow, 1) ==
+                   CLinkGroupTree::FormatRowCount(CLinkGroupTree::GetRowCount(kAllStates, stats, 0));
         }, 5000));
         int numbers = 0;
         for (int row = 0; row < groups.GetItemCount(); ++row)
@@ -236,13 +247,8 @@ protected:
         frame.GetTreeView()->GetEngine().WriteReport(*expected.Get(), stored.GetReportOptions());
         std::string expectedText;
         expected->GetText(expectedText);
-        // Alike but for the time of writing.
-        const auto timeless = [](const std::string& text) {
-            static const std::regex stamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
-            return std::regex_replace(text, stamp, "<time>");
-        };
         const std::string written = ReadWhole(file);
-        EXPECT_EQ(timeless(written), timeless(expectedText));
+        EXPECT_EQ(Timeless(written), Timeless(expectedText));
         // It names the links the fixture lists as broken (its FTP links are
         // external here and not checked).
         std::istringstream broken(ReadWhole(kSiteFolder + "/broken-web.txt"));
@@ -345,20 +351,22 @@ TEST_F(TaskWindowSiteCheck, AnAddressTypedIntoNewTaskIsCheckedAndTheWindowShowsT
     EXPECT_EQ(GetIntOr(*document.GetTask(), TASK_RECURSION), 10);
     ExpectWindowIsTheEngines(*frame);
 
-    // A report for a window opens one window titled with the task's name.
+    // A report for a window opens a report window titled with the task's
+    // name, showing the report the file held.
     GetSettings().SetInt(SETTING_REPORT_OUTPUT, 0);
-    const auto shown = [&] {
-        std::vector<CTanglewardenDoc*> documents;
-        for (int kind : {kKindTransferLog, kKindLinkReport})
-            for (CTanglewardenDoc* text : m_app->GetDocManager()->GetDocumentsOfKind(kind))
-                documents.push_back(text);
-        return documents;
-    };
-    ASSERT_TRUE(shown().empty());
+    CTanglewardenDocManager& documents = *m_app->GetDocManager();
+    ASSERT_TRUE(documents.GetDocumentsOfKind(kKindLinkReport).empty());
     ASSERT_TRUE(frame->ExecuteCommand(ID_TASK_REPORT));
-    const std::vector<CTanglewardenDoc*> windows = shown();
+    const std::vector<CTanglewardenDoc*> windows = documents.GetDocumentsOfKind(kKindLinkReport);
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0]->GetTitle(), document.GetDisplayName());
+    const CEditTextBuffer* text = windows[0]->GetText();
+    ASSERT_NE(text, nullptr);
+    std::string report;
+    for (int line = 0; line < text->GetLineCount(); ++line)
+        report += text->GetLine(line)->GetText();
+    EXPECT_EQ(Timeless(report), Timeless(ReadWhole(m_temp / "reports/default_report.html")));
+    EXPECT_TRUE(documents.GetDocumentsOfKind(kKindTransferLog).empty());
     EXPECT_TRUE(m_driver.Boxes().empty());
 
     // Tab in the main window's address box stays among its own controls.

@@ -25,6 +25,7 @@
 #include "widgets/LoginPromptDlg.h"
 #include "widgets/SysColor.h"
 #include "widgets/TabbedBar.h"
+#include "widgets/WindowHelpers.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QApplication>
@@ -89,6 +90,22 @@ void AllowMovingAlongTheTop(QToolBar* holder)
 {
     holder->setMovable(true);
     holder->setAllowedAreas(Qt::TopToolBarArea);
+}
+
+// The menu a child's kind shows; the frame's own for no child or a window
+// of no kind.
+unsigned MenuIdOf(const CMDIChildWnd* child)
+{
+    if (const auto* frame = dynamic_cast<const CTanglewardenFrame*>(child))
+    {
+        for (int kind = kKindTask; kind <= kKindTextEditor; ++kind)
+        {
+            const CFrameClass* frameClass = CTanglewardenFrame::FindFrameClass(kind);
+            if (frameClass && frameClass->m_classIndex == frame->GetClassIndex())
+                return GetKindResourceId(kind);
+        }
+    }
+    return IDR_MAINFRAME;
 }
 
 // A toolbar button's tooltip: the text of the command's first menu row
@@ -186,8 +203,7 @@ bool CMainFrame::OnCreate()
     else if (cs.style & CCreateStruct::kStyleMinimize)
         setWindowState(Qt::WindowMinimized);
 
-    if (const MenuDesc* menu = FindMenu(IDR_MAINFRAME))
-        Commands().BuildMenuBar(menuBar(), menu->m_items);
+    ShowMenu(IDR_MAINFRAME);
     if (const AcceleratorTableDesc* keys = FindAcceleratorTable(IDR_MAINFRAME))
         Commands().InstallAccelerators(keys->m_keys);
     if (!CreateToolBar() || !CreateQuickConnectBar())
@@ -377,6 +393,42 @@ std::unique_ptr<QMenu> CMainFrame::BuildPopupMenu(unsigned menuId)
     auto menu = std::make_unique<QMenu>(this);
     Commands().BuildMenu(menu.get(), desc->m_items);
     return menu;
+}
+
+void CMainFrame::OnUpdateFrameMenu(CMDIChildWnd* active)
+{
+    ShowMenu(MenuIdOf(active));
+}
+
+void CMainFrame::ShowMenu(unsigned menuId)
+{
+    const MenuDesc* desc = FindMenu(menuId);
+    if (!desc || menuId == m_shownMenu)
+        return;
+    QMenuBar* bar = menuBar();
+    for (QAction* title : bar->actions())
+        bar->removeAction(title);
+    const auto built = m_menuBars.find(menuId);
+    if (built != m_menuBars.end())
+    {
+        bar->addActions(built->second);
+    }
+    else
+    {
+        Commands().BuildMenuBar(bar, desc->m_items);
+        if (QMenu* window = FindMenuItemByText(bar, "window"))
+            AddWindowList(window);
+        m_menuBars.emplace(menuId, bar->actions());
+    }
+    // A command keeps one action for every menu that has it; the words are
+    // those of the menu shown ("Show &Log" in the queue's, "&Log" in a
+    // task's).
+    for (const MenuItemDesc& item : desc->m_items)
+    {
+        if (item.m_id != 0 && item.m_text)
+            Commands().Action(item.m_id)->setText(QString::fromUtf8(item.m_text));
+    }
+    m_shownMenu = menuId;
 }
 
 void CMainFrame::TrackPopupMenu(QMenu& menu, QPoint globalPoint)

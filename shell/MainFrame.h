@@ -22,7 +22,10 @@
 
 #include <QPointer>
 
+#include <QList>
+
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +38,7 @@ class CQuickConnectBar;
 class CTabbedBar;
 class CTaskSettings;
 struct CCreateStruct;
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -126,6 +130,11 @@ public:
 
     // A popup menu of the resource tables whose commands go to this frame.
     std::unique_ptr<QMenu> BuildPopupMenu(unsigned menuId);
+    // The menu resource the menu bar shows: that of the active child's
+    // kind, or the frame's own while no child is open. Each menu is built
+    // once, with the frame's commands, so its commands take the frame's
+    // route and reach the active child first.
+    unsigned GetShownMenuId() const { return m_shownMenu; }
 
     CTabbedBar* GetTabbedBar() const { return m_tabbedBar; }
     QToolBar* GetToolBar() const { return m_toolBar; }
@@ -149,9 +158,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Shows a popup menu and returns when it closes; a test answers it.
     virtual void TrackPopupMenu(QMenu& menu, QPoint globalPoint);
+    void OnUpdateFrameMenu(CMDIChildWnd* active) override;
 
 private:
     void AddCommands();
+    // Puts the menu of a resource into the menu bar (nothing for an id
+    // without a menu table).
+    void ShowMenu(unsigned menuId);
     void AddQuickConnectCommands();
     bool CreateToolBar();
     bool CreateQuickConnectBar();
@@ -184,6 +197,10 @@ private:
     QToolBar* m_toolHolder = nullptr;
     QToolBar* m_quickHolder = nullptr;
     QMenu* m_viewsMenu = nullptr;
+    // The top-level items of each menu built so far, by resource id; the
+    // menus themselves belong to the menu bar.
+    std::map<unsigned, QList<QAction*>> m_menuBars;
+    unsigned m_shownMenu = 0;
     CLoginPromptDlg* m_loginPrompt = nullptr;
     QPointer<QWidget> m_lastFocus;
     std::string m_toolbarLayout;

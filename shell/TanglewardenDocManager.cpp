@@ -40,6 +40,20 @@ constexpr KindDesc kKinds[] = {
     {kKindTextEditor, IDR_EDIT, "Edit"},
 };
 
+} // namespace
+
+UINT GetKindResourceId(int kind)
+{
+    for (const KindDesc& row : kKinds)
+    {
+        if (row.m_kind == kind)
+            return row.m_resource;
+    }
+    return 0;
+}
+
+namespace
+{
 // The lower-cased extension with its dot ("" when the name has none).
 std::string LowerExtension(const std::string& path)
 {

@@ -37,6 +37,10 @@ enum DocumentKind
     kKindTextEditor = 5,
 };
 
+// The resource of a kind's template, which also names the menu and icon of
+// its windows; 0 for any other kind.
+UINT GetKindResourceId(int kind);
+
 class CTanglewardenDocManager : public CDocManager
 {
 public:

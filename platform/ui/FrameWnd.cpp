@@ -3,10 +3,12 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/View.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include <algorithm>
 
@@ -147,6 +149,52 @@ void CMDIFrameWnd::ForgetChild(const CMDIChildWnd* child)
 {
     if (m_lastActive == child)
         m_lastActive = nullptr;
+    // A child dies as its base class, so it must not be taken for the active
+    // one; when another is left, the area activates it and says so.
+    CMDIChildWnd* active = MDIGetActive();
+    if (active == child)
+        active = nullptr;
+    if (!active && GetChildren().size() <= 1)
+        OnUpdateFrameMenu(nullptr);
+}
+
+void CMDIFrameWnd::OnUpdateFrameMenu(CMDIChildWnd*)
+{
+}
+
+void CMDIFrameWnd::AddWindowList(QMenu* menu)
+{
+    static const char* const kListProperty = "twWindowList";
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        for (QAction* action : menu->actions())
+        {
+            if (action->property(kListProperty).toBool())
+                delete action;
+        }
+        const std::vector<CMDIChildWnd*> children = GetChildren();
+        if (children.empty())
+            return;
+        CMDIChildWnd* active = MDIGetActive();
+        QAction* separator = menu->addSeparator();
+        separator->setProperty(kListProperty, true);
+        int number = 0;
+        for (CMDIChildWnd* child : children)
+        {
+            ++number;
+            // Only the first nine get a key: "&10" would make the key '1'
+            // ambiguous.
+            const QString prefix = number <= 9 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number);
+            QAction* item = menu->addAction(prefix + child->windowTitle());
+            item->setProperty(kListProperty, true);
+            item->setCheckable(true);
+            item->setChecked(child == active);
+            QPointer<CMDIChildWnd> target(child);
+            connect(item, &QAction::triggered, this, [this, target] {
+                if (target)
+                    MDIActivate(target);
+            });
+        }
+    });
 }
 
 void CMDIFrameWnd::OnSubWindowActivated(QWidget* subWindow)
@@ -155,6 +203,7 @@ void CMDIFrameWnd::OnSubWindowActivated(QWidget* subWindow)
     CMDIChildWnd* activated = sub ? dynamic_cast<CMDIChildWnd*>(sub->widget()) : nullptr;
     if (!activated || activated == m_lastActive)
         return;
+    OnUpdateFrameMenu(activated);
     CMDIChildWnd* deactivated = m_lastActive.data();
     m_lastActive = activated;
     if (deactivated)

@@ -22,6 +22,7 @@
 class CDocument;
 class CView;
 class QMdiArea;
+class QMenu;
 
 class CFrameWnd : public QMainWindow, public CCmdTarget
 {
@@ -94,12 +95,22 @@ public:
 
     QMdiArea* MdiArea() const { return m_mdiArea; }
 
+    // Makes menu list the open children below its own items each time it
+    // opens, in the order they were opened, the active one ticked; choosing
+    // one activates it. A frame that swaps its menu bar calls this for the
+    // Window menu of each bar it builds.
+    void AddWindowList(QMenu* menu);
+
     bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui) override;
 
 protected:
     // Closes every child first (each may refuse); stays open when one is
     // left.
     void closeEvent(QCloseEvent* event) override;
+    // The active child changed, or the last one went (active null): a frame
+    // whose menu bar follows the active child switches it here. The main
+    // window losing the focus does not count as a change.
+    virtual void OnUpdateFrameMenu(CMDIChildWnd* active);
 
 private:
     friend class CMDIChildWnd;

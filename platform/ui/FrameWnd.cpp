@@ -149,12 +149,12 @@ void CMDIFrameWnd::ForgetChild(const CMDIChildWnd* child)
 {
     if (m_lastActive == child)
         m_lastActive = nullptr;
-    // A child dies as its base class, so it must not be taken for the active
-    // one; when another is left, the area activates it and says so.
-    CMDIChildWnd* active = MDIGetActive();
-    if (active == child)
-        active = nullptr;
-    if (!active && GetChildren().size() <= 1)
+    // When another child is left, the area activates it and says so; the
+    // dying child itself is no longer of its kind.
+    const std::vector<CMDIChildWnd*> children = GetChildren();
+    const bool othersLeft =
+        std::any_of(children.begin(), children.end(), [child](const CMDIChildWnd* each) { return each != child; });
+    if (!othersLeft)
         OnUpdateFrameMenu(nullptr);
 }
 

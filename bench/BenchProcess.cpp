@@ -258,7 +258,9 @@ CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t s
         int signal = 0;
         if (!found->second)
         {
-            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+            // TRACEEXEC: a wrapper's exec of the real program stops it with
+            // an event instead of a SIGTRAP that would end it.
+            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL | PTRACE_O_TRACEEXEC);
             found->second = true;
             const int counter = OpenInstructionCounter(pid);
             if (counter >= 0)
@@ -266,6 +268,8 @@ CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t s
         }
         else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
             figures.m_peakKb += ProcStatusKb("/proc/" + std::to_string(pid) + "/status", "VmHWM");
+        else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXEC << 8)))
+            signal = 0;
         else
             signal = WSTOPSIG(status);
         ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));

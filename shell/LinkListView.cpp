@@ -5,13 +5,22 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "res/Resources.h"
+#include "foundation/desktop/InitInstanceBroadcast.h"
+#include "platform/ui/ViewMessages.h"
+#include "platform/ui/WidgetWindow.h"
+#include "shell/LinkItemCommands.h"
 #include "shell/LinkTreeView.h"
+#include "shell/LinkViewFrame.h"
+#include "shell/ThumbnailWorker.h"
 #include "widgets/ListColumns.h"
 #include "platform/ui/ImageList.h"
 #include "widgets/OwnerDrawListCtrl.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QListView>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeView>
@@ -50,6 +59,26 @@ QImage SortArrow(bool ascending)
     return image;
 }
 
+// Row colours in the icon, small-icon, list and thumbnail modes: the row's
+// background under its icon and label (details paint through the owner-draw
+// callback instead).
+class CRowColourDelegate : public QStyledItemDelegate
+{
+public:
+    CRowColourDelegate(const CLinkListView& view, QObject* parent) : QStyledItemDelegate(parent), m_view(view) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const std::optional<QColor> colour = m_view.RowPaintBackground(index.row()))
+            option->backgroundBrush = *colour;
+    }
+
+private:
+    const CLinkListView& m_view;
+};
+
 // Increments a counter for as long as it lives.
 class CReentry
 {
@@ -79,6 +108,9 @@ CLinkListView::~CLinkListView()
     // it stays it must not call a list that is gone.
     if (m_treeAlive)
         m_tree.SetListPane(nullptr);
+    if (m_thumbnailWorker)
+        m_thumbnailWorker->Stop();
+    m_thumbnailWorker.reset();
     if (m_list)
     {
         SaveListColumns(m_settings, m_list->ReportView()->header(), SETTING_LAYOUT_LINK_LIST_COLUMNS);
@@ -102,7 +134,6 @@ void CLinkListView::CreateList()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    setFocusProxy(m_list);
 
     const auto& columns = LinkListColumns();
     for (int i = 0; i < kLinkListColumnCount; ++i)
@@ -112,10 +143,7 @@ void CLinkListView::CreateList()
                                    columns[i].m_width);
     }
     if (RestoreListColumns(m_settings, m_list->ReportView()->header(), SETTING_LAYOUT_LINK_LIST_COLUMNS) == 0)
-        QTimer::singleShot(0, this, [this] {
-            if (m_list)
-                AutoSizeListColumn(m_list->ReportView()->header(), 0, 180);
-        });
+        PostToSelf(WM_VIEW_DEFERRED, kLayoutAutoSize);
 
     connect(m_list, &CListCtrl::itemDeleting, this, [](int, DWORD_PTR data) { delete InfoOf(data); });
     connect(m_list, &CListCtrl::columnClicked, this, [this](int column) { OnColumnClick(column); });
@@ -130,18 +158,30 @@ void CLinkListView::CreateList()
         if (oldState != newState)
             FillList(kDeferredFillMs, false);
     });
-    m_list->m_drawCallback = [this](COwnerDrawListCtrl& list, int row, int, QPainter& painter, const QRect& cell,
-                                    UINT state, const ListColumn&) {
-        const COwnerDrawListCtrl::RowLook look = COwnerDrawListCtrl::ChooseRowLook(
-            state, list.RowsWidget()->hasFocus(), (list.GetStyle() & LVS_SHOWSELALWAYS) != 0);
-        if (look.m_lookSelected)
-            return false;
-        if (const std::optional<QColor> colour = RowBackground(row))
+    connect(m_list, &CListCtrl::contextMenuRequested, this, [this](int, const QPoint& at) {
+        TrackLinkItemMenu(*this, ContextDefaultCommand(), at);
+    });
+    m_list->m_drawCallback = [this](COwnerDrawListCtrl&, int row, int, QPainter& painter, const QRect& cell, UINT,
+                                    const ListColumn&) {
+        if (const std::optional<QColor> colour = RowPaintBackground(row))
             painter.fillRect(cell, *colour);
         return false;
     };
+    // Scrolling (bar, wheel or keys) shows other rows: refresh them once it
+    // settles.
+    auto* icons = m_list->findChild<QListView*>();
+    for (QAbstractScrollArea* rows : std::initializer_list<QAbstractScrollArea*>{m_list->ReportView(), icons})
+        if (rows)
+            connect(rows->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                    [this](int) { FillList(kDeferredFillMs, false); });
+    if (icons)
+        icons->setItemDelegate(new CRowColourDelegate(*this, icons));
 
     m_tree.SetListPane(this);
+    // In a task window the info pane is the link view frame beside the list.
+    if (!m_linkViewFrame)
+        if (CLinkViewFrame* frame = GetLinkViewFrame())
+            SetLinkViewFrame(frame);
     SetViewMode(kLinkListDefaultMode);
 }
 
@@ -157,22 +197,34 @@ void CLinkListView::SetViewMode(int mode)
     if (rule.m_thumbnails)
     {
         // Every row shows the same placeholder until thumbnails are made.
-        const int width = GetIntOr(m_settings, SETTING_LAYOUT_THUMBNAIL_WIDTH, 80) + 20;
-        const int height = GetIntOr(m_settings, SETTING_LAYOUT_THUMBNAIL_HEIGHT, 60) + 20;
+        const int width = std::max(1, GetIntOr(m_settings, SETTING_LAYOUT_THUMBNAIL_WIDTH, 80));
+        const int height = std::max(1, GetIntOr(m_settings, SETTING_LAYOUT_THUMBNAIL_HEIGHT, 60));
         m_thumbnails = std::make_unique<CImageList>(width, height);
-        QImage plain(width, height, QImage::Format_ARGB32);
-        plain.fill(QColor(230, 240, 240));
-        for (int i = 0; i < 3; ++i)
+        const QPalette palette = QApplication::palette();
+        for (const QColor& fill : {QColor(230, 240, 240), palette.color(QPalette::Highlight),
+                                   palette.color(QPalette::Mid)})
+        {
+            QImage plain(width, height, QImage::Format_ARGB32);
+            plain.fill(fill);
             (void)m_thumbnails->Add(plain);
+        }
         m_list->SetImageList(m_thumbnails.get(), LVSIL_NORMAL);
+        if (m_thumbnailWorker)
+            m_thumbnailWorker->Stop();
+        m_thumbnailWorker = std::make_unique<CThumbnailWorker>();
     }
     else
     {
         m_list->SetImageList(&LinkIcons(rule.m_iconSize), rule.m_iconSize == 32 ? LVSIL_NORMAL : LVSIL_SMALL);
         if (rule.m_iconSize == 32)
             m_list->SetImageList(&LinkIcons(16), LVSIL_SMALL);
+        if (m_thumbnailWorker)
+            m_thumbnailWorker->Stop();
+        m_thumbnailWorker.reset();
     }
     m_list->SetView(rule.m_style);
+    // The focus given to the view goes to the rows of the mode.
+    setFocusProxy(m_list->RowsWidget());
     ShowSortArrow();
     if (rule.m_thumbnails || wasThumbnails)
     {
@@ -180,6 +232,24 @@ void CLinkListView::SetViewMode(int mode)
             m_thumbnails.reset();
         FillNow(true);
     }
+}
+
+void CLinkListView::CollectThumbnailUrl(const CLinkInfo& info)
+{
+    if (m_thumbnailWorker && !info.m_url.empty())
+        (void)m_thumbnailWorker->AddUrl(info.m_url);
+}
+
+std::optional<QColor> CLinkListView::RowPaintBackground(int row) const
+{
+    if (!m_list || row < 0 || row >= m_list->GetItemCount())
+        return std::nullopt;
+    const UINT state = m_list->GetItemState(row, LVIS_SELECTED | LVIS_DROPHILITED);
+    const COwnerDrawListCtrl::RowLook look = COwnerDrawListCtrl::ChooseRowLook(
+        state, m_list->RowsWidget()->hasFocus(), (m_list->GetStyle() & LVS_SHOWSELALWAYS) != 0);
+    if (look.m_lookSelected)
+        return std::nullopt;
+    return RowBackground(row);
 }
 
 std::optional<QColor> CLinkListView::RowBackground(int row) const
@@ -228,6 +298,7 @@ void CLinkListView::FillNow(bool rebuild)
     {
         m_parent = CLinkInfo();
         m_list->DeleteAllItems();
+        ShowSelectionInfo();
         return;
     }
     if (m_parent.m_linkId != selected)
@@ -243,6 +314,7 @@ void CLinkListView::FillNow(bool rebuild)
         Merge();
     else
         RefreshVisible();
+    ShowSelectionInfo();
 }
 
 void CLinkListView::Rebuild()
@@ -318,6 +390,7 @@ int CLinkListView::AppendRow(std::unique_ptr<CLinkInfo> info, int icon)
     CLinkInfo* owned = info.release();
     (void)m_list->SetItemData(row, reinterpret_cast<DWORD_PTR>(owned));
     SetRowTexts(row, *owned);
+    CollectThumbnailUrl(*owned);
     return row;
 }
 
@@ -414,12 +487,70 @@ std::string CLinkListView::SelectedUrls() const
 void CLinkListView::SetInfoMode(int mode)
 {
     m_infoMode = mode;
+    if (CLinkViewFrame* frame = GetLinkViewFrame())
+        frame->ShowPageForKind();
     FillNow(false);
 }
 
 void CLinkListView::SetLocked(bool locked)
 {
     m_locked = locked;
+    if (CLinkViewFrame* frame = GetLinkViewFrame())
+        frame->SetLockCheck(locked);
     if (!locked)
         FillNow(false);
 }
+
+// ---- Messages -------------------------------------------------------------------
+
+void CLinkListView::PostToSelf(uint32_t message, uintptr_t wParam)
+{
+    (void)PostMessage(CWidgetWindow::Attach(this), message, static_cast<WPARAM>(wParam), 0);
+}
+
+void CLinkListView::Layout(uintptr_t mode)
+{
+    // The list fills the view through its layout; what is left is the width
+    // of column 0 and the rows now on screen.
+    if (!m_list)
+        return;
+    const bool control = (QApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
+    if (control || mode == kLayoutAutoSize)
+        AutoSizeListColumn(m_list->ReportView()->header(), 0, 180);
+    if (mode == kLayoutAfterSize)
+        FillList(kDeferredFillMs, false);
+    if (auto* icons = qobject_cast<QListView*>(m_list->RowsWidget()))
+        icons->doItemsLayout();
+}
+
+bool CLinkListView::event(QEvent* event)
+{
+    if (event->type() == CPostedMessageEvent::EventType())
+    {
+        const WindowMessage& message = static_cast<CPostedMessageEvent*>(event)->Message();
+        if (message.m_message == WM_VIEW_DEFERRED)
+        {
+            Layout(static_cast<uintptr_t>(message.m_wParam));
+            return true;
+        }
+        if (message.m_message == kSettingsChangedMessage)
+        {
+            // The row colours may have been switched on or off.
+            if (m_list)
+                m_list->RowsWidget()->update();
+            if (auto* rows = m_list ? qobject_cast<QAbstractScrollArea*>(m_list->RowsWidget()) : nullptr)
+                rows->viewport()->update();
+            return true;
+        }
+    }
+    return CView::event(event);
+}
+
+void CLinkListView::resizeEvent(QResizeEvent* event)
+{
+    CView::resizeEvent(event);
+    // The first size is the window's creation; later ones re-lay it out.
+    if (++m_sizeCount >= 2)
+        PostToSelf(WM_VIEW_DEFERRED, kLayoutAfterSize);
+}
+

@@ -27,9 +27,13 @@
 #include <memory>
 #include <vector>
 
+class CFormData;
+class CHTMLEditView;
 class CImageList;
 class COwnerDrawListCtrl;
 class CLinkTreeView;
+class CLinkViewFrame;
+class CThumbnailWorker;
 class IPropertySet;
 class QTimer;
 
@@ -40,6 +44,19 @@ class CLinkListView : public CView, public ILinkListPane
 public:
     static constexpr int kListControlId = 1002;
     static constexpr int kDeferredFillMs = 200;
+    // Info modes: the pages of the link view frame.
+    static constexpr int kInfoContent = 1;
+    static constexpr int kInfoLog = 2;
+    static constexpr int kInfoInformation = 3;
+    static constexpr int kInfoForm = 4;
+    static constexpr int kInfoHtmlElements = 5;
+    static constexpr int kInfoHtmlTags = 6;
+    static constexpr int kInfoHtmlText = 7;
+    // The info pane's link when several rows are selected.
+    static constexpr int kSeveralLinks = -1;
+    // WM_VIEW_DEFERRED: 0 after a size change, 1 to size column 0 as well.
+    static constexpr uintptr_t kLayoutAfterSize = 0;
+    static constexpr uintptr_t kLayoutAutoSize = 1;
 
     // settings outlive the view; the tree is left alone once it is gone.
     CLinkListView(CLinkTreeView& tree, IPropertySet& settings, QWidget* parent = nullptr);
@@ -57,6 +74,22 @@ public:
     void SetInfoMode(int mode) override;
     bool IsLocked() const override { return m_locked; }
     void SetLocked(bool locked) override;
+
+    // The link view frame whose editor view is the info pane; the list
+    // tells it of itself and submits its forms. Without one, the frame of
+    // the task window the list sits in is used.
+    void SetLinkViewFrame(CLinkViewFrame* frame);
+    CLinkViewFrame* GetLinkViewFrame() const;
+    // The info pane shows the one selected row's link, or the tree's
+    // selected link with no row selected, or a note for several; a locked
+    // pane keeps the link it shows (and still follows its changes).
+    void ShowSelectionInfo();
+    // kSeveralLinks, 0 (nothing) or a link id.
+    void ShowLinkInfo(int linkId);
+    int GetShownLinkId() const { return m_shownLinkId; }
+    // Submits a filled form of the one selected row's link (else of the
+    // tree's selected link) as a new link; the tree then selects it.
+    void SubmitForm(const CFormData& form);
 
     // 0 large icons, 1 small icons, 2 list, 3 details, 4 thumbnails.
     void SetViewMode(int mode);
@@ -96,6 +129,17 @@ public:
     // The background a row gets, or nothing: the state colour when list
     // colouring is on.
     std::optional<QColor> RowBackground(int row) const;
+    // What painting uses: RowBackground, except that a row shown as
+    // selected keeps the selection colours.
+    std::optional<QColor> RowPaintBackground(int row) const;
+    // The context menu's default item for the selection.
+    UINT ContextDefaultCommand() const;
+    // The URL collector of thumbnail mode; null in the other modes.
+    const CThumbnailWorker* GetThumbnailWorker() const { return m_thumbnailWorker.get(); }
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FillNow(bool rebuild);
@@ -109,9 +153,22 @@ private:
     std::vector<int> SelectedRows() const;
     std::vector<int> SelectedIds() const;
     int RowOfLink(int linkId) const;
-    // Copy, Select All, List all Descendants, Go to Parent, Resume, Stop
-    // (LinkListViewCommands.cpp).
+    // The list's commands (LinkListViewCommands.cpp).
     void AddCommands();
+    void Find(bool again);
+    void FindFirstLink();
+    void SaveLinksAs();
+    void NewTaskFromLinks();
+    void OpenInShell();
+    void EditLinks();
+    void Layout(uintptr_t mode);
+    void PostToSelf(uint32_t message, uintptr_t wParam);
+    // The link the info pane should show now.
+    int InfoLinkId() const;
+    // Fills the pane with the info mode's page of the link; false when the
+    // page has nothing for it (LinkListInfo.cpp).
+    bool ShowPage(CHTMLEditView& view, const CLinkInfo& info);
+    void CollectThumbnailUrl(const CLinkInfo& info);
 
     CLinkTreeView& m_tree;
     QPointer<CLinkTreeView> m_treeAlive;
@@ -130,5 +187,12 @@ private:
     int m_infoMode = 1;
     bool m_locked = false;
     std::unique_ptr<CImageList> m_thumbnails; // thumbnail mode only
+    std::unique_ptr<CThumbnailWorker> m_thumbnailWorker; // thumbnail mode only
+    QPointer<CLinkViewFrame> m_linkViewFrame;
+    // What the info pane shows: link, its content stamp, the mode.
+    int m_shownLinkId = 0;
+    uint32_t m_shownStamp = 0;
+    int m_shownMode = 0;
+    int m_sizeCount = 0; // the first size is the creation's
     bool m_enterKeyActive = false; // the list's activation of that key is ignored
 };

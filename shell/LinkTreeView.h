@@ -135,6 +135,9 @@ public:
     CLinkChecker& GetEngine() { return *m_engine; }
     const CLinkChecker& GetEngine() const { return *m_engine; }
     CTreeCtrl& GetTreeCtrl() const { return *m_tree; }
+    // What the view was handed; the link list opens tasks, editors and logs
+    // through the same services.
+    const CLinkTreeViewServices& GetServices() const { return m_services; }
     int GetReportLogId() const { return m_reportLogId; }
 
     // The other panes of the window; null until they exist.

@@ -18,21 +18,17 @@
 #include "platform/core/PosixFile.h"
 #include "platform/core/RefPtr.h"
 #include "platform/core/Text.h"
-#include "platform/ui/CommandActions.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
+#include "shell/LinkItemCommands.h"
 #include "shell/LinkListPane.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/TransferLog.h"
-#include "widgets/TextPromptDlg.h"
 #include "widgets/WaitDlg.h"
-#include "widgets/WindowHelpers.h"
 
 #include <QApplication>
-#include <QMenu>
-#include <QMenuBar>
 
 #include <QEventLoop>
 #include <QTimer>
@@ -256,19 +252,8 @@ void CLinkTreeView::SaveLinkAs()
     const CLinkInfo* info = GetSelectedInfo();
     if (!info)
         return;
-    const int id = info->m_linkId;
     const bool folder = info->m_linkType == kTypeFtpList || info->m_linkType == kTypeLocalFolder;
-    const std::string target = BrowseForFile(folder, info->m_url, true, CWidgetWindow::HandleOf(this),
-                                             LoadResourceString(IDS_SELECT_FOLDER), std::string());
-    if (target.empty())
-        return;
-    CRefPtr<CTransferLog> messages = CRefPtr<CTransferLog>::Adopt(new CTransferLog());
-    (void)m_engine->SaveLinksAs(&id, 1, target, messages.Get());
-    std::string text;
-    messages->GetText(text);
-    text = TrimRight(text, "\r\n");
-    if (!text.empty())
-        AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+    (void)SaveLinksWithPrompt(this, *m_engine, {info->m_linkId}, folder, info->m_url);
 }
 
 void CLinkTreeView::NewTaskFromLink()
@@ -291,8 +276,7 @@ void CLinkTreeView::OpenInShell()
 
 bool CLinkTreeView::IsEditableLink(const CLinkInfo* info) const
 {
-    return info && IsLocalPath(info->m_url) &&
-           (info->m_linkType == kTypeUrlList || info->m_linkType == kTypeText || info->m_linkType == kTypeHtml);
+    return info && CanEditLink(*info);
 }
 
 void CLinkTreeView::EditLink()
@@ -308,34 +292,12 @@ void CLinkTreeView::Find(bool again)
 {
     if (!m_services.m_settings)
         return;
-    CPropertySet& settings = *m_services.m_settings;
-    std::string text = settings.GetStringValue(SETTING_LAST_SEARCH_TEXT);
-    if (!again || text.empty())
-    {
-        CTextPromptDlg dialog(this);
-        dialog.m_caption = LoadResourceString(IDS_FIND_IN_TREE);
-        dialog.m_label = LoadResourceString(IDS_FIND_WHAT);
-        dialog.m_text = text;
-        if (dialog.DoModal() != IDOK)
-            return;
-        text = dialog.m_text;
-        settings.SetString(SETTING_LAST_SEARCH_TEXT, text.c_str());
-    }
+    const std::string text = AskLinkFindText(this, *m_services.m_settings, IDS_FIND_IN_TREE, again);
     if (text.empty())
         return;
     CTreeFindAdapter items(*m_tree);
-    const bool fromSelection = m_tree->GetSelectedItem() != nullptr;
-    int found = FindItemText(items, text, false, false);
-    if (found < 0 && fromSelection)
-    {
-        // Round again from the top.
-        m_tree->SelectItem(nullptr);
-        found = FindItemText(items, text, false, false);
-    }
-    if (found >= 0)
-        return;
-    AfxMessageBox(Format(LoadResourceString(IDS_STRING_NOT_FOUND), text.c_str()), MB_OK | MB_ICONINFORMATION);
-    m_tree->SelectItem(m_tree->GetRootItem());
+    if (FindLinkItem(items, text) < 0)
+        m_tree->SelectItem(m_tree->GetRootItem());
 }
 
 // ---- Report -----------------------------------------------------------------------
@@ -435,24 +397,5 @@ int CLinkTreeView::ContextDefaultCommand() const
 
 void CLinkTreeView::ShowContextMenu(const QPoint& globalPosition)
 {
-    const MenuDesc* menu = FindMenu(IDR_TASK);
-    CFrameWnd* frame = GetParentFrame();
-    if (!menu || !frame)
-        return;
-    // The "Link" menu of the task window's menu bar, built on this view's
-    // window so that its commands take the route through this view.
-    QMenuBar bar;
-    frame->Commands().BuildMenuBar(&bar, menu->m_items);
-    QMenu* links = FindMenuItemByText(&bar, "&Link");
-    if (!links)
-        return;
-    const UINT preferred = static_cast<UINT>(ContextDefaultCommand());
-    for (QAction* action : links->actions())
-    {
-        if (CCommandActions::CommandId(action) == preferred)
-            links->setDefaultAction(action);
-    }
-    frame->Commands().UpdateActions(links->actions());
-    const QPoint at = globalPosition.isNull() ? mapToGlobal(QPoint(5, 5)) : globalPosition;
-    links->exec(at);
+    TrackLinkItemMenu(*this, static_cast<UINT>(ContextDefaultCommand()), globalPosition);
 }

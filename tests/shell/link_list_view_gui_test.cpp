@@ -13,23 +13,37 @@
 #include "platform/core/RecordingDesktop.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/ImageList.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 #include "shell/LinkListView.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/LinkTreeView.h"
+#include "shell/LinkViewFrame.h"
+#include "shell/ThumbnailWorker.h"
+#include "editor/EditTextBuffer.h"
+#include "editor/ui/HTMLEditView.h"
+#include "foundation/desktop/FileBrowsing.h"
 #include "transfer/base/LogRegistry.h"
+#include "widgets/ListColumns.h"
 #include "widgets/OwnerDrawListCtrl.h"
+#include "platform/ui/ViewMessages.h"
+#include "platform/ui/WidgetWindow.h"
 
 #include "tests/support/FileContents.h"
+#include "tests/support/LinkSite.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/DialogInput.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSplitter>
 #include <QTest>
+#include <QHeaderView>
+#include <QListView>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -40,25 +54,13 @@
 
 namespace
 {
-void MakeSite(const CTempFolder& folder)
-{
-    std::filesystem::create_directories(folder / "site/sub");
-    WriteWhole(folder / "site/index.html", "<html><body><a href=\"a.html\">A</a> <a href=\"notes.txt\">notes</a>\n"
-                                           "<a href=\"missing.html\">gone</a> <a href=\"sub/c.html\">C</a>\n"
-                                           "<img src=\"pic.png\"></body></html>\n");
-    WriteWhole(folder / "site/a.html", "<html><body><a href=\"index.html\">home</a> <a href=\"sub/c.html\">C</a>\n"
-                                       "<a href=\"sub/none.html\">none</a></body></html>\n");
-    WriteWhole(folder / "site/sub/c.html", "<html><body><a href=\"../a.html\">back</a></body></html>\n");
-    WriteWhole(folder / "site/notes.txt", std::string(3000, 'n'));
-    WriteWhole(folder / "site/pic.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\0'));
-}
 
 class LinkListViewTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        MakeSite(m_folder);
+        MakeLinkSite(m_folder, {std::string(3000, 'n'), true});
         // The program's own defaults for what the list reads.
         m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 1);
         m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_WIDTH, 80);
@@ -70,6 +72,12 @@ protected:
         services.m_settings = &m_crawl.Settings();
         services.m_passwords = &m_passwords;
         services.m_logs = &m_logs;
+        services.m_openTask = [this](const CTaskSettings& task) { m_openedTasks.push_back(task); };
+        services.m_openEditor = [this](const std::string& path) {
+            m_editedPaths.push_back(path);
+            m_editors.push_back(std::make_unique<CTanglewardenDoc>(m_crawl.Settings()));
+            return m_editors.back().get();
+        };
         CTaskSettings task(m_start);
         task.SetInt(TASK_RECURSION, 5);
         m_document.SetTask(&task);
@@ -78,8 +86,12 @@ protected:
         auto* splitter = new QSplitter(m_frame);
         m_tree = new CLinkTreeView(services, splitter);
         m_list = new CLinkListView(*m_tree, m_crawl.Settings(), splitter);
+        m_linkView = new CLinkViewFrame(splitter);
+        m_linkView->Create(&m_crawl.Settings());
         splitter->addWidget(m_tree);
         splitter->addWidget(m_list);
+        splitter->addWidget(m_linkView);
+        m_list->SetLinkViewFrame(m_linkView);
         m_frame->setCentralWidget(splitter);
         m_document.AddView(m_tree);
         m_document.AddView(m_list);
@@ -114,6 +126,29 @@ protected:
         return 0;
     }
 
+    // The info pane's text, lines joined with '\n'.
+    std::string PaneText() const
+    {
+        const CEditTextBuffer* buffer = m_linkView->GetEditView()->GetBuffer();
+        std::string text;
+        for (int line = 0; buffer && line < buffer->GetLineCount(); ++line)
+            text += (line ? "\n" : "") + buffer->GetLine(line)->GetText();
+        return text;
+    }
+    // Only that row selected (none for -1), as a click leaves it; the pane
+    // follows at once.
+    void SelectOnly(int row)
+    {
+        COwnerDrawListCtrl& list = m_list->GetListCtrl();
+        for (int other = 0; other < list.GetItemCount(); ++other)
+            (void)list.SetItemState(other, 0, LVIS_SELECTED);
+        if (row >= 0)
+        {
+            ASSERT_TRUE(list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED));
+        }
+        m_list->FillList(0, false);
+    }
+
     bool m_application = (TestApplication(), true);
     CRecordingModalDriver m_driver;
     CTempFolder m_folder;
@@ -125,6 +160,10 @@ protected:
     QPointer<CFrameWnd> m_frame;
     CLinkTreeView* m_tree = nullptr;
     CLinkListView* m_list = nullptr;
+    CLinkViewFrame* m_linkView = nullptr;
+    std::vector<CTaskSettings> m_openedTasks;
+    std::vector<std::string> m_editedPaths;
+    std::vector<std::unique_ptr<CTanglewardenDoc>> m_editors;
 };
 
 TEST_F(LinkListViewTest, TheRowsAreTheLinksOfTheTreeSelectedPageInPageOrder)
@@ -332,15 +371,323 @@ TEST_F(LinkListViewTest, EachViewModeSetsItsStyleAndThumbnailsShowOnePlaceholder
     ASSERT_EQ(list.GetItemCount(), rows);
     const CImageList* images = list.GetImageList(LVSIL_NORMAL);
     ASSERT_NE(images, nullptr);
-    EXPECT_EQ(images->GetIconSize(), QSize(100, 80));
+    EXPECT_EQ(images->GetIconSize(), QSize(80, 60)) << "the thumbnail size itself";
     for (int row = 0; row < rows; ++row)
         EXPECT_EQ(list.GetItemImage(row), 0) << row;
+    // The rows' URLs are collected for pictures that nothing makes yet.
+    const CThumbnailWorker* worker = m_list->GetThumbnailWorker();
+    ASSERT_NE(worker, nullptr);
+    EXPECT_FALSE(worker->IsRunning());
+    EXPECT_EQ(worker->GetUrlCount(), size_t(rows));
+    EXPECT_TRUE(worker->HasUrl(m_folder / "site/pic.png"));
 
     // Leaving thumbnails gives each row its link icon back.
     m_list->SetViewMode(3);
+    EXPECT_EQ(m_list->GetThumbnailWorker(), nullptr);
     std::set<int> icons;
     for (int row = 0; row < rows; ++row)
         icons.insert(list.GetItemImage(row));
     EXPECT_GT(icons.size(), 1u);
+}
+TEST_F(LinkListViewTest, TheInfoPaneShowsThePageOfTheChosenLinkInEachMode)
+{
+    m_list->FillList(0, true);
+    CHTMLEditView& pane = *m_linkView->GetEditView();
+    const std::string site = m_folder / "site/";
+
+    // No row selected: the tree's page, its content in the parsed view.
+    EXPECT_EQ(m_list->GetShownLinkId(), m_tree->GetSelectedLinkId());
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeHtml);
+    EXPECT_NE(PaneText().find("<a href=\"a.html\">A</a>"), std::string::npos) << PaneText();
+    EXPECT_EQ(m_linkView->GetBarText(), m_start);
+
+    // Content of a text file, of a broken link and of an image.
+    SelectOnly(RowOf(site + "notes.txt"));
+    EXPECT_EQ(PaneText(), std::string(3000, 'n'));
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeText);
+    EXPECT_EQ(m_linkView->GetBarText(), site + "notes.txt");
+    SelectOnly(RowOf(site + "missing.html"));
+    EXPECT_EQ(PaneText(), "\tNot available.");
+    // The site's picture is not a real one; a real one is shown.
+    SelectOnly(RowOf(site + "pic.png"));
+    EXPECT_EQ(PaneText(), "\tNot available.");
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString(site + "pic.png"), "PNG"));
+    SelectOnly(RowOf(site + "a.html"));
+    SelectOnly(RowOf(site + "pic.png"));
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeImage);
+
+    // A local link has no transfer log; the information page always exists.
+    SelectOnly(RowOf(site + "notes.txt"));
+    m_list->SetInfoMode(CLinkListView::kInfoLog);
+    EXPECT_EQ(m_linkView->GetCurrentPage(), CLinkListView::kInfoLog);
+    EXPECT_EQ(PaneText(), "\tNot available.");
+    m_list->SetInfoMode(CLinkListView::kInfoInformation);
+    EXPECT_NE(PaneText().find(site + "notes.txt"), std::string::npos) << PaneText();
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeText);
+
+    // The HTML pages are for pages only.
+    m_list->SetInfoMode(CLinkListView::kInfoHtmlTags);
+    EXPECT_EQ(PaneText(), "\tNot available.");
+    SelectOnly(RowOf(site + "a.html"));
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeHtml);
+    EXPECT_NE(PaneText().find("href"), std::string::npos) << PaneText();
+    m_list->SetInfoMode(CLinkListView::kInfoContent);
+
+    // Several rows: a note, and no address.
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    ASSERT_TRUE(list.SetItemState(RowOf(site + "notes.txt"), LVIS_SELECTED, LVIS_SELECTED));
+    m_list->FillList(0, false);
+    EXPECT_EQ(PaneText(), "\tMultiple items selected.");
+    EXPECT_EQ(m_linkView->GetBarText(), "");
+
+    // Locked, the pane keeps its link whatever is selected; unlocked it
+    // follows again.
+    SelectOnly(RowOf(site + "a.html"));
+    const int page = IdOf(site + "a.html");
+    EXPECT_EQ(m_list->GetShownLinkId(), page);
+    m_list->SetLocked(true);
+    SelectOnly(RowOf(site + "notes.txt"));
+    EXPECT_EQ(m_list->GetShownLinkId(), page);
+    EXPECT_EQ(m_linkView->GetBarText(), site + "a.html");
+    m_list->SetLocked(false);
+    EXPECT_EQ(m_list->GetShownLinkId(), IdOf(site + "notes.txt"));
+    EXPECT_EQ(PaneText(), std::string(3000, 'n'));
+}
+
+TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
+{
+    const std::string page = m_folder / "site/sub/c.html";
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(page)));
+    m_list->FillList(0, false);
+    int form = -1;
+    for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+        if (m_list->RowInfo(row)->m_linkType == kTypeForm)
+            form = row;
+    ASSERT_GE(form, 0);
+    const int back = RowOf(m_folder / "site/a.html");
+    ASSERT_GE(back, 0);
+    CHTMLEditView& pane = *m_linkView->GetEditView();
+
+    SelectOnly(form);
+    EXPECT_EQ(m_list->GetInfoMode(), CLinkListView::kInfoForm);
+    EXPECT_EQ(m_linkView->GetCurrentPage(), CLinkListView::kInfoForm);
+    EXPECT_EQ(pane.GetMode(), CHTMLEditView::kModeForm);
+    ASSERT_NE(pane.GetFormChild(), nullptr);
+
+    SelectOnly(back);
+    EXPECT_EQ(m_list->GetInfoMode(), CLinkListView::kInfoContent);
+    EXPECT_EQ(m_linkView->GetCurrentPage(), CLinkListView::kInfoContent);
+    EXPECT_NE(PaneText().find("<a href=\"index.html\">home</a>"), std::string::npos) << PaneText();
+
+    // The form's content is its markup.
+    SelectOnly(form);
+    m_list->SetInfoMode(CLinkListView::kInfoContent);
+    EXPECT_NE(PaneText().find("find.cgi"), std::string::npos) << PaneText();
+
+    // Submitting it adds a link below the form, which the tree selects.
+    const CLinkInfo submitted = *m_list->RowInfo(form);
+    const int links = m_tree->GetEngine().GetLinkCount();
+    m_list->SubmitForm(*submitted.m_form.Get());
+    EXPECT_EQ(m_tree->GetEngine().GetLinkCount(), links + 1);
+    ASSERT_NE(m_tree->GetSelectedInfo(), nullptr);
+    EXPECT_NE(m_tree->GetSelectedInfo()->m_url.find("find.cgi"), std::string::npos);
+    int referrer = 0;
+    ASSERT_TRUE(m_tree->GetEngine().GetReferrerId(m_tree->GetSelectedLinkId(), referrer));
+    EXPECT_EQ(referrer, submitted.m_linkId);
+}
+
+TEST_F(LinkListViewTest, RowsAreColouredInTheIconModesTooAndSelectionKeepsItsColours)
+{
+    m_list->SetViewMode(1);
+    m_list->FillList(0, true);
+    auto* icons = m_list->GetListCtrl().findChild<QListView*>();
+    ASSERT_NE(icons, nullptr);
+    ASSERT_TRUE(icons->isVisible());
+    const int broken = RowOf(m_folder / "site/missing.html");
+    ASSERT_GE(broken, 0);
+    const QColor tint(255, 200, 200);
+    const auto tinted = [&] {
+        const QRect rect = icons->visualRect(icons->model()->index(broken, 0));
+        const QImage image = icons->viewport()->grab().toImage();
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                count += image.rect().contains(x, y) && QColor(image.pixel(x, y)) == tint;
+        return count;
+    };
+    EXPECT_GT(tinted(), 0) << "the broken row's background";
+    m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 0);
+    EXPECT_EQ(tinted(), 0);
+
+    // A row shown as selected keeps the selection's colours.
+    m_crawl.Settings().SetInt(SETTING_COLORS_ENABLE_LINK_LIST_COLORING, 1);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    list.ModifyStyle(0, LVS_SHOWSELALWAYS);
+    ASSERT_TRUE(list.SetItemState(broken, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_EQ(m_list->RowBackground(broken), tint);
+    EXPECT_EQ(m_list->RowPaintBackground(broken), std::nullopt);
+}
+
+TEST_F(LinkListViewTest, FindSelectsTheNextMatchingRowOrSaysThatNoneMatches)
+{
+    m_list->FillList(0, true);
+    m_driver.SetDialogScript([](QDialog& dialog) {
+        auto* prompt = dynamic_cast<CDialog*>(&dialog);
+        ASSERT_NE(prompt, nullptr);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Find in link list");
+        QWidget* field = prompt->GetDlgItem(IDC_PROMPT_TEXT);
+        TypeText(field, "NOTES");
+        auto* combo = qobject_cast<QComboBox*>(field);
+        QTest::keyClick(combo ? static_cast<QWidget*>(combo->lineEdit()) : field, Qt::Key_Return);
+    });
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_EDIT_FIND));
+    EXPECT_EQ(m_driver.DialogRuns(), 1);
+    EXPECT_EQ(GetStringOf(m_crawl.Settings(), SETTING_LAST_SEARCH_TEXT), "NOTES");
+    const CLinkInfo* found = m_list->GetSingleSelection();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->m_url, m_folder / "site/notes.txt");
+
+    // Find Next takes the stored text without asking.
+    m_crawl.Settings().SetString(SETTING_LAST_SEARCH_TEXT, "pic");
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_EDIT_FIND_NEXT));
+    ASSERT_NE(m_list->GetSingleSelection(), nullptr);
+    EXPECT_EQ(m_list->GetSingleSelection()->m_url, m_folder / "site/pic.png");
+    m_crawl.Settings().SetString(SETTING_LAST_SEARCH_TEXT, "zzz");
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_EDIT_FIND_NEXT));
+    EXPECT_EQ(m_driver.DialogRuns(), 1);
+    ASSERT_FALSE(m_driver.Boxes().empty());
+    EXPECT_EQ(m_driver.Boxes().back().m_text, "Cannot find the string 'zzz'.");
+}
+
+TEST_F(LinkListViewTest, NewTaskFromLinkOpensATaskForEachSelectedRowWithItsUrl)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_NEW_TASK).IsEnabled());
+    const std::vector<std::string> urls = {m_folder / "site/a.html", m_folder / "site/notes.txt"};
+    for (const std::string& url : urls)
+        ASSERT_TRUE(list.SetItemState(RowOf(url), LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_NEW_TASK).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_NEW_TASK));
+    ASSERT_EQ(m_openedTasks.size(), 2u);
+    for (size_t i = 0; i < urls.size(); ++i)
+    {
+        EXPECT_EQ(m_openedTasks[i].GetUrl(), urls[i]);
+        EXPECT_EQ(GetIntOr(m_openedTasks[i], TASK_RECURSION), 5) << "the task's own recursion";
+    }
+}
+
+TEST_F(LinkListViewTest, SaveLinksAsWritesOneFileOrEverySelectedLinkIntoAFolder)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    CScriptedFilePicker picker;
+    SelectOnly(RowOf(m_folder / "site/notes.txt"));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_SAVE_AS).IsEnabled());
+    picker.m_answers.push_back(m_folder / "saved.txt");
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_SAVE_AS));
+    ASSERT_EQ(picker.m_fileRequests.size(), 1u);
+    EXPECT_EQ(ReadWhole(m_folder / "saved.txt"), std::string(3000, 'n'));
+
+    SelectOnly(RowOf(m_folder / "site/missing.html"));
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_SAVE_AS).IsEnabled()) << "nothing to save";
+
+    // Several rows go into a folder.
+    ASSERT_TRUE(list.SetItemState(RowOf(m_folder / "site/a.html"), LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(list.SetItemState(RowOf(m_folder / "site/notes.txt"), LVIS_SELECTED, LVIS_SELECTED));
+    picker.m_answers.push_back(m_folder / "out");
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_SAVE_AS));
+    ASSERT_EQ(picker.m_folderRequests.size(), 1u);
+    EXPECT_EQ(ReadWhole(m_folder / "out/notes.txt"), std::string(3000, 'n'));
+    EXPECT_EQ(ReadWhole(m_folder / "out/a.html"), ReadWhole(m_folder / "site/a.html"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder / "out"),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST_F(LinkListViewTest, FindFirstLinkShowsARepeatedLinksFirstOccurrence)
+{
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(m_folder / "site/a.html")));
+    m_list->FillList(0, false);
+    SelectOnly(RowOf(m_folder / "site/sub/none.html"));
+    EXPECT_EQ(m_list->ContextDefaultCommand(), UINT(ID_LINK_RESUME));
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_FIND_FIRST).IsEnabled());
+
+    // c.html was found first on the start page.
+    SelectOnly(RowOf(m_folder / "site/sub/c.html"));
+    EXPECT_GT(m_list->GetSingleSelection()->m_repetition, 1);
+    EXPECT_EQ(m_list->ContextDefaultCommand(), UINT(ID_LINK_FIND_FIRST));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_FIND_FIRST).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_FIND_FIRST));
+    EXPECT_EQ(m_tree->GetSelectedLinkId(), IdOf(m_folder / "site/sub/c.html"));
+}
+TEST_F(LinkListViewTest, ColumnZeroTakesTheRoomLeftAndTheLayoutIsKeptWhenTheViewGoes)
+{
+    QHeaderView* header = m_list->GetListCtrl().ReportView()->header();
+    header->resizeSection(0, 40);
+    std::vector<int> widths = GetColumnWidths(header);
+    const int expected = AutoColumnWidth(header->width(), widths, 0, 180);
+    ASSERT_NE(expected, 40);
+    (void)PostMessage(CWidgetWindow::HandleOf(m_list), WM_VIEW_DEFERRED, CLinkListView::kLayoutAutoSize, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(0), expected);
+
+    // A size change without Ctrl leaves the columns alone.
+    header->resizeSection(0, 40);
+    m_frame->resize(m_frame->width() + 40, m_frame->height());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(0), 40);
+
+    header->resizeSection(3, 77);
+    widths = GetColumnWidths(header);
+    delete m_frame.data();
+    std::vector<int> saved(widths.size(), 0);
+    ASSERT_GT(ApplyListColumnsText(GetStringOf(m_crawl.Settings(), SETTING_LAYOUT_LINK_LIST_COLUMNS), saved), 0);
+    EXPECT_EQ(saved, widths);
+}
+TEST_F(LinkListViewTest, EditOpensTheSelectedLocalTextsAndOpenInShellEveryUrl)
+{
+    m_list->FillList(0, true);
+    COwnerDrawListCtrl& list = m_list->GetListCtrl();
+    SelectOnly(RowOf(m_folder / "site/pic.png"));
+    EXPECT_FALSE(m_list->QueryCommandState(ID_LINK_EDIT).IsEnabled()) << "an image";
+    const std::vector<std::string> urls = {m_folder / "site/a.html", m_folder / "site/notes.txt"};
+    for (const std::string& url : urls)
+        ASSERT_TRUE(list.SetItemState(RowOf(url), LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_EDIT).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_EDIT));
+    EXPECT_EQ(m_editedPaths, urls) << "the image is left out";
+    EXPECT_EQ(m_tree->GetAttachedDocumentCount(), 2u) << "each editor is attached to the tree";
+
+    CRecordingLauncher launcher;
+    ASSERT_TRUE(m_list->QueryCommandState(ID_LINK_OPEN_IN_SHELL).IsEnabled());
+    ASSERT_TRUE(m_list->ExecuteCommand(ID_LINK_OPEN_IN_SHELL));
+    std::vector<std::string> expected = {m_folder / "site/pic.png"};
+    expected.insert(expected.end(), urls.begin(), urls.end());
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> opened = launcher.m_opened;
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, expected);
+}
+TEST_F(LinkListViewTest, InATaskWindowTheListFindsItsLinkViewFrameAndStepsItsPages)
+{
+    CLinkTreeViewServices services;
+    services.m_engine.m_transport = &m_crawl.Transport();
+    services.m_engine.m_settings = &m_crawl.Settings();
+    services.m_settings = &m_crawl.Settings();
+    services.m_logs = &m_logs;
+    auto* window = new CLinkTreeFrame(&m_crawl.Settings(), services);
+    QPointer<CLinkTreeFrame> alive(window);
+    auto* list = new CLinkListView(*window->GetTreeView(), m_crawl.Settings());
+    window->SetListPane(list, list);
+    list->CreateList();
+    EXPECT_EQ(list->GetLinkViewFrame(), window->GetLinkViewFrame());
+    // The frame's page keys reach this list's info mode.
+    ASSERT_TRUE(window->GetLinkViewFrame()->ExecuteCommand(ID_TAB_PREVIOUS));
+    EXPECT_EQ(list->GetInfoMode(), CLinkListView::kInfoHtmlText);
+    delete alive.data();
 }
 } // namespace

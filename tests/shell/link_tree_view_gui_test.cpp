@@ -30,6 +30,7 @@
 #include "widgets/TabbedBar.h"
 
 #include "tests/support/FileContents.h"
+#include "tests/support/LinkSite.h"
 #include "tests/support/QtApplication.h"
 #include "tests/support/TempFolder.h"
 
@@ -164,18 +165,6 @@ TreeRows CollectRows(CTreeCtrl& tree)
     return rows;
 }
 
-void MakeSite(const CTempFolder& folder)
-{
-    std::filesystem::create_directories(folder / "site/sub");
-    WriteWhole(folder / "site/index.html", "<html><body><a href=\"a.html\">A</a> <a href=\"notes.txt\">notes</a>\n"
-                                           "<a href=\"missing.html\">gone</a> <a href=\"sub/c.html\">C</a>\n"
-                                           "<img src=\"pic.png\"></body></html>\n");
-    WriteWhole(folder / "site/a.html", "<html><body><a href=\"index.html\">home</a> <a href=\"sub/c.html\">C</a>\n"
-                                       "<a href=\"sub/none.html\">none</a></body></html>\n");
-    WriteWhole(folder / "site/sub/c.html", "<html><body><a href=\"../a.html\">back</a></body></html>\n");
-    WriteWhole(folder / "site/notes.txt", "plain notes\n");
-    WriteWhole(folder / "site/pic.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\0'));
-}
 
 class LinkTreeViewTest : public ::testing::Test
 {
@@ -202,7 +191,7 @@ protected:
 TEST_F(LinkTreeViewTest, ACheckOfALocalFolderRunsToItsEndAndTheTreeShowsWhatTheEngineFound)
 {
     CTempFolder folder;
-    MakeSite(folder);
+    MakeLinkSite(folder);
     const std::string start = folder / "site/index.html";
     CRealCrawl reference; // an engine of its own checks the same task
     CTaskSettings task(start, &reference.Settings());
@@ -269,7 +258,7 @@ class FinishedCheckTest : public LinkTreeViewTest
 protected:
     void Check(int autoExpand = 1)
     {
-        MakeSite(m_folder);
+        MakeLinkSite(m_folder);
         m_crawl.Settings().SetInt(SETTING_MISC_AUTO_EXPAND, autoExpand);
         CLinkTreeViewServices services = Services(m_crawl.Transport(), m_crawl.Settings());
         services.m_reportPrompt = [this](bool showDialog, CReportRequest& request) {

@@ -43,6 +43,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <tuple>
 
 std::string ShortenPathForTitle(std::string_view text)
 {
@@ -82,6 +83,14 @@ QToolBar* HolderBar(QMainWindow* window, Qt::ToolBarArea area, QWidget* content,
     return holder;
 }
 
+// The toolbar and the quick-connect bar are bands the user may arrange: side
+// by side or one above the other, always along the top of the window.
+void AllowMovingAlongTheTop(QToolBar* holder)
+{
+    holder->setMovable(true);
+    holder->setAllowedAreas(Qt::TopToolBarArea);
+}
+
 // A toolbar button's tooltip: the text of the command's first menu row
 // without its mnemonic marks, key text and trailing dots; the fallback when
 // no menu has the command.
@@ -116,6 +125,32 @@ std::string TitlePrefix(const CMDIChildWnd* child)
 }
 } // namespace
 
+std::string FormatBarPlace(const CBarPlace& place)
+{
+    return std::to_string(place.m_row) + ":" + std::to_string(place.m_order);
+}
+
+bool ParseBarPlace(std::string_view text, CBarPlace& place)
+{
+    const size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    const auto number = [](std::string_view part, int& value) {
+        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+        return error == std::errc() && end == part.data() + part.size() && value >= 0;
+    };
+    CBarPlace read;
+    if (!number(text.substr(0, colon), read.m_row) || !number(text.substr(colon + 1), read.m_order))
+        return false;
+    place = read;
+    return true;
+}
+
+std::string ComposeChildTitle(const std::string& title, const CMDIChildWnd* child)
+{
+    const std::string prefix = TitlePrefix(child);
+    return prefix.empty() ? title : prefix + ShortenPathForTitle(title);
+}
 
 CMainFrame::CMainFrame(CPropertySet& settings, CHooks hooks)
     : m_settings(settings), m_hooks(std::move(hooks)),
@@ -211,6 +246,7 @@ bool CMainFrame::CreateToolBar()
     m_toolRebar->SetStringSource([](int id) { return std::string(LoadResourceString(UINT(id))); });
     m_toolRebar->AddBar(m_toolBar, 0, {}, CChevronReBar::kBandUseChevron);
     m_toolHolder = HolderBar(this, Qt::TopToolBarArea, m_toolRebar, "ToolRebarHolder");
+    AllowMovingAlongTheTop(m_toolHolder);
     addToolBarBreak(Qt::TopToolBarArea);
     return true;
 }
@@ -226,6 +262,7 @@ bool CMainFrame::CreateQuickConnectBar()
     m_quickRebar->setObjectName("QuickRebar");
     m_quickRebar->AddBar(m_quickConnect, -1, {}, 0);
     m_quickHolder = HolderBar(this, Qt::TopToolBarArea, m_quickRebar, "QuickRebarHolder");
+    AllowMovingAlongTheTop(m_quickHolder);
     return true;
 }
 
@@ -255,10 +292,69 @@ QLineEdit* CMainFrame::GetDepthEdit() const
 
 void CMainFrame::LoadRememberedStrings()
 {
-    // How bar layouts persist between runs is still open: they are read,
-    // and nothing is applied from them yet.
     m_toolbarLayout = m_settings.GetStringValue(SETTING_LAYOUT_TOOLBAR);
     m_quickConnectLayout = m_settings.GetStringValue(SETTING_LAYOUT_QUICK_CONNECT);
+    ApplyBarPlaces();
+}
+
+void CMainFrame::ApplyBarPlaces()
+{
+    if (!m_toolHolder || !m_quickHolder)
+        return;
+    CBarPlace tool{0, 0};
+    CBarPlace quick{1, 0};
+    if (!ParseBarPlace(m_toolbarLayout, tool) || !ParseBarPlace(m_quickConnectLayout, quick))
+        return; // both or neither: one place alone says nothing about the other bar
+    struct Bar
+    {
+        QToolBar* m_holder;
+        CBarPlace m_place;
+    };
+    std::vector<Bar> bars = {{m_toolHolder, tool}, {m_quickHolder, quick}};
+    std::stable_sort(bars.begin(), bars.end(), [](const Bar& a, const Bar& b) {
+        return std::tie(a.m_place.m_row, a.m_place.m_order) < std::tie(b.m_place.m_row, b.m_place.m_order);
+    });
+    // Added again in order; a row break between bars of different rows.
+    for (const Bar& bar : bars)
+    {
+        if (toolBarBreak(bar.m_holder))
+            removeToolBarBreak(bar.m_holder);
+    }
+    for (size_t i = 0; i < bars.size(); ++i)
+    {
+        const bool shown = !bars[i].m_holder->isHidden();
+        removeToolBar(bars[i].m_holder);
+        if (i > 0 && bars[i].m_place.m_row != bars[i - 1].m_place.m_row)
+            addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, bars[i].m_holder);
+        bars[i].m_holder->setVisible(shown);
+    }
+}
+
+void CMainFrame::SaveBarPlaces()
+{
+    // The two bars' arrangement can only be seen, and only changed, while
+    // both are shown; otherwise the places they had stay.
+    std::vector<QToolBar*> bars = {m_toolHolder, m_quickHolder};
+    for (const QToolBar* bar : bars)
+    {
+        if (!bar || !bar->isVisible() || toolBarArea(bar) != Qt::TopToolBarArea)
+            return;
+    }
+    std::sort(bars.begin(), bars.end(), [](const QToolBar* a, const QToolBar* b) {
+        return std::make_pair(a->y(), a->x()) < std::make_pair(b->y(), b->x());
+    });
+    CBarPlace place{0, -1};
+    for (size_t i = 0; i < bars.size(); ++i)
+    {
+        if (i > 0 && bars[i]->y() != bars[i - 1]->y())
+            place = {place.m_row + 1, 0};
+        else
+            ++place.m_order;
+        (bars[i] == m_toolHolder ? m_toolbarLayout : m_quickConnectLayout) = FormatBarPlace(place);
+    }
+    m_settings.SetString(SETTING_LAYOUT_TOOLBAR, m_toolbarLayout.c_str());
+    m_settings.SetString(SETTING_LAYOUT_QUICK_CONNECT, m_quickConnectLayout.c_str());
 }
 
 void CMainFrame::FillAddressHistory()
@@ -310,8 +406,7 @@ void CMainFrame::OnTab(const CTabInfo& tab, int flag, const std::string&)
 
 void CMainFrame::SetChildTitle(const std::string& title, CMDIChildWnd* child, intptr_t data)
 {
-    const std::string prefix = TitlePrefix(child);
-    const std::string text = prefix.empty() ? title : prefix + ShortenPathForTitle(title);
+    const std::string text = ComposeChildTitle(title, child);
     child->setWindowTitle(QString::fromStdString(text));
     if (m_tabbedBar)
         m_tabbedBar->AddTab(text, &CMainFrame::OnTab, child, nullptr, 0, data != 0);
@@ -563,6 +658,7 @@ bool CMainFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)
 void CMainFrame::SaveLayout()
 {
     SaveWindowPlacement(m_settings, this, SETTING_LAYOUT_MAIN_FRAME);
+    SaveBarPlaces();
     m_settings.SetInt(SETTING_LAYOUT_TOOLBAR_VISIBLE, m_toolHolder && m_toolHolder->isVisible());
     m_settings.SetInt(SETTING_LAYOUT_STATUSBAR_VISIBLE, statusBar()->isVisible());
     m_settings.SetInt(SETTING_LAYOUT_QC_VISIBLE, m_quickHolder && m_quickHolder->isVisible());

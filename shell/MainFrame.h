@@ -46,6 +46,11 @@ class QWidget;
 // after it: "..." and the text from that separator on; else the whole text.
 std::string ShortenPathForTitle(std::string_view text);
 
+// The caption and tab text of a child frame for its title: "Edit: ",
+// "Log: " or "Report: " and the title shortened (ShortenPathForTitle) for
+// the editor, log and report frames; the title as it is for any other.
+std::string ComposeChildTitle(const std::string& title, const CMDIChildWnd* child);
+
 // What a quick-connect start asks for: the URL trimmed at both ends (empty
 // means invalid) and the depth, 1 when the field holds nothing above 0.
 struct CQuickConnectRequest
@@ -54,6 +59,18 @@ struct CQuickConnectRequest
     int m_depth = 1;
 };
 CQuickConnectRequest MakeQuickConnectRequest(std::string_view urlText, std::string_view depthText);
+
+// Where a bar at the top of the main window sits: its row from the top and
+// its order from the left within that row, both from 0. Kept in the
+// settings as "row:order" ("Layout/Toolbar", "Layout/Quick Connect").
+struct CBarPlace
+{
+    int m_row = 0;
+    int m_order = 0;
+};
+std::string FormatBarPlace(const CBarPlace& place);
+// False (place unchanged) for a text that is not two numbers from 0.
+bool ParseBarPlace(std::string_view text, CBarPlace& place);
 
 class CMainFrame : public CMDIFrameWnd, public IChildTabColor
 {
@@ -86,8 +103,10 @@ public:
     // false when one could not be made.
     bool OnCreate();
 
-    // Start-up: the remembered bar layouts are read (nothing is applied
-    // from them yet), then the address box is filled from the history.
+    // Start-up: the toolbar and the quick-connect bar (which the user may
+    // drag beside or above each other) are put back where they were when
+    // the frame last closed; a layout that cannot be read keeps the
+    // default, the toolbar above the quick-connect bar.
     void LoadRememberedStrings();
     // The URL combo box emptied and filled from the URL history, the most
     // recent first and selected.
@@ -110,6 +129,10 @@ public:
 
     CTabbedBar* GetTabbedBar() const { return m_tabbedBar; }
     QToolBar* GetToolBar() const { return m_toolBar; }
+    // The bars at the top that hold the toolbar's and the quick-connect
+    // bar's chevron bars.
+    QToolBar* GetToolBarHolder() const { return m_toolHolder; }
+    QToolBar* GetQuickConnectHolder() const { return m_quickHolder; }
     CQuickConnectBar* GetQuickConnectBar() const { return m_quickConnect; }
     QComboBox* GetUrlCombo() const;
     QLineEdit* GetDepthEdit() const;
@@ -141,6 +164,10 @@ private:
     void OnActivation(bool active);
     void ToggleBar(QWidget* bar);
     void SaveLayout();
+    // The places of the two top bars as they stand, while both are shown;
+    // otherwise both keep the places they had.
+    void SaveBarPlaces();
+    void ApplyBarPlaces();
     static void OnTab(const struct CTabInfo& tab, int flag, const std::string& text);
 
     CPropertySet& m_settings;
@@ -154,8 +181,8 @@ private:
     QLabel* m_indicators[3] = {};
     CTabbedBar* m_tabbedBar = nullptr;
     QWidget* m_bottom = nullptr;
-    QWidget* m_toolHolder = nullptr;
-    QWidget* m_quickHolder = nullptr;
+    QToolBar* m_toolHolder = nullptr;
+    QToolBar* m_quickHolder = nullptr;
     QMenu* m_viewsMenu = nullptr;
     CLoginPromptDlg* m_loginPrompt = nullptr;
     QPointer<QWidget> m_lastFocus;

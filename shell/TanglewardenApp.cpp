@@ -33,6 +33,8 @@
 #include "shell/TanglewardenTemplate.h"
 #include "transfer/auth/PromptRequestQueue.h"
 #include "shell/TransferQueueFrame.h"
+#include "shell/TextWindows.h"
+#include "transfer/base/LogRegistry.h"
 #include "transfer/jobs/TransferManager.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/View.h"
@@ -84,7 +86,7 @@ int ShowFavoritesOfRunningApp(CPropertySet& task)
     if (!g_runningApp)
         return IDCANCEL;
     return RunFavoritesDlg(task, g_runningApp->GetTaskDialogContext(), &GetPasswordStore(),
-                           g_runningApp->GetMainWindow());
+                           [] { return SavePasswordStore(); }, g_runningApp->GetMainWindow());
 }
 } // namespace
 
@@ -211,6 +213,7 @@ bool CTanglewardenApp::InitInstance(const std::vector<std::string>& args)
         return false;
     if (CTransferManager* manager = GetTransferManager())
         RegisterTransferQueueWindow(*this, *manager);
+    RegisterTextWindows(*m_docManager, [this] { return m_mainFrame; }, settings, GetLogManager());
     // File New asks with the Select New Action dialog; the task it gives goes
     // the way of every new task (NewTaskDocument). A registration may
     // replace the prompt.

@@ -3,11 +3,14 @@
 #include "checker/LinkNames.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
+#include "editor/SyntaxColorizer.h"
+#include "editor/ui/HTMLEditView.h"
 #include "foundation/files/FileSystem.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "platform/core/LocalPath.h"
+#include "platform/core/RefPtr.h"
 #include "platform/core/Text.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/ModalDriver.h"
@@ -44,6 +47,10 @@ std::string LowerExtension(const std::string& path)
     return dot ? MakeLower(dot) : std::string();
 }
 
+// Colouriser modes of the log and report windows.
+constexpr int kColorHtml = 1;
+constexpr int kColorLog = 4;
+
 CFrameWnd* FrameOf(CDocument& document)
 {
     for (CView* view : document.GetViews())
@@ -75,6 +82,52 @@ void ActivateDocumentFrame(CDocument& document)
     frame->raise();
     frame->activateWindow();
 }
+
+CHTMLEditView* FindEditView(CDocument& document)
+{
+    for (CView* view : document.GetViews())
+    {
+        if (auto* edit = dynamic_cast<CHTMLEditView*>(view))
+            return edit;
+    }
+    return nullptr;
+}
+
+namespace
+{
+// Shows a text of the log registry in the document's window, whose view
+// follows it as it grows; a window without the editor view gets the text
+// as it stands.
+void ShowRegistryText(CTanglewardenDoc& document, int id, ITransferLog& text,
+                      std::unique_ptr<CEditColorizer> colorizer)
+{
+    // What a window showed before (a file, another log) is no longer its
+    // name.
+    if (!document.GetPathName().empty())
+        document.SetPathName(std::string(), false);
+    document.SetLogId(id);
+    if (CHTMLEditView* view = FindEditView(document))
+    {
+        view->SetColorizer(colorizer.release(), true, false);
+        view->ShowText(&text); // the view keeps its own reference while it follows
+        return;
+    }
+    std::string all;
+    text.GetText(all);
+    document.SetText(all);
+}
+
+// The title of a new window of the kind; null for the template's own.
+const char* DefaultTitleOf(int kind)
+{
+    for (const KindDesc& desc : kKinds)
+    {
+        if (desc.m_kind == kind)
+            return desc.m_title;
+    }
+    return nullptr;
+}
+} // namespace
 
 PromptFilter MakePromptFilter(const std::string& extension, int kind)
 {
@@ -170,11 +223,8 @@ CTanglewardenDoc* CTanglewardenDocManager::NewDocumentOfKind(int kind)
     auto* document = dynamic_cast<CTanglewardenDoc*>(docTemplate->OpenDocumentFile(std::string(), true));
     if (!document)
         return nullptr;
-    for (const KindDesc& desc : kKinds)
-    {
-        if (desc.m_kind == kind && desc.m_title)
-            document->SetTitle(desc.m_title);
-    }
+    if (const char* title = DefaultTitleOf(kind))
+        document->SetTitle(title);
     return document;
 }
 
@@ -282,46 +332,84 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(const std::string& pa
         document = NewDocumentOfKind(kKindTransferLog);
     if (!document)
         return nullptr;
-    if (!document->OnOpenDocument(path))
+    if (CHTMLEditView* view = FindEditView(*document))
+    {
+        (void)view->LoadLocalFile(path, true); // a failure shows its reason in the view
+        view->SetColorizer(new CSyntaxColorizer(kColorLog), true, true);
+    }
+    else if (!document->OnOpenDocument(path))
+    {
         document->SetText({});
+    }
     document->SetPathName(path, false);
     document->SetLogId(0);
     return document;
+}
+
+CTanglewardenDoc* CTanglewardenDocManager::WindowForId(int kind, int id, int singleSetting, bool& asItIs)
+{
+    asItIs = false;
+    if (GetIntOr(m_settings, singleSetting) != 0)
+    {
+        if (CTanglewardenDoc* first = FindDocumentOfKind(-1, true, kind))
+            return first;
+    }
+    else
+    {
+        for (CTanglewardenDoc* open : GetDocumentsOfKind(kind))
+        {
+            if (open->GetLogId() == id)
+            {
+                ActivateDocumentFrame(*open);
+                asItIs = true;
+                return open;
+            }
+        }
+    }
+    return NewDocumentOfKind(kind);
 }
 
 CTanglewardenDoc* CTanglewardenDocManager::OpenLogDocument(int logId, CLogRegistry& logs)
 {
     if (logId == 0 || logId == -1)
         return nullptr;
-    CTanglewardenDoc* document = nullptr;
-    if (GetIntOr(m_settings, SETTING_MISC_SINGLE_LOG_WINDOW) != 0)
-    {
-        document = FindDocumentOfKind(-1, true, kKindTransferLog);
-    }
-    else
-    {
-        for (CTanglewardenDoc* open : GetDocumentsOfKind(kKindTransferLog))
-        {
-            if (open->GetLogId() == logId)
-            {
-                ActivateDocumentFrame(*open);
-                return open;
-            }
-        }
-    }
-    if (!document)
-        document = NewDocumentOfKind(kKindTransferLog);
-    if (!document)
-        return nullptr;
-    ITransferLog* log = logs.GetLog(logId);
-    if (!log)
+    bool asItIs = false;
+    CTanglewardenDoc* document = WindowForId(kKindTransferLog, logId, SETTING_MISC_SINGLE_LOG_WINDOW, asItIs);
+    if (!document || asItIs)
         return document;
-    std::string text;
-    log->GetText(text);
-    document->SetText(text);
-    document->SetLogId(logId);
-    document->SetTitle(log->GetName());
-    log->Release();
+    ITransferLog* raw = logs.GetLog(logId);
+    if (!raw)
+        return document;
+    CRefPtr<ITransferLog> log = CRefPtr<ITransferLog>::Adopt(raw);
+    if (CHTMLEditView* view = FindEditView(*document))
+        view->ShowLineNumbers(false, false);
+    ShowRegistryText(*document, logId, *log.Get(), std::make_unique<CSyntaxColorizer>(kColorLog));
+    const std::string name = log->GetName();
+    document->SetTitle(name.empty() ? std::string(DefaultTitleOf(kKindTransferLog)) : name);
+    return document;
+}
+
+CTanglewardenDoc* CTanglewardenDocManager::OpenReportDocument(int reportId, int format)
+{
+    if (!m_logs || reportId == 0 || reportId == -1)
+        return nullptr;
+    bool asItIs = false;
+    CTanglewardenDoc* document = WindowForId(kKindLinkReport, reportId, SETTING_MISC_SINGLE_REPORT_WINDOW, asItIs);
+    if (!document || asItIs)
+        return document;
+    ITransferLog* raw = m_logs->GetLog(reportId);
+    if (!raw)
+        return document;
+    CRefPtr<ITransferLog> report = CRefPtr<ITransferLog>::Adopt(raw);
+    if (CHTMLEditView* view = FindEditView(*document))
+    {
+        (void)view->SetLocked(true);
+        view->EnableUndo(false);
+        view->ShowLineNumbers(true, false);
+    }
+    const bool html = format == 1 || format == 3;
+    ShowRegistryText(*document, reportId, *report.Get(),
+                     html ? std::make_unique<CSyntaxColorizer>(kColorHtml) : nullptr);
     return document;
 }
 

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 
+class CHTMLEditView;
 class CLogRegistry;
 class CTanglewardenDoc;
 class CTanglewardenTemplate;
@@ -75,15 +76,29 @@ public:
     // An editor for the file (the open one when it shows already), or for a
     // new page from the "Default.html" template when path is empty.
     CTanglewardenDoc* OpenEditDocument(const std::string& path);
-    // A log window for a log file; with "Misc/Single Log Window" the open
-    // one is reused.
+    // The registry the report windows take their texts from; null (the
+    // default) opens no report window. It must outlive the manager.
+    void SetLogRegistry(CLogRegistry* logs) { m_logs = logs; }
+
+    // A log window for a log file, read once and coloured as a log; the
+    // window already showing that file, or with "Misc/Single Log Window"
+    // the first log window, is reused. The title is the path.
     CTanglewardenDoc* OpenLogDocument(const std::string& path);
     // A log window for a log of the registry (a valid id, not 0 or -1): with
     // "Misc/Single Log Window" the first open log window is reused, else
     // the open window of that log is brought to the top and returned as it
-    // is. A new or reused window takes the log's text as it stands and its
-    // name as title.
+    // is. A new or reused window follows the log as it grows (coloured as a
+    // log, no line numbers) under the log's name ("Log" when it has none).
     CTanglewardenDoc* OpenLogDocument(int logId, CLogRegistry& logs);
+    // A report window for a text of the log registry (a valid id): with
+    // "Misc/Single Report Window" the first open report window is reused,
+    // else the open window of that report is brought to the top and
+    // returned as it is. A new or reused window shows the text read-only
+    // with line numbers and follows it (a report written again shows
+    // there); formats 1 and 3 (HTML) are coloured as HTML. The title stays
+    // "Report" until the caller sets the document's title. Null without a
+    // registry or a window.
+    CTanglewardenDoc* OpenReportDocument(int reportId, int format);
 
     // The first document of the kind (id -1), or the one whose path is path;
     // with activate its frame comes to the top.
@@ -114,7 +129,14 @@ private:
     // when there is one.
     bool CheckTemplates() const;
 
+    // The window of the kind to show a registry text in: with the
+    // single-window setting the first open one, else the one already
+    // showing that id (activated, and asItIs set: it is left as it is);
+    // otherwise a new one. Null when none can be made.
+    CTanglewardenDoc* WindowForId(int kind, int id, int singleSetting, bool& asItIs);
+
     CPropertySet& m_settings;
+    CLogRegistry* m_logs = nullptr;
     NewActionPrompt m_newActionPrompt;
     TaskStarter m_taskStarter;
 };
@@ -133,3 +155,7 @@ PromptFilter MakePromptFilter(const std::string& extension, int kind);
 // Brings the frame that shows the document to the top (restored when
 // minimised).
 void ActivateDocumentFrame(CDocument& document);
+
+// The first editor view of the document; null when it has none (a window
+// kind whose own view is not registered yet).
+CHTMLEditView* FindEditView(CDocument& document);

@@ -7,6 +7,7 @@
 #include "platform/ui/DocManager.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/ModalDriver.h"
+#include "platform/ui/View.h"
 #include "res/Resources.h"
 
 #include <QApplication>
@@ -29,6 +30,9 @@ CTanglewardenDoc::~CTanglewardenDoc()
     if (m_taskView)
         m_taskView->DetachDocument();
     m_taskView = nullptr;
+    // Views that still show the text let go of it before it is deleted.
+    for (CView* view : std::vector<CView*>(GetViews()))
+        RemoveView(view);
 }
 
 void CTanglewardenDoc::SetTask(const CTaskSettings* source)

@@ -106,8 +106,9 @@ CHTMLEditView::~CHTMLEditView()
 void CHTMLEditView::OnInitialUpdate()
 {
     auto* doc = dynamic_cast<CTanglewardenDoc*>(GetDocument());
-    if (doc && doc->GetText())
-        AttachBuffer(doc->GetText(), false);
+    m_documentBuffer = doc ? doc->GetText() : nullptr;
+    if (m_documentBuffer)
+        AttachBuffer(m_documentBuffer, false);
     else
         AttachBuffer(new CEditTextBuffer, true);
     GetBuffer()->SetTabSize(TabSize());
@@ -498,6 +499,18 @@ void CHTMLEditView::UpdateFrameState()
         frame->setWindowTitle(QString::fromStdString(doc->GetDisplayName()));
     if (IChildTabColor* tabs = FindChildTabColor(this); tabs && frame)
         tabs->SetChildTabColor(frame, IsModified() ? 0x0000FF : -1);
+}
+
+void CHTMLEditView::OnRemovedFromDocument()
+{
+    if (m_documentBuffer && GetBuffer() == m_documentBuffer)
+    {
+        // A followed log would write into the buffer that is going.
+        if (GetAttached())
+            AttachSource(nullptr);
+        AttachBuffer(nullptr, false);
+    }
+    m_documentBuffer = nullptr;
 }
 
 void CHTMLEditView::OnModifiedChanged()

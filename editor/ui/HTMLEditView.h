@@ -95,6 +95,9 @@ public:
     // ---- Frame ------------------------------------------------------------
     void UpdateFrameState();
     void OnModifiedChanged() override;
+    // The document's text buffer, which the view shows, goes with the
+    // document: the view lets go of it (and shows nothing) first.
+    void OnRemovedFromDocument() override;
 
 protected:
     void SetMode(int mode);
@@ -123,6 +126,8 @@ private:
     int m_mode = kModeEmpty;
     std::string m_filePath;
     int m_linkContext = 0;
+    // The document's buffer while the view shows it; null otherwise.
+    CEditTextBuffer* m_documentBuffer = nullptr;
     IPropertySet* m_settings = nullptr;
     std::function<void(const CFormData&)> m_formTarget;
     std::string m_lastSearch;

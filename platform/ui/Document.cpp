@@ -73,6 +73,7 @@ void CDocument::RemoveView(CView* view)
         return;
     m_views.erase(found);
     view->m_pDocument = nullptr;
+    view->OnRemovedFromDocument();
 }
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint, void* hintObject)

@@ -38,6 +38,10 @@ public:
     virtual void OnUpdate(CView* sender, LPARAM hint, void* hintObject);
     // The view became (activate) or stopped being the active view.
     virtual void OnActivateView(bool activate, CView* activated, CView* deactivated);
+    // The document let go of the view (CDocument::RemoveView), while the
+    // document still exists: whatever the view borrowed from it (a text
+    // buffer) must be dropped now, as the document may be deleted next.
+    virtual void OnRemovedFromDocument() {}
 
     // The view, then its document.
     bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui) override;

@@ -143,19 +143,15 @@ CMDIFrameWnd::~CMDIFrameWnd()
     // The area outlives this part of the frame while Qt deletes the
     // children; its activations are no longer this frame's business.
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    // Closed children may wait for deletion outside the area's list.
+    for (QMdiSubWindow* sub : m_mdiArea->findChildren<QMdiSubWindow*>())
+        disconnect(sub, nullptr, this, nullptr);
 }
 
 void CMDIFrameWnd::ForgetChild(const CMDIChildWnd* child)
 {
     if (m_lastActive == child)
         m_lastActive = nullptr;
-    // When another child is left, the area activates it and says so; the
-    // dying child itself is no longer of its kind.
-    const std::vector<CMDIChildWnd*> children = GetChildren();
-    const bool othersLeft =
-        std::any_of(children.begin(), children.end(), [child](const CMDIChildWnd* each) { return each != child; });
-    if (!othersLeft)
-        OnUpdateFrameMenu(nullptr);
 }
 
 void CMDIFrameWnd::OnUpdateFrameMenu(CMDIChildWnd*)
@@ -201,6 +197,8 @@ void CMDIFrameWnd::OnSubWindowActivated(QWidget* subWindow)
 {
     auto* sub = qobject_cast<QMdiSubWindow*>(subWindow);
     CMDIChildWnd* activated = sub ? dynamic_cast<CMDIChildWnd*>(sub->widget()) : nullptr;
+    if (!activated && m_mdiArea->subWindowList().isEmpty())
+        OnUpdateFrameMenu(nullptr);
     if (!activated || activated == m_lastActive)
         return;
     OnUpdateFrameMenu(activated);
@@ -234,6 +232,14 @@ void CMDIFrameWnd::AddChild(CMDIChildWnd* child)
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     child->setAttribute(Qt::WA_DeleteOnClose);
+    // When the last child goes the area names no active one, so the frame's
+    // menu has to be put back here; while another is left, the area
+    // activates it and says so.
+    connect(sub, &QObject::destroyed, this, [this](QObject* gone) {
+        const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList();
+        if (std::all_of(subs.begin(), subs.end(), [gone](const QMdiSubWindow* each) { return each == gone; }))
+            OnUpdateFrameMenu(nullptr);
+    });
     sub->show();
     m_mdiArea->setActiveSubWindow(sub);
 }

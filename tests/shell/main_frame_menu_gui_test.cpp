@@ -133,7 +133,7 @@ protected:
     void CloseAll()
     {
         m_frame->MdiArea()->closeAllSubWindows();
-        EXPECT_TRUE(QTest::qWaitFor([this] { return m_frame->GetChildren().empty(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return m_frame->findChildren<CMDIChildWnd*>().isEmpty(); }, 5000));
     }
 
     CTempFolder m_temp;

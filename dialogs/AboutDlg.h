@@ -42,7 +42,6 @@ public:
     static int HitTest(const QPoint& point);
     void OpenHomePage();
 
-    const std::string& GetAboutText() const { return m_aboutText; }
     CPictureWnd* GetPicture() const { return m_picture; }
     CColorEditView* GetTextView() const { return m_textView; }
     bool IsDragging() const { return m_dragging; }

@@ -1,6 +1,7 @@
 #include "dialogs/FavoritesDlg.h"
 
 #include "dialogs/LinkPropertiesDlg.h"
+#include "dialogs/StartUrl.h"
 #include "dialogs/TaskGeneralPage.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/links/UrlParts.h"
@@ -113,19 +114,12 @@ bool IsNamed(const CXmlNode* node, const char* name)
 {
     return node && node->GetName() == name;
 }
-
-std::string InvalidUrlText(const std::string& url)
-{
-    std::string text = LoadResourceString(IDS_INVALID_URL);
-    const size_t at = text.find("%s");
-    if (at != std::string::npos)
-        text.replace(at, 2, url.empty() ? LoadResourceString(IDS_EMPTY) : url);
-    return text;
-}
 } // namespace
 
-CFavoritesDlg::CFavoritesDlg(CTaskDialogContext context, CPasswordStore* passwords, QWidget* parent)
-    : CDialog(IDD_FAVORITES, parent), m_context(std::move(context)), m_passwords(passwords)
+CFavoritesDlg::CFavoritesDlg(CTaskDialogContext context, CPasswordStore* passwords,
+                             std::function<bool()> savePasswords, QWidget* parent)
+    : CDialog(IDD_FAVORITES, parent), m_context(std::move(context)), m_passwords(passwords),
+      m_savePasswords(std::move(savePasswords))
 {
     if (const DialogDesc* description = FindDialog(IDD_FAVORITES))
         BuildDialogFromDescription(*this, *description);
@@ -293,7 +287,7 @@ bool CFavoritesDlg::ApplyTask(HTREEITEM item, bool discardPage)
     std::string url = m_task.GetUrl();
     if (url.empty())
     {
-        AfxMessageBox(InvalidUrlText(url), MB_OK | MB_ICONERROR);
+        AfxMessageBox(InvalidUrlMessage(url), MB_OK | MB_ICONERROR);
         return false;
     }
     if (!IsLocalPath(url))
@@ -306,15 +300,15 @@ bool CFavoritesDlg::ApplyTask(HTREEITEM item, bool discardPage)
         std::string path;
         if (!ParseUrl(url.c_str(), scheme, host, port, &user, &password, &path, false))
         {
-            AfxMessageBox(InvalidUrlText(url), MB_OK | MB_ICONERROR);
+            AfxMessageBox(InvalidUrlMessage(url), MB_OK | MB_ICONERROR);
             return false;
         }
         // The favourites file is plain text; a password belongs in the
         // enciphered password store, where the transfer clients find it.
         if (!password.empty())
         {
-            if (m_passwords)
-                static_cast<void>(m_passwords->Set(ComposeUrl(scheme, host, "", port, user, ""), password));
+            if (m_passwords && m_passwords->Set(ComposeUrl(scheme, host, "", port, user, ""), password))
+                m_passwordMoved = true;
             url = ComposeUrl(scheme, host, path, port, user, "");
             m_task.SetString(TASK_URI, url.c_str());
             m_page->GetTask().SetString(TASK_URI, url.c_str());
@@ -586,7 +580,11 @@ void CFavoritesDlg::Close()
             static_cast<void>(m_context.m_saveSettings());
     }
     if (m_saveOnClose)
+    {
         static_cast<void>(SaveFavorites());
+        if (m_passwordMoved && m_savePasswords)
+            static_cast<void>(m_savePasswords());
+    }
     DiscardPage();
     // The items point into the store, which goes now.
     m_selecting = true;
@@ -597,9 +595,9 @@ void CFavoritesDlg::Close()
 }
 
 int RunFavoritesDlg(CPropertySet& task, const CTaskDialogContext& context, CPasswordStore* passwords,
-                    QWidget* parent)
+                    std::function<bool()> savePasswords, QWidget* parent)
 {
-    CFavoritesDlg dialog(context, passwords, parent);
+    CFavoritesDlg dialog(context, passwords, std::move(savePasswords), parent);
     const int code = dialog.DoModal();
     task.CopyFrom(dialog.m_task);
     // The filter's keys live in the task's filter, not in its bag.

@@ -14,7 +14,9 @@
 // site's resource, and the address is kept without it.
 //
 // Every edit changes the loaded store; it reaches the file only when the
-// dialog closes other than by Cancel. Closing remembers the selected
+// dialog closes other than by Cancel. The password store is written then
+// too when a password was moved into it, so the saved favourite never
+// names a login whose password exists only in this run's memory. Closing remembers the selected
 // favourite ("Layout/Last Favorite Site"), which the next opening selects.
 //
 // UI thread only.
@@ -25,6 +27,7 @@
 #include "platform/ui/ImageList.h"
 #include "platform/ui/TreeCtrl.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,7 +41,10 @@ class CFavoritesDlg : public CDialog
     Q_OBJECT
 
 public:
-    CFavoritesDlg(CTaskDialogContext context, CPasswordStore* passwords, QWidget* parent = nullptr);
+    // passwords: where a password found in an address goes; savePasswords
+    // writes that store to its file (false: not written).
+    CFavoritesDlg(CTaskDialogContext context, CPasswordStore* passwords, std::function<bool()> savePasswords,
+                  QWidget* parent = nullptr);
     ~CFavoritesDlg() override;
 
     // The selected task; after a run command, the task to run.
@@ -92,6 +98,9 @@ private:
 
     CTaskDialogContext m_context;
     CPasswordStore* m_passwords;
+    std::function<bool()> m_savePasswords;
+    // A password was taken out of an address into m_passwords.
+    bool m_passwordMoved = false;
     CTreeCtrl* m_tree = nullptr;
     CImageList m_images;
     QWidget* m_pageArea = nullptr;
@@ -109,4 +118,4 @@ private:
 // Runs the dialog; after a run command copies its task into task (the
 // filter's keys included). The code the dialog ended with.
 int RunFavoritesDlg(CPropertySet& task, const CTaskDialogContext& context, CPasswordStore* passwords,
-                    QWidget* parent);
+                    std::function<bool()> savePasswords, QWidget* parent);

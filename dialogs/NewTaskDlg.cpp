@@ -193,9 +193,7 @@ void CNewTaskDlg::OnOK()
     UpdateState();
     if (uri.empty())
     {
-        std::string text = LoadResourceString(IDS_INVALID_URL);
-        text.replace(text.find("%s"), 2, LoadResourceString(IDS_EMPTY));
-        AfxMessageBox(text, MB_OK | MB_ICONERROR);
+        AfxMessageBox(InvalidUrlMessage(uri), MB_OK | MB_ICONERROR);
         return;
     }
     // Enter reaches here even while OK is disabled.

@@ -5,6 +5,7 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "platform/ui/DialogBuilder.h"
+#include "platform/ui/MaskColor.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
@@ -43,21 +44,6 @@ constexpr UINT kViewBitmaps[] = {IDB_VIEW_ICONS, IDB_VIEW_LIST, IDB_VIEW_DETAILS
 constexpr int kMinFirstColumn = 100;
 
 const char kEditFilter[] = "HTML Files (*.html;*.htm)|*.html;*.htm|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
-
-QPixmap Masked(const QImage& image)
-{
-    QImage copy = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < copy.height(); ++y)
-    {
-        auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
-        for (int x = 0; x < copy.width(); ++x)
-        {
-            if ((line[x] & 0xFFFFFF) == kMagentaMask)
-                line[x] = 0;
-        }
-    }
-    return QPixmap::fromImage(copy);
-}
 } // namespace
 
 CSelectActionDlg::CSelectActionDlg(CTaskDialogContext context, QWidget* parent)
@@ -112,7 +98,7 @@ bool CSelectActionDlg::OnInitDialog()
             button->setAutoDefault(false);
             const QImage bitmap = LoadBitmapResource(kViewBitmaps[view]);
             if (!bitmap.isNull())
-                button->setIcon(QIcon(Masked(bitmap)));
+                button->setIcon(QIcon(QPixmap::fromImage(ReplaceMaskColor(bitmap, 0))));
         }
     }
     SetListView(m_context.m_settings ? GetIntOr(*m_context.m_settings, SETTING_LAYOUT_NEW_TASK_LIST_TYPE, 0) : 0);

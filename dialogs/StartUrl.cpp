@@ -5,6 +5,7 @@
 #include "foundation/links/UrlParts.h"
 #include "platform/core/LocalPath.h"
 #include "platform/core/Text.h"
+#include "res/Resources.h"
 
 namespace
 {
@@ -59,6 +60,16 @@ std::string NewTaskTitle(const std::string& uri)
     if (scheme == URL_SCHEME_HTTP || scheme == URL_SCHEME_HTTPS || scheme == URL_SCHEME_FTP)
         title += " (" + GetProtocolName(scheme) + ")";
     return title;
+}
+
+std::string InvalidUrlMessage(const std::string& url)
+{
+    // Put in by hand rather than through Format: the text is a resource.
+    std::string text = LoadResourceString(IDS_INVALID_URL);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, url.empty() ? LoadResourceString(IDS_EMPTY) : url);
+    return text;
 }
 
 bool NewTaskCanAccept(const std::string& uri, int action)

@@ -21,6 +21,10 @@ CStartUrlVerdict CheckStartUrl(const std::string& text);
 // nothing for other text.
 std::string NewTaskTitle(const std::string& uri);
 
+// The message that refuses a start address: "Invalid url: %s." naming the
+// address, or "<Empty>" for an empty one.
+std::string InvalidUrlMessage(const std::string& url);
+
 // Whether the New Task dialog's OK is enabled: the URI is not empty, and for
 // the Edit action (4) it is a local path.
 bool NewTaskCanAccept(const std::string& uri, int action);

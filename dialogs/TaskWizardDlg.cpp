@@ -7,7 +7,7 @@
 #include "foundation/files/PathUtils.h"
 #include "foundation/stores/UrlHistory.h"
 #include "platform/ui/DialogBuilder.h"
-#include "platform/ui/ImageList.h"
+#include "platform/ui/MaskColor.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
 
@@ -26,23 +26,6 @@ namespace
 const char kIntro[] = "intro";
 const char kUrl[] = "url";
 const char kParam[] = "param";
-
-// The wizard's picture with its magenta parts in the colour of the dialog's
-// buttons, so it sits on the dialog as if cut out.
-QPixmap WizardPicture(const QColor& face)
-{
-    QImage image = LoadBitmapResource(IDB_WIZARD).convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-    {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-        {
-            if ((line[x] & 0xFFFFFF) == kMagentaMask)
-                line[x] = face.rgb();
-        }
-    }
-    return QPixmap::fromImage(image);
-}
 
 void SetText(CDialog& page, int id, const std::string& text)
 {
@@ -145,8 +128,11 @@ bool CTaskWizardDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_picture = qobject_cast<QLabel*>(GetDlgItem(IDC_WIZARD_PICTURE));
+    // The picture's magenta parts take the buttons' colour, so it sits on the
+    // dialog as if cut out.
     if (m_picture)
-        m_picture->setPixmap(WizardPicture(palette().color(QPalette::Button)));
+        m_picture->setPixmap(QPixmap::fromImage(
+            ReplaceMaskColor(LoadBitmapResource(IDB_WIZARD), palette().color(QPalette::Button).rgb())));
     QWidget* placeholder = GetDlgItem(IDC_WIZARD_PAGE_AREA);
     m_pageArea = new QWidget(this);
     new QVBoxLayout(m_pageArea);

@@ -60,7 +60,6 @@ public:
     int GetPageCount() const { return static_cast<int>(m_pages.size()); }
     int GetCurrentIndex() const { return m_current; }
     CWizardPage* GetCurrentPage() const;
-    bool IsUrlAccepted() const { return m_urlAccepted; }
     bool IsLastPage() const { return m_current >= 0 && m_current == GetPageCount() - 1; }
 
     // Shows the page at index (see the file comment); nothing for an index

@@ -4,6 +4,7 @@
 #include "checker/LinkStats.h"
 #include "checker/LinkStatus.h"
 #include "checker/TaskSettings.h"
+#include "dialogs/StartUrl.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
@@ -291,7 +292,7 @@ bool CLinkTreeView::StartTask(bool closeOnFailure)
     const CStartAddress start = PrepareStartAddress(url);
     if (!start.m_valid)
     {
-        AfxMessageBox(Format(LoadResourceString(IDS_INVALID_URL), start.m_invalid.c_str()), MB_OK | MB_ICONERROR);
+        AfxMessageBox(InvalidUrlMessage(start.m_invalid), MB_OK | MB_ICONERROR);
         return fail();
     }
     if (!start.m_passwordKey.empty() && m_services.m_passwords)

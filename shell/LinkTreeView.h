@@ -103,8 +103,12 @@ public:
     ~CLinkTreeView() override;
 
     // ---- For the templates and the task window ----------------------------
-    // Starts the task of the document (see the .cpp). False, with a message
-    // (and with closeOnFailure the window closing), when it could not.
+    // Starts the task of the document: asks for a task when it has no start
+    // URL, applies the start-address rules (PrepareStartAddress: a password
+    // taken out of the address goes to the password store), puts the URL in
+    // the history, starts the engine and titles the window. False, with a
+    // message (and with closeOnFailure the window closing), when it could
+    // not.
     bool StartTask(bool closeOnFailure);
     // Refreshes every item (allItems) or only the visible ones; builds the
     // tree when it is empty and selects the root when nothing is selected.
@@ -172,7 +176,7 @@ private:
     void Shutdown();
     void CloseTaskWindowLater();
 
-    // ---- The tree (LinkTreeView.cpp) --------------------------------------
+    // ---- The tree ---------------------------------------------------------
     void UpdateLevel(HTREEITEM parent, int depth);
     int RefreshItem(HTREEITEM item);
     void BeginRedraw();
@@ -186,7 +190,7 @@ private:
     void OnSelectionChanged(int cause);
     int AutoExpandDepth() const;
 
-    // ---- Commands (LinkTreeViewCommands.cpp) ------------------------------
+    // ---- Commands ---------------------------------------------------------
     void AddCommands();
     void StopTask();
     void ContinueTask();

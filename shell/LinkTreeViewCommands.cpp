@@ -5,8 +5,10 @@
 
 #include "shell/LinkTreeView.h"
 
+#include "dialogs/ReportFile.h"
 #include "checker/LinkNames.h"
 #include "checker/TaskSettings.h"
+#include "dialogs/ReportFile.h"
 #include "foundation/desktop/FileBrowsing.h"
 #include "foundation/desktop/ItemSearch.h"
 #include "foundation/desktop/ShellHelpers.h"
@@ -15,7 +17,6 @@
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
-#include "platform/core/PosixFile.h"
 #include "platform/core/RefPtr.h"
 #include "platform/core/Text.h"
 #include "platform/ui/FrameWnd.h"
@@ -363,29 +364,9 @@ void CLinkTreeView::WriteReportFile(ITransferLog& log, const CReportRequest& req
         m_services.m_settings ? m_services.m_settings->GetStringValue(SETTING_MISC_REPORT_FOLDER) : std::string();
     const bool html = request.m_options.m_format == 1 || request.m_options.m_format == 3;
     const std::string path = CombinePath(folder, html ? "default_report.html" : "default_report.txt");
-    bool written = !folder.empty() && CreateDirectoryTree(folder);
-    if (written)
-    {
-        if (FileExists(path))
-            (void)DeleteFileForce(path);
-        const int fd = PosixOpen(path, kOpenReadWrite | kOpenCreate | kOpenTruncate);
-        written = fd >= 0;
-        // The log hands its text out in pieces; an empty piece before the
-        // end ends the copy rather than looping.
-        size_t length = 0;
-        log.GetStats(nullptr, &length, nullptr, nullptr);
-        std::string piece;
-        for (size_t offset = 0; written && offset < length;)
-        {
-            const size_t got = log.GetTextPart(piece, offset, 64 * 1024);
-            if (got == 0)
-                break;
-            written = PosixWrite(fd, piece.data(), piece.size()) == int64_t(piece.size());
-            offset += got;
-        }
-        if (fd >= 0)
-            written = PosixClose(fd) && written;
-    }
+    // The report replaces the last one in one step: one that cannot be
+    // written whole leaves the last one as it was.
+    const bool written = !folder.empty() && CreateDirectoryTree(folder) && SaveLogToFile(log, path);
     if (!written)
     {
         AfxMessageBox(LoadResourceString(IDS_CANNOT_CREATE_REPORT), MB_OK | MB_ICONERROR);

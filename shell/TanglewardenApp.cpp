@@ -86,7 +86,7 @@ int ShowFavoritesOfRunningApp(CPropertySet& task)
     if (!g_runningApp)
         return IDCANCEL;
     return RunFavoritesDlg(task, g_runningApp->GetTaskDialogContext(), &GetPasswordStore(),
-                           g_runningApp->GetMainWindow());
+                           [] { return SavePasswordStore(); }, g_runningApp->GetMainWindow());
 }
 } // namespace
 

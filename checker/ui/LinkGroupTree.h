@@ -89,7 +89,6 @@ public:
     // Writes every count cell that differs from the block kept, and keeps
     // this one.
     void SetCounts(const CLinkStats& stats);
-    const CLinkStats& GetCounts() const { return m_stats; }
 
     // ---- Rows -----------------------------------------------------------------
     // The row showing code; -1 when it is not shown.

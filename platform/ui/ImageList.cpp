@@ -1,5 +1,7 @@
 #include "platform/ui/ImageList.h"
 
+#include "platform/ui/MaskColor.h"
+
 #include <QIcon>
 #include <QPainter>
 
@@ -12,17 +14,7 @@ int CImageList::AddStrip(const QImage& strip, QRgb mask)
     const int count = strip.width() / m_size.width();
     if (count <= 0)
         return -1;
-    QImage argb = strip.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = mask & 0xFFFFFF;
-    for (int y = 0; y < argb.height(); ++y)
-    {
-        auto* line = reinterpret_cast<QRgb*>(argb.scanLine(y));
-        for (int x = 0; x < argb.width(); ++x)
-        {
-            if ((line[x] & 0xFFFFFF) == key)
-                line[x] = 0;
-        }
-    }
+    const QImage argb = ReplaceMaskColor(strip, 0, mask);
     const int first = GetImageCount();
     for (int image = 0; image < count; ++image)
         m_images.push_back(argb.copy(image * m_size.width(), 0, m_size.width(), std::min(m_size.height(), argb.height())));

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <sys/stat.h>
 
 namespace
@@ -49,6 +51,13 @@ protected:
         for (CDocument* document : m_template->GetDocuments())
             document->SetModifiedFlag(false);
         m_manager.CloseAllDocuments();
+        // The closed frames delete themselves later (WA_DeleteOnClose), which
+        // no event loop of this test would ever reach: left over, they would
+        // be torn down with the application at exit, after Qt's own globals
+        // that a window needs to go.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            EXPECT_EQ(qobject_cast<CFrameWnd*>(window), nullptr) << "a closed document's frame outlived the test";
     }
 
     CTanglewardenDoc* NewDocument()

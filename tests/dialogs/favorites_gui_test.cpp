@@ -77,12 +77,13 @@ protected:
             return true;
         };
         m_path = m_temp / "data/Quorvat Software/Tanglewarden/Favorites.xml";
+        m_passwordPath = m_temp / "data/Quorvat Software/Tanglewarden/Passwords.bf";
     }
     void TearDown() override { GetSettings().SetString(SETTING_LAYOUT_LAST_FAVORITE_SITE, ""); }
 
     int Run(const std::function<void(CFavoritesDlg&)>& script)
     {
-        CFavoritesDlg dialog(m_context, &m_passwords);
+        CFavoritesDlg dialog(m_context, &m_passwords, [this] { return m_passwords.Save(m_passwordPath, ""); });
         m_driver.SetDialogScript([&](QDialog& shown) {
             if (auto* ours = dynamic_cast<CFavoritesDlg*>(&shown))
                 script(*ours);
@@ -187,6 +188,7 @@ protected:
     std::function<void(QDialog&)> m_other;
     CTaskSettings m_lastTask;
     std::string m_path;
+    std::string m_passwordPath;
     int m_settingSaves = 0;
 };
 
@@ -369,6 +371,12 @@ TEST_F(FavoritesDialogTest, APasswordGoesToThePasswordStoreNotToTheFile)
     EXPECT_EQ(ReadWhole(m_path).find("s3cret"), std::string::npos);
     std::string password;
     EXPECT_TRUE(m_passwords.Get("ftp://user@files.example:2121", password));
+    EXPECT_EQ(password, "s3cret");
+    // The favourite now names a login whose password must outlive this run.
+    CPasswordStore saved;
+    ASSERT_TRUE(saved.Load(m_passwordPath, ""));
+    password.clear();
+    EXPECT_TRUE(saved.Get("ftp://user@files.example:2121", password));
     EXPECT_EQ(password, "s3cret");
 }
 

@@ -95,4 +95,12 @@ TEST_F(StartUrlTest, NewTaskTitleAndOkFollowTheAddressAndTheAction)
         EXPECT_EQ(NewTaskCanAccept(c.m_uri, c.m_action), c.m_ok) << c.m_uri << " action " << c.m_action;
     }
 }
+
+TEST(InvalidUrlMessage, NamesTheAddressOrSaysItIsEmpty)
+{
+    EXPECT_EQ(InvalidUrlMessage(""), "Invalid url: <Empty>.");
+    EXPECT_EQ(InvalidUrlMessage("http//x"), "Invalid url: http//x.");
+    // The address is text, never a format.
+    EXPECT_EQ(InvalidUrlMessage("a%sb%d"), "Invalid url: a%sb%d.");
+}
 } // namespace

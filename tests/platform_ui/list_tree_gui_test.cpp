@@ -4,6 +4,7 @@
 
 #include "platform/ui/ImageList.h"
 #include "platform/ui/ListCtrl.h"
+#include "platform/ui/MaskColor.h"
 #include "platform/ui/TreeCtrl.h"
 
 #include "tests/support/QtApplication.h"
@@ -65,6 +66,18 @@ TEST_F(ListTreeTest, StripsAreCutWithMagentaTransparent)
     EXPECT_NEAR(white.red(), 0x80, 2);
     EXPECT_NEAR(white.blue(), 0xFF, 2);
     EXPECT_EQ(canvas.pixelColor(5, 5).alpha(), 0);
+}
+
+TEST_F(ListTreeTest, MaskColourIsReplacedWhateverItsAlpha)
+{
+    QImage picture(2, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(0xFF, 0x00, 0xFF));
+    picture.setPixel(1, 0, qRgb(0xFE, 0x00, 0xFF));
+    const QImage faced = ReplaceMaskColor(picture, qRgb(1, 2, 3));
+    EXPECT_EQ(faced.pixel(0, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(faced.pixel(1, 0), qRgb(0xFE, 0x00, 0xFF)) << "only the mask colour itself";
+    EXPECT_EQ(ReplaceMaskColor(picture, 0).pixel(0, 0), 0u);
+    EXPECT_EQ(ReplaceMaskColor(picture, 0, qRgb(0xFE, 0x00, 0xFF)).pixel(1, 0), 0u) << "another mask colour";
 }
 
 class ListCtrlTest : public ListTreeTest

@@ -40,8 +40,9 @@ REST, RETR, LIST, QUIT) over the files in FILES, except where it breaks it:
                           data connection is taken and held silent, an
                           active one is never opened
   port-intruder           before opening an active data connection, another
-                          address (127.0.0.2) connects to the client's port
-                          and sends "INTRUDER"
+                          address (127.0.0.2) connects to the client's port,
+                          sends "INTRUDER" and waits until the client closes
+                          that connection
   long-listing            LIST sends a listing of LONG_LISTING_LINES lines
 Every command received is printed as "CMD <command>" (PASS included: these
 are test passwords). Runs until it is terminated.
@@ -126,6 +127,28 @@ class Session:
             self.passive.close()
             self.passive = None
 
+    def intrude(self):
+        """The stranger reaches the client's port first, and the server
+        connects only once the client has dealt with it: the kernel does not
+        promise that two connects made one after the other are accepted in
+        that order (a busy machine may finish the first handshake late), so
+        without the wait the client could take the server's connection
+        first and never meet the stranger."""
+        intruder = socket.create_connection(self.active, timeout=30,
+                                            source_address=("127.0.0.2", 0))
+        try:
+            intruder.sendall(INTRUDER)
+            # The stranger sends nothing more: a client that took it for the
+            # data connection reads its end at once and fails fast.
+            intruder.shutdown(socket.SHUT_WR)
+            # The client turns the stranger away by closing the connection.
+            while intruder.recv(4096):
+                pass
+        except OSError:
+            pass
+        finally:
+            intruder.close()
+
     def data_connection(self):
         if self.passive is not None:
             self.passive.settimeout(30)
@@ -135,12 +158,7 @@ class Session:
             return conn
         if self.active is not None:
             if self.mode == "port-intruder":
-                intruder = socket.create_connection(self.active, timeout=30,
-                                                    source_address=("127.0.0.2", 0))
-                try:
-                    intruder.sendall(INTRUDER)
-                finally:
-                    intruder.close()
+                self.intrude()
             conn = socket.create_connection(self.active, timeout=30)
             self.active = None
             return conn

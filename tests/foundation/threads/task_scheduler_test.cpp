@@ -14,7 +14,11 @@ namespace
 {
 using SteadyClock = std::chrono::steady_clock;
 using SystemClock = std::chrono::system_clock;
-constexpr auto kGenerous = std::chrono::seconds(10);
+// The bound of every wait for a run: the scheduler thread runs at the lowest
+// priority and a busy machine may hold it back for seconds, while what the
+// waits catch (a scheduler that stalls, or never runs a task) takes far
+// longer or for ever.
+constexpr auto kGenerous = std::chrono::seconds(60);
 
 struct RunRecord
 {
@@ -203,6 +207,13 @@ TEST(TaskScheduler, FutureStartRunsNotBeforeItsSecond)
 }
 
 // Units 0-6 skip the runs a past start has missed; -1 runs them all.
+//
+// The scheduler thread runs at the lowest priority, so on a busy machine any
+// run may come late; a run never comes early. Each case therefore tells the
+// two behaviours apart by a time that only the other one could meet: the
+// skipping case's first run cannot come before its due second, and the
+// catching-up case's interval puts the first run a skipping scheduler would
+// make 81 s away, far beyond any lateness.
 TEST(TaskScheduler, PastStartSkipsMissedRunsExceptWithUnitMinusOne)
 {
     // A wall clock on a whole second makes the due times exact.
@@ -211,12 +222,13 @@ TEST(TaskScheduler, PastStartSkipsMissedRunsExceptWithUnitMinusOne)
     struct Case
     {
         int unit;
+        int interval;
         std::vector<int> firstRemaining;
         bool waitsASecond;
     };
     const Case cases[] = {
-        {-1, {2, 1}, false}, // due at w-119 and w-59: both run at once
-        {0, {2}, true},      // w-119 and w-59 skipped, first run at w+1
+        {-1, 100, {2, 1}, false}, // due at w-119 and w-19: both run at once (skipped, w+81)
+        {0, 60, {2}, true},       // w-119 and w-59 skipped, first run at w+1
     };
     for (const Case& c : cases)
     {
@@ -224,16 +236,16 @@ TEST(TaskScheduler, PastStartSkipsMissedRunsExceptWithUnitMinusOne)
         CRecordingTask task(journal, "t");
         CTaskScheduler scheduler([wallNow] { return wallNow; });
         const auto added = SteadyClock::now();
-        scheduler.AddTask(&task, w - 119, 2, 60, c.unit);
+        scheduler.AddTask(&task, w - 119, 2, c.interval, c.unit);
         ASSERT_TRUE(journal.WaitForRuns(c.firstRemaining.size())) << "unit " << c.unit;
         scheduler.Stop();
         const std::vector<RunRecord> runs = journal.Runs();
         EXPECT_EQ(Remaining(runs), c.firstRemaining) << "unit " << c.unit;
         const auto firstAfter = runs.front().at - added;
         if (c.waitsASecond)
-            EXPECT_GE(firstAfter, std::chrono::milliseconds(900)) << "unit " << c.unit;
+            EXPECT_GE(firstAfter, std::chrono::seconds(1)) << "unit " << c.unit;
         else
-            EXPECT_LT(firstAfter, std::chrono::milliseconds(900)) << "unit " << c.unit;
+            EXPECT_LT(firstAfter, std::chrono::seconds(60)) << "unit " << c.unit;
     }
 }
 
@@ -265,13 +277,20 @@ TEST(TaskScheduler, WallClockStepNeitherStallsNorFloods)
         CJournal journal;
         CRecordingTask task(journal, "t");
         CTaskScheduler scheduler(clock);
+        const auto addedSteady = SteadyClock::now();
         scheduler.AddTask(&task, added + 1, -1, 1, -1);
         stepped = true;
 
         ASSERT_TRUE(journal.WaitForRuns(2)) << "step " << step;
         scheduler.Stop();
+        // Run n is due n + 1 seconds after AddTask and never runs before it,
+        // however late a busy machine lets the thread run; a flood of
+        // catch-up runs would have run the second one within milliseconds.
+        // (A late first run may leave a short gap to the second, which is
+        // why the gap itself proves nothing.)
         const std::vector<RunRecord> runs = journal.Runs();
-        EXPECT_GE(runs[1].at - runs[0].at, std::chrono::milliseconds(500)) << "step " << step;
+        EXPECT_GE(runs[0].at - addedSteady, std::chrono::seconds(1)) << "step " << step;
+        EXPECT_GE(runs[1].at - addedSteady, std::chrono::seconds(2)) << "step " << step;
     }
 }
 
@@ -369,7 +388,7 @@ TEST(CCVoidFuncTask, CallsItsFunctionAndDeletesItselfOnlyWithAutoDelete)
     {
         CTaskScheduler scheduler;
         scheduler.AddTask(new CCVoidFuncTask(CountCall, &counter, 1), Now() - 1, -1, 1, -1);
-        EXPECT_TRUE(counter.called.Wait(10000));
+        EXPECT_TRUE(counter.called.Wait(static_cast<uint32_t>(std::chrono::milliseconds(kGenerous).count())));
     }
     EXPECT_GE(counter.calls.load(), 2);
 }

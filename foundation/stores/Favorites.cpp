@@ -186,7 +186,9 @@ bool LoadFavoritesFromFile(const std::string& path)
     const bool opened = ReadXmlDocumentFile(path, *store.m_tree, &complete);
     const CXmlNode* top = store.m_tree->FindElement(CXmlNode::kProcessing);
     store.m_damagedPath.clear();
-    if (!complete || !top || top->GetName() != "Favorites")
+    // A file cut off between two tags parses without a fault but leaves
+    // its top element open; it is as damaged as one cut inside a tag.
+    if (!complete || !top || top->GetName() != "Favorites" || top->GetType() != CXmlNode::kElement)
     {
         BuildDefaultTree(*store.m_tree);
         if (opened)

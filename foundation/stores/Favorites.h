@@ -45,7 +45,8 @@ bool LoadFavorites();
 
 // Creates the tree and the id map when missing, sets the id counter to 1000,
 // empties both and parses the file (strict XML). Unless the whole file was
-// read and its top element (after the declaration) is "Favorites", the tree
+// read and its top element (after the declaration) is "Favorites" with its
+// end tag (a file cut off between two tags lacks it), the tree
 // becomes the default document: declaration, "Favorites", text
 // "X-Favorites"; an opened file that gave it is damaged
 // (GetDamagedFavoritesFile). The file itself is touched only by the next

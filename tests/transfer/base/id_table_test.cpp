@@ -88,12 +88,12 @@ TEST(IdTable, AnEmptyPointerIsNotCounted)
         std::vector<int> ids;
     } steps[] = {
         {2, true, {2}},
-        {5, false, {2}},    // a new id at the end
-        {1, false, {2}},    // a new id in front
-        {2, false, {}},     // over a stored pointer: the entry goes
-        {2, false, {}},     // over an empty slot
-        {5, true, {5}},     // an id once given an empty pointer can be stored
-        {3, true, {3, 5}},
+        {5, false, {2}},   // a new id at the end
+        {1, false, {2}},   // a new id in front
+        {2, false, {}},    // over a stored pointer: the entry goes
+        {2, false, {}},    // over an empty slot
+        {5, true, {5}},    // an id once given an empty pointer can be stored
+        {3, true, {3, 5}}, // and ids go in between again
     };
     CIdTable<std::unique_ptr<int>> table;
     for (const auto& step : steps)

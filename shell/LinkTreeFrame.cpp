@@ -5,7 +5,10 @@
 #include "foundation/stores/SettingIds.h"
 #include "platform/ui/SplitterWnd.h"
 #include "res/ResourceIds.h"
+#include "editor/ui/HTMLEditView.h"
+#include "platform/ui/Document.h"
 #include "shell/LinkGeneralView.h"
+#include "shell/LinkListView.h"
 #include "shell/LinkViewFrame.h"
 #include "shell/TanglewardenDocManager.h"
 
@@ -44,8 +47,20 @@ std::function<bool(bool, CReportRequest&)> MakeReportPrompt(IPropertySet& settin
     };
 }
 
+LinkTreePane StepLinkTreePane(LinkTreePane from, bool forward)
+{
+    static constexpr LinkTreePane kOrder[] = {LinkTreePane::kTree, LinkTreePane::kList, LinkTreePane::kEditor,
+                                              LinkTreePane::kGeneral};
+    constexpr int count = int(std::size(kOrder));
+    int at = 0;
+    while (at < count && kOrder[at] != from)
+        ++at;
+    return kOrder[(at + (forward ? 1 : count - 1)) % count];
+}
+
 CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServices& services, QWidget* parent)
-    : CTanglewardenFrame(4, SETTING_LAYOUT_LINK_TREE, 0, settings, parent), m_settings(settings)
+    : CTanglewardenFrame(*FindFrameClass(kKindTask), settings, parent), m_settings(settings),
+      m_viewSettings(*services.m_settings)
 {
     m_outer = new CSplitterWnd(1, 2, this);
     m_left = new CSplitterWnd(2, 1);
@@ -60,11 +75,17 @@ CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServic
     m_left->SetPane(0, 0, m_tree);
     m_general = new CLinkGeneralView;
     m_left->SetPane(1, 0, m_general);
-    m_right->GetPane(0, 0)->setObjectName(QStringLiteral("LinkListSlot"));
+    m_list = new CLinkListView(*m_tree, m_viewSettings);
+    m_right->SetPane(0, 0, m_list);
     m_linkView = new CLinkViewFrame;
-    m_linkView->Create(settings);
+    m_linkView->Create(&m_viewSettings);
     m_right->SetPane(1, 0, m_linkView);
     setCentralWidget(m_outer);
+    // The list is the window's list from the start: the tree refills it,
+    // the link view frame shows the information of its links and switches
+    // its info mode, and a form shown there is submitted through it.
+    m_tree->SetListPane(m_list);
+    m_list->SetLinkViewFrame(m_linkView);
 
     // The general view's filter drives the tree; its counts follow the
     // tree's engine every second.
@@ -73,19 +94,20 @@ CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServic
     m_general->SetEngine(&m_tree->GetEngine());
     CLinkGeneralView* general = m_general;
     m_tree->SetStatisticsSink([general](const CLinkStats& stats) { general->SetCounts(stats); });
+    AddCommands();
 }
 
-QWidget* CLinkTreeFrame::GetListPaneWidget() const
+void CLinkTreeFrame::AttachDocument(CDocument& document)
 {
-    return m_right->GetPane(0, 0);
+    document.AddView(m_tree);
+    document.AddView(m_general);
+    document.AddView(m_list);
+    SetActiveView(m_tree, false);
 }
 
-void CLinkTreeFrame::SetListPane(QWidget* widget, ILinkListPane* list)
+CHTMLEditView* CLinkTreeFrame::GetEditView() const
 {
-    if (widget)
-        m_right->SetPane(0, 0, widget);
-    m_tree->SetListPane(list);
-    m_linkView->SetListPane(list);
+    return m_linkView->GetEditView();
 }
 
 void CLinkTreeFrame::OnCreateClient()
@@ -145,21 +167,6 @@ void CLinkTreeFrame::closeEvent(QCloseEvent* event)
     // The sizes are read while the panes are still shown.
     SaveSplit();
     CTanglewardenFrame::closeEvent(event);
-}
-
-bool CLinkTreeFrame::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui)
-{
-    if (CTanglewardenFrame::OnCmdMsg(id, request, ui))
-        return true;
-    static constexpr UINT kTreeCommands[] = {ID_TASK_STOP,    ID_TASK_CONTINUE,       ID_TASK_REFRESH,
-                                             ID_TASK_RESTART, ID_TASK_REPORT,         ID_TASK_CHECK_EXTERNAL,
-                                             ID_VIEW_ALL_TREE_ITEMS, ID_VIEW_HIDE_REPEATING};
-    for (UINT tree : kTreeCommands)
-    {
-        if (tree == id)
-            return m_tree->OnCmdMsg(id, request, ui);
-    }
-    return false;
 }
 
 void CLinkTreeFrame::OnMainFrameActivation(bool active)

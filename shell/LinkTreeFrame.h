@@ -1,22 +1,30 @@
 #pragma once
 // CLinkTreeFrame: the window of a task. Its client area is split in four
 // panes: on the left the link tree (CLinkTreeView) above the link-group
-// list (CLinkGeneralView), on the right the link list above the link view
-// frame (CLinkViewFrame). The frame keeps the three splitter sizes in the
-// settings between windows and connects the panes to one another.
+// list (CLinkGeneralView), on the right the link list (CLinkListView) above
+// the link view frame (CLinkViewFrame). The frame keeps the three splitter
+// sizes in the settings between windows, connects the panes to one another,
+// cycles the focus between them (Tab, Shift+Tab) and carries the task
+// window's commands: most are passed to the pane that does the work, so that
+// they work whichever pane has the focus (LinkTreeFrameCommands.cpp).
 //
-// The link list pane is a slot: until a list view is handed in
-// (SetListPane), an empty placeholder widget holds its place and the other
-// panes run without a list.
+// The program's task window is this frame over the process-wide services
+// (RegisterTaskWindow, LinkTreeFrameProgram.cpp).
 //
 // UI thread only.
 
 #include "shell/LinkTreeView.h"
 #include "shell/TanglewardenFrame.h"
 
+#include <functional>
+
+class CDocument;
+class CHTMLEditView;
 class CLinkGeneralView;
+class CLinkListView;
 class CLinkViewFrame;
 class CSplitterWnd;
+class CTanglewardenApp;
 class IPropertySet;
 class QWidget;
 
@@ -32,6 +40,18 @@ struct LinkTreeSplit
     int m_rightTopHeight = 0;
 };
 LinkTreeSplit ComputeLinkTreeSplit(int width, int height, const LinkTreeSplit& stored);
+
+// The panes of a task window in the order Tab visits them.
+enum class LinkTreePane
+{
+    kTree,
+    kList,
+    kEditor, // the editor view inside the link view frame
+    kGeneral,
+};
+// The pane Tab (forward) or Shift+Tab leaves from to: tree, list, editor,
+// general view and round again; backwards the other way.
+LinkTreePane StepLinkTreePane(LinkTreePane from, bool forward);
 
 // The tree view's report prompt over the Report options dialog: shown, it
 // must end with OK; not shown, the dialog's stored choices are taken as they
@@ -49,8 +69,24 @@ public:
     static constexpr int kMinimumColumn = 10;
 
     // settings: the placement and the splitter sizes (null: neither kept).
-    // The panes are made at once; the tree view gets services.
+    // The panes are made at once; the tree view gets services (whose
+    // settings, required, the list reads too).
     CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServices& services, QWidget* parent = nullptr);
+
+    // The program's task window: registered as the frame of task documents
+    // of the application's document manager, each window starting its task
+    // as soon as it is open (so that a ".vbb" opened from the command line or
+    // File > Open starts its check). For CTanglewardenApp::AddWindowRegistration.
+    static void RegisterTaskWindow(CTanglewardenApp& app);
+    // The services of the running program for a tree view.
+    static CLinkTreeViewServices MakeProgramServices(CTanglewardenApp& app);
+    // The tree view among the document's views; null when it has none.
+    static CLinkTreeView* FindTreeView(CDocument& document);
+
+    // Adds the tree, general and list views to the document and makes the
+    // tree the active view. The link view frame's editor view stands on its
+    // own: its edits never mark the task as changed.
+    void AttachDocument(CDocument& document);
 
     // Lays the splitters out for the client area as it is now, from the
     // stored sizes (see ComputeLinkTreeSplit). Call once the frame has its
@@ -63,17 +99,21 @@ public:
 
     CLinkTreeView* GetTreeView() const { return m_tree; }
     CLinkGeneralView* GetGeneralView() const { return m_general; }
+    CLinkListView* GetListView() const { return m_list; }
     CLinkViewFrame* GetLinkViewFrame() const { return m_linkView; }
-    // The widget in the link list's place (the placeholder until a list
-    // view fills it).
-    QWidget* GetListPaneWidget() const;
+    CHTMLEditView* GetEditView() const;
 
-    // Fills the link list slot: the widget takes the placeholder's place and
-    // the tree view and link view frame are told of the list.
-    void SetListPane(QWidget* widget, ILinkListPane* list);
+    // Colorize List saves every setting through this; empty: not saved.
+    void SetSaveSettings(std::function<bool()> save) { m_saveSettings = std::move(save); }
 
-    // The usual route, then the task commands the tree view carries, so
-    // that they work whichever pane has the focus.
+    // The pane whose view is active (the tree when none is).
+    LinkTreePane GetActivePane() const;
+    // Tab and Shift+Tab: the next pane becomes active and takes the focus.
+    // In the editor view a shown form's fields come first.
+    void CycleFocus(bool forward);
+
+    // The usual route, then the task commands the tree view and the list
+    // view carry, so that they work whichever pane has the focus.
     bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* ui) override;
     // The link view frame's tabs show whether the window is active.
     void OnMainFrameActivation(bool active) override;
@@ -83,11 +123,23 @@ protected:
     void OnMDIActivate(bool activate, CMDIChildWnd* activated, CMDIChildWnd* deactivated) override;
 
 private:
+    // The frame's own commands (LinkTreeFrameCommands.cpp).
+    void AddCommands();
+    void ActivatePane(LinkTreePane pane, bool forward);
+    void RefreshTask();
+    void ToggleListLock();
+    void UpdateListLock(CCmdUI& ui);
+    void SetInfoMode(int mode);
+    void ToggleListColouring();
+
     CPropertySet* m_settings;
+    IPropertySet& m_viewSettings; // what the panes read: the services' settings
+    std::function<bool()> m_saveSettings;
     CSplitterWnd* m_outer = nullptr;
     CSplitterWnd* m_left = nullptr;
     CSplitterWnd* m_right = nullptr;
     CLinkTreeView* m_tree = nullptr;
     CLinkGeneralView* m_general = nullptr;
+    CLinkListView* m_list = nullptr;
     CLinkViewFrame* m_linkView = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "res/Resources.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TransferQueueFrame.h"
@@ -22,14 +23,7 @@ int g_totalFrames = 0;
 std::array<int, CTanglewardenFrame::kClassCount + 1> g_frameCounts{};
 
 // One row per frame class, in the order of the template kinds.
-struct FrameClass
-{
-    int m_kind;
-    int m_classIndex;
-    int m_placementId;
-    unsigned m_titleId;
-};
-constexpr FrameClass kFrameClasses[] = {
+constexpr CFrameClass kFrameClasses[] = {
     {kKindTransferQueue, 1, SETTING_LAYOUT_TRANSFER_QUEUE, 106},
     {kKindTransferLog, 2, SETTING_LAYOUT_TRANSFER_LOG, 201},
     {kKindLinkReport, 3, SETTING_LAYOUT_REPORT, 207},
@@ -64,6 +58,11 @@ CTanglewardenFrame::CTanglewardenFrame(int classIndex, int placementId, unsigned
     OnUpdateCommand(ID_WINDOW_CLOSE_REPORTS, [](CCmdUI& ui) { ui.Enable(GetOpenFrameCount(3) > 0); });
 }
 
+CTanglewardenFrame::CTanglewardenFrame(const CFrameClass& frameClass, CPropertySet* settings, QWidget* parent)
+    : CTanglewardenFrame(frameClass.m_classIndex, frameClass.m_placementId, frameClass.m_titleId, settings, parent)
+{
+}
+
 CTanglewardenFrame::~CTanglewardenFrame()
 {
     if (auto* main = dynamic_cast<CMainFrame*>(GetMDIFrame()))
@@ -75,16 +74,27 @@ CTanglewardenFrame::~CTanglewardenFrame()
     }
 }
 
-CTanglewardenFrame* CTanglewardenFrame::MakeForKind(int kind, CPropertySet* settings)
+const CFrameClass* CTanglewardenFrame::FindFrameClass(int kind)
 {
-    for (const FrameClass& row : kFrameClasses)
+    for (const CFrameClass& row : kFrameClasses)
     {
-        if (row.m_kind == kind && kind == kKindTransferQueue)
-            return new CTransferQueueFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
         if (row.m_kind == kind)
-            return new CTanglewardenFrame(row.m_classIndex, row.m_placementId, row.m_titleId, settings);
+            return &row;
     }
     return nullptr;
+}
+
+CTanglewardenFrame* CTanglewardenFrame::MakeForKind(int kind, CPropertySet* settings,
+                                                    const CLinkTreeViewServices* taskServices)
+{
+    const CFrameClass* row = FindFrameClass(kind);
+    if (!row)
+        return nullptr;
+    if (kind == kKindTransferQueue)
+        return new CTransferQueueFrame(row->m_classIndex, row->m_placementId, row->m_titleId, settings);
+    if (kind == kKindTask && taskServices)
+        return new CLinkTreeFrame(settings, *taskServices);
+    return new CTanglewardenFrame(*row, settings);
 }
 
 int CTanglewardenFrame::GetOpenFrameCount(int classIndex)

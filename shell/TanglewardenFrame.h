@@ -16,6 +16,17 @@
 
 class CPropertySet;
 struct CCreateStruct;
+struct CLinkTreeViewServices;
+
+// What a frame class is: the template kind it shows, its class index, its
+// placement setting (0: none) and its title (string id, 0: empty).
+struct CFrameClass
+{
+    int m_kind;
+    int m_classIndex;
+    int m_placementId;
+    unsigned m_titleId;
+};
 
 class CTanglewardenFrame : public CMDIChildWnd
 {
@@ -28,12 +39,23 @@ public:
     // the string of titleId (0: empty).
     CTanglewardenFrame(int classIndex, int placementId, unsigned titleId, CPropertySet* settings,
                        QWidget* parent = nullptr);
+    // A frame of the class in the table.
+    CTanglewardenFrame(const CFrameClass& frameClass, CPropertySet* settings, QWidget* parent = nullptr);
     ~CTanglewardenFrame() override;
 
-    // The frame of a template kind (1 task, 2 transfer queue, 3 transfer
-    // log, 4 link report, 5 text editor); null for any other kind. Kind 2
-    // is a CTransferQueueFrame with its toolbar.
-    static CTanglewardenFrame* MakeForKind(int kind, CPropertySet* settings);
+    // The row of the frame-class table for a template kind (1 task,
+    // 2 transfer queue, 3 transfer log, 4 link report, 5 text editor); null
+    // for any other kind. The one place that says which class index,
+    // placement setting and title a kind's frame has.
+    static const CFrameClass* FindFrameClass(int kind);
+
+    // The frame of a template kind; null for any other kind. Kind 2 is a
+    // CTransferQueueFrame with its toolbar; kind 1 is the task window
+    // (CLinkTreeFrame with its four panes) when taskServices are given,
+    // which its tree view's engine needs, else a plain frame (a program
+    // whose task window is not registered).
+    static CTanglewardenFrame* MakeForKind(int kind, CPropertySet* settings,
+                                           const CLinkTreeViewServices* taskServices = nullptr);
 
     int GetClassIndex() const { return m_classIndex; }
     const std::string& GetFrameTitle() const { return m_title; }

@@ -1,7 +1,7 @@
 // The program: a Qt application and the application object, which does the
 // rest.
 #include "platform/ui/QtDesktopServices.h"
-#include "shell/LinkTreeWindow.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/TanglewardenApp.h"
 
 #include <QApplication>
@@ -18,6 +18,6 @@ int main(int argc, char* argv[])
     // The desktop services are the real ones only here; tests install recorders.
     InstallQtDesktopServices();
     CTanglewardenApp app;
-    app.AddWindowRegistration(RegisterLinkTreeWindow);
+    app.AddWindowRegistration(CLinkTreeFrame::RegisterTaskWindow);
     return app.Run(args);
 }

@@ -25,7 +25,7 @@
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/View.h"
 #include "res/ResourceIds.h"
-#include "shell/LinkTreeWindow.h"
+#include "shell/LinkTreeFrame.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
@@ -264,11 +264,11 @@ TEST_F(AppStartTest, AProjectFileOnTheCommandLineIsCheckedInItsTaskWindow)
         ASSERT_TRUE(document.OnSaveDocument(project));
     }
 
-    App().AddWindowRegistration(RegisterLinkTreeWindow);
+    App().AddWindowRegistration(CLinkTreeFrame::RegisterTaskWindow);
     ASSERT_TRUE(App().InitInstance({project}));
     const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
     ASSERT_EQ(tasks.size(), 1u);
-    CLinkTreeView* tree = FindLinkTreeView(*tasks[0]);
+    CLinkTreeView* tree = CLinkTreeFrame::FindTreeView(*tasks[0]);
     ASSERT_NE(tree, nullptr) << "the task window holds the link tree";
     CLinkChecker& engine = tree->GetEngine();
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.GetLinkCount() > 1 && !engine.IsRunning(); }, 60000));

@@ -681,8 +681,7 @@ TEST_F(LinkListViewTest, InATaskWindowTheListFindsItsLinkViewFrameAndStepsItsPag
     services.m_logs = &m_logs;
     auto* window = new CLinkTreeFrame(&m_crawl.Settings(), services);
     QPointer<CLinkTreeFrame> alive(window);
-    auto* list = new CLinkListView(*window->GetTreeView(), m_crawl.Settings());
-    window->SetListPane(list, list);
+    CLinkListView* list = window->GetListView();
     list->CreateList();
     EXPECT_EQ(list->GetLinkViewFrame(), window->GetLinkViewFrame());
     // The frame's page keys reach this list's info mode.

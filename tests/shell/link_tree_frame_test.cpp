@@ -1,4 +1,5 @@
-// The first sizes of a task window's splitters.
+// The first sizes of a task window's splitters and the order Tab and
+// Shift+Tab visit its panes in.
 
 #include "shell/LinkTreeFrame.h"
 
@@ -31,6 +32,18 @@ TEST(LinkTreeSplitTest, StoredSizesAreKeptWhileTheyFitElseTheDefaultShares)
         EXPECT_EQ(split.m_leftWidth, c.m_expected.m_leftWidth);
         EXPECT_EQ(split.m_leftTopHeight, c.m_expected.m_leftTopHeight);
         EXPECT_EQ(split.m_rightTopHeight, c.m_expected.m_rightTopHeight);
+    }
+}
+
+TEST(LinkTreePaneTest, TabGoesTreeListEditorGeneralAndShiftTabTheOtherWay)
+{
+    using enum LinkTreePane;
+    const LinkTreePane order[] = {kTree, kList, kEditor, kGeneral};
+    for (size_t i = 0; i < std::size(order); ++i)
+    {
+        const LinkTreePane next = order[(i + 1) % std::size(order)];
+        EXPECT_EQ(StepLinkTreePane(order[i], true), next) << i;
+        EXPECT_EQ(StepLinkTreePane(next, false), order[i]) << i;
     }
 }
 } // namespace

@@ -1,4 +1,8 @@
-#include "shell/LinkTreeWindow.h"
+// The task window of the running program: CLinkTreeFrame over the
+// process-wide services, registered as the frame of task documents, and the
+// starter that runs a task as soon as its window is open.
+
+#include "shell/LinkTreeFrame.h"
 
 #include "checker/CrawlTransport.h"
 #include "checker/ui/TanglewardenDoc.h"
@@ -7,12 +11,9 @@
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/stores/UrlHistory.h"
-#include "shell/LinkGeneralView.h"
-#include "shell/LinkTreeFrame.h"
 #include "shell/MainFrame.h"
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
-#include "shell/TanglewardenFrame.h"
 #include "shell/TanglewardenTemplate.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/jobs/TransferManager.h"
@@ -21,17 +22,17 @@
 
 namespace
 {
-
 CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
 {
     CMainFrame* main = app.GetMainWindow();
-    const CLinkTreeViewServices services = MakeProgramTreeViewServices(app);
+    const CLinkTreeViewServices services = CLinkTreeFrame::MakeProgramServices(app);
     if (!main || !services.m_engine.m_transport)
         return nullptr;
-    auto* frame = new CLinkTreeFrame(&GetSettings(), services);
-    document.AddView(frame->GetTreeView());
-    document.AddView(frame->GetGeneralView());
-    frame->SetActiveView(frame->GetTreeView(), false);
+    auto* frame = dynamic_cast<CLinkTreeFrame*>(CTanglewardenFrame::MakeForKind(kKindTask, &GetSettings(), &services));
+    if (!frame)
+        return nullptr;
+    frame->SetSaveSettings([] { return SaveAllSettings(); });
+    frame->AttachDocument(document);
     main->AddChild(frame);
     frame->OnCreate();
     frame->OnCreateClient();
@@ -39,7 +40,7 @@ CFrameWnd* MakeTaskWindow(CTanglewardenApp& app, CDocument& document)
 }
 } // namespace
 
-CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
+CLinkTreeViewServices CLinkTreeFrame::MakeProgramServices(CTanglewardenApp& app)
 {
     CLinkTreeViewServices services;
     // Each window's engine reaches the program's transfer manager through a
@@ -70,11 +71,16 @@ CLinkTreeViewServices MakeProgramTreeViewServices(CTanglewardenApp& app)
     services.m_openEditor = [&app](const std::string& path) -> CTanglewardenDoc* {
         return app.GetDocManager() ? app.GetDocManager()->OpenEditDocument(path) : nullptr;
     };
+    services.m_openReport = [&app](int logId, int format, const std::string& title) {
+        CTanglewardenDocManager* documents = app.GetDocManager();
+        if (CTanglewardenDoc* shown = documents ? documents->OpenReportDocument(logId, format) : nullptr)
+            shown->SetTitle(title);
+    };
     services.m_reportPrompt = MakeReportPrompt(GetSettings(), [] { return SaveAllSettings(); }, app.GetMainWindow());
     return services;
 }
 
-CLinkTreeView* FindLinkTreeView(CDocument& document)
+CLinkTreeView* CLinkTreeFrame::FindTreeView(CDocument& document)
 {
     for (CView* view : document.GetViews())
     {
@@ -84,7 +90,7 @@ CLinkTreeView* FindLinkTreeView(CDocument& document)
     return nullptr;
 }
 
-void RegisterLinkTreeWindow(CTanglewardenApp& app)
+void CLinkTreeFrame::RegisterTaskWindow(CTanglewardenApp& app)
 {
     CTanglewardenDocManager* manager = app.GetDocManager();
     if (!manager)
@@ -92,7 +98,7 @@ void RegisterLinkTreeWindow(CTanglewardenApp& app)
     if (CTanglewardenTemplate* tasks = manager->FindTemplateOfKind(kKindTask))
         tasks->SetFrameFactory([&app](CDocument& document) { return MakeTaskWindow(app, document); });
     manager->SetTaskStarter([](CTanglewardenDoc& document) {
-        if (CLinkTreeView* tree = FindLinkTreeView(document))
+        if (CLinkTreeView* tree = FindTreeView(document))
             (void)tree->StartTask(true);
     });
 }

@@ -7,14 +7,18 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <cstring>
 #include <fstream>
+#include <linux/perf_event.h>
 #include <map>
+#include <sstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,6 +133,30 @@ pid_t StartNginx(const fs::path& folder, const std::string& http)
                  root + "/nginx.out");
 }
 
+namespace
+{
+// A counter of the instructions pid and the threads it starts afterwards
+// retire; -1 when perf events are not available. Opened while the process
+// is stopped right after its exec, so nothing of ours is counted.
+int OpenInstructionCounter(pid_t pid)
+{
+    perf_event_attr attr;
+    std::memset(&attr, 0, sizeof attr);
+    attr.size = sizeof attr;
+    attr.type = PERF_TYPE_HARDWARE;
+    attr.config = PERF_COUNT_HW_INSTRUCTIONS;
+    attr.inherit = 1;
+    for (int excludeKernel : {0, 1})
+    {
+        attr.exclude_kernel = static_cast<uint64_t>(excludeKernel);
+        const long fd = ::syscall(SYS_perf_event_open, &attr, pid, -1, -1, PERF_FLAG_FD_CLOEXEC);
+        if (fd >= 0)
+            return static_cast<int>(fd);
+    }
+    return -1;
+}
+} // namespace
+
 // Each process runs under ptrace that stops it once at its exit
 // (PTRACE_O_TRACEEXIT) to read its VmHWM while its memory still exists. The
 // ru_maxrss of wait4 cannot be used for the peak: the kernel carries the
@@ -140,9 +168,21 @@ CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t s
     using Clock = std::chrono::steady_clock;
     CRunFigures figures;
     std::map<pid_t, bool> running; // pid -> options set after its first stop
+    std::map<pid_t, int> counters;  // pid -> its instruction counter
+    bool counted = true;
     const Clock::time_point start = Clock::now();
+    // TW_BENCH_WRAP="valgrind --tool=callgrind ..." runs every side under a
+    // tool, for counts where the processor has no counters to read.
+    std::vector<std::string> wrapper;
+    if (const char* wrap = std::getenv("TW_BENCH_WRAP"))
+    {
+        std::istringstream words(wrap);
+        for (std::string word; words >> word;)
+            wrapper.push_back(word);
+    }
     for (std::vector<std::string>& argv : commands)
     {
+        argv.insert(argv.begin(), wrapper.begin(), wrapper.end());
         std::vector<char*> args;
         for (std::string& arg : argv)
             args.push_back(arg.data());
@@ -196,6 +236,20 @@ CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t s
                                                        WEXITSTATUS(status)) != acceptedCodes.end());
             if (!accepted)
                 ++figures.m_failedProcesses;
+            // Read after the reap: an inherited counter holds the threads'
+            // counts once they have all exited.
+            const auto counter = counters.find(pid);
+            uint64_t instructions = 0;
+            if (counter == counters.end() || ::read(counter->second, &instructions, sizeof instructions) !=
+                                                 static_cast<ssize_t>(sizeof instructions))
+                counted = false;
+            else
+                figures.m_instructions = std::max(0.0, figures.m_instructions) + double(instructions);
+            if (counter != counters.end())
+            {
+                ::close(counter->second);
+                counters.erase(counter);
+            }
             figures.m_cpuSeconds += double(usage.ru_utime.tv_sec) + double(usage.ru_stime.tv_sec) +
                                     (double(usage.ru_utime.tv_usec) + double(usage.ru_stime.tv_usec)) / 1e6;
             running.erase(found);
@@ -204,15 +258,26 @@ CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t s
         int signal = 0;
         if (!found->second)
         {
-            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+            // TRACEEXEC: a wrapper's exec of the real program stops it with
+            // an event instead of a SIGTRAP that would end it.
+            ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL | PTRACE_O_TRACEEXEC);
             found->second = true;
+            const int counter = OpenInstructionCounter(pid);
+            if (counter >= 0)
+                counters[pid] = counter;
         }
         else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8)))
             figures.m_peakKb += ProcStatusKb("/proc/" + std::to_string(pid) + "/status", "VmHWM");
+        else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXEC << 8)))
+            signal = 0;
         else
             signal = WSTOPSIG(status);
         ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
     }
+    for (const auto& [pid, counter] : counters)
+        ::close(counter);
+    if (!counted)
+        figures.m_instructions = -1;
     figures.m_seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return figures;
 }

@@ -40,6 +40,10 @@ struct CRunFigures
     double m_cpuSeconds = 0;
     long m_peakKb = 0;
     int m_failedProcesses = 0;
+    // Instructions retired (user and kernel) by the processes and every
+    // thread they started, counted from their exec to their exit; -1 when
+    // the system does not let us count them (no perf events).
+    double m_instructions = -1;
 };
 
 // Runs the commands side by side to completion, stdout and stderr to
@@ -48,5 +52,11 @@ struct CRunFigures
 // process's VmHWM at its exit. A process that exits non-zero counts as
 // failed, unless its code is listed in `acceptedCodes`. `server` is a child
 // of the caller that must not die meanwhile (its death counts as a failure).
+// Instructions are counted per process by a hardware counter opened on it
+// at its first stop after exec, inherited by its threads. With the variable
+// TW_BENCH_WRAP set, each command runs under the program and arguments it
+// holds (separated by spaces, the program by its full path), e.g.
+// "/usr/bin/valgrind --tool=callgrind" on a machine
+// whose processor offers no instruction counter.
 CRunFigures RunProcesses(std::vector<std::vector<std::string>> commands, pid_t server,
                          const std::vector<int>& acceptedCodes = {});

@@ -23,7 +23,9 @@
 // Counted per side: seconds from its start to its exit, URLs checked (the
 // engine's own count, the distinct URLs in wget2's site statistics and
 // LinkChecker's CSV), requests (lines of the servers' access logs; the
-// engine's own job count with --url), peak RSS (VmHWM at its exit), CPU time.
+// engine's own job count with --url), peak RSS (VmHWM at its exit), CPU time
+// and instructions retired (both per URL too; the ratios to the engine are
+// per run, not per URL, since the sides count URLs their own ways).
 //
 // What can flatter the engine: nginx and the sides share the machine's
 // cores, so a side that uses less CPU leaves more to nginx; wget2 checks
@@ -575,7 +577,13 @@ void PrintSide(const CSideResult& side)
     std::cout << (side.m_requests >= 0 ? std::to_string(side.m_requests) : std::string("?")) << " requests, "
               << Fixed(side.m_urls / f.m_seconds, 0) << " URLs/s, peak RSS " << Fixed(mb, 1) << " MB ("
               << Fixed(side.m_urls > 0 ? double(f.m_peakKb) * 1024.0 / double(side.m_urls) : 0, 0)
-              << " B per URL), CPU " << Fixed(f.m_cpuSeconds, 2) << " s, broken internal "
+              << " B per URL), CPU " << Fixed(f.m_cpuSeconds, 2) << " s ("
+              << Fixed(side.m_urls > 0 ? f.m_cpuSeconds * 1e6 / double(side.m_urls) : 0, 0) << " us per URL), "
+              << (f.m_instructions >= 0 ? Fixed(f.m_instructions / 1e9, 2) + "G instructions ("
+                                          + Fixed(side.m_urls > 0 ? f.m_instructions / 1e3 / double(side.m_urls) : 0, 0)
+                                          + "k per URL)"
+                                        : std::string("instructions not counted"))
+              << ", broken internal "
               << side.m_brokenInternal.size() << ", broken external ";
     std::cout << (side.m_checksExternal ? std::to_string(side.m_brokenExternal.size()) : std::string("not checked"));
     if (f.m_failedProcesses != 0)
@@ -727,7 +735,12 @@ int main(int argc, char** argv)
         std::cout << "  engine / " << side.m_name << ": time " << Fixed(engine->m_figures.m_seconds / side.m_figures.m_seconds, 2)
                   << "x, peak RSS "
                   << Fixed(double(engine->m_figures.m_peakKb) / double(std::max(1L, side.m_figures.m_peakKb)), 2)
-                  << "x\n";
+                  << "x, CPU " << Fixed(engine->m_figures.m_cpuSeconds / std::max(1e-9, side.m_figures.m_cpuSeconds), 2)
+                  << "x";
+        if (engine->m_figures.m_instructions >= 0 && side.m_figures.m_instructions > 0)
+            std::cout << ", instructions "
+                      << Fixed(engine->m_figures.m_instructions / side.m_figures.m_instructions, 2) << "x";
+        std::cout << "\n";
     }
 
     if (site)

@@ -11,7 +11,9 @@
 // Counters per side: files_per_s; cpu_us_per_file, the user and system time
 // of the side's processes (from wait4) divided by the file count;
 // peak_rss_kb, each process's VmHWM read at its exit (summed over the 20
-// wget processes). The manager's worker adds retained_b_per_job: the rise of
+// wget processes); instr_per_file, the instructions the side's processes
+// and their threads retired (user and kernel) divided by the file count,
+// left out where perf events cannot be opened. The manager's worker adds retained_b_per_job: the rise of
 // the heap in use from before the jobs were added to when all had finished
 // (the jobs are still in the manager, as a caller that has not removed them
 // sees them), divided by the job count.
@@ -199,6 +201,8 @@ void RunSide(benchmark::State& state, const CSite& site, const std::vector<std::
     state.counters["files_per_s"] = benchmark::Counter(count / figures.m_seconds);
     state.counters["cpu_us_per_file"] = benchmark::Counter(figures.m_cpuSeconds * 1e6 / count);
     state.counters["peak_rss_kb"] = benchmark::Counter(double(figures.m_peakKb));
+    if (figures.m_instructions >= 0)
+        state.counters["instr_per_file"] = benchmark::Counter(figures.m_instructions / count);
     if (figures.m_failedProcesses != 0)
         state.SkipWithError((std::to_string(figures.m_failedProcesses) + " processes failed").c_str());
     else if (exact != count)

@@ -1,7 +1,7 @@
 #pragma once
 // CLinkChecker: the engine that checks one task. It owns the link table
 // (every CLinkNode of the task; a node's link id is its index + 100 and never
-// changes), the tree of URL records that joins the nodes of one URL, the ids
+// changes), the index of URL records that joins the nodes of one URL, the ids
 // of the transfer jobs in flight, a private copy of the task and the
 // statistics with the byte totals. Its thread (CWorkerThread) runs one crawl:
 // it hands each waiting link to the transfer side, at most GetMaxInFlight at
@@ -25,6 +25,7 @@
 #include "checker/PageParse.h"
 #include "checker/ReportWriter.h"
 #include "checker/TaskSettings.h"
+#include "checker/UrlRecordIndex.h"
 
 #include "foundation/threads/WorkerThread.h"
 #include "platform/core/CriticalSection.h"
@@ -34,6 +35,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CFormData;
@@ -68,7 +70,8 @@ public:
     static constexpr int kMaxRedirectChain = 20;
 
     explicit CLinkChecker(const CLinkCheckerServices& services);
-    // Stops and joins a running thread, then Clear.
+    // Stops and joins a running thread, then clears as Clear does, leaving
+    // the freed memory to the allocator.
     ~CLinkChecker() override;
     CLinkChecker(const CLinkChecker&) = delete;
     CLinkChecker& operator=(const CLinkChecker&) = delete;
@@ -235,7 +238,8 @@ private:
     // The end of a run; the engine is not touched after OnThreadExit.
     int Finish();
     void NotifyProgressLocked(bool forced);
-    void ClearLocked();
+    // giveMemoryBack: trims the allocator's free memory afterwards.
+    void ClearLocked(bool giveMemoryBack);
     void ResetFromTaskLocked(CEngineLock& lock);
 
     // ---- Start kinds (LinkCheckerStart.cpp) ---------------------------------
@@ -290,7 +294,7 @@ private:
     CLinkCheckerServices m_services;
 
     mutable CCriticalSection m_lock;
-    CUrlRecord* m_urlRecords = nullptr; // the tree's root; made on first use
+    CUrlRecordIndex m_urlRecords;
     std::vector<std::unique_ptr<CLinkNode>> m_links;
     std::vector<int> m_inFlightIds;
     int m_queueCursor = -1;

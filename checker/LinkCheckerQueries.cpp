@@ -172,9 +172,9 @@ int CLinkChecker::GetLinkStateByHref(int id, const std::string& reference) const
     const size_t slash = url.rfind('/');
     if (hash != std::string::npos && (slash == std::string::npos || hash > slash))
         url.resize(hash);
-    if (m_urlRecords != nullptr && !url.empty())
+    if (!url.empty())
     {
-        const CUrlRecord* record = m_urlRecords->FindRecord(url);
+        const CUrlRecord* record = m_urlRecords.Find(url);
         if (record != nullptr && record->m_firstNode != nullptr)
             return record->m_firstNode->m_state;
     }

@@ -37,7 +37,7 @@ int StateByRecursion(int recursion)
 
 void CLinkChecker::ResetFromTaskLocked(CEngineLock& lock)
 {
-    ClearLocked();
+    ClearLocked(true);
     auto made = std::make_unique<CLinkNode>(m_task, 100);
     made->m_depth = 0;
     made->SetScope(kScopeInternal);

@@ -60,13 +60,16 @@ bool IsServerPathTarget(std::string_view target)
 } // namespace
 
 CLinkExtractor::CLinkExtractor(const CExtractedPage& page, const CTaskSettings& task, const IStopSource* stop)
-    : m_page(page), m_task(task), m_stop(stop)
+    : m_page(page), m_resolver(page.m_baseUrl, false), m_task(task), m_stop(stop)
 {
     // A "file:" base is read as its path once, so that what is resolved
     // below it is plain path text whose escapes are decoded exactly once.
     std::string path;
     if (m_page.m_baseUrl.starts_with("file:") && ToFileSystemPath(m_page.m_baseUrl, path))
+    {
         m_page.m_baseUrl = path;
+        m_resolver = CLinkResolver(m_page.m_baseUrl, false);
+    }
     m_recursion = GetIntOr(m_task, TASK_RECURSION, 1);
     m_action = GetIntOr(m_task, TASK_ACTION, 0);
 }
@@ -190,7 +193,7 @@ intptr_t CLinkExtractor::OnLink(int tagType, std::string_view value, CXmlNode& e
     }
     else
     {
-        url = ResolveLinkPath(m_page.m_baseUrl, reference, false);
+        url = m_resolver.Resolve(reference);
         node->m_name = reference;
         if (url.empty())
         {
@@ -204,7 +207,7 @@ intptr_t CLinkExtractor::OnLink(int tagType, std::string_view value, CXmlNode& e
         url = UnescapeChars(url, '%');
 
     node->m_url = url;
-    const bool sameSite = IsSameLocation(m_page.m_baseUrl, url, false, m_page.m_treatSubdomains);
+    const bool sameSite = m_resolver.IsSameLocationAs(url, false, m_page.m_treatSubdomains);
     if (sameSite)
         node->m_siteLevel = m_page.m_siteLevel + 1;
     node->m_scope = m_page.m_external ? kScopeExtraExternal : sameSite ? kScopeInternal : kScopeExternal;
@@ -258,7 +261,7 @@ void CLinkExtractor::AddForm(std::unique_ptr<CLinkNode> node, std::string_view v
 
     // Subdomains never count as the same site here: a form sends data, and
     // sending it to a sibling host is leaving the site.
-    if (m_page.m_siteLevel == m_page.m_depth && IsSameLocation(m_page.m_baseUrl, action, false, false))
+    if (m_page.m_siteLevel == m_page.m_depth && m_resolver.IsSameLocationAs(action, false, false))
     {
         node->m_siteLevel = m_page.m_siteLevel + 1;
         node->m_scope = kScopeInternal;

@@ -43,6 +43,7 @@
 #include "foundation/files/DirectoryTree.h"
 #include "foundation/markup/LinkWalk.h"
 #include "foundation/threads/CancelPoll.h"
+#include "transfer/client/LinkLocation.h"
 #include "transfer/ftp/FtpListing.h"
 
 #include <cstdint>
@@ -123,6 +124,8 @@ private:
     void AddEntry(std::unique_ptr<CLinkNode> node);
 
     CExtractedPage m_page;
+    // The page's base read once for all its links.
+    CLinkResolver m_resolver;
     CTaskSettings m_task;
     const IStopSource* m_stop;
     int m_recursion = 1;

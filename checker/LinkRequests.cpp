@@ -45,12 +45,14 @@ constexpr int kPhaseTransferred = 1;
 constexpr int kCheckRequestFlag = LI_FLAG_BINARY_RESUME;
 
 // The key of a node's URL record: the URL, and for a remote POST link "/"
-// and the POST description as well, compared exactly.
-std::string DuplicateKey(const CLinkNode& node)
+// and the POST description as well, compared exactly. `storage` holds a
+// composed key; a plain URL is used where it lies.
+std::string_view DuplicateKey(const CLinkNode& node, std::string& storage)
 {
     if (node.m_postDescription.empty() || IsLocalPath(node.m_url))
         return node.m_url;
-    return node.m_url + "/" + node.m_postDescription;
+    storage = node.m_url + "/" + node.m_postDescription;
+    return storage;
 }
 
 // The file-system path of a local link's text (the text itself when it does
@@ -135,9 +137,8 @@ CUrlRecord* CLinkChecker::PrepareLink(CLinkNode* node, CEngineLock& lock)
         return node->GetUrlRecord();
     if (!node->IsCheckable())
         return nullptr;
-    if (m_urlRecords == nullptr)
-        m_urlRecords = new CUrlRecord();
-    CUrlRecord* record = m_urlRecords->FindOrAdd(DuplicateKey(*node));
+    std::string composed;
+    CUrlRecord* record = m_urlRecords.FindOrAdd(DuplicateKey(*node, composed));
     node->AttachToUrlRecord(record, m_stats);
     if (record->m_firstNode != node)
         record->m_repeats.push_back(node);

@@ -111,15 +111,16 @@ bool CPageParser::ReadContent(CLinkNode& node, CUrlRecord& record, CLinkExtracto
     if (!HasContentFile(record.m_contentKind, local))
         return true;
 
+    // Opened without a look at the path first: the open refuses a missing
+    // name and a folder by itself, and both read as "cannot open" with the
+    // missing file's code, as any other failure keeps its own.
     CRawFile file;
-    if (!FileExists(path))
-    {
-        FailOpen(node, record, FileErrorToResultCode(ENOENT), kParseCannotOpen);
-        return false;
-    }
     if (!file.Open(path, O_RDONLY))
     {
-        FailOpen(node, record, file.GetLastError(), file.GetLastError());
+        if (errno == ENOENT || errno == EISDIR)
+            FailOpen(node, record, FileErrorToResultCode(ENOENT), kParseCannotOpen);
+        else
+            FailOpen(node, record, file.GetLastError(), file.GetLastError());
         return false;
     }
     m_host.UpdateLocalSize(record, file.GetLength());

@@ -1,13 +1,8 @@
 #pragma once
 // CUrlRecord: what a task knows of one distinct URL (with its POST data):
 // where its content is kept, how its transfer went, and which link node met
-// it first. Every node with that URL points to the record; the records form a
-// tree keyed by the URL's '/'-separated components, owned by the engine.
-//
-// A record is found by its exact key: "http://h/a" and "http://h/a/" are two
-// records, and so are "a/b" and "a\\b". The folder levels above a record only
-// group records; the record itself is the child named '/' and the whole key,
-// a name no folder component can have.
+// it first. Every node with that URL points to the record; the engine finds
+// records by their exact key through CUrlRecordIndex.
 //
 // Like every CRefStringMap the record is reference counted and deleted by its
 // last Release. It has no lock: the engine changes it under its own lock.
@@ -51,14 +46,6 @@ class CUrlRecord : public CRefStringMap
 public:
     // Times invalid, sizes not known.
     CUrlRecord();
-
-    CRefStringMap* CreateNode() const override;
-
-    // The record of key below this root, made when missing (the tree holds
-    // the reference). Never null.
-    CUrlRecord* FindOrAdd(std::string_view key);
-    // The record of key, or null.
-    CUrlRecord* FindRecord(std::string_view key);
 
     // Sets the status text and moves the status stamp on.
     void SetText(const std::string& text);

@@ -194,6 +194,9 @@ void CFavoritesDlg::FillTree()
 {
     static_cast<void>(LoadFavorites());
     m_loaded = true;
+    // The tree shown is empty; the user must know why before saving over it.
+    if (const std::string& damaged = GetDamagedFavoritesFile(); !damaged.empty())
+        AfxMessageBox(Format(LoadResourceString(IDS_FAVORITES_DAMAGED), damaged.c_str()), MB_OK | MB_ICONWARNING);
     CTreeAdapter adapter(*m_tree);
     {
         // The fill selects "All" and then the remembered favourite; only the
@@ -409,6 +412,8 @@ void CFavoritesDlg::OnRun(int command, int action)
         return;
     LoadTaskOf(selected);
     m_task.SetInt(TASK_ACTION, action);
+    if (!SaveEdits())
+        return;
     EndDialog(command);
 }
 
@@ -420,9 +425,24 @@ void CFavoritesDlg::OnOK()
         EndLabelEdit();
         return;
     }
-    if (!ApplyTask(m_tree ? m_tree->GetSelectedItem() : nullptr, true))
+    if (!ApplyTask(m_tree ? m_tree->GetSelectedItem() : nullptr, true) || !SaveEdits())
         return;
     EndDialog(IDOK);
+}
+
+bool CFavoritesDlg::SaveEdits()
+{
+    if (SaveFavorites())
+    {
+        m_favoritesSaved = true;
+        return true;
+    }
+    AfxMessageBox(LoadResourceString(IDS_CANNOT_SAVE_FAVORITES), MB_OK | MB_ICONERROR);
+    // The page was let go for the end that did not come; the task it showed
+    // is in the tree, so it comes back as it was.
+    if (!m_page && m_tree)
+        ShowPageFor(m_tree->GetSelectedItem());
+    return false;
 }
 
 void CFavoritesDlg::OnCancel()
@@ -581,7 +601,10 @@ void CFavoritesDlg::Close()
     }
     if (m_saveOnClose)
     {
-        static_cast<void>(SaveFavorites());
+        // OK and the run commands have saved already; any other end that
+        // keeps the edits still reports a failure.
+        if (!m_favoritesSaved)
+            static_cast<void>(SaveEdits());
         if (m_passwordMoved && m_savePasswords)
             static_cast<void>(m_savePasswords());
     }

@@ -14,10 +14,14 @@
 // site's resource, and the address is kept without it.
 //
 // Every edit changes the loaded store; it reaches the file only when the
-// dialog closes other than by Cancel. The password store is written then
-// too when a password was moved into it, so the saved favourite never
-// names a login whose password exists only in this run's memory. Closing remembers the selected
-// favourite ("Layout/Last Favorite Site"), which the next opening selects.
+// dialog closes other than by Cancel. A save that fails is reported and
+// keeps the dialog open with the edits, so OK can be tried again or Cancel
+// chosen knowingly. A damaged Favorites.xml is reported when the dialog
+// opens; the store keeps it aside rather than save over it. The password
+// store is written too when a password was moved into it, so the saved
+// favourite never names a login whose password exists only in this run's
+// memory. Closing remembers the selected favourite ("Layout/Last Favorite
+// Site"), which the next opening selects.
 //
 // UI thread only.
 
@@ -95,6 +99,9 @@ private:
 
     // Stores the selection, saves, and frees the store; once.
     void Close();
+    // Saves the favourites; on failure tells the user and returns false with
+    // the tree and the edits left as they are, so the dialog can stay open.
+    bool SaveEdits();
 
     CTaskDialogContext m_context;
     CPasswordStore* m_passwords;
@@ -109,6 +116,7 @@ private:
     QLineEdit* m_labelEdit = nullptr;
     HTREEITEM m_editItem = nullptr;
     bool m_saveOnClose = true;
+    bool m_favoritesSaved = false;
     int m_editEndKey = 0;
     // Set while the dialog changes the selection itself.
     bool m_selecting = false;

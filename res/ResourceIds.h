@@ -512,3 +512,5 @@ inline constexpr UINT IDS_COLUMN_KEY = 2204;
 inline constexpr UINT IDS_COLUMN_ADDED = 2205;
 inline constexpr UINT IDS_CANNOT_SAVE_PASSWORDS = 2206;
 inline constexpr UINT IDS_CANNOT_SAVE_COOKIES = 2207;
+inline constexpr UINT IDS_CANNOT_SAVE_FAVORITES = 2208;
+inline constexpr UINT IDS_FAVORITES_DAMAGED = 2209;

@@ -93,6 +93,10 @@ constexpr StringDesc kStrings[] = {
     {IDS_COLUMN_ADDED, "Added"},
     {IDS_CANNOT_SAVE_PASSWORDS, "Cannot save the passwords."},
     {IDS_CANNOT_SAVE_COOKIES, "Cannot save the cookies."},
+    {IDS_CANNOT_SAVE_FAVORITES,
+     "Cannot save the favorites. Your changes are still shown; close the dialog with Cancel to drop them."},
+    {IDS_FAVORITES_DAMAGED, "The favorites file \"%s\" is damaged and could not be read. It will be kept under a "
+                            "name ending in \".bad\" when the favorites are saved."},
 };
 
 constexpr UINT kReferenced[] = {

@@ -14,6 +14,7 @@
 #include "shell/ThumbnailWorker.h"
 #include "widgets/ListColumns.h"
 #include "platform/ui/ImageList.h"
+#include "platform/ui/MaskColor.h"
 #include "widgets/OwnerDrawListCtrl.h"
 
 #include <QApplication>
@@ -49,14 +50,8 @@ CImageList& LinkIcons(int size)
 // The header arrow with its magenta background in the header's own colour.
 QImage SortArrow(bool ascending)
 {
-    QImage image = LoadBitmapResource(ascending ? IDB_SORT_ASCENDING : IDB_SORT_DESCENDING)
-                       .convertToFormat(QImage::Format_ARGB32);
-    const QRgb face = QApplication::palette().color(QPalette::Button).rgb();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == kMagentaMask)
-                image.setPixel(x, y, face);
-    return image;
+    return ReplaceMaskColor(LoadBitmapResource(ascending ? IDB_SORT_ASCENDING : IDB_SORT_DESCENDING),
+                            QApplication::palette().color(QPalette::Button).rgb());
 }
 
 // Row colours in the icon, small-icon, list and thumbnail modes: the row's

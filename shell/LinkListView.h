@@ -153,7 +153,8 @@ private:
     std::vector<int> SelectedRows() const;
     std::vector<int> SelectedIds() const;
     int RowOfLink(int linkId) const;
-    // The list's commands (LinkListViewCommands.cpp).
+    // Registers the list's commands with their update handlers; they act on
+    // the selected rows. Run once, by the constructor.
     void AddCommands();
     void Find(bool again);
     void FindFirstLink();

@@ -18,6 +18,7 @@
 #include "shell/LinkListPane.h"
 #include "shell/LinkTaskStart.h"
 #include "shell/TanglewardenFrame.h"
+#include "shell/TextWindows.h"
 #include "transfer/base/LogRegistry.h"
 #include "widgets/WaitDlg.h"
 
@@ -38,8 +39,13 @@ public:
         m_document.AttachTaskView(this);
     }
     void DetachDocument() override { m_view.DetachDocument(&m_document); }
-    // The view goes first: the document forgets it.
-    void Release() { m_document.AttachTaskView(nullptr); }
+    // The view goes first: the document forgets it, and its editor stops
+    // asking this view's engine for link states.
+    void Release()
+    {
+        m_document.AttachTaskView(nullptr);
+        ColorEditorLinksByEngine(m_document, nullptr, 0);
+    }
     CTanglewardenDoc* Document() const { return &m_document; }
 
 private:

@@ -24,6 +24,7 @@
 #include "res/Resources.h"
 #include "shell/LinkItemCommands.h"
 #include "shell/LinkListPane.h"
+#include "shell/TextWindows.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/TransferLog.h"
 #include "widgets/WaitDlg.h"
@@ -286,7 +287,13 @@ void CLinkTreeView::EditLink()
     if (!IsEditableLink(info) || !m_services.m_openEditor)
         return;
     if (CTanglewardenDoc* editor = m_services.m_openEditor(info->m_url))
+    {
         AttachDocument(editor);
+        // Its page's links show the states this task found for them (until
+        // this view goes: see CAttachedDocument::Release).
+        if (!m_shutDown)
+            ColorEditorLinksByEngine(*editor, m_engine.get(), info->m_linkId);
+    }
 }
 
 void CLinkTreeView::Find(bool again)

@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include "checker/TaskSettings.h"
+#include "dialogs/StartUrl.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "foundation/desktop/ShellHelpers.h"
 #include "foundation/desktop/ShellHooks.h"
@@ -19,7 +20,6 @@
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
 #include "widgets/Base64Dlg.h"
-#include "platform/ui/WidgetWindow.h"
 #include "shell/TransferQueueView.h"
 #include "widgets/ChevronReBar.h"
 #include "widgets/LoginPromptDlg.h"
@@ -442,8 +442,7 @@ void CMainFrame::StartQuickConnect()
         MakeQuickConnectRequest(m_quickConnect->GetUrlText(), m_quickConnect->GetDepthText());
     if (request.m_url.empty())
     {
-        const QString text = QString(LoadResourceString(IDS_INVALID_URL)).replace("%s", LoadResourceString(IDS_EMPTY));
-        AfxMessageBox(text.toStdString(), MB_OK | MB_ICONERROR);
+        AfxMessageBox(InvalidUrlMessage(request.m_url), MB_OK | MB_ICONERROR);
         return;
     }
     m_quickTask->SetString(TASK_URI, request.m_url.c_str());

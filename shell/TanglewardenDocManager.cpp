@@ -49,6 +49,7 @@ std::string LowerExtension(const std::string& path)
 
 // Colouriser modes of the log and report windows.
 constexpr int kColorHtml = 1;
+constexpr int kColorCLike = 3;
 constexpr int kColorLog = 4;
 
 CFrameWnd* FrameOf(CDocument& document)
@@ -312,14 +313,47 @@ CTanglewardenDoc* CTanglewardenDocManager::OpenEditDocument(const std::string& p
     CTanglewardenDoc* document = NewDocumentOfKind(kKindTextEditor);
     if (!document)
         return nullptr;
-    if (!file.empty() && FileExists(file) && !document->OnOpenDocument(file))
-        document->SetText({});
+    CHTMLEditView* view = FindEditView(*document);
+    if (!view)
+    {
+        // A window without the editor view gets the file's text as it stands.
+        if (!file.empty() && FileExists(file) && !document->OnOpenDocument(file))
+            document->SetText({});
+    }
+    else if (!file.empty())
+    {
+        view->ShowLineNumbers(true, false);
+        const std::string extension = LowerExtension(file);
+        bool loaded = false;
+        if (extension.find("htm") != std::string::npos)
+        {
+            loaded = view->LoadPageFile(file, false, nullptr, 0, path.empty());
+        }
+        else
+        {
+            loaded = view->LoadLocalFile(file, false);
+            const bool cLike = extension == ".h" || extension == ".hpp" || extension == ".c" || extension == ".cpp";
+            view->SetColorizer(cLike ? new CSyntaxColorizer(kColorCLike) : nullptr, cLike, true);
+        }
+        // The loaded text is the unchanged state. A load that failed shows
+        // its reason in the window: that text must never be saved over the
+        // file, so the window keeps no file name and Save asks for one.
+        view->SetSavePoint();
+        if (!loaded && !path.empty())
+        {
+            document->SetTitle(file);
+            view->UpdateFrameState();
+            return document;
+        }
+    }
     if (path.empty())
         document->SetTitle("[Untitled]");
     else if (!file.empty())
         document->SetPathName(file);
     else
         document->SetTitle(path);
+    if (view)
+        view->UpdateFrameState();
     return document;
 }
 

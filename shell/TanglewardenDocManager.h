@@ -74,7 +74,14 @@ public:
     // without a message, for a missing file or a kind it cannot show.
     CTanglewardenDoc* OpenDocumentByPath(const std::string& path);
     // An editor for the file (the open one when it shows already), or for a
-    // new page from the "Default.html" template when path is empty.
+    // new page from the "Default.html" template when path is empty. The text
+    // is editable with line numbers; an HTML file gets the link colouriser
+    // over the files beside it (a task window that opens it hands over its
+    // engine afterwards: ColorEditorLinksByEngine), a C-like file
+    // (.h, .hpp, .c, .cpp) the C colouriser, any other none. The title is
+    // the file's path, or "[Untitled]" for a new page, which has no path,
+    // so its first Save asks for a name. A file that cannot be read shows
+    // the reason in the window, which then keeps no path either.
     CTanglewardenDoc* OpenEditDocument(const std::string& path);
     // The registry the report windows take their texts from; null (the
     // default) opens no report window. It must outlive the manager.

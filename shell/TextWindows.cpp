@@ -25,11 +25,16 @@ void FollowDocumentTitle(CMainFrame& main, CTanglewardenFrame& frame)
         frame.SetFrameTitle(text, main.MDIGetActive() == &frame ? 1 : 0);
     });
 }
+
+bool IsTextKind(int kind)
+{
+    return kind == kKindTransferLog || kind == kKindLinkReport || kind == kKindTextEditor;
+}
 } // namespace
 
 CFrameWnd* MakeTextWindow(CMainFrame* main, CDocument& document, int kind, CPropertySet& settings)
 {
-    if (!main || (kind != kKindTransferLog && kind != kKindLinkReport))
+    if (!main || !IsTextKind(kind))
         return nullptr;
     CTanglewardenFrame* frame = CTanglewardenFrame::MakeForKind(kind, &settings);
     if (!frame)
@@ -39,6 +44,8 @@ CFrameWnd* MakeTextWindow(CMainFrame* main, CDocument& document, int kind, CProp
     frame->setCentralWidget(view);
     document.AddView(view);
     frame->SetActiveView(view, false);
+    if (kind == kKindTextEditor)
+        view->TakeDocumentSaves();
     main->AddChild(frame);
     frame->OnCreate();
     FollowDocumentTitle(*main, *frame);
@@ -49,7 +56,7 @@ void RegisterTextWindows(CTanglewardenDocManager& manager, std::function<CMainFr
                          CPropertySet& settings, CLogRegistry& logs)
 {
     manager.SetLogRegistry(&logs);
-    for (int kind : {kKindTransferLog, kKindLinkReport})
+    for (int kind : {kKindTransferLog, kKindLinkReport, kKindTextEditor})
     {
         if (CTanglewardenTemplate* docTemplate = manager.FindTemplateOfKind(kind))
         {
@@ -57,5 +64,14 @@ void RegisterTextWindows(CTanglewardenDocManager& manager, std::function<CMainFr
                 return MakeTextWindow(mainFrame ? mainFrame() : nullptr, document, kind, settings);
             });
         }
+    }
+}
+
+void ColorEditorLinksByEngine(CDocument& document, const CLinkChecker* engine, int linkContext)
+{
+    for (CView* view : document.GetViews())
+    {
+        if (auto* edit = dynamic_cast<CHTMLEditView*>(view))
+            edit->AttachLinkColorizer(engine, linkContext);
     }
 }

@@ -4,6 +4,7 @@
 #include "editor/EditTextBuffer.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
+#include "platform/core/Archive.h"
 #include "platform/ui/DocManager.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/ModalDriver.h"
@@ -68,7 +69,10 @@ void CTanglewardenDoc::Serialize(CArchive& archive)
     else if (m_text)
     {
         m_text->Serialize(archive);
-        m_text->SetSavePoint();
+        // Text read in is its saved state; text written out becomes that
+        // only once the write succeeded (SetModifiedFlag(false) then).
+        if (archive.IsLoading())
+            m_text->SetSavePoint();
     }
 }
 

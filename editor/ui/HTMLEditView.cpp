@@ -339,11 +339,12 @@ bool CHTMLEditView::LoadFile(LoadKind kind, const std::string& path, bool readOn
     return true;
 }
 
-void CHTMLEditView::AttachLinkColorizer()
+void CHTMLEditView::AttachLinkColorizer(const CLinkChecker* engine, int linkContext)
 {
     if (m_mode != kModeHtml)
         return;
-    UseLinkColorizer(nullptr, 0);
+    m_linkContext = engine ? linkContext : 0;
+    UseLinkColorizer(engine, m_linkContext);
     update();
 }
 
@@ -497,8 +498,22 @@ void CHTMLEditView::UpdateFrameState()
     auto* doc = dynamic_cast<CTanglewardenDoc*>(GetDocument());
     if (frame && doc)
         frame->setWindowTitle(QString::fromStdString(doc->GetDisplayName()));
+    // The document's state: after a failed write it is still modified even
+    // where the text already took the failed attempt for its saved state.
+    const bool modified = IsEditable() && doc && doc->IsModified();
     if (IChildTabColor* tabs = FindChildTabColor(this); tabs && frame)
-        tabs->SetChildTabColor(frame, IsModified() ? 0x0000FF : -1);
+        tabs->SetChildTabColor(frame, modified ? 0x0000FF : -1);
+}
+
+void CHTMLEditView::TakeDocumentSaves()
+{
+    auto save = [this](bool asNew) {
+        if (CDocument* document = GetDocument())
+            (void)(asNew ? document->DoSave(std::string()) : document->DoFileSave());
+        UpdateFrameState();
+    };
+    OnCommand(ID_FILE_SAVE, [save] { save(false); });
+    OnCommand(ID_FILE_SAVE_AS, [save] { save(true); });
 }
 
 void CHTMLEditView::OnRemovedFromDocument()

@@ -66,8 +66,11 @@ public:
                       int nodeMask);
     bool SetImage(const std::string& path);
     void ShowFromView(const CFormData& form);
-    // In mode 3 only: a link colouriser over the files beside the page.
-    void AttachLinkColorizer();
+    // In mode 3 only: a link colouriser over the files beside the page, or,
+    // with an engine, over the engine's states for the links of the page's
+    // link linkContext. The engine must outlive the colouriser: its owner
+    // attaches one without an engine before it goes.
+    void AttachLinkColorizer(const CLinkChecker* engine = nullptr, int linkContext = 0);
 
     int GetMode() const { return m_mode; }
     const std::string& GetFilePath() const { return m_filePath; }
@@ -94,6 +97,10 @@ public:
 
     // ---- Frame ------------------------------------------------------------
     void UpdateFrameState();
+    // The editor window's File > Save and Save As: the document saves (a
+    // failed write is reported and leaves it modified), then the frame
+    // follows its name and modified state.
+    void TakeDocumentSaves();
     void OnModifiedChanged() override;
     // The document's text buffer, which the view shows, goes with the
     // document: the view lets go of it (and shows nothing) first.

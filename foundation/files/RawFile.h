@@ -98,7 +98,8 @@ private:
     void SetErrorNumber(int errorNumber) { m_errorNumber = errorNumber; }
     // Records errno as the cause when ok is false; returns ok.
     bool Check(bool ok);
-    void ApplyCloseAttributes();
+    // mode: the file's st_mode, read before the close.
+    void ApplyCloseAttributes(unsigned mode);
 
     std::string m_path;
     int m_openFlags = 0;

@@ -2,6 +2,7 @@
 
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/files/DirectoryTree.h"
+#include "foundation/files/FileSystem.h"
 #include "foundation/files/PathUtils.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/DataFolderFile.h"
@@ -12,6 +13,7 @@
 #include "platform/core/Text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,6 +22,9 @@ namespace
 {
 constexpr uint32_t kFirstFavoriteId = 1000;
 constexpr const char kFavoritesFileName[] = "Favorites.xml";
+// How many unreadable files are kept beside the favourites ("<file>.bad",
+// "<file>.bad2", ...) before a save gives up rather than lose one.
+constexpr int kMaxKeptDamagedFiles = 100;
 
 // The commands that end the "Favorite Sites" dialog with a task to open.
 constexpr int kCommandCheckLinks = 255;
@@ -31,6 +36,8 @@ struct FavoritesStore
     std::unique_ptr<CFavoritesNode> m_tree;
     std::unique_ptr<std::map<std::string, CXmlNode*>> m_usedIds;
     uint32_t m_nextId = kFirstFavoriteId;
+    // The file the last load opened but could not read as favourites.
+    std::string m_damagedPath;
 };
 
 FavoritesStore& Store()
@@ -39,6 +46,24 @@ FavoritesStore& Store()
     return store;
 }
 
+
+// Moves an unreadable favourites file out of the way of a save, to the first
+// free name of "<path>.bad", "<path>.bad2", ..., so neither it nor a file
+// kept earlier is overwritten. True when nothing is left at path.
+bool KeepDamagedFile(const std::string& path)
+{
+    if (GetPathKind(path) == kPathMissing)
+        return true;
+    for (int n = 1; n <= kMaxKeptDamagedFiles; ++n)
+    {
+        const std::string aside = n == 1 ? path + ".bad" : Format("%s.bad%d", path.c_str(), n);
+        if (MovePath(path, aside))
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
 
 void BuildDefaultTree(CXmlNode& root)
 {
@@ -160,8 +185,15 @@ bool LoadFavoritesFromFile(const std::string& path)
     bool complete = false;
     const bool opened = ReadXmlDocumentFile(path, *store.m_tree, &complete);
     const CXmlNode* top = store.m_tree->FindElement(CXmlNode::kProcessing);
-    if (!complete || !top || top->GetName() != "Favorites")
+    store.m_damagedPath.clear();
+    // A file cut off between two tags parses without a fault but leaves
+    // its top element open; it is as damaged as one cut inside a tag.
+    if (!complete || !top || top->GetName() != "Favorites" || top->GetType() != CXmlNode::kElement)
+    {
         BuildDefaultTree(*store.m_tree);
+        if (opened)
+            store.m_damagedPath = path;
+    }
     return opened;
 }
 
@@ -175,9 +207,17 @@ bool SaveFavorites()
 
 bool SaveFavoritesToFile(const std::string& path)
 {
-    const FavoritesStore& store = Store();
+    FavoritesStore& store = Store();
     if (!store.m_tree || path.empty())
         return false;
+    // The tree of an unreadable file is the empty default; writing it over
+    // the file would destroy whatever of the user's favourites it still holds.
+    if (path == store.m_damagedPath)
+    {
+        if (!KeepDamagedFile(path))
+            return false;
+        store.m_damagedPath.clear();
+    }
     const size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0)
         CreateDirectoryTree(path.substr(0, slash));
@@ -192,6 +232,12 @@ void FreeFavorites()
     FavoritesStore& store = Store();
     store.m_usedIds.reset();
     store.m_tree.reset();
+    store.m_damagedPath.clear();
+}
+
+const std::string& GetDamagedFavoritesFile()
+{
+    return Store().m_damagedPath;
 }
 
 CXmlNode* GetFavoritesRoot()

@@ -45,11 +45,20 @@ bool LoadFavorites();
 
 // Creates the tree and the id map when missing, sets the id counter to 1000,
 // empties both and parses the file (strict XML). Unless the whole file was
-// read and its top element (after the declaration) is "Favorites", the tree
+// read and its top element (after the declaration) is "Favorites" with its
+// end tag (a file cut off between two tags lacks it), the tree
 // becomes the default document: declaration, "Favorites", text
-// "X-Favorites". The file itself is rewritten only by the next save. True
-// when the file could be opened.
+// "X-Favorites"; an opened file that gave it is damaged
+// (GetDamagedFavoritesFile). The file itself is touched only by the next
+// save. True when the file could be opened.
 [[nodiscard]] bool LoadFavoritesFromFile(const std::string& path);
+
+// The file the last load opened but could not read as favourites (cut off,
+// broken, empty or another document), so the store holds the default tree
+// instead; "" when the last load read its file whole or found none. The next
+// save to that file first renames it to "<file>.bad" (or "<file>.bad2", ...
+// when taken) so what it holds stays for the user to recover.
+const std::string& GetDamagedFavoritesFile();
 
 // SaveFavoritesToFile with "Favorites.xml" in the data folder; false when
 // there is no data folder.
@@ -58,8 +67,8 @@ bool LoadFavorites();
 // Creates the folders above path and replaces the file with the tree in one
 // step (mode 0600: tasks may carry credentials), then broadcasts code 7
 // with the argument 0. False when no tree is loaded (nothing is written) or
-// the file could not be written whole; the old file is then kept and
-// nothing is broadcast.
+// the file could not be written whole, or the damaged file it replaces could
+// not be renamed aside; the old file is then kept and nothing is broadcast.
 [[nodiscard]] bool SaveFavoritesToFile(const std::string& path);
 
 // Deletes the tree and the id map.

@@ -210,6 +210,10 @@ bool CDocument::SaveUnderName(const std::string& name, bool replace)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = OnSaveDocument(name);
     QApplication::restoreOverrideCursor();
+    // The user must learn that the file on disk is not what the window
+    // shows; the document stays modified.
+    if (!saved)
+        (void)AfxMessageBox("Failed to save " + name, MB_OK | MB_ICONERROR);
     if (saved && replace)
         SetPathName(name);
     return saved;

@@ -4,6 +4,7 @@
 
 #include "checker/LinkNode.h"
 #include "checker/UrlRecord.h"
+#include "checker/UrlRecordIndex.h"
 
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
@@ -285,16 +286,19 @@ TEST(LinkChecker, AtTheRecursionLimitLinksStayAtMaxRecursion)
 
 TEST(LinkChecker, URecordsAreFoundByTheirExactKey)
 {
-    CUrlRecord* root = new CUrlRecord();
-    CUrlRecord* plain = root->FindOrAdd("http://h/a");
-    EXPECT_NE(plain, root->FindOrAdd("http://h/a/"));
-    EXPECT_NE(plain, root->FindOrAdd("http:\\\\h\\a"));
-    EXPECT_NE(plain, root->FindOrAdd("http://h//a"));
-    EXPECT_EQ(plain, root->FindOrAdd("http://h/a"));
-    EXPECT_EQ(plain, root->FindRecord("http://h/a"));
-    EXPECT_EQ(root->FindRecord("http://h/b"), nullptr);
-    EXPECT_NE(root->FindOrAdd("www.h"), root->FindOrAdd("www.h/x")); // a folder level is never a record
-    root->Release();
+    CUrlRecordIndex index;
+    CUrlRecord* plain = index.FindOrAdd("http://h/a");
+    EXPECT_NE(plain, index.FindOrAdd("http://h/a/"));
+    EXPECT_NE(plain, index.FindOrAdd("http:\\\\h\\a"));
+    EXPECT_NE(plain, index.FindOrAdd("http://h//a"));
+    EXPECT_EQ(plain, index.FindOrAdd("http://h/a"));
+    EXPECT_EQ(plain, index.Find("http://h/a"));
+    EXPECT_EQ(index.Find("http://h/b"), nullptr);
+    EXPECT_EQ(index.Find("http://h"), nullptr); // a prefix of a key is no key
+    EXPECT_EQ(index.GetCount(), 4u);
+    index.Clear();
+    EXPECT_EQ(index.Find("http://h/a"), nullptr);
+    EXPECT_EQ(index.GetCount(), 0u);
 }
 
 TEST(LinkChecker, TrailingSlashIsAnotherUrlInACrawl)

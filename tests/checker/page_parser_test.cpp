@@ -282,25 +282,30 @@ TEST(PageParserTest, RemoteFileOfAnotherKindIsNeverOpened)
     EXPECT_EQ(-1, text.GetUrlRecord()->m_localSize);
 }
 
+// A folder standing where the page's content should be reads as missing
+// content, as a missing file does.
 TEST(PageParserTest, MissingContentMakesThePageBroken)
 {
-    for (const bool remote : {false, true})
+    for (const std::string& content : {kPages + "/gone.html", kPages + "/folder"})
     {
-        SCOPED_TRACE(remote ? "remote" : "local");
-        CFakeEngine engine;
-        CLinkNode& page = engine.AddPage(remote ? "http://h.test/gone.html" : "", kPages + "/gone.html", kTypeHtml);
+        for (const bool remote : {false, true})
+        {
+            SCOPED_TRACE(content + (remote ? " remote" : " local"));
+            CFakeEngine engine;
+            CLinkNode& page = engine.AddPage(remote ? "http://h.test/gone.html" : "", content, kTypeHtml);
 
-        EXPECT_FALSE(engine.Parse(page));
+            EXPECT_FALSE(engine.Parse(page));
 
-        EXPECT_EQ(kStateBroken, page.m_state);
-        EXPECT_EQ(kParseCannotOpen, page.m_errorDetail);
-        const CUrlRecord& record = *page.GetUrlRecord();
-        EXPECT_EQ(CUrlStatus::kError, record.m_status.m_state);
-        EXPECT_EQ(kParseCannotOpen, record.m_status.m_code);
-        EXPECT_EQ(remote ? "Cannot open downloaded file" : "Cannot open local file", record.m_status.GetText());
-        EXPECT_EQ(0, record.m_parsedNodeId);
-        EXPECT_TRUE(page.GetChildren().empty());
-        engine.ExpectCountsMatchTable();
+            EXPECT_EQ(kStateBroken, page.m_state);
+            EXPECT_EQ(kParseCannotOpen, page.m_errorDetail);
+            const CUrlRecord& record = *page.GetUrlRecord();
+            EXPECT_EQ(CUrlStatus::kError, record.m_status.m_state);
+            EXPECT_EQ(kParseCannotOpen, record.m_status.m_code);
+            EXPECT_EQ(remote ? "Cannot open downloaded file" : "Cannot open local file", record.m_status.GetText());
+            EXPECT_EQ(0, record.m_parsedNodeId);
+            EXPECT_TRUE(page.GetChildren().empty());
+            engine.ExpectCountsMatchTable();
+        }
     }
 }
 

@@ -192,6 +192,26 @@ TEST_F(TanglewardenDocTest, AFailedSaveKeepsTheOldFileWhole)
     EXPECT_TRUE(document->IsModified());
 }
 
+// The text's saved state moves only when a write succeeds: after a failed
+// save an edit of the text alone still counts as unsaved, so closing asks.
+TEST_F(TanglewardenDocTest, AFailedSaveLeavesAnEditedTextUnsaved)
+{
+    const std::string path = m_folder / "page.txt";
+    CTanglewardenDoc* document = NewText("one\n");
+    ASSERT_TRUE(document->DoSave(path));
+    int endLine = 0;
+    int endIndex = 0;
+    document->GetText()->Replace(0, 0, endLine, endIndex, std::string(100000, 'z'));
+    ASSERT_TRUE(document->GetText()->IsModified());
+    {
+        CFileSizeLimit limit(1000);
+        EXPECT_FALSE(document->DoFileSave());
+    }
+    EXPECT_EQ(ReadWhole(path), "one\n");
+    EXPECT_TRUE(document->GetText()->IsModified());
+    EXPECT_TRUE(document->IsModified());
+}
+
 TEST_F(TanglewardenDocTest, TheSaveQuestionFollowsTheSetting)
 {
     struct Case

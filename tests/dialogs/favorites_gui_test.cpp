@@ -19,6 +19,7 @@
 #include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
+#include "platform/core/Text.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 
@@ -35,6 +36,8 @@
 #include <QTest>
 
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -355,6 +358,62 @@ TEST_F(FavoritesDialogTest, AnEmptyOrBadAddressKeepsTheTaskSelectedAndTheDialogO
         ClickControl(dialog.GetDlgItem(IDOK));
     });
     EXPECT_EQ(FileOutline(), "Sites{beta=http://b.example/} Archive{} alpha=http://good.example/");
+}
+
+TEST_F(FavoritesDialogTest, AFailedSaveIsReportedAndKeepsTheDialogOpenWithTheEdits)
+{
+    // OK and a run command both save first; a folder where the file goes
+    // makes the save fail until it is taken away.
+    const struct
+    {
+        int button;
+        const char* added;
+    } cases[] = {{IDOK, "Kept"}, {IDC_FAV_CHECK, "Kept too"}};
+    BuildSample();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.added);
+        const size_t boxes = m_driver.Boxes().size();
+        EXPECT_EQ(Run([&](CFavoritesDlg& dialog) {
+                      Select(dialog, dialog.GetAllItem());
+                      Add(dialog, IDC_FAV_NEW_FOLDER, c.added);
+                      Select(dialog, Find(dialog, {"alpha"}));
+                      ASSERT_EQ(::unlink(m_path.c_str()), 0);
+                      ASSERT_EQ(::mkdir(m_path.c_str(), 0700), 0);
+                      ClickControl(dialog.GetDlgItem(c.button));
+                      EXPECT_TRUE(dialog.isVisible());
+                      EXPECT_NE(dialog.GetPage(), nullptr) << "the selected task's page is shown again";
+                      ASSERT_EQ(m_driver.Boxes().size(), boxes + 1);
+                      EXPECT_EQ(m_driver.Boxes().back().m_text, LoadResourceString(IDS_CANNOT_SAVE_FAVORITES));
+                      ASSERT_EQ(::rmdir(m_path.c_str()), 0);
+                      ClickControl(dialog.GetDlgItem(c.button));
+                  }),
+                  c.button);
+        EXPECT_EQ(m_driver.Boxes().size(), boxes + 1);
+        const std::string outline = FileOutline();
+        EXPECT_NE(outline.find(std::string(c.added) + "{}"), std::string::npos) << outline;
+        EXPECT_NE(outline.find("Sites{beta=http://b.example/}"), std::string::npos) << outline;
+    }
+}
+
+TEST_F(FavoritesDialogTest, ADamagedFileIsReportedAndKeptAsideOnSave)
+{
+    BuildSample();
+    const std::string whole = ReadWhole(m_path);
+    const std::string damaged = whole.substr(0, whole.size() / 2);
+    WriteWhole(m_path, damaged);
+    EXPECT_EQ(Run([&](CFavoritesDlg& dialog) {
+                  ASSERT_EQ(m_driver.Boxes().size(), 1u);
+                  EXPECT_EQ(m_driver.Boxes()[0].m_text,
+                            Format(LoadResourceString(IDS_FAVORITES_DAMAGED), m_path.c_str()));
+                  EXPECT_EQ(Children(dialog, dialog.GetAllItem()), std::vector<std::string>{});
+                  Add(dialog, IDC_FAV_NEW_FOLDER, "New");
+                  ClickControl(dialog.GetDlgItem(IDOK));
+              }),
+              IDOK);
+    EXPECT_EQ(m_driver.Boxes().size(), 1u);
+    EXPECT_EQ(ReadWhole(m_path + ".bad"), damaged);
+    EXPECT_EQ(FileOutline(), "New{}");
 }
 
 TEST_F(FavoritesDialogTest, APasswordGoesToThePasswordStoreNotToTheFile)

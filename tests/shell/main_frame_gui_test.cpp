@@ -324,9 +324,18 @@ TEST_F(MainFrameTest, EveryOpenChildHasItsTabInView)
     Open(kKindTextEditor, "/home/user/notes.txt");
     Open(kKindLinkReport);
     Open(kKindTransferLog, "/home/user/downloads/Site/pages/index.html");
-    QTest::qWait(50);
-    // Windows without a stored placement cascade inside the area.
+    // The area and the bar take their sizes from posted layout requests.
     const QRect area = m_frame->MdiArea()->viewport()->rect();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (CMDIChildWnd* child : m_frame->GetChildren())
+                if (!area.contains(child->parentWidget()->geometry()))
+                    return false;
+            return m_frame->GetTabbedBar()->width() > m_frame->width() * 3 / 4 &&
+                   Tabs().GetTotalWidth() <= Tabs().width();
+        },
+        5000));
+    // Windows without a stored placement cascade inside the area.
     std::vector<QPoint> corners;
     for (CMDIChildWnd* child : m_frame->GetChildren())
     {
@@ -363,8 +372,8 @@ TEST_F(MainFrameTest, QuickConnectBarComesFromItsTemplateAndItsAddressBoxStretch
     const int comboWidth = combo->width();
     const int rightGap = Bar().width() - properties->geometry().right();
     m_frame->resize(1200, 600);
-    QTest::qWait(50);
-    EXPECT_GE(combo->width(), comboWidth + 250) << "the address box takes the new width";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return combo->width() >= comboWidth + 250; }, 5000))
+        << "the address box takes the new width";
     EXPECT_EQ(Bar().width() - properties->geometry().right(), rightGap) << "the buttons keep to the right edge";
 }
 

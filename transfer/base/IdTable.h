@@ -29,28 +29,30 @@ public:
     bool Contains(int id) const { return Find(id) != nullptr; }
 
     // Stores value under id, replacing (and so destroying, for an owning
-    // pointer) what id held; returns the stored slot.
+    // pointer) what id held; returns id's slot. An empty value is not stored:
+    // id is left without an entry and Size does not count it, so a later
+    // Take of id finds nothing to undo.
     Pointer& Insert(int id, Pointer value)
     {
-        if (m_slots.empty() || m_slots.back().first < id)
+        // Ids come counting up: an append needs no search.
+        auto at = m_slots.empty() || m_slots.back().first < id ? m_slots.end() : LowerBound(id);
+        if (at == m_slots.end() || at->first != id)
         {
-            m_slots.emplace_back(id, std::move(value));
+            at = m_slots.emplace(at, id, Pointer{});
+            ++m_emptySlots;
+        }
+        if (!at->second && value)
+        {
+            --m_emptySlots;
             ++m_count;
-            return m_slots.back().second;
         }
-        auto at = LowerBound(id);
-        if (at != m_slots.end() && at->first == id)
+        else if (at->second && !value)
         {
-            if (!at->second)
-            {
-                --m_emptySlots;
-                ++m_count;
-            }
-            at->second = std::move(value);
-            return at->second;
+            --m_count;
+            ++m_emptySlots;
         }
-        ++m_count;
-        return m_slots.emplace(at, id, std::move(value))->second;
+        at->second = std::move(value);
+        return at->second;
     }
 
     // Takes id's pointer out of the table (empty when id has none).

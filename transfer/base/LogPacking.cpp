@@ -45,22 +45,47 @@ const Bytef* DictionaryBytes()
     return reinterpret_cast<const Bytef*>(kDictionary.data());
 }
 
-// One stream per thread, reset for every log: setting a stream up costs far
-// more than packing one log.
+// One stream per thread, set up once with the dictionary and copied for
+// every log: setting a stream up costs far more than packing one log, and
+// even a reset stream must hash the whole dictionary again, which cost more
+// than a copy of the small stream's tables.
 struct CDeflater
 {
-    CDeflater() { m_ready = deflateInit2(&m_stream, Z_BEST_SPEED, Z_DEFLATED, -kWindowBits, kMemoryLevel,
-                                          Z_DEFAULT_STRATEGY) == Z_OK; }
+    CDeflater()
+    {
+        m_initialized = deflateInit2(&m_primed, Z_BEST_SPEED, Z_DEFLATED, -kWindowBits, kMemoryLevel,
+                                     Z_DEFAULT_STRATEGY) == Z_OK;
+        m_ready = m_initialized && deflateSetDictionary(&m_primed, DictionaryBytes(),
+                                                        static_cast<uInt>(kDictionary.size())) == Z_OK;
+    }
     ~CDeflater()
     {
-        if (m_ready)
-            deflateEnd(&m_stream);
+        if (m_initialized)
+            deflateEnd(&m_primed);
     }
     CDeflater(const CDeflater&) = delete;
     CDeflater& operator=(const CDeflater&) = delete;
 
-    z_stream m_stream{};
+    z_stream m_primed{}; // never deflates: only copied
+    bool m_initialized = false;
     bool m_ready = false;
+};
+
+// A copy of the primed stream, ended with the scope.
+class CDeflateCopy
+{
+public:
+    explicit CDeflateCopy(z_stream& primed) { m_ok = deflateCopy(&m_stream, &primed) == Z_OK; }
+    ~CDeflateCopy()
+    {
+        if (m_ok)
+            deflateEnd(&m_stream);
+    }
+    CDeflateCopy(const CDeflateCopy&) = delete;
+    CDeflateCopy& operator=(const CDeflateCopy&) = delete;
+
+    z_stream m_stream{};
+    bool m_ok = false;
 };
 
 } // namespace
@@ -72,10 +97,10 @@ std::string PackLogText(std::string_view text)
     thread_local CDeflater deflater;
     if (!deflater.m_ready)
         return {};
-    z_stream& stream = deflater.m_stream;
-    if (deflateReset(&stream) != Z_OK ||
-        deflateSetDictionary(&stream, DictionaryBytes(), static_cast<uInt>(kDictionary.size())) != Z_OK)
+    CDeflateCopy copy(deflater.m_primed);
+    if (!copy.m_ok)
         return {};
+    z_stream& stream = copy.m_stream;
     // Only a result smaller than the text is kept, so that is all the room
     // it gets; a text that does not pack into it stays as it is.
     std::string packed(text.size() - 1, '\0');

@@ -81,11 +81,13 @@ std::string ResolveLocal(std::string_view base, std::string_view link, bool base
     return folder + "/" + relative;
 }
 
-std::string ResolveUrl(CLinkItem& item, std::string_view link, bool baseIsFolder)
+// The folder of a URL base's path that its links are below: the path
+// without its query and fragment (a '/' there is not a folder of the site),
+// without its last name unless the base is a folder, and without closing
+// slashes; "/" at least.
+std::string BaseUrlFolder(std::string_view basePath, bool baseIsFolder)
 {
-    std::string path = ForwardSlashes(item.GetUrl());
-    std::string relative = ForwardSlashes(link);
-    // A '/' in the page's query or fragment is not a folder of the site.
+    std::string path = ForwardSlashes(basePath);
     path.resize(std::min(path.find_first_of("?#"), path.size()));
     if (!baseIsFolder && !path.ends_with('/'))
     {
@@ -96,6 +98,14 @@ std::string ResolveUrl(CLinkItem& item, std::string_view link, bool baseIsFolder
         path.pop_back();
     if (path.empty())
         path = "/";
+    return path;
+}
+
+// The link below the base folder, each leading "../" taking one folder off
+// but stopping at "/"; a link beginning with '/' replaces the path.
+std::string ResolveUrlPath(std::string path, std::string_view link)
+{
+    std::string relative = ForwardSlashes(link);
     while (StartsWithParent(relative))
     {
         const size_t slash = path.rfind('/');
@@ -105,19 +115,14 @@ std::string ResolveUrl(CLinkItem& item, std::string_view link, bool baseIsFolder
             path.resize(slash);
         relative.erase(0, 3);
     }
-
-    std::string newPath;
     if (relative.empty())
         // Only "../" steps: they name a folder, which keeps its closing '/'.
-        newPath = path.ends_with('/') ? path : path + "/";
-    else if (relative.starts_with('/'))
-        newPath = relative;
-    else if (path == "/")
-        newPath = "/" + relative;
-    else
-        newPath = path + "/" + relative;
-    item.SetString(LI_URL_PATH, newPath.c_str());
-    return ComposeUrlFromParts(item.GetUrlParts(), newPath, true);
+        return path.ends_with('/') ? path : path + "/";
+    if (relative.starts_with('/'))
+        return relative;
+    if (path == "/")
+        return "/" + relative;
+    return path + "/" + relative;
 }
 
 } // namespace
@@ -144,23 +149,76 @@ const char* GetDomainTail(const char* host)
 
 bool IsSameLocation(std::string_view first, std::string_view second, bool prefixMode, bool domainOnly)
 {
-    if (first.empty() || second.empty())
+    return CLinkResolver(first, false).IsSameLocationAs(second, prefixMode, domainOnly);
+}
+
+std::string ResolveLinkPath(std::string_view base, std::string_view link, bool baseIsFolder)
+{
+    return CLinkResolver(base, baseIsFolder).Resolve(link);
+}
+
+CLinkResolver::CLinkResolver(std::string_view base, bool baseIsFolder)
+    : m_base(base), m_baseIsFolder(baseIsFolder), m_baseIsLocal(IsLocalPath(base))
+{
+}
+
+void CLinkResolver::ReadBaseUrl() const
+{
+    if (m_urlRead)
+        return;
+    m_urlRead = true;
+    CLinkItem item;
+    m_urlValid = item.SetUrl(m_base.c_str(), false);
+    if (!m_urlValid)
+        return;
+    m_parts = item.GetUrlParts();
+    m_folder = BaseUrlFolder(item.GetUrl(), m_baseIsFolder);
+}
+
+void CLinkResolver::ReadBaseHost() const
+{
+    if (m_hostRead)
+        return;
+    m_hostRead = true;
+    m_hostValid = UrlHost(m_base, m_host);
+}
+
+std::string CLinkResolver::Resolve(std::string_view link) const
+{
+    if (link.empty())
+        return m_base;
+    if (link.starts_with(kFileUrlPrefix))
+        return ForwardSlashes(WithoutFilePrefix(link));
+    if (IsCompleteUrl(link))
+        return std::string(link);
+    if (m_baseIsLocal)
+        return ResolveLocal(m_base, link, m_baseIsFolder);
+    ReadBaseUrl();
+    if (!m_urlValid)
+        return std::string();
+    return ComposeUrlFromParts(m_parts, ResolveUrlPath(m_folder, link), true);
+}
+
+bool CLinkResolver::IsSameLocationAs(std::string_view second, bool prefixMode, bool domainOnly) const
+{
+    if (m_base.empty() || second.empty())
         return false;
     const bool secondLocal = IsLocalPath(second);
-    if (IsLocalPath(first))
+    if (m_baseIsLocal)
     {
         if (!secondLocal)
             return false;
         if (!prefixMode)
             return true;
-        return WithoutFilePrefix(second).starts_with(WithoutFilePrefix(first));
+        return WithoutFilePrefix(second).starts_with(WithoutFilePrefix(m_base));
     }
     if (secondLocal)
         return false;
-    std::string firstHost;
+    ReadBaseHost();
     std::string secondHost;
-    if (!UrlHost(first, firstHost) || !UrlHost(second, secondHost))
+    if (!m_hostValid || !UrlHost(second, secondHost))
         return false;
+    std::string firstHost = m_host;
     if (domainOnly)
     {
         if (const char* tail = GetDomainTail(firstHost.c_str()))
@@ -169,21 +227,4 @@ bool IsSameLocation(std::string_view first, std::string_view second, bool prefix
             secondHost = tail;
     }
     return EqualsNoCase(firstHost, secondHost);
-}
-
-std::string ResolveLinkPath(std::string_view base, std::string_view link, bool baseIsFolder)
-{
-    if (link.empty())
-        return std::string(base);
-    if (link.starts_with(kFileUrlPrefix))
-        return ForwardSlashes(WithoutFilePrefix(link));
-    if (IsCompleteUrl(link))
-        return std::string(link);
-    if (IsLocalPath(base))
-        return ResolveLocal(base, link, baseIsFolder);
-    CLinkItem item;
-    const std::string baseText(base);
-    if (item.SetUrl(baseText.c_str(), false))
-        return ResolveUrl(item, link, baseIsFolder);
-    return std::string();
 }

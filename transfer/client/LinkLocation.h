@@ -8,6 +8,8 @@
 // so "file:///home/a" and "/home/a" are the same path. '\' in a path or link
 // is read as '/'. Paths compare case-sensitively.
 
+#include "foundation/links/UrlParts.h"
+
 #include <string>
 #include <string_view>
 
@@ -42,3 +44,34 @@ bool IsSameLocation(std::string_view first, std::string_view second, bool prefix
 //    password included when the base has them;
 // 6. anything else: the empty text.
 std::string ResolveLinkPath(std::string_view base, std::string_view link, bool baseIsFolder);
+
+// ResolveLinkPath and IsSameLocation for many links of one page: the base is
+// read once, on first need, instead of once per link (a page of a crawl has
+// dozens of links, and reading a URL is most of what resolving one costs).
+// The results are those of the two functions with this base.
+class CLinkResolver
+{
+public:
+    CLinkResolver(std::string_view base, bool baseIsFolder);
+
+    // ResolveLinkPath(base, link, baseIsFolder).
+    std::string Resolve(std::string_view link) const;
+    // IsSameLocation(base, second, prefixMode, domainOnly).
+    bool IsSameLocationAs(std::string_view second, bool prefixMode, bool domainOnly) const;
+
+private:
+    // Reads the base URL's parts and the folder its links are below.
+    void ReadBaseUrl() const;
+    void ReadBaseHost() const;
+
+    std::string m_base;
+    bool m_baseIsFolder = false;
+    bool m_baseIsLocal = false;
+    mutable bool m_urlRead = false;
+    mutable bool m_urlValid = false;
+    mutable CUrlParts m_parts;
+    mutable std::string m_folder; // the base's path up to the folder links are below, "/" at least
+    mutable bool m_hostRead = false;
+    mutable bool m_hostValid = false;
+    mutable std::string m_host;
+};

@@ -110,6 +110,25 @@ TEST(RawFile, PendingTimeIsAppliedOnCloseOfAReadWriteFile)
     EXPECT_EQ(StatOf(path).st_mtim.tv_sec, 1000000000);
 }
 
+// The close reads the mode through the descriptor: a file whose write
+// permission was taken while it was open for writing gets it back, and one
+// opened only for reading keeps the mode it has.
+TEST(RawFile, CloseGivesBackTheWritePermissionOfAReadWriteFile)
+{
+    CTempFolder dir;
+    const std::string path = dir / "taken.bin";
+    CRawFile file;
+    ASSERT_TRUE(file.Open(path, kOpenBinary | kOpenCreate | kOpenReadWrite));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_TRUE(file.Close());
+    EXPECT_NE(StatOf(path).st_mode & S_IWUSR, 0u);
+
+    ASSERT_TRUE(file.Open(path, kOpenBinary | kOpenReadOnly));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(StatOf(path).st_mode & S_IWUSR, 0u);
+}
+
 TEST(RawFile, PendingTimeDatesTheFileNamedAndNoPatternMatch)
 {
     ScopedTimeZone zone("Europe/Berlin");

@@ -195,11 +195,51 @@ TEST_F(FavoritesTest, FilesThatAreNotFavouritesGiveTheDefaultTree)
         EXPECT_EQ(NewFavoriteId(), "1000");
         // The file is left as it was until the next save.
         EXPECT_EQ(ReadWhole(m_temp / "f.xml"), content);
+        EXPECT_EQ(GetDamagedFavoritesFile(), m_temp / "f.xml");
     }
     EXPECT_FALSE(LoadFavoritesFromFile(m_temp / "missing.xml"));
+    EXPECT_EQ(GetDamagedFavoritesFile(), "") << "a missing file is not damaged";
     ASSERT_NE(GetFavoritesRoot(), nullptr);
     EXPECT_EQ(GetFavoritesRoot()->GetName(), "Favorites");
     EXPECT_TRUE(g_broadcasts.empty());
+}
+
+TEST_F(FavoritesTest, ADamagedFileIsRenamedAsideBeforeASaveNotOverwritten)
+{
+    // A real file cut off at two places, damaged one after the other: each is
+    // kept whole under its own name, and the saves write the new tree.
+    const std::string whole = kWrittenFavorites;
+    const struct
+    {
+        size_t length;
+        const char* keptAs;
+    } cases[] = {
+        {whole.size() / 2, "/Favorites.xml.bad"},
+        {whole.find("  </Folder>"), "/Favorites.xml.bad2"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.keptAs);
+        const std::string damaged = whole.substr(0, c.length);
+        WriteWhole(FavoritesXml(), damaged);
+        ASSERT_TRUE(LoadFavorites());
+        EXPECT_EQ(GetDamagedFavoritesFile(), FavoritesXml());
+        GetFavoritesRoot()->AddChild("Item", "Name", c.keptAs, CXmlNode::kEmptyElement);
+        ASSERT_TRUE(SaveFavorites());
+        EXPECT_EQ(ReadWhole(DataFolder() + c.keptAs), damaged);
+
+        FreeFavorites();
+        ASSERT_TRUE(LoadFavorites());
+        EXPECT_EQ(GetDamagedFavoritesFile(), "");
+        EXPECT_EQ(GetFavoriteName(GetFavoritesRoot()->FindChild("Item", true, {}, {}, CXmlNode::kEmptyElement, true)),
+                  c.keptAs);
+        // Read whole now: a further save replaces it in place.
+        ASSERT_TRUE(SaveFavorites());
+    }
+    EXPECT_EQ(ReadWhole(DataFolder() + "/Favorites.xml.bad"), whole.substr(0, cases[0].length));
+    std::vector<std::string> entries = DataFolderEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"Favorites.xml", "Favorites.xml.bad", "Favorites.xml.bad2"}));
 }
 
 TEST_F(FavoritesTest, ShowingAssignsMissingAndRepeatedIdsFrom1000AndSavesOnce)

@@ -76,6 +76,38 @@ TEST(IdTable, TakeEmptiesTheSlotAndAnIdCanComeBack)
     EXPECT_EQ(table.Size(), 5u);
 }
 
+TEST(IdTable, AnEmptyPointerIsNotCounted)
+{
+    // Each step: the id inserted, with a value or empty; the ids and size
+    // after it. An empty pointer leaves its id without an entry, so the
+    // size never counts what a Take could not give back.
+    const struct
+    {
+        int id;
+        bool withValue;
+        std::vector<int> ids;
+    } steps[] = {
+        {2, true, {2}},
+        {5, false, {2}},   // a new id at the end
+        {1, false, {2}},   // a new id in front
+        {2, false, {}},    // over a stored pointer: the entry goes
+        {2, false, {}},    // over an empty slot
+        {5, true, {5}},    // an id once given an empty pointer can be stored
+        {3, true, {3, 5}}, // and ids go in between again
+    };
+    CIdTable<std::unique_ptr<int>> table;
+    for (const auto& step : steps)
+    {
+        table.Insert(step.id, step.withValue ? std::make_unique<int>(step.id * 10) : nullptr);
+        EXPECT_EQ(Ids(table), step.ids) << "after id " << step.id;
+        EXPECT_EQ(table.Size(), step.ids.size()) << "after id " << step.id;
+        EXPECT_EQ(table.Contains(step.id), step.withValue);
+    }
+    for (int id : {1, 2})
+        EXPECT_EQ(table.Take(id), nullptr) << id;
+    EXPECT_EQ(table.Size(), 2u);
+}
+
 TEST(IdTable, ManyRemovalsInAnyOrderKeepTheRest)
 {
     // Enough removals to sweep the empty slots out several times, from the

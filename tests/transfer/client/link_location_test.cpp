@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -60,6 +62,30 @@ TEST(LinkLocationTest, ResolveLinkPathTable)
     {
         SCOPED_TRACE(std::string(c.base) + " + " + c.link);
         EXPECT_EQ(c.expected, ResolveLinkPath(c.base, c.link, c.baseIsFolder));
+    }
+}
+
+// One resolver answers every link of its base as ResolveLinkPath does, in
+// any order and between questions of location: nothing of one link stays
+// behind for the next.
+TEST(LinkLocationTest, ResolverReusedForEveryLinkOfItsBase)
+{
+    for (const ResolveCase& first : kResolveCases)
+    {
+        const CLinkResolver resolver(first.base, first.baseIsFolder);
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            for (size_t n = 0; n < std::size(kResolveCases); ++n)
+            {
+                const ResolveCase& c = kResolveCases[pass == 0 ? n : std::size(kResolveCases) - 1 - n];
+                if (std::string_view(c.base) != first.base || c.baseIsFolder != first.baseIsFolder)
+                    continue;
+                SCOPED_TRACE(std::string(c.base) + " + " + c.link);
+                EXPECT_EQ(c.expected, resolver.Resolve(c.link));
+                EXPECT_EQ(IsSameLocation(c.base, c.expected, false, false),
+                          resolver.IsSameLocationAs(c.expected, false, false));
+            }
+        }
     }
 }
 

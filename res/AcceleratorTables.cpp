@@ -36,6 +36,7 @@ constexpr AcceleratorDesc kTaskKeys[] = {
     {"Ctrl+F5", ID_TASK_RESTART},
     {"Ctrl+T", ID_TASK_CHECK_EXTERNAL},
     {"Ctrl+R", ID_TASK_REPORT},
+    {"Ctrl+Shift+R", ID_TASK_REPORT}, // with Shift held: no options dialog
     {"Ctrl+P", ID_LINK_RESUME},
     {"Ctrl+Shift+P", ID_LINK_STOP},
     {"Ctrl+Backspace", ID_LINK_GO_TO_PARENT},

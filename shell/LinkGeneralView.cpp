@@ -5,10 +5,7 @@
 #include "platform/ui/ViewMessages.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/ResourceIds.h"
-#include "widgets/ListColumns.h"
 
-#include <QApplication>
-#include <QHeaderView>
 #include <QTreeView>
 
 CLinkGeneralView::CLinkGeneralView(QWidget* parent) : CView(parent), m_list(new CLinkGroupTree(this))
@@ -82,8 +79,10 @@ void CLinkGeneralView::resizeEvent(QResizeEvent* event)
 void CLinkGeneralView::OnViewDeferred(WPARAM wParam)
 {
     m_list->setGeometry(rect());
-    if (wParam != 0 || (QApplication::keyboardModifiers() & Qt::ControlModifier))
-        AutoSizeListColumn(m_list->ReportView()->header(), 0, 100);
+    // The list sizes its name column on its own resizes; after the fill the
+    // names may have changed without one.
+    if (wParam != 0)
+        m_list->SizeFirstColumn();
     if (wParam == 1 && m_list->GetItemCount() > 0)
     {
         m_list->SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);

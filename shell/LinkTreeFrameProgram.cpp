@@ -53,6 +53,7 @@ CLinkTreeViewServices CLinkTreeFrame::MakeProgramServices(CTanglewardenApp& app)
     services.m_engine.m_settings = &GetSettings();
     services.m_settings = &GetSettings();
     services.m_passwords = &GetPasswordStore();
+    services.m_savePasswords = [] { return SavePasswordStore(); };
     services.m_logs = &GetLogManager();
     services.m_addToHistory = [&app](const std::string& url) {
         AddToHistory(url);

@@ -295,8 +295,9 @@ bool CLinkTreeView::StartTask(bool closeOnFailure)
         AfxMessageBox(InvalidUrlMessage(start.m_invalid), MB_OK | MB_ICONERROR);
         return fail();
     }
-    if (!start.m_passwordKey.empty() && m_services.m_passwords)
-        (void)m_services.m_passwords->Set(start.m_passwordKey, start.m_password);
+    if (!start.m_passwordKey.empty() && m_services.m_passwords &&
+        m_services.m_passwords->Set(start.m_passwordKey, start.m_password) && m_services.m_savePasswords)
+        (void)m_services.m_savePasswords(); // a failed save keeps the old file; the check goes on
     document->GetTask()->SetString(TASK_URI, start.m_url.c_str());
 
     if (m_services.m_addToHistory)

@@ -62,6 +62,10 @@ struct CLinkTreeViewServices
     std::shared_ptr<ICrawlTransport> m_ownTransport;
     CPropertySet* m_settings = nullptr; // the program's settings; required
     CPasswordStore* m_passwords = nullptr; // passwords taken out of start URLs
+    // Saves m_passwords to its file after a start URL's password went in:
+    // kept only in memory it would be lost when another running copy saves
+    // its store and this one reloads. Empty: the store is not saved.
+    std::function<bool()> m_savePasswords;
     CLogRegistry* m_logs = nullptr; // where the report log lives; required
 
     // A started URL goes into the history (which is saved, and the main

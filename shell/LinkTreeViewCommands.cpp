@@ -5,7 +5,6 @@
 
 #include "shell/LinkTreeView.h"
 
-#include "dialogs/ReportFile.h"
 #include "checker/LinkNames.h"
 #include "checker/TaskSettings.h"
 #include "dialogs/ReportFile.h"
@@ -33,6 +32,7 @@
 #include <QApplication>
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 namespace
@@ -328,22 +328,32 @@ void CLinkTreeView::Report()
         return;
     // A short report is done before anyone would see a wait dialog: the
     // pause ends after 200 ms or with the job's last progress message.
+    // Both waits run nested event loops in which the task window may be
+    // closed and this view deleted: nothing of it is touched after that.
+    QPointer<CLinkTreeView> alive(this);
     if (m_engine->IsReportJob())
     {
         QEventLoop pause;
         QTimer::singleShot(kReportPauseMs, &pause, &QEventLoop::quit);
         m_reportPause = &pause;
         pause.exec();
+        if (!alive)
+            return;
         m_reportPause = nullptr;
     }
     if (m_engine->IsReportJob())
     {
-        CWaitDlg wait(this);
-        m_waitDialog = &wait;
+        // On the heap: a view deleted during the dialog deletes it as its
+        // child, which a dialog on this stack frame could not survive.
+        QPointer<CWaitDlg> wait = new CWaitDlg(this);
+        m_waitDialog = wait.data();
         // The job may have ended between the check and the dialog: its
         // progress message then finds the dialog open and ends it.
-        (void)wait.DoModal();
+        (void)wait->DoModal();
+        if (!alive)
+            return;
         m_waitDialog = nullptr;
+        delete wait.data();
     }
     m_engine->Stop(); // joins the report's thread
     WriteReportFile(*log.Get(), request);

@@ -9,7 +9,6 @@
 namespace
 {
 constexpr int kBufferHeight = 18;
-constexpr int kCellMargin = 4;
 } // namespace
 
 COwnerDrawListCtrl::COwnerDrawListCtrl(QWidget* parent) : CListCtrl(parent)

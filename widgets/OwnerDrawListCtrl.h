@@ -72,8 +72,11 @@ public:
     // (and cut with an ellipsis).
     static Qt::Alignment CellAlignment(int format, int textWidth, int rectWidth);
 
+    // Pixels kept free left and right of a cell's text.
+    static constexpr int kCellMargin = 4;
+
     // Draws one cell's text with the default rules into rect (the cell
-    // rectangle; 4 pixels are kept free left and right).
+    // rectangle; kCellMargin pixels are kept free left and right).
     void DrawListCellText(QPainter& painter, int row, int column, const QRect& cell, int format) const;
 
 protected:

@@ -9,6 +9,7 @@
 #include "widgets/ListColumns.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -405,9 +406,19 @@ void CLinkGroupTree::RefreshAllImages()
         SetRowImage(row);
 }
 
+int CLinkGroupTree::GetNameColumnContentWidth() const
+{
+    const QFontMetrics metrics(ReportView()->viewport()->font());
+    int text = 0;
+    for (int row = 0; row < GetItemCount(); ++row)
+        text = std::max(text, metrics.horizontalAdvance(QString::fromStdString(GetItemText(row, 0))));
+    const int rows = kStateImageWidth + text + 2 * kCellMargin;
+    return std::max(rows, ReportView()->header()->sectionSizeHint(0));
+}
+
 void CLinkGroupTree::SizeFirstColumn()
 {
-    AutoSizeListColumn(ReportView()->header(), 0, kFirstColumnMinimum);
+    AutoSizeListColumn(ReportView()->header(), 0, std::max(kFirstColumnMinimum, GetNameColumnContentWidth()));
 }
 
 // ---- Counts -----------------------------------------------------------------
@@ -550,8 +561,9 @@ bool CLinkGroupTree::eventFilter(QObject* watched, QEvent* event)
 void CLinkGroupTree::resizeEvent(QResizeEvent* event)
 {
     COwnerDrawListCtrl::resizeEvent(event);
-    // The one-column form always spans the list.
-    if (m_oneColumn && m_filled)
+    // The names take whatever room the list gains or loses, so that no name
+    // is cut while the pane has room for it.
+    if (m_filled)
         SizeFirstColumn();
 }
 

@@ -105,6 +105,13 @@ public:
     // The count cell text: "," between groups of three digits, empty for 0.
     static std::string FormatRowCount(int count);
 
+    // The width column 0 needs to show every shown row's name and the
+    // column's title whole: the state image, the text, the cell margins.
+    int GetNameColumnContentWidth() const;
+    // Column 0 takes the room the other columns leave (all of the list in
+    // the one-column form), and never less than its content's width.
+    void SizeFirstColumn();
+
     bool IsGroupExpanded(int group) const;
     bool IsGroupAll(int group) const;
     // Whether a row's box is ticked (a header's box is its expanded flag).
@@ -137,7 +144,6 @@ private:
     bool SetCodeCheck(int code, Action action);
     void RefreshAllImages();
     void InformOwner();
-    void SizeFirstColumn();
     bool DrawCell(int row, int column, QPainter& painter, const QRect& cell, UINT state,
                   const ListColumn& columnInfo);
 

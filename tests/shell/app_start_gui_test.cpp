@@ -6,6 +6,8 @@
 #include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/DataFolderFile.h"
+#include "foundation/stores/PasswordStore.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
 #include "foundation/stores/UrlHistory.h"
@@ -289,6 +291,27 @@ TEST_F(AppStartTest, AProjectFileOnTheCommandLineIsCheckedInItsTaskWindow)
     EXPECT_TRUE(m_driver.Boxes().empty());
     App().ExitInstance();
 }
+TEST_F(AppStartTest, APasswordTakenFromAStartAddressIsSavedToTheStoresFileAtOnce)
+{
+    // Port 9 on this host refuses: the check ends at once, the password
+    // must be in the file already, not only at exit.
+    const std::string project = ProjectFile("login.vbb", "http://user:pw@127.0.0.1:9/");
+    App().AddWindowRegistration(CLinkTreeFrame::RegisterTaskWindow);
+    ASSERT_TRUE(App().InitInstance({project}));
+    const std::vector<CTanglewardenDoc*> tasks = App().GetDocManager()->GetDocumentsOfKind(kKindTask);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]->GetTask()->GetUrl(), "http://user@127.0.0.1:9/");
+
+    const std::string file = GetDataFolderFilePath(kPasswordFileName);
+    ASSERT_FALSE(file.empty());
+    CPasswordStore saved;
+    ASSERT_TRUE(saved.Load(file, "")) << "the store's file was written when the task started";
+    std::string password;
+    EXPECT_TRUE(saved.Get("http://user@127.0.0.1:9", password));
+    EXPECT_EQ(password, "pw");
+    App().ExitInstance();
+}
+
 TEST_F(AppStartTest, AFavouriteOpensItsTaskWindowWhileTheProgramRuns)
 {
     StoreSettings({{SETTING_MISC_FIRST_LAUNCH, 1}});

@@ -28,6 +28,7 @@
 #include "editor/ui/HTMLEditView.h"
 #include "foundation/desktop/InitInstanceBroadcast.h"
 #include "platform/ui/WidgetWindow.h"
+#include "checker/ui/LinkGroupTree.h"
 #include "shell/LinkGeneralView.h"
 #include "shell/LinkListView.h"
 #include "shell/LinkTreeFrame.h"
@@ -40,6 +41,9 @@
 #include "tests/support/TempFolder.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QCoreApplication>
 #include <QAction>
 #include <QToolButton>
@@ -65,6 +69,15 @@ protected:
         services.m_settings = &m_settings;
         services.m_passwords = &m_passwords;
         services.m_logs = &m_logs;
+        if (m_withReport)
+        {
+            // The report choices as asked: whether the options dialog would
+            // show. No report is made.
+            services.m_reportPrompt = [this](bool showDialog, CReportRequest&) {
+                m_reportAsks.push_back(showDialog);
+                return false;
+            };
+        }
         return services;
     }
     // A frame of 900 x 600 with its splitters laid out.
@@ -130,6 +143,8 @@ protected:
     CLogRegistry m_logs;
     CTanglewardenDoc m_document{m_settings};
     std::unique_ptr<CRealCrawl> m_crawl; // the real transfer side of OpenTaskWindow
+    bool m_withReport = false;
+    std::vector<bool> m_reportAsks;
 };
 
 // A top-level window that counts the settings-changed messages it is sent.
@@ -436,6 +451,68 @@ TEST_F(LinkTreeFrameTest, LockFollowsTheListAndSetsTheLinkViewBarsButton)
     EXPECT_FALSE(list.IsLocked());
     EXPECT_EQ(frame->QueryCommandState(ID_LIST_LOCK).GetCheck(), 0);
     EXPECT_FALSE(button->isChecked());
+}
+
+TEST_F(LinkTreeFrameTest, CtrlRAsksForTheReportsOptionsAndCtrlShiftRTakesTheStoredOnes)
+{
+    // No Shift stand-in: the command looks at the keyboard itself.
+    m_withReport = true;
+    std::unique_ptr<CLinkTreeFrame> frame(OpenTaskWindow());
+    QWidget& tree = frame->GetTreeView()->GetTreeCtrl();
+    tree.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.hasFocus(); }, 2000));
+    QAction* report = frame->Commands().Action(ID_TASK_REPORT);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return report->isEnabled(); }, 2000)) << "the key's command follows its state";
+    QTest::keyClick(&tree, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(m_reportAsks, std::vector<bool>{true}) << "Ctrl+R asks with the dialog";
+    ASSERT_EQ(report->shortcuts().size(), 2) << report->shortcuts().size();
+    EXPECT_EQ(report->shortcuts()[1], QKeySequence("Ctrl+Shift+R"));
+    QTest::keyClick(&tree, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(m_reportAsks, (std::vector<bool>{true, false})) << "with Shift held the options dialog is skipped";
+}
+
+// Whether every shown name of the link-group list fits its column: the
+// state image, the text and the margins the row drawing keeps.
+void ExpectNamesWhole(CLinkGroupTree& groups)
+{
+    const QFontMetrics metrics(groups.ReportView()->viewport()->font());
+    const int column = groups.GetColumnWidth(0);
+    ASSERT_GT(groups.GetItemCount(), 0);
+    for (int row = 0; row < groups.GetItemCount(); ++row)
+    {
+        const std::string name = groups.GetItemText(row, 0);
+        const int needed = groups.GetImageList(LVSIL_STATE)->GetIconSize().width() +
+                           metrics.horizontalAdvance(QString::fromStdString(name)) + 2 * COwnerDrawListCtrl::kCellMargin;
+        EXPECT_GE(column, needed) << name;
+    }
+}
+
+TEST_F(LinkTreeFrameTest, TheLinkGroupNamesShowWholeAndTakeTheRoomTheCountsLeave)
+{
+    std::unique_ptr<CLinkTreeFrame> frame(OpenTaskWindow());
+    CheckToTheEnd(*frame);
+    CLinkGroupTree& groups = *frame->GetGeneralView()->GetGroupTree();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(groups.GetColumnCount(), 3);
+    ExpectNamesWhole(groups);
+    const auto rest = [&] { return groups.ReportView()->header()->width() - groups.GetColumnWidth(1) - groups.GetColumnWidth(2); };
+    EXPECT_EQ(groups.GetColumnWidth(0), std::max(rest(), groups.GetNameColumnContentWidth()));
+
+    // Every group open: the longer names of the others fit too.
+    for (int group = 0; group < CLinkGroupTree::kGroupCount; ++group)
+    {
+        if (!groups.IsGroupExpanded(group))
+            groups.OnRowAction(groups.FindRow(group), false, CLinkGroupTree::kToggle);
+    }
+    QCoreApplication::processEvents();
+    ExpectNamesWhole(groups);
+    EXPECT_TRUE(frame->GetGeneralView()->grab().save(QCoreApplication::applicationDirPath() + "/link_group_names.png"));
+
+    // A wider window: the names take the room gained.
+    frame->resize(1300, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return groups.GetColumnWidth(0) == rest() && rest() > groups.GetNameColumnContentWidth(); }, 5000))
+        << groups.GetColumnWidth(0) << " of " << rest();
+    ExpectNamesWhole(groups);
 }
 
 TEST(LinkTreeFrameReportTest, TheReportCommandWritesTheEnginesReportThroughTheOptionsDialog)

@@ -18,6 +18,7 @@
 #include "platform/core/RecordingDesktop.h"
 #include "platform/core/WindowHandle.h"
 #include "platform/ui/FrameWnd.h"
+#include "platform/ui/ModalDriver.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "platform/ui/ViewMessages.h"
 #include "platform/ui/WidgetWindow.h"
@@ -28,6 +29,7 @@
 #include "transfer/base/LogRegistry.h"
 #include "transfer/base/TransferLog.h"
 #include "widgets/TabbedBar.h"
+#include "widgets/WaitDlg.h"
 
 #include "tests/support/FileContents.h"
 #include "tests/support/LinkSite.h"
@@ -37,6 +39,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -470,6 +473,91 @@ TEST_F(FinishedCheckTest, TheReportGoesToAFileOpenedWithTheDesktopOrToAWindowWhe
     EXPECT_EQ(m_reportWindows[0].m_format, 3);
     EXPECT_EQ(m_reportWindows[0].m_title, Start());
     EXPECT_EQ(launcher.m_opened.size(), 1u);
+}
+
+// The report of a site big enough that its job outlasts the first event
+// loop round, and, with the Wait dialog, the 200 ms pause.
+class LargeSiteReportTest : public LinkTreeViewTest
+{
+protected:
+    static constexpr int kPages = 5000;
+
+    void CheckLargeSite()
+    {
+        std::string index = "<html><body>\n";
+        for (int page = 0; page < kPages; ++page)
+        {
+            const std::string name = "p" + std::to_string(page) + ".html";
+            index += "<a href=\"" + name + "\">" + name + "</a> <a href=\"gone" + std::to_string(page) + ".html\">x</a>\n";
+            WriteWhole(m_folder / name, "<html><body><a href=\"index.html\">home</a></body></html>\n");
+        }
+        WriteWhole(m_folder / "index.html", index + "</body></html>\n");
+        CLinkTreeViewServices services = Services(m_crawl.Transport(), m_crawl.Settings());
+        services.m_reportPrompt = [](bool, CReportRequest& request) {
+            request.m_output = 0; // a report window
+            request.m_options.m_format = 2;
+            return true;
+        };
+        services.m_shiftHeld = [] { return true; };
+        services.m_openReport = [this](int, int, const std::string&) { ++m_reportWindows; };
+        m_window = std::make_unique<CTreeWindow>(services, m_crawl.Settings(), m_folder / "index.html", 2);
+        ASSERT_TRUE(m_window->View().StartTask(false));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_window->View().GetEngine().IsRunning(); }, 120000));
+        ASSERT_GT(m_window->View().GetEngine().GetLinkCount(), 2 * kPages);
+        QCoreApplication::processEvents();
+    }
+
+    CTempFolder m_folder;
+    CRealCrawl m_crawl;
+    std::unique_ptr<CTreeWindow> m_window;
+    int m_reportWindows = 0;
+};
+
+TEST_F(LargeSiteReportTest, ClosingTheWindowDuringTheReportsPauseEndsTheCommandQuietly)
+{
+    CheckLargeSite();
+    // The first round of the pause's event loop closes the window.
+    bool closedInside = false;
+    bool returned = false;
+    QTimer::singleShot(0, [&] {
+        closedInside = !returned;
+        m_window.reset();
+    });
+    CLinkTreeView& view = m_window->View();
+    ASSERT_TRUE(view.ExecuteCommand(ID_TASK_REPORT));
+    returned = true;
+    ASSERT_TRUE(closedInside) << "the report ended before its pause; the site is too small";
+    EXPECT_EQ(m_window, nullptr);
+    EXPECT_EQ(m_reportWindows, 0) << "a closed window writes no report";
+    QCoreApplication::processEvents();
+}
+
+TEST_F(LargeSiteReportTest, ClosingTheWindowFromTheWaitDialogEndsTheCommandQuietly)
+{
+    CheckLargeSite();
+    // The real dialog loop: the recording driver would touch the dialog
+    // after the window took it along.
+    IModalDriver* recording = InstallModalDriver(nullptr);
+    bool closedFromWait = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (m_window && m_window->Frame() && m_window->Frame()->findChild<CWaitDlg*>() &&
+            m_window->Frame()->findChild<CWaitDlg*>()->isVisible())
+        {
+            closedFromWait = true;
+            m_window.reset();
+        }
+    });
+    watch.start();
+    CLinkTreeView& view = m_window->View();
+    ASSERT_TRUE(view.ExecuteCommand(ID_TASK_REPORT));
+    watch.stop();
+    InstallModalDriver(recording);
+    ASSERT_TRUE(closedFromWait) << "the report ended before the Wait dialog showed; the site is too small";
+    EXPECT_EQ(m_window, nullptr);
+    EXPECT_EQ(m_reportWindows, 0);
+    QCoreApplication::processEvents();
 }
 
 TEST_F(FinishedCheckTest, EverySecondTheStatisticsGoToTheirSink)

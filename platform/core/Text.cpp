@@ -38,21 +38,27 @@ std::string TranslateFormat(const char* format)
 
 std::string FormatV(const char* format, va_list args)
 {
+    if (!format)
+        return std::string();
     // vsnprintf takes the decimal point and digit grouping from LC_NUMERIC;
     // the program's texts must not change with the user's locale.
     const CScopedCLocale cLocale;
-    const std::string fmt = TranslateFormat(format);
+    // Most formats have no "%I64" to rewrite; copying them costs more than
+    // the formatting that follows, so only those with "I64" are rewritten.
+    const bool rewrite = std::strstr(format, "I64") != nullptr;
+    const std::string rewritten = rewrite ? TranslateFormat(format) : std::string();
+    const char* const fmt = rewrite ? rewritten.c_str() : format;
     va_list copy;
     va_copy(copy, args);
     char small[256];
-    const int n = std::vsnprintf(small, sizeof small, fmt.c_str(), copy);
+    const int n = std::vsnprintf(small, sizeof small, fmt, copy);
     va_end(copy);
     if (n < 0)
         return std::string();
     if (static_cast<size_t>(n) < sizeof small)
         return std::string(small, static_cast<size_t>(n));
     std::string out(static_cast<size_t>(n) + 1, '\0');
-    std::vsnprintf(out.data(), out.size(), fmt.c_str(), args);
+    std::vsnprintf(out.data(), out.size(), fmt, args);
     out.resize(static_cast<size_t>(n));
     return out;
 }

@@ -12,6 +12,10 @@ TEST(Text, FormatReadsI64Prefix)
     EXPECT_EQ(Format("%s=%d", "a", 7), "a=7");
     const std::string longText(1000, 'x');
     EXPECT_EQ(Format("<%s>", longText.c_str()).size(), 1002u);
+    // "I64" outside a conversion stays as it is, long results included.
+    EXPECT_EQ(Format("I64 %I64d I64", 1LL), "I64 1 I64");
+    EXPECT_EQ(Format(("I64" + longText + "%I64d").c_str(), 2LL), "I64" + longText + "2");
+    EXPECT_EQ(Format(nullptr), "");
 }
 
 TEST(Text, CaseFoldingIsAsciiOnly)

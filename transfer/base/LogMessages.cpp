@@ -2,6 +2,8 @@
 
 #include "platform/core/Text.h"
 
+#include <array>
+
 namespace
 {
 
@@ -75,10 +77,18 @@ const char* LogMessageTemplate(int index)
 
 std::string FormatLogMessageV(int index, va_list args)
 {
-    const char* format = LogMessageTemplate(index);
-    if (!format)
+    if (!LogMessageTemplate(index))
         return std::string();
-    return FormatV(format, args);
+    // The templates in the form printf reads ("%I64d" as "%lld"), rewritten
+    // once rather than on every line logged.
+    static const std::array<std::string, kLogMessageCount> rewritten = []
+    {
+        std::array<std::string, kLogMessageCount> table;
+        for (int i = 0; i < kLogMessageCount; ++i)
+            table[i] = TranslateFormat(kTemplates[i]);
+        return table;
+    }();
+    return FormatV(rewritten[index].c_str(), args);
 }
 
 std::string FormatLogMessage(int index, ...)
@@ -117,4 +127,18 @@ std::string MaskPasswordCommand(std::string_view text)
         start = end;
     }
     return out;
+}
+
+bool MayHoldPasswordCommand(std::string_view text)
+{
+    for (size_t start = 0; start < text.size();)
+    {
+        if (StartsWithNoCase(text.substr(start), kPassCommand))
+            return true;
+        const size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
 }

@@ -85,3 +85,7 @@ std::string FormatLogMessageV(int index, va_list args);
 // those five and shows "****" for the rest. Other text is returned unchanged,
 // so masking twice gives the same text.
 std::string MaskPasswordCommand(std::string_view text);
+// False when MaskPasswordCommand would give the text back unchanged (no
+// line starts with "PASS " in any letter case); true does not mean that
+// anything is masked.
+bool MayHoldPasswordCommand(std::string_view text);

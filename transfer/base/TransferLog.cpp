@@ -29,22 +29,25 @@ const char* LinePrefix(int kind)
     }
 }
 
-// Inner line breaks become "\r\n\t": every line after the first shows as an
-// indented continuation, whatever line ends the caller used.
-std::string IndentLineBreaks(const std::string& text)
+// Appends text with its inner line breaks made "\r\n\t": every line after
+// the first shows as an indented continuation, whatever line ends the caller
+// used. Whole runs between breaks are copied at once. Returns the number of
+// line breaks appended.
+int AppendIndented(std::string& out, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i)
+    int breaks = 0;
+    for (;; ++breaks)
     {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        if (text[i] == '\n')
-            out += "\r\n\t";
-        else
-            out += text[i];
+        const size_t lineEnd = text.find('\n');
+        if (lineEnd == std::string_view::npos)
+            break;
+        const size_t contentEnd = lineEnd > 0 && text[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
+        out.append(text.data(), contentEnd);
+        out.append("\r\n\t");
+        text.remove_prefix(lineEnd + 1);
     }
-    return out;
+    out.append(text);
+    return breaks;
 }
 
 } // namespace
@@ -84,67 +87,71 @@ int CTransferLog::GetLogId()
     return m_logId;
 }
 
-void CTransferLog::AppendLine(int kind, const std::string& text)
+void CTransferLog::AppendLine(int kind, std::string_view text)
 {
+    // Masked into a copy only when there may be a password to hide: most
+    // lines have none, and are written straight into the text.
+    std::string masked;
+    if (kind != kLogRaw && MayHoldUrlPassword(text))
+    {
+        masked = MaskUrlPasswords(text);
+        text = masked;
+    }
+    if (kind == kLogSent && MayHoldPasswordCommand(text))
+    {
+        masked = MaskPasswordCommand(text);
+        text = masked;
+    }
+
     CScopedLock lock(m_lock);
     Unpack();
     const bool lastLineOpen = !m_text.empty() && m_text.back() != '\n';
-
-    std::string piece;
+    // The line breaks the text gains; trimming below removes only tabs.
+    int breaks = 0;
     if (kind == kLogRaw)
     {
-        piece = text;
+        m_text.append(text);
+        breaks = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     }
     else
     {
-        std::string shown = MaskUrlPasswords(text);
-        if (kind == kLogSent)
-            shown = MaskPasswordCommand(shown);
-        const bool endsWithBreak = !shown.empty() && shown.back() == '\n';
+        const size_t start = m_text.size();
+        const bool endsWithBreak = !text.empty() && text.back() == '\n';
         if (kind == kLogContinuation)
         {
             if (!lastLineOpen)
-                piece = "\t";
+                m_text += '\t';
         }
         else
         {
             if (lastLineOpen)
-                piece = "\r\n";
-            piece += LinePrefix(kind);
+            {
+                m_text += "\r\n";
+                ++breaks;
+            }
+            m_text += LinePrefix(kind);
         }
-        piece += IndentLineBreaks(shown);
+        breaks += AppendIndented(m_text, text);
         if (kind != kLogContinuation && !endsWithBreak)
         {
-            piece += "\r\n";
+            m_text += "\r\n";
+            ++breaks;
         }
         else
         {
-            // Only the appended piece is trimmed: raw text logged before it
+            // Only the appended text is trimmed: raw text logged before it
             // is never shortened.
-            const size_t last = piece.find_last_not_of('\t');
-            piece.erase(last == std::string::npos ? 0 : last + 1);
+            const size_t last = m_text.find_last_not_of('\t');
+            m_text.erase(last == std::string::npos || last < start ? start : last + 1);
         }
     }
 
-    m_lineCount += static_cast<int>(std::count(piece.begin(), piece.end(), '\n'));
+    m_lineCount += breaks;
     if (lastLineOpen)
         --m_lineCount;
-    m_text += piece;
     if (!m_text.empty() && m_text.back() != '\n')
         ++m_lineCount;
     Notify();
-}
-
-void CTransferLog::AppendFormatV(int kind, const char* format, va_list args)
-{
-    AppendLine(kind, FormatV(format, args));
-}
-
-void CTransferLog::AppendMessageV(int kind, int index, va_list args)
-{
-    if (!LogMessageTemplate(index))
-        return;
-    AppendLine(kind, FormatLogMessageV(index, args));
 }
 
 void CTransferLog::GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount)

@@ -34,9 +34,7 @@ public:
     // Every text but raw text (kind 6) goes through MaskUrlPasswords first,
     // and a sent line (kind 2) also through MaskPasswordCommand, so neither a
     // URL's login nor a "PASS " command shows its password, whoever logs it.
-    void AppendLine(int kind, const std::string& text) override;
-    void AppendFormatV(int kind, const char* format, va_list args) override;
-    void AppendMessageV(int kind, int index, va_list args) override;
+    void AppendLine(int kind, std::string_view text) override;
 
     void GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount) override;
     size_t GetTextPart(std::string& text, size_t offset, size_t length) override;

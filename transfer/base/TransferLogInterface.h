@@ -27,6 +27,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Line kinds.
 inline constexpr int kLogStatus = 0;
@@ -57,13 +58,14 @@ public:
     virtual int GetLogId() = 0;
 
     // Appends one text of the given kind (see the table above).
-    virtual void AppendLine(int kind, const std::string& text) = 0;
+    virtual void AppendLine(int kind, std::string_view text) = 0;
     // Formats with printf rules ("%I64d" is a signed 64-bit integer), then
-    // appends the result as AppendLine does.
-    virtual void AppendFormatV(int kind, const char* format, va_list args) = 0;
+    // appends the result as AppendLine does. Formatted once, whatever the
+    // log forwards the line to.
+    void AppendFormatV(int kind, const char* format, va_list args);
     // Formats message template `index` (0 to 52, LogMessages.h) and appends
     // it; any other index appends nothing.
-    virtual void AppendMessageV(int kind, int index, va_list args) = 0;
+    void AppendMessageV(int kind, int index, va_list args);
 
     // Kept for callers of the old interface: answers -1 and does nothing.
     virtual int Reserved(intptr_t, intptr_t, intptr_t) { return -1; }

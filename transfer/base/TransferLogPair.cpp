@@ -1,7 +1,5 @@
 #include "transfer/base/TransferLogPair.h"
 
-#include <cstdarg>
-
 CTransferLogPair* CTransferLogPair::Make(ITransferLog* jobLog, ITransferLog* clientLog, int clientLogId)
 {
     if (!jobLog && !clientLog)
@@ -37,44 +35,12 @@ ITransferLog* CTransferLogPair::ClientLogFor(int kind) const
     return protocolText && m_jobLog ? nullptr : m_clientLog.Get();
 }
 
-void CTransferLogPair::AppendLine(int kind, const std::string& text)
+void CTransferLogPair::AppendLine(int kind, std::string_view text)
 {
     if (m_jobLog)
         m_jobLog->AppendLine(kind, text);
     if (ITransferLog* clientLog = ClientLogFor(kind))
         clientLog->AppendLine(kind, text);
-}
-
-namespace
-{
-
-// A va_list can be walked once; each log gets its own copy.
-template <typename Call> void ForwardWithCopy(ITransferLog* log, va_list args, Call call)
-{
-    if (!log)
-        return;
-    va_list copy;
-    va_copy(copy, args);
-    call(log, copy);
-    va_end(copy);
-}
-
-} // namespace
-
-void CTransferLogPair::AppendFormatV(int kind, const char* format, va_list args)
-{
-    for (ITransferLog* log : {m_jobLog.Get(), ClientLogFor(kind)})
-        ForwardWithCopy(log, args,
-                        [&](ITransferLog* target, va_list copy)
-                        { target->AppendFormatV(kind, format, copy); });
-}
-
-void CTransferLogPair::AppendMessageV(int kind, int index, va_list args)
-{
-    for (ITransferLog* log : {m_jobLog.Get(), ClientLogFor(kind)})
-        ForwardWithCopy(log, args,
-                        [&](ITransferLog* target, va_list copy)
-                        { target->AppendMessageV(kind, index, copy); });
 }
 
 void CTransferLogPair::GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount)

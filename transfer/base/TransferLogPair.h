@@ -35,9 +35,7 @@ public:
     void SetName(const std::string&) override {}
     int GetLogId() override { return m_logId; }
 
-    void AppendLine(int kind, const std::string& text) override;
-    void AppendFormatV(int kind, const char* format, va_list args) override;
-    void AppendMessageV(int kind, int index, va_list args) override;
+    void AppendLine(int kind, std::string_view text) override;
 
     void GetStats(uint32_t* changeCount, size_t* textLength, int* lineCount, int* droppedCount) override;
     size_t GetTextPart(std::string& text, size_t, size_t) override;

@@ -48,3 +48,8 @@ std::string MaskUrlPasswords(std::string_view text)
     out.append(text.substr(from));
     return out;
 }
+
+bool MayHoldUrlPassword(std::string_view text)
+{
+    return text.find('@') != std::string_view::npos && text.find(kSchemeSeparator) != std::string_view::npos;
+}

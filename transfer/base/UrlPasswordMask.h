@@ -16,3 +16,8 @@
 // login without a password, and text without "://", come back unchanged, so
 // masking twice gives the same text.
 std::string MaskUrlPasswords(std::string_view text);
+
+// False when MaskUrlPasswords would give the text back unchanged (it has no
+// "://" or no '@'), so that a caller logging a line without a URL login
+// need not copy it; true does not mean that anything is masked.
+bool MayHoldUrlPassword(std::string_view text);

@@ -246,7 +246,7 @@ int CFtpClient::ReceiveBody(StreamInterface& sink, int64_t expected, int64_t min
         {
             const int64_t keep = std::min<int64_t>(received, kMaxLoggedBodySize - logged);
             if (keep > 0)
-                log->AppendLine(kLogRaw, std::string(buffer.data(), static_cast<size_t>(keep)));
+                log->AppendLine(kLogRaw, std::string_view(buffer.data(), static_cast<size_t>(keep)));
             logged += keep;
             cut = keep < received;
             if (cut)

@@ -311,7 +311,7 @@ int ReadBodyToLog(IHttpChannel& channel, CByteBuffer& receive, const CByteBuffer
     {
         const std::string dashes(43, '-');
         log->AppendLine(kLogStatus, dashes);
-        log->AppendLine(kLogContinuation, std::string(body.GetText()));
+        log->AppendLine(kLogContinuation, body.GetText());
         log->AppendLine(kLogStatus, dashes);
     }
     return kResultOk;

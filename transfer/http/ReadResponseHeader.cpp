@@ -127,7 +127,7 @@ void LogResponseHeader(const CByteBuffer& header, ITransferLog* log)
     const char* text = reinterpret_cast<const char*>(header.GetData());
     if (text[length - 1] == '\0')
         --length;
-    log->AppendLine(kLogReceived, std::string(text, length));
+    log->AppendLine(kLogReceived, std::string_view(text, length));
 }
 
 void StoreResponseCookie(const CLinkItem& item, const CByteBuffer& header, CCookieStore& store)

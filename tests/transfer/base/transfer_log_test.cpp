@@ -131,6 +131,40 @@ TEST(TransferLog, InnerLineBreaksBecomeIndentedLines)
     EXPECT_EQ(Lines(log.log), 4);
 }
 
+// Appends that follow earlier text: what is trimmed, which breaks are
+// rewritten and which passwords are hidden depends on both.
+TEST(TransferLog, AppendedTextKeepsItsShape)
+{
+    const struct
+    {
+        const char* before; // raw text logged first
+        int kind;
+        const char* text;
+        const char* expected;
+        int lines;
+    } cases[] = {
+        {"", kLogContinuation, "\t\t", "", 0},
+        {"x\t", kLogContinuation, "\t", "x\t", 1},
+        {"x\t", kLogContinuation, "y\t\t", "x\ty", 1},
+        {"", kLogStatus, "a\r\r\nb", "S:\ta\r\r\n\tb\r\n", 2},
+        {"", kLogStatus, "a\n\n", "S:\ta\r\n\t\r\n", 2},
+        {"", kLogSent, "USER x\nPASS y", ">:\tUSER x\r\n\tPASS ****\r\n", 2},
+        {"", kLogReceived, "PASS y", "<:\tPASS y\r\n", 1},
+        {"", kLogStatus, "user@host:1 and a://b", "S:\tuser@host:1 and a://b\r\n", 1},
+        {"", kLogError, "see http://u:pw@h/ now", "E:\tsee http://u:****@h/ now\r\n", 1},
+        {"open", kLogSent, "pass z\r\n", "open\r\n>:\tpass ****\r\n", 2},
+        {"open", kLogRaw, "\r\nPASS raw://u:p@h", "open\r\nPASS raw://u:p@h", 2},
+    };
+    for (const auto& c : cases)
+    {
+        LogRef log;
+        log->AppendLine(kLogRaw, c.before);
+        log->AppendLine(c.kind, c.text);
+        EXPECT_EQ(Text(log.log), c.expected) << c.before << "|" << c.text;
+        EXPECT_EQ(Lines(log.log), c.lines) << c.before << "|" << c.text;
+    }
+}
+
 TEST(TransferLog, RawTextCountsItsLines)
 {
     LogRef log;
@@ -504,3 +538,72 @@ TEST(LogPacking, TextComesBackExactly)
     EXPECT_EQ(PackLogText(noise), "");
     EXPECT_EQ(PackLogText(""), "");
 }
+
+// Texts whose matches reach the edges of what packing may use: the far end
+// of the window, the longest match, matches running from the dictionary
+// into the text, and positions past 65,536 bytes.
+TEST(LogPacking, EdgeTextsComeBackExactly)
+{
+    std::string random;
+    uint32_t state = 11;
+    for (int i = 0; i < 4096; ++i)
+    {
+        state = state * 1664525u + 1013904223u;
+        random.push_back(static_cast<char>('a' + (state >> 24) % 26));
+    }
+    std::string allBytes;
+    for (int round = 0; round < 3; ++round)
+        for (int byte = 0; byte < 256; ++byte)
+            allBytes.push_back(static_cast<char>(byte));
+    std::string wide;
+    for (int i = 0; wide.size() < 80000; ++i)
+        wide += "S:\tline " + std::to_string(i % 5000) + " of a long log\r\n";
+    const std::string texts[] = {
+        random + random,                                       // one match 4,096 bytes back
+        random.substr(0, 4095) + random,                       // nearly as far
+        std::string(2000, 'x'),                                // matches of the longest length
+        "S:\tTransfer finished.\r\nS:\tTransfer finished.\r\n", // from the dictionary into the text
+        allBytes,
+        wide,
+        wide + random + wide,
+        "\tAccept: */*\r\n\t\r\nz",
+    };
+    for (const std::string& text : texts)
+    {
+        const std::string packed = PackLogText(text);
+        if (packed.empty())
+            continue; // kept as it is by the caller
+        EXPECT_LT(packed.size(), text.size());
+        EXPECT_EQ(UnpackLogText(packed, text.size()), text) << text.substr(0, 40);
+    }
+    EXPECT_FALSE(PackLogText(random + random).empty());
+    EXPECT_FALSE(PackLogText(wide).empty());
+    EXPECT_EQ(PackLogText("x"), "");
+}
+
+// Every cut of a real log, so that every way its last bits fall into bytes
+// comes back, and a log of some 650 bytes keeps under 170.
+TEST(LogPacking, TypicalLogPacksSmall)
+{
+    const std::string log = "S:\tTransferring...\r\nS:\tConnecting to 127.0.0.1:41527...\r\n"
+                            "S:\tConnected to 127.0.0.1:41527.\r\nS:\tSending request: \"HTTP GET\".\r\n"
+                            ">:\tGET /f/file50.txt HTTP/1.1\r\n\tHost: 127.0.0.1:41527\r\n"
+                            "\tAccept-Encoding: gzip, deflate\r\n\tConnection: Keep-Alive\r\n\t\r\n"
+                            "S:\tReceived reply.\r\n<:\tHTTP/1.1 200 OK\r\n\tServer: nginx/1.22.1\r\n"
+                            "\tDate: Fri, 11 Dec 2026 13:14:27 GMT\r\n\tContent-Type: text/plain\r\n"
+                            "\tContent-Length: 1024\r\n\tLast-Modified: Fri, 11 Dec 2026 13:06:45 GMT\r\n"
+                            "\tConnection: keep-alive\r\n\tETag: \"6b1bf565-400\"\r\n\tAccept-Ranges: bytes\r\n"
+                            "\t\r\nS:\tDownloading HTTP body.\r\n"
+                            "S:\tFile: \"out/file50.txt\", size: 1024, modified: 12/11/2026 13:06:45.\r\n"
+                            "S:\tTransfer finished.\r\n"
+                            "S:\tTotal bytes received: 1.23 KB (1264 Bytes), total bytes sent: 109 Bytes.\r\n";
+    EXPECT_LT(PackLogText(log).size(), 170u);
+    for (size_t length = 1; length <= log.size(); ++length)
+    {
+        const std::string text = log.substr(0, length);
+        const std::string packed = PackLogText(text);
+        if (!packed.empty())
+            ASSERT_EQ(UnpackLogText(packed, length), text) << length;
+    }
+}
+

@@ -8,6 +8,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/links/LinkItem.h"
@@ -164,7 +165,14 @@ TEST(MaskUrlPasswords, HidesThePasswordOfEveryUrl)
         {"://", "://"},
     };
     for (const Case& c : cases)
+    {
         EXPECT_EQ(MaskUrlPasswords(c.text), c.expected) << c.text;
+        // The quick look must never let a password through.
+        if (std::string_view(c.text) != c.expected)
+            EXPECT_TRUE(MayHoldUrlPassword(c.text)) << c.text;
+    }
+    for (const char* plain : {"no url here: a:b@c", "http://host/path", "", "://"})
+        EXPECT_FALSE(MayHoldUrlPassword(plain)) << plain;
 }
 
 // Refusals that come before the proxy is even connected to.

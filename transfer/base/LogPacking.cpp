@@ -196,6 +196,33 @@ private:
     int m_count = 0;
 };
 
+// The working room of one thread's packings.
+struct SScratch
+{
+    std::string m_joined;
+    std::vector<uint16_t> m_textPrevious;
+    std::string m_packed;
+};
+
+// Gives back the room of an unusually long log when its packing ends, so
+// that a thread keeps only what typical logs need.
+class CScratchLimit
+{
+public:
+    explicit CScratchLimit(SScratch& scratch) : m_scratch(scratch) {}
+    ~CScratchLimit()
+    {
+        if (m_scratch.m_joined.capacity() > kKeptRoom)
+            m_scratch = SScratch();
+    }
+    CScratchLimit(const CScratchLimit&) = delete;
+    CScratchLimit& operator=(const CScratchLimit&) = delete;
+
+private:
+    static constexpr size_t kKeptRoom = 64 * 1024;
+    SScratch& m_scratch;
+};
+
 } // namespace
 
 std::string PackLogText(std::string_view text)
@@ -205,11 +232,15 @@ std::string PackLogText(std::string_view text)
     static const SFixedCodes codes;
     static const SDictionaryIndex dictionary;
 
+    // Working room kept per thread: the packed log is the only allocation a
+    // packing leaves behind, so that short-lived buffers freed around it do
+    // not leave holes among the many packed logs a manager keeps.
+    thread_local SScratch scratch;
+    const CScratchLimit scratchLimit(scratch);
     // The dictionary and the text in one run, so that a match may start in
     // the one and go on into the other, as inflate reads it.
-    std::string joined;
-    joined.reserve(kDictionary.size() + text.size());
-    joined.append(kDictionary).append(text);
+    std::string& joined = scratch.m_joined;
+    joined.assign(kDictionary).append(text);
     const auto* bytes = reinterpret_cast<const unsigned char*>(joined.data());
     const size_t start = kDictionary.size();
     const size_t end = joined.size();
@@ -218,7 +249,8 @@ std::string PackLogText(std::string_view text)
     // so a position that wrapped around in a long text costs a miss, never
     // a wrong match.
     std::array<uint16_t, size_t(1) << kTextHashBits> textHead{};
-    std::vector<uint16_t> textPrevious(text.size());
+    std::vector<uint16_t>& textPrevious = scratch.m_textPrevious;
+    textPrevious.assign(text.size(), 0);
     const auto remember = [&](size_t at, uint32_t hash)
     {
         uint16_t& head = textHead[hash >> (32 - kTextHashBits)];
@@ -228,7 +260,8 @@ std::string PackLogText(std::string_view text)
 
     // Only a result smaller than the text is kept, so that is all the room
     // it gets; a text that does not pack into it stays as it is.
-    std::string packed(text.size() - 1, '\0');
+    std::string& packed = scratch.m_packed;
+    packed.resize(text.size() - 1);
     CBitWriter out(packed.data(), packed.size());
     bool ok = out.Put(3, 3); // the last block, fixed codes
     for (size_t at = start; ok && at < end;)
@@ -310,9 +343,7 @@ std::string PackLogText(std::string_view text)
     const size_t written = ok ? out.Finish(packed.data()) : 0;
     if (written == 0)
         return {};
-    packed.resize(written);
-    packed.shrink_to_fit();
-    return packed;
+    return packed.substr(0, written);
 }
 
 std::string UnpackLogText(std::string_view packed, size_t length)

@@ -131,7 +131,9 @@ TEST(LogMessages, PassCommandHidesThePassword)
         EXPECT_EQ(MaskPasswordCommand(c.shown), c.shown) << c.text;
         // The quick look must never let a password through.
         if (std::string_view(c.text) != c.shown)
+        {
             EXPECT_TRUE(MayHoldPasswordCommand(c.text)) << c.text;
+        }
     }
     for (const char* plain : {"USER bob", " PASS secret", "PASSWORD", "", "xPASS y\r\nUSER z\r\n PASS w"})
         EXPECT_FALSE(MayHoldPasswordCommand(plain)) << plain;

@@ -603,7 +603,9 @@ TEST(LogPacking, TypicalLogPacksSmall)
         const std::string text = log.substr(0, length);
         const std::string packed = PackLogText(text);
         if (!packed.empty())
+        {
             ASSERT_EQ(UnpackLogText(packed, length), text) << length;
+        }
     }
 }
 

@@ -169,7 +169,9 @@ TEST(MaskUrlPasswords, HidesThePasswordOfEveryUrl)
         EXPECT_EQ(MaskUrlPasswords(c.text), c.expected) << c.text;
         // The quick look must never let a password through.
         if (std::string_view(c.text) != c.expected)
+        {
             EXPECT_TRUE(MayHoldUrlPassword(c.text)) << c.text;
+        }
     }
     for (const char* plain : {"no url here: a:b@c", "http://host/path", "", "://"})
         EXPECT_FALSE(MayHoldUrlPassword(plain)) << plain;

@@ -40,6 +40,9 @@ std::string FormatV(const char* format, va_list args)
 {
     if (!format)
         return std::string();
+    // A text without conversions is its own result.
+    if (!std::strchr(format, '%'))
+        return format;
     // vsnprintf takes the decimal point and digit grouping from LC_NUMERIC;
     // the program's texts must not change with the user's locale.
     const CScopedCLocale cLocale;

@@ -16,6 +16,8 @@ TEST(Text, FormatReadsI64Prefix)
     EXPECT_EQ(Format("I64 %I64d I64", 1LL), "I64 1 I64");
     EXPECT_EQ(Format(("I64" + longText + "%I64d").c_str(), 2LL), "I64" + longText + "2");
     EXPECT_EQ(Format(nullptr), "");
+    EXPECT_EQ(Format("no conversions I64"), "no conversions I64");
+    EXPECT_EQ(Format(""), "");
 }
 
 TEST(Text, CaseFoldingIsAsciiOnly)

@@ -493,9 +493,17 @@ TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
     EXPECT_EQ(m_tree->GetEngine().GetLinkCount(), links + 1);
     ASSERT_NE(m_tree->GetSelectedInfo(), nullptr);
     EXPECT_NE(m_tree->GetSelectedInfo()->m_url.find("find.cgi"), std::string::npos);
+    const int added = m_tree->GetSelectedLinkId();
     int referrer = 0;
-    ASSERT_TRUE(m_tree->GetEngine().GetReferrerId(m_tree->GetSelectedLinkId(), referrer));
+    ASSERT_TRUE(m_tree->GetEngine().GetReferrerId(added, referrer));
     EXPECT_EQ(referrer, submitted.m_linkId);
+
+    // The submit started a run of the engine's thread. The test waits for
+    // its end, and for the list to follow the tree to the new link, rather
+    // than leaving a running thread to the teardown.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !m_tree->GetEngine().IsRunning() && m_list->GetShownLinkId() == added; }, 60000));
+    EXPECT_EQ(m_linkView->GetBarText(), m_tree->GetSelectedInfo()->m_url);
 }
 
 TEST_F(LinkListViewTest, RowsAreColouredInTheIconModesTooAndSelectionKeepsItsColours)

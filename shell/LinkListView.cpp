@@ -92,6 +92,9 @@ CLinkListView::~CLinkListView()
     // it stays it must not call a list that is gone.
     if (m_treeAlive)
         m_tree.SetListPane(nullptr);
+    // The link view frame may stay a moment longer (a closing task window
+    // deletes the list pane first).
+    DetachLinkViewFrame();
     if (m_thumbnailWorker)
         m_thumbnailWorker->Stop();
     m_thumbnailWorker.reset();

@@ -6,6 +6,9 @@
 
 #include "../checker/RealCrawl.h"
 
+#include "checker/FormData.h"
+#include "checker/FormItem.h"
+#include "checker/ui/FormWnd.h"
 #include "checker/LinkNames.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
@@ -29,6 +32,7 @@
 #include "transfer/base/LogRegistry.h"
 #include "widgets/ListColumns.h"
 #include "widgets/OwnerDrawListCtrl.h"
+#include "widgets/TabbedBar.h"
 #include "platform/ui/ViewMessages.h"
 #include "platform/ui/WidgetWindow.h"
 
@@ -504,6 +508,37 @@ TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !m_tree->GetEngine().IsRunning() && m_list->GetShownLinkId() == added; }, 60000));
     EXPECT_EQ(m_linkView->GetBarText(), m_tree->GetSelectedInfo()->m_url);
+}
+
+// The link view frame outlives the list in a closing task window (the list
+// pane goes first): its tabs, its lock button and the form shown in its pane
+// must not reach the list once it is gone.
+TEST_F(LinkListViewTest, ALinkViewFrameLeftBehindNoLongerReachesTheGoneList)
+{
+    ASSERT_TRUE(m_tree->SelectLink(IdOf(m_folder / "site/sub/c.html")));
+    m_list->FillList(0, false);
+    int form = -1;
+    for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+        if (m_list->RowInfo(row)->m_linkType == kTypeForm)
+            form = row;
+    ASSERT_GE(form, 0);
+    SelectOnly(form);
+    CHTMLEditView& pane = *m_linkView->GetEditView();
+    ASSERT_EQ(pane.GetMode(), CHTMLEditView::kModeForm);
+    ASSERT_NE(pane.GetFormChild(), nullptr);
+    const int links = m_tree->GetEngine().GetLinkCount();
+
+    delete m_list;
+    m_list = nullptr;
+
+    m_linkView->GetTabbedBar().Strip().SelectTab(LinkViewTabOfPage(CLinkListView::kInfoLog), true, false);
+    EXPECT_EQ(m_linkView->GetCurrentPage(), CLinkListView::kInfoLog);
+    (void)m_linkView->ExecuteCommand(ID_LOCK_BUTTON);
+    CFormData& shown = pane.GetFormChild()->GetForm();
+    for (int i = 0; i < shown.GetItemCount(); ++i)
+        if (shown.GetItem(i)->m_typeName == "_SUBMIT_")
+            pane.OnFormCommand(*shown.GetItem(i), 0);
+    EXPECT_EQ(m_tree->GetEngine().GetLinkCount(), links) << "no form went to the engine";
 }
 
 TEST_F(LinkListViewTest, RowsAreColouredInTheIconModesTooAndSelectionKeepsItsColours)

@@ -139,6 +139,18 @@ protected:
             text += (line ? "\n" : "") + buffer->GetLine(line)->GetText();
         return text;
     }
+    // Lists the links of sub/c.html, the page with the site's form; the
+    // form's row, or -1.
+    int ListTheFormPage()
+    {
+        if (!m_tree->SelectLink(IdOf(m_folder / "site/sub/c.html")))
+            return -1;
+        m_list->FillList(0, false);
+        for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+            if (m_list->RowInfo(row)->m_linkType == kTypeForm)
+                return row;
+        return -1;
+    }
     // Only that row selected (none for -1), as a click leaves it; the pane
     // follows at once.
     void SelectOnly(int row)
@@ -462,13 +474,7 @@ TEST_F(LinkListViewTest, TheInfoPaneShowsThePageOfTheChosenLinkInEachMode)
 
 TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
 {
-    const std::string page = m_folder / "site/sub/c.html";
-    ASSERT_TRUE(m_tree->SelectLink(IdOf(page)));
-    m_list->FillList(0, false);
-    int form = -1;
-    for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
-        if (m_list->RowInfo(row)->m_linkType == kTypeForm)
-            form = row;
+    const int form = ListTheFormPage();
     ASSERT_GE(form, 0);
     const int back = RowOf(m_folder / "site/a.html");
     ASSERT_GE(back, 0);
@@ -515,12 +521,7 @@ TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
 // must not reach the list once it is gone.
 TEST_F(LinkListViewTest, ALinkViewFrameLeftBehindNoLongerReachesTheGoneList)
 {
-    ASSERT_TRUE(m_tree->SelectLink(IdOf(m_folder / "site/sub/c.html")));
-    m_list->FillList(0, false);
-    int form = -1;
-    for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
-        if (m_list->RowInfo(row)->m_linkType == kTypeForm)
-            form = row;
+    const int form = ListTheFormPage();
     ASSERT_GE(form, 0);
     SelectOnly(form);
     CHTMLEditView& pane = *m_linkView->GetEditView();

@@ -6,6 +6,7 @@
 #include "platform/ui/WidgetWindow.h"
 #include "res/ResourceIds.h"
 
+#include <QApplication>
 #include <QTreeView>
 
 CLinkGeneralView::CLinkGeneralView(QWidget* parent) : CView(parent), m_list(new CLinkGroupTree(this))
@@ -80,8 +81,9 @@ void CLinkGeneralView::OnViewDeferred(WPARAM wParam)
 {
     m_list->setGeometry(rect());
     // The list sizes its name column on its own resizes; after the fill the
-    // names may have changed without one.
-    if (wParam != 0)
+    // names may have changed without one. Ctrl held asks for it by hand.
+    const bool control = (QApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
+    if (wParam != 0 || control)
         m_list->SizeFirstColumn();
     if (wParam == 1 && m_list->GetItemCount() > 0)
     {

@@ -6,9 +6,9 @@
 //
 // The view knows neither the link tree nor its frame. The frame connects it:
 // SetFilterCallback hands every filter change on (to the link tree's
-// SetViewFilter), SetEngine names the engine whose statistics RefreshCounts
-// copies into the list (the link tree's one-second timer calls it, or pushes
-// a copy of its own through SetCounts).
+// SetViewFilter); the link tree's one-second timer pushes a copy of the
+// engine's statistics through SetCounts. SetEngine names an engine whose
+// statistics RefreshCounts copies in on request.
 //
 // The edit commands do nothing here and are disabled, so that they do not
 // reach a pane behind the view.

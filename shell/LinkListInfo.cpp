@@ -60,12 +60,24 @@ bool IsSourceFile(const std::string& url)
 
 void CLinkListView::SetLinkViewFrame(CLinkViewFrame* frame)
 {
+    if (m_linkViewFrame != frame)
+        DetachLinkViewFrame();
     m_linkViewFrame = frame;
     if (!frame)
         return;
     frame->SetListPane(this);
     if (CHTMLEditView* view = frame->GetEditView())
         view->SetFormTarget([this](const CFormData& form) { SubmitForm(form); });
+}
+
+void CLinkListView::DetachLinkViewFrame()
+{
+    if (!m_linkViewFrame)
+        return;
+    m_linkViewFrame->SetListPane(nullptr);
+    if (CHTMLEditView* view = m_linkViewFrame->GetEditView())
+        view->SetFormTarget({});
+    m_linkViewFrame = nullptr;
 }
 
 CLinkViewFrame* CLinkListView::GetLinkViewFrame() const

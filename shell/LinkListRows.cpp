@@ -8,7 +8,7 @@
 #include "res/ResourceIds.h"
 #include "transfer/client/ResourceKind.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace
 {
@@ -36,58 +36,50 @@ int Order(const T& a, const T& b)
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-int CompareText(const std::string& a, const std::string& b)
+// Orders two links on one of their fields; std::string's < is the byte
+// order the list has always used for its text columns.
+template <auto Field>
+int ByField(const CLinkInfo& a, const CLinkInfo& b)
 {
-    const int c = a.compare(b);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return Order(a.*Field, b.*Field);
 }
 
-int CompareKindNames(int a, int b)
+// A known time sorts before an unknown one; two unknown times tie.
+int ByTime(const CLinkInfo& a, const CLinkInfo& b)
 {
-    const char* nameA = GetLinkKindName(a);
-    const char* nameB = GetLinkKindName(b);
-    if (nameA == nullptr || nameB == nullptr)
-        return Order(nameA != nullptr, nameB != nullptr);
-    const int c = std::strcmp(nameA, nameB);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-int CompareDates(const COleDateTime& a, const COleDateTime& b)
-{
-    if (a.IsValid() != b.IsValid())
-        return a.IsValid() ? -1 : 1;
-    if (!a.IsValid())
+    if (a.m_time.IsValid() != b.m_time.IsValid())
+        return a.m_time.IsValid() ? -1 : 1;
+    if (!a.m_time.IsValid())
         return 0;
-    return Order(a, b);
+    return Order(a.m_time, b.m_time);
 }
+
+// The tag column sorts on the shown name, not on the tag's number.
+int ByTagName(const CLinkInfo& a, const CLinkInfo& b)
+{
+    return Order(std::string_view(GetLinkKindName(a.m_tagType)), std::string_view(GetLinkKindName(b.m_tagType)));
+}
+
+// The key of each sort column, in the order of the column table.
+using LinkKeyOrder = int (*)(const CLinkInfo&, const CLinkInfo&);
+constexpr std::array<LinkKeyOrder, kLinkListColumnCount> kColumnKeyOrder = {
+    ByField<&CLinkInfo::m_name>,        // Name
+    ByField<&CLinkInfo::m_referrer>,    // Parent link
+    ByField<&CLinkInfo::m_index>,       // #
+    ByField<&CLinkInfo::m_linkId>,      // ##
+    ByField<&CLinkInfo::m_size>,        // Size
+    ByTime,                             // Time
+    ByTagName,                          // Tag
+    ByField<&CLinkInfo::m_linkType>,    // Type, by number
+    ByField<&CLinkInfo::m_contentType>, // Content-Type
+    ByField<&CLinkInfo::m_statusText>,  // Status
+};
 
 int CompareKeys(const CLinkInfo& a, const CLinkInfo& b, int column)
 {
-    switch (column)
-    {
-    case 0:
-        return CompareText(a.m_name, b.m_name);
-    case 1:
-        return CompareText(a.m_referrer, b.m_referrer);
-    case 2:
-        return Order(a.m_index, b.m_index);
-    case 3:
-        return Order(a.m_linkId, b.m_linkId);
-    case 4:
-        return Order(a.m_size, b.m_size);
-    case 5:
-        return CompareDates(a.m_time, b.m_time);
-    case 6:
-        return CompareKindNames(a.m_tagType, b.m_tagType);
-    case 7:
-        return Order(a.m_linkType, b.m_linkType);
-    case 8:
-        return CompareText(a.m_contentType, b.m_contentType);
-    case 9:
-        return CompareText(a.m_statusText, b.m_statusText);
-    default:
+    if (column < 0 || column >= kLinkListColumnCount)
         return 0;
-    }
+    return kColumnKeyOrder[static_cast<size_t>(column)](a, b);
 }
 } // namespace
 
@@ -124,10 +116,8 @@ std::string LinkListCellText(const CLinkInfo& link, int column)
         return FormatSizeWithBytes(link.m_size, 4, "");
     case 5:
         return FormatDateTime(link.m_time, "");
-    case 6: {
-        const char* name = GetLinkKindName(link.m_tagType);
-        return name != nullptr ? name : "";
-    }
+    case 6:
+        return GetLinkKindName(link.m_tagType);
     case 7:
         return LinkTypeName(link.m_linkType);
     case 8:

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QListView>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QPainter>
@@ -74,18 +75,6 @@ private:
     const CLinkListView& m_view;
 };
 
-// Increments a counter for as long as it lives.
-class CReentry
-{
-public:
-    explicit CReentry(int& counter) : m_counter(counter) { ++m_counter; }
-    ~CReentry() { --m_counter; }
-    CReentry(const CReentry&) = delete;
-    CReentry& operator=(const CReentry&) = delete;
-
-private:
-    int& m_counter;
-};
 } // namespace
 
 CLinkListView::CLinkListView(CLinkTreeView& tree, IPropertySet& settings, QWidget* parent)
@@ -103,6 +92,9 @@ CLinkListView::~CLinkListView()
     // it stays it must not call a list that is gone.
     if (m_treeAlive)
         m_tree.SetListPane(nullptr);
+    // The link view frame may stay a moment longer (a closing task window
+    // deletes the list pane first).
+    DetachLinkViewFrame();
     if (m_thumbnailWorker)
         m_thumbnailWorker->Stop();
     m_thumbnailWorker.reset();
@@ -279,7 +271,8 @@ void CLinkListView::FillNow(bool rebuild)
 {
     if (!m_list || m_fillReentry > 0)
         return;
-    CReentry reentry(m_fillReentry);
+    // A fill may select rows, which asks for a fill: that one is dropped.
+    const QScopedValueRollback<int> reentry(m_fillReentry, m_fillReentry + 1);
     m_fillTimer->stop();
 
     const int selected = m_tree.GetSelectedLinkId();

@@ -164,6 +164,9 @@ private:
     void EditLinks();
     void Layout(uintptr_t mode);
     void PostToSelf(uint32_t message, uintptr_t wParam);
+    // Takes the list back from its link view frame: the frame's tabs, lock
+    // button and form no longer reach it.
+    void DetachLinkViewFrame();
     // The link the info pane should show now.
     int InfoLinkId() const;
     // Fills the pane with the info mode's page of the link; false when the

@@ -171,10 +171,7 @@ std::string CLinkGroupTree::RowText(int code)
     case kGroupInterest:
         return std::string(LinkScopeName(value));
     case kGroupTags:
-    {
-        const char* name = GetLinkKindName(value);
-        return name ? name : "";
-    }
+        return GetLinkKindName(value);
     default:
         return {};
     }

@@ -10,6 +10,8 @@
 
 #include "checker/LinkChecker.h"
 #include "checker/LinkNode.h"
+#include "platform/ui/ViewMessages.h"
+#include "platform/ui/WidgetWindow.h"
 #include "res/ResourceIds.h"
 
 #include "tests/support/QtApplication.h"
@@ -17,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeView>
 
@@ -139,6 +142,30 @@ TEST_F(LinkGeneralViewTest, TheListCoversTheViewAfterEachDeferredLayout)
     QApplication::processEvents();
     EXPECT_GE(m_view.GetSizeCount(), 2);
     EXPECT_EQ(list.geometry(), m_view.rect());
+}
+
+// A layout with Ctrl held sizes the name column as well, whatever asked for
+// it; without Ctrl a plain layout leaves the user's width alone.
+TEST_F(LinkGeneralViewTest, ALayoutWithCtrlHeldAlsoSizesTheNameColumn)
+{
+    Tree& list = *m_view.GetGroupTree();
+    QHeaderView* header = list.ReportView()->header();
+    const int sized = header->sectionSize(0);
+    ASSERT_GT(sized, 40);
+    const auto layOut = [&] {
+        ASSERT_TRUE(PostMessage(CWidgetWindow::Attach(&m_view), WM_VIEW_DEFERRED, 0, 0));
+        QApplication::processEvents();
+    };
+
+    header->resizeSection(0, 40);
+    layOut();
+    EXPECT_EQ(header->sectionSize(0), 40) << "no Ctrl: the width stays";
+
+    QTest::keyPress(list.ReportView(), Qt::Key_Control, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::keyboardModifiers(), Qt::ControlModifier);
+    layOut();
+    QTest::keyRelease(list.ReportView(), Qt::Key_Control);
+    EXPECT_EQ(header->sectionSize(0), sized);
 }
 
 TEST_F(LinkGeneralViewTest, FilterChangesReachTheOwnerAndEditCommandsAreDisabled)

@@ -95,6 +95,8 @@ std::vector<OrderCase> OrderCases()
         [](CLinkInfo& l) { l.m_time = COleDateTime(2021, 1, 1, 0, 0, 0); });
     add("valid date before invalid", 5, [](CLinkInfo& l) { l.m_time = COleDateTime(2030, 1, 1, 0, 0, 0); }, none);
     add("tag name", 6, [](CLinkInfo& l) { l.m_tagType = 1; }, [](CLinkInfo& l) { l.m_tagType = 2; });
+    // "FORM ACTION" (6) before "IMG SRC" (3): the shown name, not the number.
+    add("tag name not number", 6, [](CLinkInfo& l) { l.m_tagType = 6; }, [](CLinkInfo& l) { l.m_tagType = 3; });
     add("type number", 7, none, none, kTypeText, kTypeImage);
     add("content type", 8, [](CLinkInfo& l) { l.m_contentType = "image/png"; },
         [](CLinkInfo& l) { l.m_contentType = "text/html"; });

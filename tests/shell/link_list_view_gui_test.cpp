@@ -6,6 +6,9 @@
 
 #include "../checker/RealCrawl.h"
 
+#include "checker/FormData.h"
+#include "checker/FormItem.h"
+#include "checker/ui/FormWnd.h"
 #include "checker/LinkNames.h"
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
@@ -29,6 +32,7 @@
 #include "transfer/base/LogRegistry.h"
 #include "widgets/ListColumns.h"
 #include "widgets/OwnerDrawListCtrl.h"
+#include "widgets/TabbedBar.h"
 #include "platform/ui/ViewMessages.h"
 #include "platform/ui/WidgetWindow.h"
 
@@ -134,6 +138,18 @@ protected:
         for (int line = 0; buffer && line < buffer->GetLineCount(); ++line)
             text += (line ? "\n" : "") + buffer->GetLine(line)->GetText();
         return text;
+    }
+    // Lists the links of sub/c.html, the page with the site's form; the
+    // form's row, or -1.
+    int ListTheFormPage()
+    {
+        if (!m_tree->SelectLink(IdOf(m_folder / "site/sub/c.html")))
+            return -1;
+        m_list->FillList(0, false);
+        for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
+            if (m_list->RowInfo(row)->m_linkType == kTypeForm)
+                return row;
+        return -1;
     }
     // Only that row selected (none for -1), as a click leaves it; the pane
     // follows at once.
@@ -458,13 +474,7 @@ TEST_F(LinkListViewTest, TheInfoPaneShowsThePageOfTheChosenLinkInEachMode)
 
 TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
 {
-    const std::string page = m_folder / "site/sub/c.html";
-    ASSERT_TRUE(m_tree->SelectLink(IdOf(page)));
-    m_list->FillList(0, false);
-    int form = -1;
-    for (int row = 0; row < m_list->GetListCtrl().GetItemCount(); ++row)
-        if (m_list->RowInfo(row)->m_linkType == kTypeForm)
-            form = row;
+    const int form = ListTheFormPage();
     ASSERT_GE(form, 0);
     const int back = RowOf(m_folder / "site/a.html");
     ASSERT_GE(back, 0);
@@ -493,9 +503,43 @@ TEST_F(LinkListViewTest, AFormRowShowsTheFormPageAndTheNextRowGoesBackToContent)
     EXPECT_EQ(m_tree->GetEngine().GetLinkCount(), links + 1);
     ASSERT_NE(m_tree->GetSelectedInfo(), nullptr);
     EXPECT_NE(m_tree->GetSelectedInfo()->m_url.find("find.cgi"), std::string::npos);
+    const int added = m_tree->GetSelectedLinkId();
     int referrer = 0;
-    ASSERT_TRUE(m_tree->GetEngine().GetReferrerId(m_tree->GetSelectedLinkId(), referrer));
+    ASSERT_TRUE(m_tree->GetEngine().GetReferrerId(added, referrer));
     EXPECT_EQ(referrer, submitted.m_linkId);
+
+    // The submit started a run of the engine's thread. The test waits for
+    // its end, and for the list to follow the tree to the new link, rather
+    // than leaving a running thread to the teardown.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !m_tree->GetEngine().IsRunning() && m_list->GetShownLinkId() == added; }, 60000));
+    EXPECT_EQ(m_linkView->GetBarText(), m_tree->GetSelectedInfo()->m_url);
+}
+
+// The link view frame outlives the list in a closing task window (the list
+// pane goes first): its tabs, its lock button and the form shown in its pane
+// must not reach the list once it is gone.
+TEST_F(LinkListViewTest, ALinkViewFrameLeftBehindNoLongerReachesTheGoneList)
+{
+    const int form = ListTheFormPage();
+    ASSERT_GE(form, 0);
+    SelectOnly(form);
+    CHTMLEditView& pane = *m_linkView->GetEditView();
+    ASSERT_EQ(pane.GetMode(), CHTMLEditView::kModeForm);
+    ASSERT_NE(pane.GetFormChild(), nullptr);
+    const int links = m_tree->GetEngine().GetLinkCount();
+
+    delete m_list;
+    m_list = nullptr;
+
+    m_linkView->GetTabbedBar().Strip().SelectTab(LinkViewTabOfPage(CLinkListView::kInfoLog), true, false);
+    EXPECT_EQ(m_linkView->GetCurrentPage(), CLinkListView::kInfoLog);
+    (void)m_linkView->ExecuteCommand(ID_LOCK_BUTTON);
+    CFormData& shown = pane.GetFormChild()->GetForm();
+    for (int i = 0; i < shown.GetItemCount(); ++i)
+        if (shown.GetItem(i)->m_typeName == "_SUBMIT_")
+            pane.OnFormCommand(*shown.GetItem(i), 0);
+    EXPECT_EQ(m_tree->GetEngine().GetLinkCount(), links) << "no form went to the engine";
 }
 
 TEST_F(LinkListViewTest, RowsAreColouredInTheIconModesTooAndSelectionKeepsItsColours)

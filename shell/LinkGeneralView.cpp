@@ -1,7 +1,5 @@
 #include "shell/LinkGeneralView.h"
 
-#include "checker/LinkChecker.h"
-
 #include "platform/ui/ViewMessages.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/ResourceIds.h"
@@ -30,15 +28,6 @@ CLinkGeneralView::CLinkGeneralView(QWidget* parent) : CView(parent), m_list(new 
 void CLinkGeneralView::SetFilterCallback(CLinkGroupTree::FilterCallback callback)
 {
     m_list->SetFilterCallback(std::move(callback));
-}
-
-void CLinkGeneralView::RefreshCounts()
-{
-    if (!m_engine)
-        return;
-    CLinkStats stats;
-    m_engine->GetStatistics(stats);
-    m_list->SetCounts(stats);
 }
 
 void CLinkGeneralView::SetCounts(const CLinkStats& stats)

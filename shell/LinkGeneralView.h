@@ -7,8 +7,7 @@
 // The view knows neither the link tree nor its frame. The frame connects it:
 // SetFilterCallback hands every filter change on (to the link tree's
 // SetViewFilter); the link tree's one-second timer pushes a copy of the
-// engine's statistics through SetCounts. SetEngine names an engine whose
-// statistics RefreshCounts copies in on request.
+// engine's statistics through SetCounts.
 //
 // The edit commands do nothing here and are disabled, so that they do not
 // reach a pane behind the view.
@@ -18,8 +17,6 @@
 #include "checker/ui/LinkGroupTree.h"
 
 #include "platform/ui/View.h"
-
-class CLinkChecker;
 
 class CLinkGeneralView : public CView
 {
@@ -34,12 +31,6 @@ public:
     CLinkGroupTree* GetGroupTree() const { return m_list; }
 
     void SetFilterCallback(CLinkGroupTree::FilterCallback callback);
-    // The engine whose statistics RefreshCounts reads; null: none. The
-    // engine must outlive the view or be unset first.
-    void SetEngine(const CLinkChecker* engine) { m_engine = engine; }
-    // Copies the engine's statistics (taken under its lock) into the list;
-    // nothing without an engine.
-    void RefreshCounts();
     void SetCounts(const CLinkStats& stats);
 
     // Fills the list (three columns) and asks for a deferred layout that
@@ -62,6 +53,5 @@ private:
     void OnViewDeferred(WPARAM wParam);
 
     CLinkGroupTree* m_list;
-    const CLinkChecker* m_engine = nullptr;
     int m_sizeCount = 0;
 };

@@ -91,7 +91,6 @@ CLinkTreeFrame::CLinkTreeFrame(CPropertySet* settings, const CLinkTreeViewServic
     // tree's engine every second.
     CLinkTreeView* tree = m_tree;
     m_general->SetFilterCallback([tree](const CLinkViewFilter& filter) { tree->SetViewFilter(filter); });
-    m_general->SetEngine(&m_tree->GetEngine());
     CLinkGeneralView* general = m_general;
     m_tree->SetStatisticsSink([general](const CLinkStats& stats) { general->SetCounts(stats); });
     AddCommands();

@@ -89,11 +89,10 @@ TEST_F(LinkGeneralViewTest, ShowsTheEngineCountsAfterACheckOfALocalFolder)
     ASSERT_EQ(recount.m_states[CLinkStats::kUnique][kStateBroken], 2);
     ASSERT_GT(recount.SumStates(CLinkStats::kAll), recount.SumStates(CLinkStats::kUnique)) << "no repeats";
 
-    m_view.SetEngine(&engine);
     Tree& list = *m_view.GetGroupTree();
     for (int group : {Tree::kGroupType, Tree::kGroupProtocol, Tree::kGroupTags})
         list.OnRowAction(list.FindRow(group), false, Tree::kToggle);
-    m_view.RefreshCounts();
+    m_view.SetCounts(engineStats);
 
     struct Row
     {

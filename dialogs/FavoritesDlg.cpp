@@ -432,12 +432,24 @@ void CFavoritesDlg::OnOK()
 
 bool CFavoritesDlg::SaveEdits()
 {
-    if (SaveFavorites())
+    // The passwords go first: a favourite written without its password
+    // while the store that should keep it could not be written would leave
+    // the password only in this run's memory.
+    UINT failure = 0;
+    if (m_passwordMoved && m_savePasswords && !m_savePasswords())
+        failure = IDS_CANNOT_SAVE_PASSWORDS;
+    else
+    {
+        m_passwordMoved = false;
+        if (!SaveFavorites())
+            failure = IDS_CANNOT_SAVE_FAVORITES;
+    }
+    if (failure == 0)
     {
         m_favoritesSaved = true;
         return true;
     }
-    AfxMessageBox(LoadResourceString(IDS_CANNOT_SAVE_FAVORITES), MB_OK | MB_ICONERROR);
+    AfxMessageBox(LoadResourceString(failure), MB_OK | MB_ICONERROR);
     // The page was let go for the end that did not come; the task it showed
     // is in the tree, so it comes back as it was.
     if (!m_page && m_tree)
@@ -599,15 +611,10 @@ void CFavoritesDlg::Close()
         if (m_context.m_saveSettings)
             static_cast<void>(m_context.m_saveSettings());
     }
-    if (m_saveOnClose)
-    {
-        // OK and the run commands have saved already; any other end that
-        // keeps the edits still reports a failure.
-        if (!m_favoritesSaved)
-            static_cast<void>(SaveEdits());
-        if (m_passwordMoved && m_savePasswords)
-            static_cast<void>(m_savePasswords());
-    }
+    // OK and the run commands have saved already; any other end that keeps
+    // the edits still reports a failure.
+    if (m_saveOnClose && !m_favoritesSaved)
+        static_cast<void>(SaveEdits());
     DiscardPage();
     // The items point into the store, which goes now.
     m_selecting = true;

@@ -1,6 +1,7 @@
 #include "dialogs/FavoritesDlg.h"
 
 #include "dialogs/LinkPropertiesDlg.h"
+#include "dialogs/PageArea.h"
 #include "dialogs/StartUrl.h"
 #include "dialogs/TaskGeneralPage.h"
 #include "foundation/files/PathUtils.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <map>
 #include <vector>
@@ -153,15 +153,7 @@ bool CFavoritesDlg::OnInitDialog()
     CDialog::OnInitDialog();
     setMinimumSize(sizeHint());
     // The page sits where its placeholder was.
-    QWidget* holder = GetDlgItem(IDC_FAV_PAGE_AREA);
-    m_pageArea = new QWidget(this);
-    new QVBoxLayout(m_pageArea);
-    m_pageArea->layout()->setContentsMargins(0, 0, 0, 0);
-    if (holder && layout())
-    {
-        delete layout()->replaceWidget(holder, m_pageArea, Qt::FindChildrenRecursively);
-        holder->hide();
-    }
+    m_pageArea = PlacePageArea(*this, IDC_FAV_PAGE_AREA);
     if (!m_tree)
         return true;
     (void)m_images.AddStrip(LoadBitmapResource(IDB_FAVORITES));
@@ -267,6 +259,11 @@ void CFavoritesDlg::ShowPageFor(HTREEITEM item)
     if (!IsTask(item) || !m_pageArea)
         return;
     LoadTaskOf(item);
+    ShowTaskPage();
+}
+
+void CFavoritesDlg::ShowTaskPage()
+{
     m_page = std::make_unique<CTaskGeneralPage>(m_task);
     m_page->CreatePage(m_pageArea, this, 0);
     m_pageArea->layout()->addWidget(m_page.get());
@@ -398,10 +395,7 @@ void CFavoritesDlg::OnProperties()
     // A new page over the edited task shows what the dialog changed.
     DiscardPage();
     m_task = task;
-    m_page = std::make_unique<CTaskGeneralPage>(m_task);
-    m_page->CreatePage(m_pageArea, this, 0);
-    m_pageArea->layout()->addWidget(m_page.get());
-    m_page->show();
+    ShowTaskPage();
     m_page->SetModified(true);
 }
 

@@ -80,6 +80,8 @@ private:
     void UpdateButtons();
     void OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem);
     void ShowPageFor(HTREEITEM item);
+    // A new page over m_task in the page area.
+    void ShowTaskPage();
     void DiscardPage();
     // Writes the page's task to the item's favourite; false (with a message)
     // when its address is empty or does not parse.

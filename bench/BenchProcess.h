@@ -40,9 +40,11 @@ struct CRunFigures
     double m_cpuSeconds = 0;
     long m_peakKb = 0;
     int m_failedProcesses = 0;
-    // Instructions retired (user and kernel) by the processes and every
-    // thread they started, counted from their exec to their exit; -1 when
-    // the system does not let us count them (no perf events).
+    // Instructions retired by the processes and every thread they started,
+    // counted from their exec to their exit: user and kernel, or user only
+    // where the system lets no one count the kernel (perf_event_paranoid 2;
+    // the same for every side of one run); -1 when the system does not let
+    // us count them (no perf events).
     double m_instructions = -1;
 };
 

@@ -12,11 +12,12 @@
 // of the side's processes (from wait4) divided by the file count;
 // peak_rss_kb, each process's VmHWM read at its exit (summed over the 20
 // wget processes); instr_per_file, the instructions the side's processes
-// and their threads retired (user and kernel) divided by the file count,
-// left out where perf events cannot be opened. The manager's worker adds retained_b_per_job: the rise of
-// the heap in use from before the jobs were added to when all had finished
-// (the jobs are still in the manager, as a caller that has not removed them
-// sees them), divided by the job count.
+// and their threads retired (user and kernel, or user only where the
+// system allows no more: see CRunFigures) divided by the file count, left
+// out where perf events cannot be opened. The manager's worker adds
+// retained_b_per_job: the rise of the heap in use from before the jobs were
+// added to when all had finished (the jobs are still in the manager, as a
+// caller that has not removed them sees them), divided by the job count.
 //
 // Sizes: 10,000 files; with --tw-large also 100,000. Run the comparison in
 // one go (`transfer_manager_bench --tw-large`), so that the ratios come from

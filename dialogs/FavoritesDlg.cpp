@@ -1,6 +1,7 @@
 #include "dialogs/FavoritesDlg.h"
 
 #include "dialogs/LinkPropertiesDlg.h"
+#include "dialogs/PageArea.h"
 #include "dialogs/StartUrl.h"
 #include "dialogs/TaskGeneralPage.h"
 #include "foundation/files/PathUtils.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <map>
 #include <vector>
@@ -153,15 +153,7 @@ bool CFavoritesDlg::OnInitDialog()
     CDialog::OnInitDialog();
     setMinimumSize(sizeHint());
     // The page sits where its placeholder was.
-    QWidget* holder = GetDlgItem(IDC_FAV_PAGE_AREA);
-    m_pageArea = new QWidget(this);
-    new QVBoxLayout(m_pageArea);
-    m_pageArea->layout()->setContentsMargins(0, 0, 0, 0);
-    if (holder && layout())
-    {
-        delete layout()->replaceWidget(holder, m_pageArea, Qt::FindChildrenRecursively);
-        holder->hide();
-    }
+    m_pageArea = PlacePageArea(*this, IDC_FAV_PAGE_AREA);
     if (!m_tree)
         return true;
     (void)m_images.AddStrip(LoadBitmapResource(IDB_FAVORITES));
@@ -267,6 +259,11 @@ void CFavoritesDlg::ShowPageFor(HTREEITEM item)
     if (!IsTask(item) || !m_pageArea)
         return;
     LoadTaskOf(item);
+    ShowTaskPage();
+}
+
+void CFavoritesDlg::ShowTaskPage()
+{
     m_page = std::make_unique<CTaskGeneralPage>(m_task);
     m_page->CreatePage(m_pageArea, this, 0);
     m_pageArea->layout()->addWidget(m_page.get());
@@ -398,10 +395,7 @@ void CFavoritesDlg::OnProperties()
     // A new page over the edited task shows what the dialog changed.
     DiscardPage();
     m_task = task;
-    m_page = std::make_unique<CTaskGeneralPage>(m_task);
-    m_page->CreatePage(m_pageArea, this, 0);
-    m_pageArea->layout()->addWidget(m_page.get());
-    m_page->show();
+    ShowTaskPage();
     m_page->SetModified(true);
 }
 
@@ -432,12 +426,24 @@ void CFavoritesDlg::OnOK()
 
 bool CFavoritesDlg::SaveEdits()
 {
-    if (SaveFavorites())
+    // The passwords go first: a favourite written without its password
+    // while the store that should keep it could not be written would leave
+    // the password only in this run's memory.
+    UINT failure = 0;
+    if (m_passwordMoved && m_savePasswords && !m_savePasswords())
+        failure = IDS_CANNOT_SAVE_PASSWORDS;
+    else
+    {
+        m_passwordMoved = false;
+        if (!SaveFavorites())
+            failure = IDS_CANNOT_SAVE_FAVORITES;
+    }
+    if (failure == 0)
     {
         m_favoritesSaved = true;
         return true;
     }
-    AfxMessageBox(LoadResourceString(IDS_CANNOT_SAVE_FAVORITES), MB_OK | MB_ICONERROR);
+    AfxMessageBox(LoadResourceString(failure), MB_OK | MB_ICONERROR);
     // The page was let go for the end that did not come; the task it showed
     // is in the tree, so it comes back as it was.
     if (!m_page && m_tree)
@@ -599,15 +605,10 @@ void CFavoritesDlg::Close()
         if (m_context.m_saveSettings)
             static_cast<void>(m_context.m_saveSettings());
     }
-    if (m_saveOnClose)
-    {
-        // OK and the run commands have saved already; any other end that
-        // keeps the edits still reports a failure.
-        if (!m_favoritesSaved)
-            static_cast<void>(SaveEdits());
-        if (m_passwordMoved && m_savePasswords)
-            static_cast<void>(m_savePasswords());
-    }
+    // OK and the run commands have saved already; any other end that keeps
+    // the edits still reports a failure.
+    if (m_saveOnClose && !m_favoritesSaved)
+        static_cast<void>(SaveEdits());
     DiscardPage();
     // The items point into the store, which goes now.
     m_selecting = true;

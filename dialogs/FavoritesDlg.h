@@ -17,10 +17,11 @@
 // dialog closes other than by Cancel. A save that fails is reported and
 // keeps the dialog open with the edits, so OK can be tried again or Cancel
 // chosen knowingly. A damaged Favorites.xml is reported when the dialog
-// opens; the store keeps it aside rather than save over it. The password
-// store is written too when a password was moved into it, so the saved
-// favourite never names a login whose password exists only in this run's
-// memory. Closing remembers the selected favourite ("Layout/Last Favorite
+// opens; the store keeps it aside rather than save over it. When a password
+// was moved into the password store, that store is written first, so the
+// saved favourite never names a login whose password exists only in this
+// run's memory; a store that cannot be written is reported like a failed
+// save, before the favourites are touched. Closing remembers the selected favourite ("Layout/Last Favorite
 // Site"), which the next opening selects.
 //
 // UI thread only.
@@ -79,6 +80,8 @@ private:
     void UpdateButtons();
     void OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem);
     void ShowPageFor(HTREEITEM item);
+    // A new page over m_task in the page area.
+    void ShowTaskPage();
     void DiscardPage();
     // Writes the page's task to the item's favourite; false (with a message)
     // when its address is empty or does not parse.
@@ -99,8 +102,9 @@ private:
 
     // Stores the selection, saves, and frees the store; once.
     void Close();
-    // Saves the favourites; on failure tells the user and returns false with
-    // the tree and the edits left as they are, so the dialog can stay open.
+    // Saves the password store (when a password was moved into it) and then
+    // the favourites; on failure tells the user and returns false with the
+    // tree and the edits left as they are, so the dialog can stay open.
     bool SaveEdits();
 
     CTaskDialogContext m_context;

@@ -2,6 +2,7 @@
 
 #include "dialogs/ComposeUrlDlg.h"
 #include "dialogs/LinkPropertiesDlg.h"
+#include "dialogs/PageArea.h"
 #include "dialogs/StartUrl.h"
 #include "foundation/desktop/FileBrowsing.h"
 #include "foundation/files/PathUtils.h"
@@ -19,7 +20,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStringList>
-#include <QVBoxLayout>
 
 namespace
 {
@@ -133,15 +133,7 @@ bool CTaskWizardDlg::OnInitDialog()
     if (m_picture)
         m_picture->setPixmap(QPixmap::fromImage(
             ReplaceMaskColor(LoadBitmapResource(IDB_WIZARD), palette().color(QPalette::Button).rgb())));
-    QWidget* placeholder = GetDlgItem(IDC_WIZARD_PAGE_AREA);
-    m_pageArea = new QWidget(this);
-    new QVBoxLayout(m_pageArea);
-    m_pageArea->layout()->setContentsMargins(0, 0, 0, 0);
-    if (placeholder && layout())
-    {
-        delete layout()->replaceWidget(placeholder, m_pageArea, Qt::FindChildrenRecursively);
-        placeholder->hide();
-    }
+    m_pageArea = PlacePageArea(*this, IDC_WIZARD_PAGE_AREA);
     for (const char* name : {kIntro, kUrl, kParam})
     {
         if (CWizardPage* page = CreateWizardPage(name, m_task, *this))

@@ -36,7 +36,7 @@ struct FavoritesStore
     std::unique_ptr<CFavoritesNode> m_tree;
     std::unique_ptr<std::map<std::string, CXmlNode*>> m_usedIds;
     uint32_t m_nextId = kFirstFavoriteId;
-    // The file the last load opened but could not read as favourites.
+    // The file the last load found but could not read as favourites.
     std::string m_damagedPath;
 };
 
@@ -191,7 +191,11 @@ bool LoadFavoritesFromFile(const std::string& path)
     if (!complete || !top || top->GetName() != "Favorites" || top->GetType() != CXmlNode::kElement)
     {
         BuildDefaultTree(*store.m_tree);
-        if (opened)
+        // A file that is there but would not open (no read permission, no
+        // descriptor left) is as unreadable as a damaged one; only a missing
+        // file (or a folder, which a save cannot replace) leaves nothing to
+        // keep.
+        if (opened || GetPathKind(path) == kPathFile)
             store.m_damagedPath = path;
     }
     return opened;

@@ -48,16 +48,17 @@ bool LoadFavorites();
 // read and its top element (after the declaration) is "Favorites" with its
 // end tag (a file cut off between two tags lacks it), the tree
 // becomes the default document: declaration, "Favorites", text
-// "X-Favorites"; an opened file that gave it is damaged
-// (GetDamagedFavoritesFile). The file itself is touched only by the next
-// save. True when the file could be opened.
+// "X-Favorites"; a file that gave it, or that is there but could not be
+// opened, is damaged (GetDamagedFavoritesFile). The file itself is touched
+// only by the next save. True when the file could be opened.
 [[nodiscard]] bool LoadFavoritesFromFile(const std::string& path);
 
-// The file the last load opened but could not read as favourites (cut off,
-// broken, empty or another document), so the store holds the default tree
-// instead; "" when the last load read its file whole or found none. The next
-// save to that file first renames it to "<file>.bad" (or "<file>.bad2", ...
-// when taken) so what it holds stays for the user to recover.
+// The file the last load found but could not read as favourites (cut off,
+// broken, empty, another document, or not to be opened), so the store holds
+// the default tree instead; "" when the last load read its file whole or
+// found none. The next save to that file first renames it to "<file>.bad"
+// (or "<file>.bad2", ... when taken) so what it holds stays for the user to
+// recover.
 const std::string& GetDamagedFavoritesFile();
 
 // SaveFavoritesToFile with "Favorites.xml" in the data folder; false when

@@ -10,19 +10,16 @@
 #include "platform/core/Registry.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TemporaryDataFolder.h"
 
 #include <memory>
 
 inline void UseTemporarySettings(ScopedEnvironment& env, const CTempFolder& temp)
 {
-    env.Set("HOME", temp / "home");
+    UseTemporaryDataFolder(env, temp, GetAppIdentity());
     env.Set("XDG_CONFIG_HOME", temp / "config");
-    env.Set("XDG_DATA_HOME", temp / "data");
     GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
-    CAppIdentity& identity = GetAppIdentity();
-    identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
-    identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
-    identity.SetString(CAppIdentity::kVersion, "1.4.0");
+    GetAppIdentity().SetString(CAppIdentity::kVersion, "1.4.0");
     RegisterSettings();
     GetSettings().Clear();
     LoadSettings();

@@ -20,7 +20,10 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -240,6 +243,55 @@ TEST_F(FavoritesTest, ADamagedFileIsRenamedAsideBeforeASaveNotOverwritten)
     std::vector<std::string> entries = DataFolderEntries();
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"Favorites.xml", "Favorites.xml.bad", "Favorites.xml.bad2"}));
+}
+
+// Root reads every file whatever its mode. While this lives the calling
+// thread does without that power (capabilities are per thread), so a file
+// without read permission cannot be opened, as for any other user.
+class CNoFileAccessOverride
+{
+public:
+    CNoFileAccessOverride()
+    {
+        m_ok = ::syscall(SYS_capget, &m_header, m_saved) == 0;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_ok = m_ok && ::syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~CNoFileAccessOverride()
+    {
+        if (m_ok)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    CNoFileAccessOverride(const CNoFileAccessOverride&) = delete;
+    CNoFileAccessOverride& operator=(const CNoFileAccessOverride&) = delete;
+
+    bool Ok() const { return m_ok; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_ok = false;
+};
+
+// A file that is there but cannot be opened is as unreadable as a damaged
+// one: the save keeps it aside rather than write the empty tree over the
+// user's favourites.
+TEST_F(FavoritesTest, AFileThatCannotBeOpenedIsKeptAsideNotOverwritten)
+{
+    WriteWhole(FavoritesXml(), kWrittenFavorites);
+    ASSERT_EQ(::chmod(FavoritesXml().c_str(), 0), 0);
+    {
+        CNoFileAccessOverride noOverride;
+        ASSERT_TRUE(noOverride.Ok());
+        EXPECT_FALSE(LoadFavorites());
+    }
+    EXPECT_EQ(GetDamagedFavoritesFile(), FavoritesXml());
+    ASSERT_TRUE(SaveFavorites());
+    EXPECT_EQ(ReadWhole(FavoritesXml() + ".bad"), kWrittenFavorites);
+    FreeFavorites();
+    ASSERT_TRUE(LoadFavorites());
+    EXPECT_EQ(GetDamagedFavoritesFile(), "");
 }
 
 TEST_F(FavoritesTest, ShowingAssignsMissingAndRepeatedIdsFrom1000AndSavesOnce)

@@ -2,6 +2,7 @@
 
 #include "dialogs/LinkFilterPage.h"
 #include "dialogs/LinkGeneralPage.h"
+#include "dialogs/PageArea.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "platform/ui/DialogBuilder.h"
@@ -12,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
-#include <QVBoxLayout>
 
 CLinkPropertiesDlg::CLinkPropertiesDlg(CTaskDialogContext context, QWidget* parent)
     : CDialog(IDD_LINK_PROPERTIES, parent), m_context(std::move(context))
@@ -40,20 +40,15 @@ bool CLinkPropertiesDlg::OnInitDialog()
     CDialog::OnInitDialog();
     // The tab strip and the page area take the places of their placeholders.
     QWidget* tabHolder = GetDlgItem(IDC_LINKPROP_TABS);
-    QWidget* areaHolder = GetDlgItem(IDC_LINKPROP_PAGE_AREA);
     m_tabs = new QTabBar(this);
     m_tabs->addTab(QStringLiteral("General"));
     m_tabs->addTab(QStringLiteral("Filter"));
-    m_pageArea = new QWidget(this);
-    new QVBoxLayout(m_pageArea);
-    m_pageArea->layout()->setContentsMargins(0, 0, 0, 0);
-    if (tabHolder && areaHolder && layout())
+    if (tabHolder && layout())
     {
         delete layout()->replaceWidget(tabHolder, m_tabs, Qt::FindChildrenRecursively);
-        delete layout()->replaceWidget(areaHolder, m_pageArea, Qt::FindChildrenRecursively);
         tabHolder->hide();
-        areaHolder->hide();
     }
+    m_pageArea = PlacePageArea(*this, IDC_LINKPROP_PAGE_AREA);
 
     m_general = new CLinkGeneralPage(m_task);
     m_filter = new CLinkFilterPage(m_task.GetFilter());

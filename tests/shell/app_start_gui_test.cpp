@@ -41,6 +41,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QImage>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -372,6 +373,16 @@ TEST_F(AppStartTest, TheProgramsOwnQueueWindowOpensAtStartAndTheToggleClosesIt)
     }
     EXPECT_EQ(buttons, (QStringList{"Show Log", "Resume Selected", "Resume All", "Stop Selected", "Stop All",
                                     "Refresh"}));
+    // The strip's magenta around each picture is cut out, as on the main
+    // toolbar.
+    for (QAction* action : queueFrame->GetToolBar()->actions())
+    {
+        if (action->isSeparator())
+            continue;
+        const QImage image = action->icon().pixmap(QSize(16, 16)).toImage();
+        ASSERT_FALSE(image.isNull()) << action->toolTip().toStdString();
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << action->toolTip().toStdString();
+    }
 
     ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TRANSFER_QUEUE));
     QTRY_VERIFY(GetTransferQueueWnd() == nullptr);

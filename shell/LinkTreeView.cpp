@@ -43,7 +43,7 @@ public:
     // asking this view's engine for link states.
     void Release()
     {
-        m_document.AttachTaskView(nullptr);
+        m_document.DetachTaskView(this);
         ColorEditorLinksByEngine(m_document, nullptr, 0);
     }
     CTanglewardenDoc* Document() const { return &m_document; }

@@ -10,7 +10,6 @@
 #include "foundation/stores/Settings.h"
 #include "foundation/stores/UrlHistory.h"
 #include "platform/core/Text.h"
-#include "platform/ui/ImageList.h"
 #include "platform/ui/ModalDriver.h"
 #include "platform/ui/WidgetWindow.h"
 #include "res/Resources.h"
@@ -19,6 +18,7 @@
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenFrame.h"
+#include "shell/ToolbarResources.h"
 #include "widgets/Base64Dlg.h"
 #include "shell/TransferQueueView.h"
 #include "widgets/ChevronReBar.h"
@@ -108,23 +108,15 @@ unsigned MenuIdOf(const CMDIChildWnd* child)
     return IDR_MAINFRAME;
 }
 
-// A toolbar button's tooltip: the text of the command's first menu row
-// without its mnemonic marks, key text and trailing dots; the fallback when
-// no menu has the command.
+// A toolbar button's tooltip: the label of the command's first menu row
+// (MenuLabelOf); the fallback when no menu has the command.
 QString ToolTipOf(UINT id, const char* fallback)
 {
     for (const MenuDesc& menu : GetMenus())
     {
-        for (const MenuItemDesc& item : menu.m_items)
-        {
-            if (item.m_id != id || !item.m_text)
-                continue;
-            QString text = QString::fromUtf8(item.m_text).section('\t', 0, 0);
-            text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace('\x01', '&');
-            if (text.endsWith(QStringLiteral("...")))
-                text.chop(3);
-            return text;
-        }
+        const QString label = MenuLabelOf(menu, id);
+        if (!label.isEmpty())
+            return label;
     }
     return QString::fromUtf8(fallback);
 }
@@ -237,13 +229,7 @@ bool CMainFrame::CreateToolBar()
         return false;
     m_toolBar = new QToolBar;
     m_toolBar->setObjectName("ToolBar");
-    // The strip's magenta is transparent.
-    CImageList images(desc->m_imageWidth, 0);
-    (void)images.AddStrip(LoadBitmapResource(desc->m_bitmap));
-    std::vector<QIcon> icons;
-    for (int i = 0; i < images.GetImageCount(); ++i)
-        icons.push_back(images.GetIcon(i));
-    Commands().BuildToolBar(m_toolBar, *desc, icons);
+    Commands().BuildToolBar(m_toolBar, *desc, LoadToolbarIcons(*desc));
     for (QAction* action : m_toolBar->actions())
     {
         if (const UINT id = CCommandActions::CommandId(action))

@@ -8,31 +8,12 @@
 #include "shell/TanglewardenApp.h"
 #include "shell/TanglewardenDocManager.h"
 #include "shell/TanglewardenTemplate.h"
+#include "shell/ToolbarResources.h"
 #include "shell/TransferQueueView.h"
 #include "transfer/base/LogRegistry.h"
 
 #include <QAction>
 #include <QToolBar>
-
-#include <algorithm>
-
-namespace
-{
-// The Item menu's text of a command without its '&' marks and its key.
-QString MenuTextOf(UINT id)
-{
-    const MenuDesc* menu = FindMenu(IDR_QUEUE);
-    if (!menu)
-        return {};
-    const auto item = std::find_if(menu->m_items.begin(), menu->m_items.end(),
-                                   [id](const MenuItemDesc& each) { return each.m_id == id; });
-    if (item == menu->m_items.end() || !item->m_text)
-        return {};
-    QString text = QString::fromUtf8(item->m_text);
-    text = text.left(text.indexOf('\t') < 0 ? text.size() : text.indexOf('\t'));
-    return text.remove('&');
-}
-} // namespace
 
 CTransferQueueFrame::CTransferQueueFrame(int classIndex, int placementId, unsigned titleId, CPropertySet* settings,
                                          QWidget* parent)
@@ -45,17 +26,14 @@ CTransferQueueFrame::CTransferQueueFrame(int classIndex, int placementId, unsign
     m_toolBar->setObjectName("QueueToolBar");
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
-    const QImage strip = LoadBitmapResource(desc->m_bitmap);
-    std::vector<QIcon> icons;
-    for (int x = 0; x + desc->m_imageWidth <= strip.width(); x += desc->m_imageWidth)
-        icons.emplace_back(QPixmap::fromImage(strip.copy(x, 0, desc->m_imageWidth, strip.height())));
-    Commands().BuildToolBar(m_toolBar, *desc, icons);
+    Commands().BuildToolBar(m_toolBar, *desc, LoadToolbarIcons(*desc));
+    const MenuDesc* menu = FindMenu(IDR_QUEUE);
     for (UINT id : desc->m_buttons)
     {
         if (id == 0)
             continue;
         QAction* action = Commands().Action(id);
-        const QString text = MenuTextOf(id);
+        const QString text = menu ? MenuLabelOf(*menu, id) : QString();
         action->setText(text);
         action->setToolTip(text);
         action->setStatusTip(text);

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QString>
 
+#include <algorithm>
+#include <utility>
 
 CTanglewardenDoc::CTanglewardenDoc(const IPropertySet& settings) : m_settings(settings)
 {
@@ -27,13 +29,23 @@ CTanglewardenDoc::CTanglewardenDoc(const IPropertySet& settings) : m_settings(se
 
 CTanglewardenDoc::~CTanglewardenDoc()
 {
-    // The task window's engine may still read the task: it lets go first.
-    if (m_taskView)
-        m_taskView->DetachDocument();
-    m_taskView = nullptr;
+    // The task windows' engines may still read the task: they let go first.
+    for (ITaskDocumentView* view : std::exchange(m_taskViews, {}))
+        view->DetachDocument();
     // Views that still show the text let go of it before it is deleted.
     for (CView* view : std::vector<CView*>(GetViews()))
         RemoveView(view);
+}
+
+void CTanglewardenDoc::AttachTaskView(ITaskDocumentView* view)
+{
+    if (view && std::find(m_taskViews.begin(), m_taskViews.end(), view) == m_taskViews.end())
+        m_taskViews.push_back(view);
+}
+
+void CTanglewardenDoc::DetachTaskView(ITaskDocumentView* view)
+{
+    std::erase(m_taskViews, view);
 }
 
 void CTanglewardenDoc::SetTask(const CTaskSettings* source)

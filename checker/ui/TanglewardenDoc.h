@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CEditTextBuffer;
 class CTaskSettings;
@@ -54,9 +55,13 @@ public:
     void SetLogId(int logId) { m_logId = logId; }
     int GetLogId() const { return m_logId; }
 
-    // The task window's view (null detaches).
-    void AttachTaskView(ITaskDocumentView* view) { m_taskView = view; }
-    ITaskDocumentView* GetTaskView() const { return m_taskView; }
+    // The task windows' views that use the document; each is told before
+    // the document goes. One page opened for editing from two task windows
+    // has two.
+    void AttachTaskView(ITaskDocumentView* view);
+    void DetachTaskView(ITaskDocumentView* view);
+    // The first one attached; null for none.
+    ITaskDocumentView* GetTaskView() const { return m_taskViews.empty() ? nullptr : m_taskViews.front(); }
 
     // With a task, its project file; with a text, the text as it stands,
     // after which that state counts as saved; with neither, nothing.
@@ -80,7 +85,7 @@ private:
     bool HasContent() const { return m_task || m_text; }
 
     const IPropertySet& m_settings;
-    ITaskDocumentView* m_taskView = nullptr;
+    std::vector<ITaskDocumentView*> m_taskViews;
     int m_logId = 0;
     std::unique_ptr<CTaskSettings> m_task;
     std::unique_ptr<CEditTextBuffer> m_text;

@@ -3,7 +3,6 @@
 // line (and one that cannot be opened; a project is checked in its task
 // window), the transfer-queue command and help.
 
-#include "foundation/desktop/AppIdentity.h"
 #include "foundation/desktop/ShellHooks.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/DataFolderFile.h"
@@ -19,9 +18,7 @@
 #include "dialogs/SelectActionDlg.h"
 #include "dialogs/TaskWizardDlg.h"
 #include "platform/core/Archive.h"
-#include "platform/core/MemoryRegistryBackend.h"
 #include "platform/core/RecordingDesktop.h"
-#include "platform/core/Registry.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/RecordingModalDriver.h"
@@ -37,14 +34,14 @@
 #include "shell/TransferQueueView.h"
 
 #include "tests/support/FileContents.h"
-#include "tests/support/QtApplication.h"
+#include "tests/support/ProgramHome.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QImage>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -79,33 +76,20 @@ std::vector<std::string> FilesBelow(const std::string& folder)
 class AppStartTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        TestApplication();
-        UseTemporaryUserFolders(m_env, m_temp);
-        GetRegistry().SetBackend(nullptr);
-        GetSettings().Clear();
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-    }
+    void SetUp() override { EnterProgramHome(m_env, m_temp); }
     void TearDown() override
     {
         m_app.reset();
-        // Later tests must never write below the real home.
-        GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-        GetSettings().Clear();
+        LeaveProgramHome();
     }
 
     // Settings as a previous run left them in the registry.
     void StoreSettings(const std::vector<std::pair<int, int>>& values)
     {
-        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
-        RegisterSettings();
-        LoadSettings(); // every other key at its default
-        for (const auto& [id, value] : values)
-            GetSettings().SetInt(id, value);
-        ASSERT_TRUE(SaveAllSettings());
-        GetSettings().Clear();
+        ASSERT_TRUE(StorePreviousRunSettings([&values](CPropertySet& settings) {
+            for (const auto& [id, value] : values)
+                settings.SetInt(id, value);
+        }));
     }
 
     CTanglewardenApp& App()
@@ -389,6 +373,16 @@ TEST_F(AppStartTest, TheProgramsOwnQueueWindowOpensAtStartAndTheToggleClosesIt)
     }
     EXPECT_EQ(buttons, (QStringList{"Show Log", "Resume Selected", "Resume All", "Stop Selected", "Stop All",
                                     "Refresh"}));
+    // The strip's magenta around each picture is cut out, as on the main
+    // toolbar.
+    for (QAction* action : queueFrame->GetToolBar()->actions())
+    {
+        if (action->isSeparator())
+            continue;
+        const QImage image = action->icon().pixmap(QSize(16, 16)).toImage();
+        ASSERT_FALSE(image.isNull()) << action->toolTip().toStdString();
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << action->toolTip().toStdString();
+    }
 
     ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TRANSFER_QUEUE));
     QTRY_VERIFY(GetTransferQueueWnd() == nullptr);

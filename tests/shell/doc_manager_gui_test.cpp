@@ -2,6 +2,8 @@
 // the new-document kinds and what they hold, and the file types its prompts
 // offer.
 
+#include "../editor/BufferText.h"
+
 #include "checker/TaskSettings.h"
 #include "checker/ui/TanglewardenDoc.h"
 #include "editor/EditLine.h"
@@ -267,9 +269,7 @@ TEST_F(DocManagerTest, ARegistryLogOpensOnceUnderItsNameOrInTheSingleLogWindow)
     EXPECT_EQ(first->GetTitle(), "http://a.example/1");
     EXPECT_EQ(first->GetLogId(), ids[0]);
     ASSERT_NE(first->GetText(), nullptr);
-    std::string text;
-    for (int line = 0; line < first->GetText()->GetLineCount(); ++line)
-        text += first->GetText()->GetLine(line)->GetText();
+    const std::string text = WholeText(*first->GetText());
     EXPECT_NE(text.find("fetched http://a.example/1"), std::string::npos) << text;
     CTanglewardenDoc* second = m_manager.OpenLogDocument(ids[1], logs);
     EXPECT_NE(second, first);

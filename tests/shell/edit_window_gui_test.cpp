@@ -27,10 +27,7 @@
 #include "widgets/TabbedBar.h"
 
 #include "tests/support/FileContents.h"
-#include "tests/support/QtApplication.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
+#include "tests/support/TextWindowsFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -43,49 +40,28 @@
 
 namespace
 {
-std::string TextOf(const CHTMLEditView& view)
-{
-    std::string text;
-    const CEditTextBuffer* buffer = view.GetBuffer();
-    for (int line = 0; buffer && line < buffer->GetLineCount(); ++line)
-        text += buffer->GetLine(line)->GetText();
-    return text;
-}
-
 // Lines with CR LF, a lone LF, a tab and no line end at the last.
 const std::string kSample = "first line\r\n\tsecond\nthird\r\nlast";
 
-class EditWindowTest : public ::testing::Test
+class EditWindowTest : public CTextWindowsFixture
 {
 protected:
     void SetUp() override
     {
-        TestApplication();
-        UseTemporaryUserFolders(m_env, m_temp);
         m_settings.SetInt(SETTING_LAYOUT_TABBEDBAR_VISIBLE, 1);
         m_settings.SetInt(SETTING_PROMPTS_SAVE, 1);
-        m_frame = std::make_unique<CMainFrame>(m_settings, CMainFrame::CHooks());
-        ASSERT_TRUE(m_frame->OnCreate());
-        m_frame->resize(900, 600);
-        m_frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
-        m_manager = std::make_unique<CTanglewardenDocManager>(m_settings);
-        m_manager->CreateDocTemplates([](CDocument&) -> CFrameWnd* { return nullptr; });
-        RegisterTextWindows(*m_manager, [this] { return m_frame.get(); }, m_settings, m_logs);
+        ASSERT_NO_FATAL_FAILURE(OpenTextWindows(CMainFrame::CHooks()));
     }
 
     void TearDown() override
     {
+        // Whatever a test left modified closes without asking.
         if (m_manager)
         {
-            // Whatever a test left modified closes without asking.
             for (CTanglewardenDoc* document : m_manager->GetDocumentsOfKind(kKindTextEditor))
                 document->SetModifiedFlag(false);
-            m_manager->CloseAllDocuments();
         }
-        m_manager.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_frame.reset();
+        CTextWindowsFixture::TearDown();
     }
 
     // Opens the file as the tree view's Edit and File > Open do.
@@ -113,14 +89,7 @@ protected:
         return {};
     }
 
-    CTempFolder m_temp;
-    ScopedEnvironment m_env;
-    CRecordingModalDriver m_driver;
     CScriptedFilePicker m_picker;
-    CLogRegistry m_logs;
-    CPropertySet m_settings;
-    std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CTanglewardenDocManager> m_manager;
     CTanglewardenDoc* m_document = nullptr;
 };
 } // namespace

@@ -7,6 +7,7 @@
 // of the finished window is saved in the build folder.
 
 #include "../checker/FixtureSite.h"
+#include "../editor/BufferText.h"
 
 #include "checker/LinkNode.h"
 #include "checker/TaskSettings.h"
@@ -16,14 +17,11 @@
 #include "editor/EditTextBuffer.h"
 #include "dialogs/NewTaskDlg.h"
 #include "dialogs/ReportOptionsDlg.h"
-#include "foundation/desktop/AppIdentity.h"
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
-#include "platform/core/MemoryRegistryBackend.h"
 #include "platform/core/RecordingDesktop.h"
 #include "platform/core/RefPtr.h"
-#include "platform/core/Registry.h"
 #include "platform/ui/RecordingModalDriver.h"
 #include "res/Resources.h"
 #include "shell/LinkGeneralView.h"
@@ -37,10 +35,9 @@
 #include "widgets/OwnerDrawListCtrl.h"
 
 #include "tests/support/DialogInput.h"
-#include "tests/support/QtApplication.h"
+#include "tests/support/ProgramHome.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -70,38 +67,29 @@ class TaskWindowSiteCheck : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TestApplication();
-        UseTemporaryUserFolders(m_env, m_temp);
-        GetRegistry().SetBackend(nullptr);
-        GetSettings().Clear();
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
+        EnterProgramHome(m_env, m_temp);
         m_site.Start();
         // A previous run left: no start-up action, new tasks ten levels deep,
         // a few connections without delays, reports written to a file in HTML.
-        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
-        RegisterSettings();
-        LoadSettings();
-        CPropertySet& settings = GetSettings();
-        settings.SetInt(SETTING_MISC_FIRST_LAUNCH, 1);
-        settings.SetInt(SETTING_LAYOUT_PROGRAM_START_EVENT, 0);
-        settings.SetInt(SETTING_MISC_MAX_RECURSION, 10);
-        settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, 4);
-        settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 4);
-        settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
-        settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 20);
-        settings.SetInt(SETTING_REPORT_OUTPUT, 1);
-        settings.SetInt(SETTING_REPORT_STYLE, 1);
-        settings.SetString(SETTING_MISC_REPORT_FOLDER, (m_temp / "reports").c_str());
-        ASSERT_TRUE(SaveAllSettings());
-        settings.Clear();
+        ASSERT_TRUE(StorePreviousRunSettings([this](CPropertySet& settings) {
+            settings.SetInt(SETTING_MISC_FIRST_LAUNCH, 1);
+            settings.SetInt(SETTING_LAYOUT_PROGRAM_START_EVENT, 0);
+            settings.SetInt(SETTING_MISC_MAX_RECURSION, 10);
+            settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS, 4);
+            settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 4);
+            settings.SetInt(SETTING_CONNECTIONS_CONNECTION_DELAY, 0);
+            settings.SetInt(SETTING_CONNECTIONS_CONNECTION_TIMEOUT, 20);
+            settings.SetInt(SETTING_REPORT_OUTPUT, 1);
+            settings.SetInt(SETTING_REPORT_STYLE, 1);
+            settings.SetString(SETTING_MISC_REPORT_FOLDER, (m_temp / "reports").c_str());
+        }));
         m_app = std::make_unique<CTanglewardenApp>();
         m_app->AddWindowRegistration(CLinkTreeFrame::RegisterTaskWindow);
     }
     void TearDown() override
     {
         m_app.reset();
-        GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
-        GetSettings().Clear();
+        LeaveProgramHome();
     }
 
     // The task of both checks: the site from its first page, ten levels deep.
@@ -362,10 +350,7 @@ TEST_F(TaskWindowSiteCheck, AnAddressTypedIntoNewTaskIsCheckedAndTheWindowShowsT
     EXPECT_EQ(windows[0]->GetTitle(), document.GetDisplayName());
     const CEditTextBuffer* text = windows[0]->GetText();
     ASSERT_NE(text, nullptr);
-    std::string report;
-    for (int line = 0; line < text->GetLineCount(); ++line)
-        report += text->GetLine(line)->GetText();
-    EXPECT_EQ(Timeless(report), Timeless(ReadWhole(m_temp / "reports/default_report.html")));
+    EXPECT_EQ(Timeless(WholeText(*text)), Timeless(ReadWhole(m_temp / "reports/default_report.html")));
     EXPECT_TRUE(documents.GetDocumentsOfKind(kKindTransferLog).empty());
     EXPECT_TRUE(m_driver.Boxes().empty());
 

@@ -634,6 +634,27 @@ TEST_F(LinkTreeViewTest, StartingRefusesBadAddressesAndKeepsPasswordsOutOfTheTas
     EXPECT_EQ(m_driver.Boxes().size(), 2u);
 }
 
+// One page opened for editing from two task windows: the editor window
+// going tells both, and neither touches it afterwards.
+TEST_F(LinkTreeViewTest, AnEditorSharedByTwoTaskWindowsTellsBothWhenItGoes)
+{
+    CTempFolder cache;
+    CPropertySet settings;
+    settings.SetString(SETTING_MISC_CACHE_FOLDER, cache.Path().c_str());
+    CFakeCrawlTransport transport;
+    auto first = std::make_unique<CTreeWindow>(Services(transport, settings), settings, "http://site.test/", 1);
+    auto second = std::make_unique<CTreeWindow>(Services(transport, settings), settings, "http://site.test/", 1);
+    auto editor = std::make_unique<CTanglewardenDoc>(settings);
+    first->View().AttachDocument(editor.get());
+    second->View().AttachDocument(editor.get());
+    editor.reset();
+    EXPECT_EQ(first->View().GetAttachedDocumentCount(), 0u);
+    EXPECT_EQ(second->View().GetAttachedDocumentCount(), 0u);
+    // Closing the windows afterwards reaches no document that has gone.
+    first.reset();
+    second.reset();
+}
+
 TEST_F(LinkTreeViewTest, FiftyQueuedProgressMessagesRefreshOnce)
 {
     CTempFolder cache;

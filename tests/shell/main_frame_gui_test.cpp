@@ -27,6 +27,7 @@
 
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ShownMainFrame.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TemporaryDataFolder.h"
 
@@ -142,10 +143,7 @@ protected:
                        SETTING_LAYOUT_TABBEDBAR_VISIBLE})
             m_settings.SetInt(id, 1);
         m_frame = std::make_unique<CTestMainFrame>(m_settings, Hooks());
-        ASSERT_TRUE(m_frame->OnCreate());
-        m_frame->resize(900, 600);
-        m_frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+        ASSERT_TRUE(CreateAndShowMainFrame(*m_frame));
     }
 
     void TearDown() override { GetHistoryList().clear(); }

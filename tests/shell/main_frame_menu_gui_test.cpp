@@ -24,6 +24,7 @@
 
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ShownMainFrame.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TemporaryDataFolder.h"
 
@@ -64,10 +65,7 @@ protected:
         TestApplication();
         UseTemporaryUserFolders(m_env, m_temp);
         m_frame = std::make_unique<CMainFrame>(m_settings, CMainFrame::CHooks{});
-        ASSERT_TRUE(m_frame->OnCreate());
-        m_frame->resize(900, 600);
-        m_frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+        ASSERT_TRUE(CreateAndShowMainFrame(*m_frame));
     }
 
     CTanglewardenFrame* Open(int kind, const std::string& title)

@@ -27,10 +27,7 @@
 #include "widgets/TabbedBar.h"
 
 #include "tests/support/FileContents.h"
-#include "tests/support/QtApplication.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
+#include "tests/support/TextWindowsFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,16 +45,6 @@
 
 namespace
 {
-// The text the view's buffer holds (each line with its line end).
-std::string TextOf(const CHTMLEditView& view)
-{
-    std::string text;
-    const CEditTextBuffer* buffer = view.GetBuffer();
-    for (int line = 0; buffer && line < buffer->GetLineCount(); ++line)
-        text += buffer->GetLine(line)->GetText();
-    return text;
-}
-
 std::string Shown(ITransferLog& log)
 {
     std::string text;
@@ -71,32 +58,15 @@ int ColorMode(const CHTMLEditView& view)
     return colorizer ? colorizer->GetMode() : -100;
 }
 
-class TextWindowsTest : public ::testing::Test
+class TextWindowsTest : public CTextWindowsFixture
 {
 protected:
     void SetUp() override
     {
-        TestApplication();
-        UseTemporaryUserFolders(m_env, m_temp);
         for (int id : {SETTING_LAYOUT_TOOLBAR_VISIBLE, SETTING_LAYOUT_STATUSBAR_VISIBLE, SETTING_LAYOUT_QC_VISIBLE,
                        SETTING_LAYOUT_TABBEDBAR_VISIBLE})
             m_settings.SetInt(id, 1);
-        m_frame = std::make_unique<CMainFrame>(m_settings, Hooks());
-        ASSERT_TRUE(m_frame->OnCreate());
-        m_frame->resize(900, 600);
-        m_frame->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
-        m_manager = std::make_unique<CTanglewardenDocManager>(m_settings);
-        m_manager->CreateDocTemplates([](CDocument&) -> CFrameWnd* { return nullptr; });
-        RegisterTextWindows(*m_manager, [this] { return m_frame.get(); }, m_settings, m_logs);
-    }
-
-    void TearDown() override
-    {
-        if (m_manager)
-            m_manager->CloseAllDocuments();
-        m_manager.reset();
-        m_frame.reset();
+        ASSERT_NO_FATAL_FAILURE(OpenTextWindows(Hooks()));
     }
 
     CMainFrame::CHooks Hooks()
@@ -129,14 +99,6 @@ protected:
             texts.push_back(Tabs().GetTabText(i));
         return texts;
     }
-
-    CTempFolder m_temp;
-    ScopedEnvironment m_env;
-    CRecordingModalDriver m_driver;
-    CLogRegistry m_logs;
-    CPropertySet m_settings;
-    std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CTanglewardenDocManager> m_manager;
 };
 } // namespace
 

@@ -9,22 +9,10 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace
 {
-// Writes one side while the other converts, and back out again on any path.
-class CReentry
-{
-public:
-    explicit CReentry(int& count) : m_count(count) { ++m_count; }
-    ~CReentry() { --m_count; }
-    CReentry(const CReentry&) = delete;
-    CReentry& operator=(const CReentry&) = delete;
-
-private:
-    int& m_count;
-};
-
 bool IsBase64Character(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
@@ -91,7 +79,7 @@ void CBase64Dlg::OnEncodedChanged()
     QPlainTextEdit* real = EditOf(*this, IDC_BASE64_REAL);
     if (m_reentry > 0 || !encoded || !real)
         return;
-    CReentry reentry(m_reentry);
+    const QScopedValueRollback<int> reentry(m_reentry, m_reentry + 1);
     real->setPlainText(QString::fromStdString(DecodeForDisplay(encoded->toPlainText().toStdString(), m_binary != 0)));
 }
 
@@ -101,7 +89,7 @@ void CBase64Dlg::OnRealChanged()
     QPlainTextEdit* real = EditOf(*this, IDC_BASE64_REAL);
     if (m_reentry > 0 || !encoded || !real)
         return;
-    CReentry reentry(m_reentry);
+    const QScopedValueRollback<int> reentry(m_reentry, m_reentry + 1);
     const std::string bytes = real->toPlainText().toStdString();
     encoded->setPlainText(QString::fromStdString(Base64Encode(bytes.data(), bytes.size())));
 }

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTextEdit>
 
@@ -21,19 +22,6 @@
 namespace
 {
 const char* const kIdProperty = "twControlId";
-
-// Counts the loading passes, so nested loads stay quiet to the end.
-class CLoading
-{
-public:
-    explicit CLoading(int& depth) : m_depth(depth) { ++m_depth; }
-    ~CLoading() { --m_depth; }
-    CLoading(const CLoading&) = delete;
-    CLoading& operator=(const CLoading&) = delete;
-
-private:
-    int& m_depth;
-};
 } // namespace
 
 CDialog::CDialog(UINT templateId, QWidget* parent) : QDialog(parent), m_nIDTemplate(templateId)
@@ -45,7 +33,8 @@ void CDialog::InitOnce()
     if (m_initialised)
         return;
     m_initialised = true;
-    CLoading loading(m_loading);
+    // Nested loads stay quiet to the end.
+    const QScopedValueRollback<int> loading(m_loading, m_loading + 1);
     OnInitDialog();
 }
 
@@ -89,7 +78,7 @@ bool CDialog::UpdateData(bool save)
     }
     else
     {
-        CLoading loading(m_loading);
+        const QScopedValueRollback<int> loading(m_loading, m_loading + 1);
         DoDataExchange(dx);
     }
     return !dx.Failed();

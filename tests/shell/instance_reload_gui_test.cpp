@@ -7,13 +7,11 @@
 #include "foundation/properties/PropertySet.h"
 #include "foundation/stores/SettingIds.h"
 #include "foundation/stores/Settings.h"
-#include "platform/core/MemoryRegistryBackend.h"
 #include "platform/core/Registry.h"
+#include "tests/support/ProgramHome.h"
 
-#include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -89,21 +87,12 @@ class InstanceReloadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TestApplication();
-        UseTemporaryUserFolders(m_env, m_temp);
-        GetRegistry().SetBackend(nullptr);
-        CAppIdentity& identity = GetAppIdentity();
-        identity.SetString(CAppIdentity::kCompany, "Quorvat Software");
-        identity.SetString(CAppIdentity::kProduct, "Tanglewarden");
+        EnterProgramHome(m_env, m_temp);
+        GetAppIdentity().SetString(CAppIdentity::kProduct, "Tanglewarden");
         RegisterSettings();
         LoadSettings();
     }
-    void TearDown() override
-    {
-        GetRegistry().SetBackend(std::make_unique<CMemoryRegistryBackend>());
-        GetAppIdentity().SetString(CAppIdentity::kCompany, "Quorvat Software");
-        GetSettings().Clear();
-    }
+    void TearDown() override { LeaveProgramHome(); }
 
     // The value another run would read from the registry file.
     int StoredMaxConnects()

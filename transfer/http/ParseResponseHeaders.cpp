@@ -20,10 +20,10 @@ namespace
 
 constexpr const char* kDateFormat = "%m/%d/%Y %H:%M:%S";
 
-std::string Field(const CByteBuffer& header, std::string_view name)
+std::string Field(const CHttpHeaderFields& fields, std::string_view name)
 {
     std::string value;
-    FindHttpHeader(header, name, value);
+    fields.Find(name, value);
     return value;
 }
 
@@ -84,12 +84,14 @@ int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header,
     if (status < 200 || status > 299)
         return kResultOk;
 
-    const std::string contentRange = Field(header, HttpHeaderName::kContentRange);
-    const std::string contentType = Field(header, HttpHeaderName::kContentType);
-    const std::string contentEncoding = Field(header, HttpHeaderName::kContentEncoding);
-    const std::string contentLocation = Field(header, HttpHeaderName::kContentLocation);
-    const std::string lastModified = Field(header, HttpHeaderName::kLastModified);
-    std::string etag = Field(header, HttpHeaderName::kETag);
+    // Seven look-ups: the block is read once for all of them.
+    const CHttpHeaderFields fields(header);
+    const std::string contentRange = Field(fields, HttpHeaderName::kContentRange);
+    const std::string contentType = Field(fields, HttpHeaderName::kContentType);
+    const std::string contentEncoding = Field(fields, HttpHeaderName::kContentEncoding);
+    const std::string contentLocation = Field(fields, HttpHeaderName::kContentLocation);
+    const std::string lastModified = Field(fields, HttpHeaderName::kLastModified);
+    std::string etag = Field(fields, HttpHeaderName::kETag);
 
     item.SetString(LI_CONTENT_TYPE, contentType.c_str());
     item.SetString(LI_CONTENT_ENCODING, contentEncoding.c_str());
@@ -100,7 +102,7 @@ int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header,
         etag.erase(0, 2);
     item.SetString(LI_ETAG, etag.c_str());
 
-    if (FindContentLength(header, lengths.m_contentLength) == kContentLengthInvalid)
+    if (FindContentLength(fields, lengths.m_contentLength) == kContentLengthInvalid)
         return kResultProtocolError;
     const bool coded = HasCodedLength(contentEncoding, contentType);
     if (status == 206)

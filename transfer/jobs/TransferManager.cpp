@@ -355,16 +355,26 @@ void CTransferManager::RunJob(CTransferJob& first)
 
         // Called once the lock is gone, before the next job runs.
         CRaisedCallbacks callbacks(*this);
-        CScopedLock lock(m_lock);
-        CPoolWorker* const worker = job->GetWorker();
-        job->ReturnToList(list);
-        m_sites->Release(*job);
-        callbacks.RaiseForGroup(*job);
-        const bool stopped = job->GetStatus().m_result == kResultStopped;
-        NotifyJobFiled(job->GetId());
-        // A stopped job starts nothing: stopping several jobs one by one
-        // must not start others. The job filed may be removed and destroyed
-        // as soon as the lock is released.
-        job = stopped ? nullptr : DispatchLocked(worker, callbacks);
+        bool wake = false;
+        {
+            CScopedLock lock(m_lock);
+            CPoolWorker* const worker = job->GetWorker();
+            job->ReturnToList(list);
+            m_sites->Release(*job);
+            callbacks.RaiseForGroup(*job);
+            const bool stopped = job->GetStatus().m_result == kResultStopped;
+            wake = IsFiledJobAwaited(job->GetId());
+            // A stopped job starts nothing: stopping several jobs one by one
+            // must not start others. The job filed may be removed and
+            // destroyed as soon as the lock is released.
+            job = stopped ? nullptr : DispatchLocked(worker, callbacks);
+        }
+        // The waits are woken once the lock is free: a wait woken while this
+        // thread still held it would at once block on the lock again (two
+        // more system calls for every job a caller waits for). The change
+        // was made under the lock, which a wait checks under the lock, so
+        // no wake-up is lost.
+        if (wake)
+            m_changed.notify_all();
     }
 }

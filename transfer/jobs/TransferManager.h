@@ -207,15 +207,15 @@ private:
         if (m_waiters > 0)
             m_changed.notify_all();
     }
-    // NotifyChanged for a job that a run has just filed, the change that
-    // comes with every file: it wakes the waits only when one of them is for
-    // any job or for this one. A caller waiting for its jobs one by one
-    // would otherwise be woken, and take the lock, at the end of every job.
-    void NotifyJobFiled(int jobId)
+    // Whether a job that a run has just filed (the change that comes with
+    // every file) must wake the waits: only when one of them is for any job
+    // or for this one. A caller waiting for its jobs one by one would
+    // otherwise be woken, and take the lock, at the end of every job. Under
+    // the lock; the caller wakes them once it has let the lock go.
+    bool IsFiledJobAwaited(int jobId) const
     {
-        if (m_waitersForAny > 0 ||
-            std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId) != m_awaitedJobs.end())
-            m_changed.notify_all();
+        return m_waitersForAny > 0 ||
+               std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId) != m_awaitedJobs.end();
     }
     // Without the manager lock.
     void CallCallback(int kind);

@@ -49,7 +49,12 @@ void VisitHeaderFields(std::string_view bytes, Visit&& visit)
 // trimmed of white space at both ends, goes to value then.
 bool ReadField(std::string_view field, std::string_view name, std::string& value)
 {
-    if (name.empty() || field.size() < name.size() || !EqualsNoCase(field.substr(0, name.size()), name))
+    if (name.empty() || field.size() < name.size())
+        return false;
+    // The first bytes with ASCII case folded (| 0x20) differ: no match, and
+    // no full comparison (most fields of a block fail here). Bytes equal
+    // ignoring case are also equal so folded, so no match is passed over.
+    if ((field[0] | 0x20) != (name[0] | 0x20) || !EqualsNoCase(field.substr(0, name.size()), name))
         return false;
     value = Trim(field.substr(name.size()));
     return true;

@@ -96,16 +96,7 @@ bool CHttpHeaderFields::Find(std::string_view name, std::string& value) const
 
 int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vector<std::string>& values)
 {
-    values.clear();
-    std::string value;
-    VisitHeaderFields(header.GetText(),
-                      [&](std::string_view field)
-                      {
-                          if (ReadField(field, name, value))
-                              values.push_back(std::move(value));
-                          return true;
-                      });
-    return static_cast<int>(values.size());
+    return CHttpHeaderFields(header).FindAll(name, values);
 }
 
 bool FindHttpHeader(const CByteBuffer& header, std::string_view name, std::string& value)

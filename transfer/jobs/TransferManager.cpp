@@ -239,6 +239,13 @@ constexpr int kMaxRunning = 200;
 // How long after the most recent add the kind 0 notice waits, so that a
 // burst of adds gives one notice.
 constexpr std::chrono::milliseconds kAddedNoticeDelay{200};
+// Idle pooled clients are swept (their connections looked at, those idle
+// too long or gone closed) at most this often. Idle time counts in whole
+// seconds, and a client is looked at again before it carries a request (its
+// Connect probes the connection), so a sweep at every dispatch (each add,
+// each filed job) would only repeat a system call for every idle client,
+// under the manager lock.
+constexpr std::chrono::seconds kIdleSweepInterval{1};
 
 void LogNotSupported(CTransferJob& job)
 {
@@ -321,7 +328,12 @@ CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor, CRaisedC
     if (!setAside.empty())
         NotifyChanged();
 
-    m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
+    const Clock::time_point now = Clock::now();
+    if (now >= m_nextIdleSweep)
+    {
+        m_nextIdleSweep = now + kIdleSweepInterval;
+        m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
+    }
 
     if (m_addedSinceNotice > 0 && Clock::now() >= m_lastAdd + kAddedNoticeDelay)
     {

@@ -92,8 +92,9 @@ public:
     void OnTick();
     // Starts waiting jobs that are due within the running limit (see the
     // header comment), files jobs whose protocol no client serves as failed
-    // with 100, closes idle pooled clients, and calls the kind 0 callback
-    // when jobs were added and 200 ms have passed since the last add.
+    // with 100, closes idle pooled clients (at most once a second, see
+    // kIdleSweepInterval), and calls the kind 0 callback when jobs were
+    // added and 200 ms have passed since the last add.
     void Dispatch();
 
     CSiteCache& GetInfoCache() { return m_siteCache; }
@@ -242,6 +243,8 @@ private:
     CCallback m_callbacks[3];
     int m_addedSinceNotice = 0;
     Clock::time_point m_lastAdd;
+    // When the next dispatch sweeps the idle pooled clients; under m_lock.
+    Clock::time_point m_nextIdleSweep{};
 
     // Ids of the tasks Init scheduled; m_started from Init until Stop.
     std::vector<int> m_taskIds;

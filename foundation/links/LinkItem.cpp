@@ -163,8 +163,22 @@ void CLinkItem::LoadOptionsFrom(const IPropertySet& settings)
         {SETTING_HTTP_ENABLE_ACCEPT, LI_OPTION_SEND_ACCEPT},
         {SETTING_HTTP_ENABLE_PRAGMA_NO_CACHE, LI_OPTION_SEND_NO_CACHE},
     };
+    // The six bits in one change of the value (other bits are the caller's
+    // and stay), the settings read before the item's lock is taken.
+    uint32_t mask = 0;
+    uint32_t bits = 0;
     for (const OptionBit& option : kOptionBits)
-        SetFlag(LI_REQUEST_OPTIONS, option.bit, readInt(option.setting) != 0);
+    {
+        mask |= 1u << option.bit;
+        if (readInt(option.setting) != 0)
+            bits |= 1u << option.bit;
+    }
+    {
+        CScopedLock lock(GetLock());
+        int options = 0;
+        GetInt(LI_REQUEST_OPTIONS, options);
+        SetInt(LI_REQUEST_OPTIONS, static_cast<int>((static_cast<uint32_t>(options) & ~mask) | bits));
+    }
 
     SetInt(LI_FTP_DATA_CONNECTION, readInt(SETTING_FTP_DATA_CONNECTION_TYPE));
     SetInt(LI_CONNECTION_DELAY, readInt(SETTING_CONNECTIONS_CONNECTION_DELAY));

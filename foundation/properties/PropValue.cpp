@@ -157,13 +157,6 @@ CPropValue::CPropValue(const CPropValue& other)
     CopyContent(other);
 }
 
-CPropValue::CPropValue(CPropValue&& other) noexcept : m_kind(other.m_kind), m_int64(other.m_int64)
-{
-    // The pointer of a text or block moves with the bits; the source forgets it.
-    other.m_kind = kindEmpty;
-    other.m_int64 = 0;
-}
-
 CPropValue& CPropValue::operator=(const CPropValue& other)
 {
     if (this != &other)
@@ -174,32 +167,12 @@ CPropValue& CPropValue::operator=(const CPropValue& other)
     return *this;
 }
 
-CPropValue& CPropValue::operator=(CPropValue&& other) noexcept
-{
-    if (this != &other)
-    {
-        Free();
-        m_kind = other.m_kind;
-        m_int64 = other.m_int64;
-        other.m_kind = kindEmpty;
-        other.m_int64 = 0;
-    }
-    return *this;
-}
-
-CPropValue::~CPropValue()
-{
-    Free();
-}
-
-void CPropValue::Free()
+void CPropValue::FreeOwned()
 {
     if (m_kind == kindString)
         std::free(m_text);
     else if (m_kind == kindBlob)
         delete m_blob;
-    m_kind = kindEmpty;
-    m_int64 = 0;
 }
 
 void CPropValue::CopyContent(const CPropValue& other)

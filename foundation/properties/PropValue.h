@@ -33,10 +33,29 @@ public:
 
     CPropValue() = default;
     CPropValue(const CPropValue& other);
-    CPropValue(CPropValue&& other) noexcept;
+    // Moves are inline: the property sets keep their entries in sorted
+    // arrays, and every insert or removal in the middle moves the entries
+    // after it one place.
+    // The pointer of a text or block moves with the bits; the source forgets it.
+    CPropValue(CPropValue&& other) noexcept : m_kind(other.m_kind), m_int64(other.m_int64)
+    {
+        other.m_kind = kindEmpty;
+        other.m_int64 = 0;
+    }
     CPropValue& operator=(const CPropValue& other);
-    CPropValue& operator=(CPropValue&& other) noexcept;
-    ~CPropValue();
+    CPropValue& operator=(CPropValue&& other) noexcept
+    {
+        if (this != &other)
+        {
+            Free();
+            m_kind = other.m_kind;
+            m_int64 = other.m_int64;
+            other.m_kind = kindEmpty;
+            other.m_int64 = 0;
+        }
+        return *this;
+    }
+    ~CPropValue() { Free(); }
 
     int GetKind() const { return m_kind; }
 
@@ -100,7 +119,15 @@ private:
     // a std::string would add a second one for any text past 15 bytes.
     static char* NewText(std::string_view text);
     std::string_view Text() const;
-    void Free();
+    void Free()
+    {
+        if (m_kind == kindString || m_kind == kindBlob)
+            FreeOwned();
+        m_kind = kindEmpty;
+        m_int64 = 0;
+    }
+    // Frees the text or block of a kindString or kindBlob value.
+    void FreeOwned();
     void SetText(std::string_view text);
     void CopyContent(const CPropValue& other);
 

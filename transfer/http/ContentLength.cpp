@@ -48,9 +48,14 @@ bool ParseContentLength(std::string_view text, int64_t& length)
 
 EContentLengthField FindContentLength(const CByteBuffer& header, int64_t& length)
 {
+    return FindContentLength(CHttpHeaderFields(header), length);
+}
+
+EContentLengthField FindContentLength(const CHttpHeaderFields& fields, int64_t& length)
+{
     length = -1;
     std::vector<std::string> values;
-    if (FindHttpHeaderAll(header, HttpHeaderName::kContentLength, values) == 0)
+    if (fields.FindAll(HttpHeaderName::kContentLength, values) == 0)
         return kContentLengthAbsent;
     // Several fields read as one list: all their counts must agree.
     std::string list = values.front();

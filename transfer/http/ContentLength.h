@@ -8,6 +8,7 @@
 #include <string_view>
 
 class CByteBuffer;
+class CHttpHeaderFields;
 
 // Reads a Content-Length value: decimal digits, white space around them
 // allowed, or a comma-separated list of such counts that are all equal (as
@@ -27,3 +28,5 @@ enum EContentLengthField
 // with length set, when each reads (ParseContentLength) and all give the same
 // count; invalid otherwise. length is -1 unless valid.
 EContentLengthField FindContentLength(const CByteBuffer& header, int64_t& length);
+// The same over the fields of a block read once.
+EContentLengthField FindContentLength(const CHttpHeaderFields& fields, int64_t& length);

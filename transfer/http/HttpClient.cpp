@@ -245,10 +245,9 @@ int CHttpClient::GetRemoteFileInfo(CLinkItem& request, ITransferLog* log)
     return status == 200 ? kResultOk : StatusFailure(status, true, log);
 }
 
-int CHttpClient::CheckDownloadStatus(CLinkItem& request, int status, const CByteBuffer& header,
+int CHttpClient::CheckDownloadStatus(CLinkItem& request, int status, const CByteBuffer& header, bool chunked,
                                      int64_t offset, int64_t& length, int64_t& size, ITransferLog* log)
 {
-    const bool chunked = IsChunkedBody(header);
     SResponseLengths lengths;
     const int parsed = ParseResponseHeaders(status, request, header, lengths);
     size = lengths.m_size;
@@ -326,13 +325,14 @@ int CHttpClient::Download(CLinkItem& request, StreamInterface& sink, int64_t off
         return result;
     StoreStatusLine(request, header);
     int64_t size = -1;
-    result = CheckDownloadStatus(request, status, header, offset, length, size, log);
+    const bool chunked = IsChunkedBody(header);
+    result = CheckDownloadStatus(request, status, header, chunked, offset, length, size, log);
     if (result != kResultOk)
         return result;
     if (size >= 0 && meter)
         meter->SetTotal(size);
     LogFormat(log, kLogStatus, "Downloading HTTP body.");
-    return ReadBody(m_channel, m_receive, sink, length, IsChunkedBody(header), log, meter);
+    return ReadBody(m_channel, m_receive, sink, length, chunked, log, meter);
 }
 
 void CHttpClient::UpdateCookieHeader(CLinkItem& request)

@@ -146,9 +146,10 @@ private:
     // GetRemoteFileInfo.
     void StoreStatusLine(CLinkItem& request, const CByteBuffer& header);
     // The judgement of Download on the final response: 0 with length
-    // possibly set from the Content-Length, or the failure code.
-    int CheckDownloadStatus(CLinkItem& request, int status, const CByteBuffer& header, int64_t offset,
-                            int64_t& length, int64_t& size, ITransferLog* log);
+    // possibly set from the Content-Length, or the failure code. chunked:
+    // the header's Transfer-Encoding is "chunked" (IsChunkedBody).
+    int CheckDownloadStatus(CLinkItem& request, int status, const CByteBuffer& header, bool chunked,
+                            int64_t offset, int64_t& length, int64_t& size, ITransferLog* log);
 
     CConnection m_connection;
     // The time-out read from the settings at the last connect.

@@ -326,9 +326,10 @@ int CHttpClient::CExchange::ReadAnswer()
 
 void CHttpClient::CExchange::JudgeAnswer()
 {
+    // The location is looked for only where it can matter: on a 3xx.
     std::string location;
-    FindHttpHeader(m_header, HttpHeaderName::kLocation, location);
-    if (m_status >= 300 && m_status <= 399 && !location.empty())
+    if (m_status >= 300 && m_status <= 399 && FindHttpHeader(m_header, HttpHeaderName::kLocation, location) &&
+        !location.empty())
         GoTo(EStep::kRedirect);
     else if (m_status == 401)
         GoTo(EStep::kAuthenticate);

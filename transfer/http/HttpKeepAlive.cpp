@@ -11,9 +11,10 @@ bool ResponseKeepsConnection(const CByteBuffer& header)
     std::string connection;
     std::string keepAlive;
     std::string proxyConnection;
-    FindHttpHeader(header, HttpHeaderName::kConnection, connection);
-    FindHttpHeader(header, HttpHeaderName::kKeepAlive, keepAlive);
-    FindHttpHeader(header, HttpHeaderName::kProxyConnection, proxyConnection);
+    const CHttpHeaderFields fields(header);
+    fields.Find(HttpHeaderName::kConnection, connection);
+    fields.Find(HttpHeaderName::kKeepAlive, keepAlive);
+    fields.Find(HttpHeaderName::kProxyConnection, proxyConnection);
     if (!proxyConnection.empty() ? EqualsNoCase(proxyConnection, "close") : EqualsNoCase(connection, "close"))
         return false;
     return keepAlive.find("timeout=1 ") == std::string::npos;

@@ -63,7 +63,7 @@ int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, i
     // Port 0 or below means none was given; writing it would make a Host
     // line no server accepts.
     if (parts.m_port != 80 && parts.m_port > 0)
-        host += Format(":%d", parts.m_port);
+        host += ":" + std::to_string(parts.m_port);
 
     const bool isPost = verb == "POST";
     const bool isGet = verb == "GET";
@@ -81,8 +81,12 @@ int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, i
         text += "\r\n";
     };
 
-    text = Format("%s %s HTTP/%s\r\nHost: %s\r\n", verb.c_str(), target.c_str(),
-                  kHttpVersions[ReadClamped(item, LI_HTTP_VERSION, 2)], host.c_str());
+    // Joined rather than formatted: the request line and its fields are
+    // written for every request, and a format string is read every time.
+    text.reserve(256);
+    text.append(verb).append(" ").append(target).append(" HTTP/");
+    text.append(kHttpVersions[ReadClamped(item, LI_HTTP_VERSION, 2)]);
+    text.append("\r\nHost: ").append(host).append("\r\n");
     if (isPost)
     {
         text += Format("Content-Length: %I64d\r\n", static_cast<long long>(endOrLength));
@@ -123,9 +127,9 @@ int BuildHttpRequest(const CLinkItem& item, const char* method, bool viaProxy, i
     if (option(LI_OPTION_SEND_CONNECTION))
     {
         const char* connection = kConnectionTexts[ReadClamped(item, LI_CONNECTION_HEADER, 1)];
-        text += Format("Connection: %s\r\n", connection);
+        text.append("Connection: ").append(connection).append("\r\n");
         if (viaProxy)
-            text += Format("Proxy-Connection: %s\r\n", connection);
+            text.append("Proxy-Connection: ").append(connection).append("\r\n");
     }
     const std::string cookies = item.GetStringValue(LI_COOKIES);
     if (option(LI_OPTION_SEND_COOKIES) && !cookies.empty())

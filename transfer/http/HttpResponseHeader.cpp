@@ -12,62 +12,107 @@ namespace
 
 constexpr std::string_view kBlankLine = "\r\n\r\n";
 
-} // namespace
-
-int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vector<std::string>& values)
+// Hands each field of the header block at the start of bytes to visit, from
+// the start of its line to the '\n' that ends its last line (continuation
+// lines, which begin with a blank or a tab, belong to the field before them),
+// until visit returns false. Only bytes up to the end of the first
+// "\r\n\r\n" count: whatever follows the blank line is body, never a field.
+// The status line and the blank line come as fields too: no name matches
+// them.
+template <typename Visit>
+void VisitHeaderFields(std::string_view bytes, Visit&& visit)
 {
-    values.clear();
-    const std::string_view bytes = header.GetText();
     const size_t blankLine = bytes.find(kBlankLine);
-    if (name.empty() || blankLine == std::string_view::npos)
-        return 0;
-    // Whatever follows the blank line is body, never a field.
+    if (blankLine == std::string_view::npos)
+        return;
     const std::string_view head = bytes.substr(0, blankLine + kBlankLine.size());
-
-    // A field starts a line, so only line starts are compared with the
-    // name (a search for the name everywhere compared it at every byte);
-    // the folded lines of a value start with a blank and never match.
     size_t lineStart = 0;
     while (lineStart < head.size())
     {
         size_t lineEnd = head.find('\n', lineStart);
         if (lineEnd == std::string_view::npos)
-            break;
-        if (head.size() - lineStart < name.size() || !EqualsNoCase(head.substr(lineStart, name.size()), name))
-        {
-            lineStart = lineEnd + 1;
-            continue;
-        }
-        const size_t valueStart = lineStart + name.size();
-        lineEnd = head.find('\n', valueStart);
-        if (lineEnd == std::string_view::npos)
-            break;
-        bool unterminated = false;
+            return;
         while (lineEnd + 1 < head.size() && (head[lineEnd + 1] == ' ' || head[lineEnd + 1] == '\t'))
         {
             const size_t next = head.find('\n', lineEnd + 1);
             if (next == std::string_view::npos)
-            {
-                unterminated = true;
-                break;
-            }
+                return;
             lineEnd = next;
         }
-        if (unterminated)
-            break;
-        values.push_back(Trim(head.substr(valueStart, lineEnd - valueStart)));
+        if (!visit(head.substr(lineStart, lineEnd - lineStart)))
+            return;
         lineStart = lineEnd + 1;
+    }
+}
+
+// Whether field is called name (with its colon, ignoring case); its value,
+// trimmed of white space at both ends, goes to value then.
+bool ReadField(std::string_view field, std::string_view name, std::string& value)
+{
+    if (name.empty() || field.size() < name.size())
+        return false;
+    // The first bytes with ASCII case folded (| 0x20) differ: no match, and
+    // no full comparison (most fields of a block fail here). Bytes equal
+    // ignoring case are also equal so folded, so no match is passed over.
+    if ((field[0] | 0x20) != (name[0] | 0x20) || !EqualsNoCase(field.substr(0, name.size()), name))
+        return false;
+    value = Trim(field.substr(name.size()));
+    return true;
+}
+
+} // namespace
+
+CHttpHeaderFields::CHttpHeaderFields(const CByteBuffer& header)
+{
+    VisitHeaderFields(header.GetText(),
+                      [this](std::string_view field)
+                      {
+                          m_fields.push_back(field);
+                          return true;
+                      });
+}
+
+int CHttpHeaderFields::FindAll(std::string_view name, std::vector<std::string>& values) const
+{
+    values.clear();
+    std::string value;
+    for (std::string_view field : m_fields)
+    {
+        if (ReadField(field, name, value))
+            values.push_back(std::move(value));
     }
     return static_cast<int>(values.size());
 }
 
+bool CHttpHeaderFields::Find(std::string_view name, std::string& value) const
+{
+    for (std::string_view field : m_fields)
+    {
+        if (ReadField(field, name, value))
+            return true;
+    }
+    return false;
+}
+
+int FindHttpHeaderAll(const CByteBuffer& header, std::string_view name, std::vector<std::string>& values)
+{
+    return CHttpHeaderFields(header).FindAll(name, values);
+}
+
 bool FindHttpHeader(const CByteBuffer& header, std::string_view name, std::string& value)
 {
-    std::vector<std::string> values;
-    if (FindHttpHeaderAll(header, name, values) == 0)
-        return false;
-    value = std::move(values.front());
-    return true;
+    // The first match ends the walk; value stays untouched without one.
+    std::string found;
+    bool matched = false;
+    VisitHeaderFields(header.GetText(),
+                      [&](std::string_view field)
+                      {
+                          matched = ReadField(field, name, found);
+                          return !matched;
+                      });
+    if (matched)
+        value = std::move(found);
+    return matched;
 }
 
 int SplitResponseHeader(CByteBuffer& receive, CByteBuffer& header, bool& complete)

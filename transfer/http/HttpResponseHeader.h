@@ -31,6 +31,27 @@ inline constexpr std::string_view kETag = "ETag:";
 inline constexpr std::string_view kWwwAuthenticate = "WWW-Authenticate:";
 } // namespace HttpHeaderName
 
+// The fields of one header block, cut out once, for a reader that looks up
+// several names in the same block: each look-up compares the names of the
+// fields instead of reading the whole block again. Finds exactly what
+// FindHttpHeaderAll and FindHttpHeader find in that block. Views into the
+// block: the buffer must stay unchanged while the fields are used.
+class CHttpHeaderFields
+{
+public:
+    explicit CHttpHeaderFields(const CByteBuffer& header);
+
+    // As FindHttpHeaderAll over the block.
+    int FindAll(std::string_view name, std::vector<std::string>& values) const;
+    // As FindHttpHeader over the block.
+    bool Find(std::string_view name, std::string& value) const;
+
+private:
+    // Each field from the start of its name to the end of its last line
+    // (continuation lines included), in the order of the block.
+    std::vector<std::string_view> m_fields;
+};
+
 // Replaces values by the values of every field called name (with its colon)
 // in the header block at the start of header, in order, and returns how many
 // there are. Only bytes up to the end of the first "\r\n\r\n" count; a

@@ -20,10 +20,10 @@ namespace
 
 constexpr const char* kDateFormat = "%m/%d/%Y %H:%M:%S";
 
-std::string Field(const CByteBuffer& header, std::string_view name)
+std::string Field(const CHttpHeaderFields& fields, std::string_view name)
 {
     std::string value;
-    FindHttpHeader(header, name, value);
+    fields.Find(name, value);
     return value;
 }
 
@@ -43,13 +43,17 @@ bool HasCodedLength(const std::string& contentEncoding, const std::string& conte
     return !contentEncoding.empty() && !EqualsNoCase(contentType, "application/x-tar");
 }
 
+// LI_TIME from the Last-Modified text; removed when the text does not read.
 void StoreModifiedTime(CLinkItem& item, const std::string& lastModified)
 {
     const size_t comma = lastModified.find(',');
     const std::string text = Trim(comma == std::string::npos ? lastModified : lastModified.substr(comma + 1));
     COleDateTime date;
     if (!ParseDateText(text, date))
+    {
+        item.Remove(LI_TIME);
         return;
+    }
     // Servers write GMT; the time is kept as local time, daylight saving
     // included.
     item.SetString(LI_TIME, date.UtcToLocal().Format(kDateFormat).c_str());
@@ -78,18 +82,31 @@ int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header,
 {
     lengths = SResponseLengths();
     item.SetString(LI_INFO_DATE, COleDateTime::GetCurrentTime().Format(kDateFormat).c_str());
-    for (int id : {LI_CONTENT_TYPE, LI_CONTENT_ENCODING, LI_CONTENT_LOCATION, LI_ETAG, LI_SIZE, LI_SIZE_KNOWN,
-                   LI_RESOURCE_TYPE, LI_TIME})
-        item.Remove(id);
+    // An earlier answer's values go. For a success each is overwritten or
+    // removed where it is decided, rather than removed first and stored
+    // again: each removal and insertion moves the item's entries after it.
     if (status < 200 || status > 299)
+    {
+        for (int id : {LI_CONTENT_TYPE, LI_CONTENT_ENCODING, LI_CONTENT_LOCATION, LI_ETAG, LI_SIZE, LI_SIZE_KNOWN,
+                       LI_RESOURCE_TYPE, LI_TIME})
+            item.Remove(id);
         return kResultOk;
+    }
+    const auto failed = [&item]
+    {
+        for (int id : {LI_SIZE, LI_SIZE_KNOWN, LI_RESOURCE_TYPE, LI_TIME})
+            item.Remove(id);
+        return kResultProtocolError;
+    };
 
-    const std::string contentRange = Field(header, HttpHeaderName::kContentRange);
-    const std::string contentType = Field(header, HttpHeaderName::kContentType);
-    const std::string contentEncoding = Field(header, HttpHeaderName::kContentEncoding);
-    const std::string contentLocation = Field(header, HttpHeaderName::kContentLocation);
-    const std::string lastModified = Field(header, HttpHeaderName::kLastModified);
-    std::string etag = Field(header, HttpHeaderName::kETag);
+    // Seven look-ups: the block is read once for all of them.
+    const CHttpHeaderFields fields(header);
+    const std::string contentRange = Field(fields, HttpHeaderName::kContentRange);
+    const std::string contentType = Field(fields, HttpHeaderName::kContentType);
+    const std::string contentEncoding = Field(fields, HttpHeaderName::kContentEncoding);
+    const std::string contentLocation = Field(fields, HttpHeaderName::kContentLocation);
+    const std::string lastModified = Field(fields, HttpHeaderName::kLastModified);
+    std::string etag = Field(fields, HttpHeaderName::kETag);
 
     item.SetString(LI_CONTENT_TYPE, contentType.c_str());
     item.SetString(LI_CONTENT_ENCODING, contentEncoding.c_str());
@@ -100,8 +117,8 @@ int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header,
         etag.erase(0, 2);
     item.SetString(LI_ETAG, etag.c_str());
 
-    if (FindContentLength(header, lengths.m_contentLength) == kContentLengthInvalid)
-        return kResultProtocolError;
+    if (FindContentLength(fields, lengths.m_contentLength) == kContentLengthInvalid)
+        return failed();
     const bool coded = HasCodedLength(contentEncoding, contentType);
     if (status == 206)
     {
@@ -109,14 +126,14 @@ int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header,
         int64_t last = -1;
         int64_t total = -1;
         if (!ParseContentRange(contentRange, first, last, total))
-            return kResultProtocolError;
+            return failed();
         lengths.m_rangeStart = first;
         lengths.m_rangeEnd = last;
         // "*" (a total the server does not know) reads as 0; no real total
         // ends before the range does.
         lengths.m_size = total > last ? total : -1;
         if (first < 0 || last < first || lengths.m_contentLength - 1 != last - first || coded)
-            return kResultProtocolError;
+            return failed();
     }
     else
     {

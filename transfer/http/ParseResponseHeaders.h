@@ -25,7 +25,9 @@ struct SResponseLengths
 // For a response of the given status:
 // 1. LI_INFO_DATE becomes the local time now ("%m/%d/%Y %H:%M:%S"), and the
 //    type, encoding, location, entity tag, size, size-known flag, kind and
-//    time properties are removed. A status outside 200..299 ends here.
+//    time properties of an earlier answer are gone (for a success, each is
+//    replaced by the steps below or removed where they give none). A status
+//    outside 200..299 ends here.
 // 2. LI_CONTENT_TYPE and LI_CONTENT_ENCODING take their fields' values;
 //    LI_CONTENT_LOCATION the Content-Location resolved against the item's
 //    URL (with its user name, never its password); LI_ETAG the ETag less a
@@ -42,5 +44,5 @@ struct SResponseLengths
 // 5. When LI_HEADER_FILE names a file, the header text is appended to it
 //    (created when missing; nothing is written when it cannot be opened).
 // Returns 0, or kResultProtocolError when step 3 fails (the properties of steps 4 and 5 are
-// then left unset). lengths is filled as far as it was read.
+// then absent). lengths is filled as far as it was read.
 int ParseResponseHeaders(int status, CLinkItem& item, const CByteBuffer& header, SResponseLengths& lengths);

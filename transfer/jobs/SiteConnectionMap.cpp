@@ -2,6 +2,7 @@
 
 #include "foundation/links/LinkItem.h"
 #include "foundation/properties/PropertySet.h"
+#include "foundation/stores/SettingIds.h"
 #include "platform/core/Text.h"
 #include "transfer/base/LogRegistry.h"
 #include "transfer/client/ProtocolClient.h"
@@ -67,8 +68,10 @@ void CSiteConnectionMap::Destroy(std::unique_ptr<CProtocolClient> client)
 
 int CSiteConnectionMap::Acquire(CTransferJob& job)
 {
+    // Only the per-site limit is read here: the run copies the request
+    // settings into the job itself (and drops them when it ends), so a copy
+    // made here would be overwritten before anything read it.
     const IPropertySet& settings = m_services.Settings();
-    job.LoadOptionsFrom(settings);
     const CUrlParts parts = job.GetUrlParts();
     const int scheme = parts.m_scheme;
     std::string proxy = SelectProxyUrl(job, settings, &m_services.Passwords());
@@ -88,11 +91,7 @@ int CSiteConnectionMap::Acquire(CTransferJob& job)
         return kResultOk;
     }
 
-    int limit = 1;
-    if (job.GetInt(LI_CONNECTIONS_PER_SITE, limit))
-        limit = std::max(limit, 1);
-    else
-        limit = 1;
+    const int limit = std::max(GetIntOr(settings, SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE), 1);
     if (site.m_busy >= limit || (site.m_busy > 0 && job.TestBit(LI_REQUEST_OPTIONS, 0)))
     {
         if (site.m_clients.empty())

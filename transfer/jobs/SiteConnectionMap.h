@@ -46,14 +46,15 @@ public:
     CSiteConnectionMap& operator=(const CSiteConnectionMap&) = delete;
 
     // Attaches a client to the job: an idle client of the job's site whose
-    // proxy (case-insensitive) and login match, else a new one. The request
-    // settings are copied into the job first and the proxy chosen by
-    // SelectProxyUrl (its "Proxy/Skip List" rules included).
+    // proxy (case-insensitive) and login match, else a new one. The proxy is
+    // chosen by SelectProxyUrl (its "Proxy/Skip List" rules included); the
+    // job's properties are left as they are (the run copies the request
+    // settings in).
     // Login match: a job user "$" never reuses; another user name matches the
     // same name (case-insensitive); no user name matches a client logged in
     // with none, "anonymous" or "ftp".
     // Returns kResultOk (attached), kResultNotSupported (no client serves the scheme) or kResultNoMoreHandles
-    // (the site is at its limit: property 3, at least 1; also when the job's request option bit 0 asks for a
+    // (the site is at its limit: the settings' connections per site, at least 1; also when the job's request option bit 0 asks for a
     // site to itself and a client of the site is busy).
     int Acquire(CTransferJob& job);
 

@@ -239,6 +239,13 @@ constexpr int kMaxRunning = 200;
 // How long after the most recent add the kind 0 notice waits, so that a
 // burst of adds gives one notice.
 constexpr std::chrono::milliseconds kAddedNoticeDelay{200};
+// Idle pooled clients are swept (their connections looked at, those idle
+// too long or gone closed) at most this often. Idle time counts in whole
+// seconds, and a client is looked at again before it carries a request (its
+// Connect probes the connection), so a sweep at every dispatch (each add,
+// each filed job) would only repeat a system call for every idle client,
+// under the manager lock.
+constexpr std::chrono::seconds kIdleSweepInterval{1};
 
 void LogNotSupported(CTransferJob& job)
 {
@@ -321,7 +328,12 @@ CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor, CRaisedC
     if (!setAside.empty())
         NotifyChanged();
 
-    m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
+    const Clock::time_point now = Clock::now();
+    if (now >= m_nextIdleSweep)
+    {
+        m_nextIdleSweep = now + kIdleSweepInterval;
+        m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
+    }
 
     if (m_addedSinceNotice > 0 && Clock::now() >= m_lastAdd + kAddedNoticeDelay)
     {
@@ -355,16 +367,26 @@ void CTransferManager::RunJob(CTransferJob& first)
 
         // Called once the lock is gone, before the next job runs.
         CRaisedCallbacks callbacks(*this);
-        CScopedLock lock(m_lock);
-        CPoolWorker* const worker = job->GetWorker();
-        job->ReturnToList(list);
-        m_sites->Release(*job);
-        callbacks.RaiseForGroup(*job);
-        const bool stopped = job->GetStatus().m_result == kResultStopped;
-        NotifyJobFiled(job->GetId());
-        // A stopped job starts nothing: stopping several jobs one by one
-        // must not start others. The job filed may be removed and destroyed
-        // as soon as the lock is released.
-        job = stopped ? nullptr : DispatchLocked(worker, callbacks);
+        bool wake = false;
+        {
+            CScopedLock lock(m_lock);
+            CPoolWorker* const worker = job->GetWorker();
+            job->ReturnToList(list);
+            m_sites->Release(*job);
+            callbacks.RaiseForGroup(*job);
+            const bool stopped = job->GetStatus().m_result == kResultStopped;
+            wake = IsFiledJobAwaited(job->GetId());
+            // A stopped job starts nothing: stopping several jobs one by one
+            // must not start others. The job filed may be removed and
+            // destroyed as soon as the lock is released.
+            job = stopped ? nullptr : DispatchLocked(worker, callbacks);
+        }
+        // The waits are woken once the lock is free: a wait woken while this
+        // thread still held it would at once block on the lock again (two
+        // more system calls for every job a caller waits for). The change
+        // was made under the lock, which a wait checks under the lock, so
+        // no wake-up is lost.
+        if (wake)
+            m_changed.notify_all();
     }
 }

@@ -92,8 +92,9 @@ public:
     void OnTick();
     // Starts waiting jobs that are due within the running limit (see the
     // header comment), files jobs whose protocol no client serves as failed
-    // with 100, closes idle pooled clients, and calls the kind 0 callback
-    // when jobs were added and 200 ms have passed since the last add.
+    // with 100, closes idle pooled clients (at most once a second, see
+    // kIdleSweepInterval), and calls the kind 0 callback when jobs were
+    // added and 200 ms have passed since the last add.
     void Dispatch();
 
     CSiteCache& GetInfoCache() { return m_siteCache; }
@@ -207,15 +208,15 @@ private:
         if (m_waiters > 0)
             m_changed.notify_all();
     }
-    // NotifyChanged for a job that a run has just filed, the change that
-    // comes with every file: it wakes the waits only when one of them is for
-    // any job or for this one. A caller waiting for its jobs one by one
-    // would otherwise be woken, and take the lock, at the end of every job.
-    void NotifyJobFiled(int jobId)
+    // Whether a job that a run has just filed (the change that comes with
+    // every file) must wake the waits: only when one of them is for any job
+    // or for this one. A caller waiting for its jobs one by one would
+    // otherwise be woken, and take the lock, at the end of every job. Under
+    // the lock; the caller wakes them once it has let the lock go.
+    bool IsFiledJobAwaited(int jobId) const
     {
-        if (m_waitersForAny > 0 ||
-            std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId) != m_awaitedJobs.end())
-            m_changed.notify_all();
+        return m_waitersForAny > 0 ||
+               std::find(m_awaitedJobs.begin(), m_awaitedJobs.end(), jobId) != m_awaitedJobs.end();
     }
     // Without the manager lock.
     void CallCallback(int kind);
@@ -242,6 +243,8 @@ private:
     CCallback m_callbacks[3];
     int m_addedSinceNotice = 0;
     Clock::time_point m_lastAdd;
+    // When the next dispatch sweeps the idle pooled clients; under m_lock.
+    Clock::time_point m_nextIdleSweep{};
 
     // Ids of the tasks Init scheduled; m_started from Init until Stop.
     std::vector<int> m_taskIds;

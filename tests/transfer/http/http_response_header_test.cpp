@@ -57,6 +57,18 @@ TEST(HttpResponseHeader, FindsEveryValueOfAField)
          "HTTP/1.0 200 OK\nLocation: /x\nServer: y\r\n\r\n",
          HttpHeaderName::kLocation,
          {"/x"}},
+        {"a name on a folded line is value",
+         "HTTP/1.1 200 OK\r\nX-Note: a\r\n Location: /no\r\nLocation: /yes\r\n\r\n",
+         HttpHeaderName::kLocation,
+         {"/yes"}},
+        {"a longer name is another field",
+         "HTTP/1.1 200 OK\r\nLocation-X: /no\r\nLOCATION:/yes\r\n\r\n",
+         HttpHeaderName::kLocation,
+         {"/yes"}},
+        {"a name without its colon matches as a prefix",
+         "HTTP/1.1 200 OK\r\nX-Abc: 1\r\nX-A: 2\r\n\r\n",
+         "X-A",
+         {"bc: 1", ": 2"}},
         {"field at the very start", "Location: /a\r\n\r\n", HttpHeaderName::kLocation, {"/a"}},
         {"body after the blank line is no field",
          "HTTP/1.1 200 OK\r\nServer: x\r\n\r\nLocation: /body\r\n\r\n",
@@ -77,7 +89,36 @@ TEST(HttpResponseHeader, FindsEveryValueOfAField)
         std::string first = "untouched";
         EXPECT_EQ(FindHttpHeader(header, c.field, first), !c.values.empty());
         EXPECT_EQ(first, c.values.empty() ? std::string("untouched") : c.values.front());
+
+        // The fields read once find the same, first and every occurrence.
+        const CHttpHeaderFields fields(header);
+        values = {"stale"};
+        EXPECT_EQ(fields.FindAll(c.field, values), static_cast<int>(c.values.size()));
+        EXPECT_EQ(values, c.values);
+        first = "untouched";
+        EXPECT_EQ(fields.Find(c.field, first), !c.values.empty());
+        EXPECT_EQ(first, c.values.empty() ? std::string("untouched") : c.values.front());
     }
+}
+
+// One reading of a block answers every name: a look-up for one field does
+// not disturb the next, and an empty name matches nothing.
+TEST(HttpResponseHeader, FieldsReadOnceAnswerEveryName)
+{
+    CByteBuffer header;
+    Fill(header, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\ncontent-type: text/plain\r\nConnection: close\r\n"
+                 "Content-Length: 5\r\n\r\nbody");
+    const CHttpHeaderFields fields(header);
+    std::string value;
+    EXPECT_TRUE(fields.Find(HttpHeaderName::kContentType, value));
+    EXPECT_EQ(value, "text/plain");
+    EXPECT_TRUE(fields.Find(HttpHeaderName::kConnection, value));
+    EXPECT_EQ(value, "close");
+    std::vector<std::string> values;
+    EXPECT_EQ(fields.FindAll(HttpHeaderName::kContentLength, values), 2);
+    EXPECT_FALSE(fields.Find(HttpHeaderName::kLocation, value));
+    EXPECT_EQ(value, "close");
+    EXPECT_FALSE(fields.Find("", value));
 }
 
 TEST(HttpResponseHeader, SplitMovesOneBlockAndLeavesTheBody)

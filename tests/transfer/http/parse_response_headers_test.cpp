@@ -188,6 +188,58 @@ TEST(ParseResponseHeaders, ErrorStatusClearsTheOldInformation)
     EXPECT_TRUE(item.Has(LI_INFO_DATE));
 }
 
+// A success answer read into an item that holds an earlier answer's
+// information: every value comes from the new header, and what it does not
+// give (a date that does not read, a size after a failure) is gone.
+TEST(ParseResponseHeaders, SuccessReplacesTheOldInformation)
+{
+    const struct
+    {
+        const char* name;
+        int status;
+        std::string fields;
+        int result;
+        bool resourceValues; // size, its flag and the kind stored
+    } cases[] = {
+        {"no fields", 200, "", kResultOk, true},
+        {"date that does not read", 200, "Last-Modified: someday\r\nContent-Length: 4\r\n", kResultOk, true},
+        {"invalid length", 200, "Content-Type: image/png\r\nContent-Length: x\r\n", kResultProtocolError,
+         false},
+        {"range without Content-Range", 206, "Content-Length: 100\r\n", kResultProtocolError, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CLinkItem item = Item("http://example.com/a.png");
+        for (int id : {LI_CONTENT_TYPE, LI_CONTENT_ENCODING, LI_CONTENT_LOCATION, LI_ETAG, LI_TIME})
+            item.SetString(id, "old");
+        item.SetInt64(LI_SIZE, 5);
+        item.SetInt(LI_SIZE_KNOWN, 1);
+        item.SetInt(LI_RESOURCE_TYPE, 99);
+        CByteBuffer header;
+        Header(header, "HTTP/1.1 " + std::to_string(c.status) + " X", c.fields);
+        SResponseLengths lengths;
+        EXPECT_EQ(ParseResponseHeaders(c.status, item, header, lengths), c.result);
+        for (int id : {LI_CONTENT_ENCODING, LI_CONTENT_LOCATION, LI_ETAG})
+        {
+            EXPECT_TRUE(item.Has(id)) << id;
+            EXPECT_EQ(item.GetStringValue(id), "") << id;
+        }
+        EXPECT_EQ(item.GetStringValue(LI_CONTENT_TYPE), c.fields.find("image/png") != std::string::npos
+                                                            ? "image/png"
+                                                            : "");
+        EXPECT_FALSE(item.Has(LI_TIME));
+        EXPECT_EQ(item.Has(LI_SIZE), c.resourceValues);
+        EXPECT_EQ(item.Has(LI_SIZE_KNOWN), c.resourceValues);
+        EXPECT_EQ(item.Has(LI_RESOURCE_TYPE), c.resourceValues);
+        if (c.resourceValues)
+        {
+            EXPECT_NE(Int(item, LI_RESOURCE_TYPE), 99);
+            EXPECT_NE(Int64(item, LI_SIZE), 5);
+        }
+    }
+}
+
 TEST(ParseResponseHeaders, AppendsTheHeaderToTheHeaderFile)
 {
     CTempFolder folder;

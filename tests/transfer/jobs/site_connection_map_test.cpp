@@ -106,6 +106,25 @@ TEST_F(SiteConnectionMapTest, LimitFromTheSettingsAndTheSiteToItselfBit)
     EXPECT_EQ(pool.GetClientCount("ftp://ftp.example.org"), 2u);
 }
 
+// The per-site limit is the settings' value at the time of each Acquire (at
+// least 1), and Acquire copies no request settings into the job: the run
+// copies them in itself and drops them at its end, so a copy made here would
+// only be overwritten.
+TEST_F(SiteConnectionMapTest, LimitIsReadAtEachAcquireAndNothingIsCopiedIntoTheJob)
+{
+    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 0);
+    CTransferJob& a = Job("http://www.example.org/a");
+    CTransferJob& b = Job("http://www.example.org/b");
+    ASSERT_EQ(pool.Acquire(a), kResultOk);
+    EXPECT_EQ(pool.Acquire(b), kResultNoMoreHandles); // 0 counts as 1
+    settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 2);
+    EXPECT_EQ(pool.Acquire(b), kResultOk);
+    for (int id : {LI_HTTP_VERSION, LI_USER_AGENT, LI_CONNECTION_HEADER, LI_FTP_DATA_CONNECTION,
+                   LI_CONNECTION_DELAY, LI_CONNECTION_RETRIES, LI_TRANSFER_RETRIES, LI_CONNECTIONS_PER_SITE,
+                   LI_REQUEST_OPTIONS})
+        EXPECT_FALSE(b.Has(id)) << id;
+}
+
 TEST_F(SiteConnectionMapTest, ReuseNeedsTheSameProxyAndAMatchingLogin)
 {
     settings.SetInt(SETTING_CONNECTIONS_MAX_CONNECTS_PER_SITE, 10);

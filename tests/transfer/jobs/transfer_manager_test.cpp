@@ -150,7 +150,9 @@ protected:
         {
             if (scheme < 1 || scheme > 3)
                 return nullptr;
-            return std::make_unique<CGatedClient>(scheme, gate);
+            auto client = std::make_unique<CGatedClient>(scheme, gate);
+            clients.push_back(client.get());
+            return client;
         };
         options.m_services.m_settings = &settings;
         options.m_dataFolder = folder.Path();
@@ -184,8 +186,35 @@ protected:
     CPropertySet settings;
     CGate gate;
     std::unique_ptr<CTransferManager> manager;
+    // Every client the manager made, in order (made under the manager's
+    // lock; read once the manager has stopped).
+    std::vector<CGatedClient*> clients;
     int next = 0;
 };
+
+// Idle pooled clients are swept once a second at the most, not at every
+// dispatch: a burst of adds and filed jobs must not look at every idle
+// connection each time (a system call each, under the manager lock).
+TEST_F(TransferManagerTest, IdleClientsAreSweptAtMostOnceASecond)
+{
+    Make();
+    gate.Open();
+    const auto start = std::chrono::steady_clock::now();
+    const int first = Add(true);
+    ASSERT_EQ(manager->WaitForJob(first, nullptr, 10000), 0);
+    std::vector<int> ids;
+    for (int i = 0; i < 30; ++i)
+        ids.push_back(Add(true));
+    ASSERT_EQ(manager->WaitForJobs(ids.data(), int(ids.size()), 10000), 0);
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    manager->Stop();
+    ASSERT_FALSE(clients.empty());
+    // The first job's client stayed connected and idle through some sixty
+    // dispatches; one look a second (and one for the second begun).
+    EXPECT_TRUE(clients.front()->IsConnected());
+    EXPECT_LE(clients.front()->idleChecks, int(seconds) + 1);
+}
 
 TEST_F(TransferManagerTest, AddStartStopRemove)
 {

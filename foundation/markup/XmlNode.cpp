@@ -64,13 +64,15 @@ CXmlNode* WalkKeyPath(CXmlNode& start, std::string_view key, bool caseSensitive)
 
 CXmlNode::~CXmlNode()
 {
-    DestroyAll(m_children);
+    if (!m_children.empty())
+        DestroyAll(m_children);
 }
 
 void CXmlNode::DestroyAll(ChildArray& nodes)
 {
     // Each node is deleted only after its children were moved out, so no
-    // destructor recurses, however deep the tree.
+    // destructor recurses, however deep the tree. A leaf (most nodes of a
+    // page) is deleted at once instead of passing through the list.
     ChildArray pending = std::move(nodes);
     nodes.clear();
     while (!pending.empty())
@@ -80,7 +82,10 @@ void CXmlNode::DestroyAll(ChildArray& nodes)
         for (std::unique_ptr<CXmlNode>& child : node->m_children)
         {
             child->m_parent = nullptr;
-            pending.push_back(std::move(child));
+            if (child->m_children.empty())
+                child.reset();
+            else
+                pending.push_back(std::move(child));
         }
         node->m_children.clear();
         node.reset();

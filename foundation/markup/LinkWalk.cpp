@@ -112,7 +112,8 @@ public:
         m_haveName = false;
         for (int i = 0; i < kSlots; ++i)
         {
-            if (!m_names[i].empty() && EqualsNoCase(m_name, m_names[i]))
+            // Lengths first: most attributes are none of the wanted ones.
+            if (m_names[i].size() == m_name.size() && !m_name.empty() && EqualsNoCase(m_name, m_names[i]))
             {
                 if (text.find('&') == std::string_view::npos)
                 {
@@ -285,8 +286,8 @@ private:
 
 int GetTagIndex(std::string_view name)
 {
-    // "BGSOUND" is the longest name of the table.
-    return CFoldedName<7>(name).IndexIn(kTagNames);
+    static constexpr auto kTagKeys = NameKeys(kTagNames);
+    return IndexOfNameKey(kTagKeys, NameKey(name));
 }
 
 const char* GetLinkKindName(int kind)

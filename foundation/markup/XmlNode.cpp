@@ -120,7 +120,14 @@ CXmlNode* CXmlNode::AddChild(std::string_view name, std::string_view attributeNa
 
 CXmlNode* CXmlNode::AppendChild(std::unique_ptr<CXmlNode> node)
 {
-    return InsertChild(m_children.size(), std::move(node));
+    // The parser's one way of building: kept to a plain append.
+    if (!node)
+        return nullptr;
+    CXmlNode* raw = node.get();
+    raw->m_parent = this;
+    raw->m_indexHint = m_children.size();
+    m_children.push_back(std::move(node));
+    return raw;
 }
 
 CXmlNode* CXmlNode::InsertChild(size_t index, std::unique_ptr<CXmlNode> node)

@@ -14,18 +14,17 @@
 
 namespace
 {
-constexpr std::array<std::string_view, 9> kEmptyElementNames{"BR",    "HR",  "META",  "FRAME", "PARAM",
-                                                             "IMG",   "INPUT", "OPTION", "LINK"};
-constexpr std::array<std::string_view, 3> kImplicitCloseNames{"P", "DIV", "LI"};
-constexpr std::array<std::string_view, 2> kRawTextNames{"SCRIPT", "STYLE"};
-
-// The listed names are at most this long.
-using CListedName = CFoldedName<6>;
+// The HTML repair lists (XmlParser.h) and the elements whose content is raw
+// text, as name keys.
+constexpr auto kEmptyElementKeys =
+    NameKeys(std::array<std::string_view, 9>{"BR", "HR", "META", "FRAME", "PARAM", "IMG", "INPUT", "OPTION", "LINK"});
+constexpr auto kImplicitCloseKeys = NameKeys(std::array<std::string_view, 3>{"P", "DIV", "LI"});
+constexpr auto kRawTextKeys = NameKeys(std::array<std::string_view, 2>{"SCRIPT", "STYLE"});
 
 template <size_t N>
-bool IsListed(const CListedName& name, const std::array<std::string_view, N>& names)
+bool IsListed(uint64_t nameKey, const std::array<uint64_t, N>& keys)
 {
-    return name.IndexIn(names) >= 0;
+    return IndexOfNameKey(keys, nameKey) >= 0;
 }
 
 // The characters of kBlanks, tested without a search of that set.
@@ -57,11 +56,10 @@ std::string_view TagNameView(std::string_view token)
     size_t end = token.size();
     while (end > begin && token[end - 1] == '>')
         --end;
-    std::string_view name = token.substr(begin, end - begin);
-    const size_t cut = name.find_first_of(" \r\n\t");
-    if (cut != std::string_view::npos)
-        name = name.substr(0, cut);
-    return name;
+    size_t cut = begin;
+    while (cut < end && !IsBlank(token[cut]))
+        ++cut;
+    return token.substr(begin, cut - begin);
 }
 
 // Hashing and comparing element names with ASCII case ignored, so that the
@@ -166,10 +164,10 @@ private:
         bool takesChildren = m_mode == kXml;
         if (m_mode == kHtml)
         {
-            const CListedName listed(name);
-            if (IsListed(listed, kRawTextNames))
+            const uint64_t key = NameKey(name);
+            if (IsListed(key, kRawTextKeys))
                 m_rawTextEnd = name;
-            takesChildren = !IsListed(listed, kEmptyElementNames) && !IsListed(listed, kImplicitCloseNames);
+            takesChildren = !IsListed(key, kEmptyElementKeys) && !IsListed(key, kImplicitCloseKeys);
         }
         node->SetName(std::string(name));
         CXmlNode* added = m_current->AppendChild(std::move(node));
@@ -331,10 +329,10 @@ std::string CXmlParser::GetTagName(std::string_view token)
 
 bool CXmlParser::IsEmptyElementName(std::string_view name)
 {
-    return IsListed(CListedName(name), kEmptyElementNames);
+    return IsListed(NameKey(name), kEmptyElementKeys);
 }
 
 bool CXmlParser::IsImplicitCloseName(std::string_view name)
 {
-    return IsListed(CListedName(name), kImplicitCloseNames);
+    return IsListed(NameKey(name), kImplicitCloseKeys);
 }

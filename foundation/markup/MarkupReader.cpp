@@ -15,6 +15,13 @@ bool IsMarkupSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// A character that ends a word of a tag (its name, an attribute name, an
+// unquoted value): white space or the closing '>'.
+bool EndsTagWord(char c)
+{
+    return c == '>' || IsMarkupSpace(c);
+}
+
 bool IsAsciiLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -192,6 +199,21 @@ bool CMarkupReader::ReadTag()
         size_t i = m_position;
         for (; i < m_size; ++i)
         {
+            // Inside a tag name, an attribute name or an unquoted value most
+            // characters change nothing: they are passed over in a tight
+            // loop up to the next one that may.
+            if (state == kTagName || state == kUnquotedValue)
+            {
+                while (i < m_size && !EndsTagWord(m_data[i]))
+                    ++i;
+            }
+            else if (state == kAttributeName)
+            {
+                while (i < m_size && !EndsTagWord(m_data[i]) && m_data[i] != '=' && m_data[i] != '/')
+                    ++i;
+            }
+            if (i == m_size)
+                break;
             const char c = m_data[i];
             if (state == kQuotedValue)
             {

@@ -4,6 +4,7 @@
 #include "foundation/text/AttributeList.h"
 #include "foundation/threads/CancelPoll.h"
 #include "foundation/text/HtmlEntities.h"
+#include "foundation/markup/FoldedName.h"
 #include "foundation/markup/XmlNode.h"
 #include "platform/core/Text.h"
 
@@ -83,7 +84,9 @@ constexpr std::array<uint32_t, 21> kTagKindBits{
 
 // Collects, from a start tag's attribute list, the values of up to three
 // wanted attributes. Like a map of upper-cased names, a later attribute of
-// the same name replaces an earlier one; values are entity-decoded.
+// the same name replaces an earlier one; values are entity-decoded. A value
+// without a '&' holds no reference and is its own decoding: it stays a view
+// of the element's markup, so most links cost no copy.
 class CWantedAttributes : public CAbstractVisitor
 {
 public:
@@ -109,9 +112,18 @@ public:
         m_haveName = false;
         for (int i = 0; i < kSlots; ++i)
         {
-            if (!m_names[i].empty() && EqualsNoCase(m_name, m_names[i]))
+            // Lengths first: most attributes are none of the wanted ones.
+            if (m_names[i].size() == m_name.size() && !m_name.empty() && EqualsNoCase(m_name, m_names[i]))
             {
-                m_values[i] = DecodeHtmlEntities(text);
+                if (text.find('&') == std::string_view::npos)
+                {
+                    m_values[i] = text;
+                }
+                else
+                {
+                    m_decoded[i] = DecodeHtmlEntities(text);
+                    m_values[i] = m_decoded[i];
+                }
                 m_present[i] = true;
             }
         }
@@ -119,13 +131,16 @@ public:
     }
 
     bool Has(int slot) const { return m_present[slot]; }
-    // The value, or "" when the attribute is absent.
-    std::string_view Value(int slot) const { return m_present[slot] ? std::string_view(m_values[slot]) : ""; }
+    // The value, or "" when the attribute is absent; valid until the next
+    // Read.
+    std::string_view Value(int slot) const { return m_present[slot] ? m_values[slot] : ""; }
 
 private:
     std::array<std::string_view, kSlots> m_names{};
     std::array<bool, kSlots> m_present{};
-    std::array<std::string, kSlots> m_values;
+    std::array<std::string_view, kSlots> m_values{};
+    // The decoded values that needed decoding.
+    std::array<std::string, kSlots> m_decoded;
     std::string_view m_name;
     bool m_haveName = false;
 };
@@ -250,8 +265,9 @@ private:
         {
             if (!a.Has(1) || !EqualsNoCase(a.Value(0), "refresh"))
                 return context;
-            // Value(1) views a string that holds its terminating NUL.
-            const char* url = GetMetaRefreshUrl(a.Value(1).data());
+            // The refresh reader wants the content with its terminating NUL.
+            const std::string content(a.Value(1));
+            const char* url = GetMetaRefreshUrl(content.c_str());
             return url ? Link(kLinkMetaRefresh, RefreshTarget(url), element, context) : context;
         }
         if (!a.Has(1) || !a.Has(2) || !EqualsNoCase(a.Value(2), "email"))
@@ -270,12 +286,8 @@ private:
 
 int GetTagIndex(std::string_view name)
 {
-    for (size_t i = 0; i < kTagNames.size(); ++i)
-    {
-        if (EqualsNoCase(kTagNames[i], name))
-            return static_cast<int>(i);
-    }
-    return -1;
+    static constexpr auto kTagKeys = NameKeys(kTagNames);
+    return IndexOfNameKey(kTagKeys, NameKey(name));
 }
 
 const char* GetLinkKindName(int kind)

@@ -15,6 +15,13 @@ bool IsMarkupSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// A character that ends a word of a tag (its name, an attribute name, an
+// unquoted value): white space or the closing '>'.
+bool EndsTagWord(char c)
+{
+    return c == '>' || IsMarkupSpace(c);
+}
+
 bool IsAsciiLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -25,18 +32,20 @@ CMarkupReader::CMarkupReader(std::string_view text) : m_data(text.data()), m_siz
 
 CMarkupReader::CMarkupReader(StreamInterface& stream) : m_stream(&stream) {}
 
-bool CMarkupReader::Ensure(size_t count)
+bool CMarkupReader::Fill(size_t count)
 {
     while (Available() < count)
     {
         if (!m_stream || m_streamEnded)
             return false;
-        // Keep what is not consumed yet at the front, then append a block.
-        const size_t kept = Available();
-        if (m_position > 0)
+        // Keep the current token and what is not consumed yet at the front,
+        // then append a block.
+        const size_t kept = m_size - m_tokenStart;
+        if (m_tokenStart > 0)
         {
-            std::memmove(m_storage.data(), m_storage.data() + m_position, kept);
-            m_position = 0;
+            std::memmove(m_storage.data(), m_storage.data() + m_tokenStart, kept);
+            m_position -= m_tokenStart;
+            m_tokenStart = 0;
         }
         m_storage.resize(kept + kReadBlock);
         const int32_t got = m_stream->Read(m_storage.data() + kept, static_cast<int32_t>(kReadBlock));
@@ -50,10 +59,9 @@ bool CMarkupReader::Ensure(size_t count)
     return true;
 }
 
-void CMarkupReader::Consume(size_t count, std::string& token)
+void CMarkupReader::Consume(size_t count)
 {
     const char* begin = m_data + m_position;
-    token.append(begin, count);
     const char* lastLineFeed = nullptr;
     uint32_t lineFeeds = 0;
     for (const char* p = begin;
@@ -85,42 +93,44 @@ bool CMarkupReader::StartsMarkup(bool htmlText)
     return IsAsciiLetter(next) || next == '/' || next == '!' || next == '?';
 }
 
-CMarkupReader::TokenKind CMarkupReader::ReadMarkupToken(std::string& token, bool htmlText)
+CMarkupReader::TokenKind CMarkupReader::ReadMarkupToken(std::string_view& token, bool htmlText)
 {
-    token.clear();
+    token = {};
+    m_tokenStart = m_position;
     if (!Ensure(1))
         return kEnd;
     if (m_data[m_position] != '<' || !StartsMarkup(htmlText))
     {
-        ReadText(token, htmlText);
+        ReadText(htmlText);
+        token = Token();
         return kTextToken;
     }
 
-    Consume(1, token);
+    Consume(1);
     bool complete = false;
     if (Ensure(3) && std::memcmp(m_data + m_position, "!--", 3) == 0)
     {
-        Consume(3, token);
-        complete = ReadComment(token);
+        Consume(3);
+        complete = ReadComment();
     }
     else if (Ensure(1) && (m_data[m_position] == '!' || m_data[m_position] == '?'))
     {
-        complete = ReadUpToClose(token);
+        complete = ReadUpToClose();
     }
     else
     {
-        complete = ReadTag(token);
+        complete = ReadTag();
     }
     if (!complete)
     {
         m_endedInsideMarkup = true;
-        token.clear();
         return kEnd;
     }
+    token = Token();
     return kMarkupToken;
 }
 
-bool CMarkupReader::ConsumeUpTo(char c, std::string& token)
+bool CMarkupReader::ConsumeUpTo(char c)
 {
     while (Ensure(1))
     {
@@ -128,46 +138,47 @@ bool CMarkupReader::ConsumeUpTo(char c, std::string& token)
         const char* found = static_cast<const char*>(std::memchr(start, c, Available()));
         if (found)
         {
-            Consume(static_cast<size_t>(found - start), token);
+            Consume(static_cast<size_t>(found - start));
             return true;
         }
-        Consume(Available(), token);
+        Consume(Available());
     }
     return false;
 }
 
-void CMarkupReader::ReadText(std::string& token, bool htmlText)
+void CMarkupReader::ReadText(bool htmlText)
 {
-    while (ConsumeUpTo('<', token))
+    while (ConsumeUpTo('<'))
     {
         if (StartsMarkup(htmlText))
             return;
-        Consume(1, token);
+        Consume(1);
     }
 }
 
-bool CMarkupReader::ReadComment(std::string& token)
+bool CMarkupReader::ReadComment()
 {
-    while (ConsumeUpTo('>', token))
+    while (ConsumeUpTo('>'))
     {
         // The dashes must come after the opening "<!--": "<!-->" is not closed.
-        const bool closes = token.size() >= 6 && token.compare(token.size() - 2, 2, "--") == 0;
-        Consume(1, token);
+        const std::string_view token = Token();
+        const bool closes = token.size() >= 6 && token.substr(token.size() - 2) == "--";
+        Consume(1);
         if (closes)
             return true;
     }
     return false;
 }
 
-bool CMarkupReader::ReadUpToClose(std::string& token)
+bool CMarkupReader::ReadUpToClose()
 {
-    if (!ConsumeUpTo('>', token))
+    if (!ConsumeUpTo('>'))
         return false;
-    Consume(1, token);
+    Consume(1);
     return true;
 }
 
-bool CMarkupReader::ReadTag(std::string& token)
+bool CMarkupReader::ReadTag()
 {
     // The states of a browser's tag reader that matter for finding the
     // closing '>': only a quoted attribute value can hide one.
@@ -188,6 +199,21 @@ bool CMarkupReader::ReadTag(std::string& token)
         size_t i = m_position;
         for (; i < m_size; ++i)
         {
+            // Inside a tag name, an attribute name or an unquoted value most
+            // characters change nothing: they are passed over in a tight
+            // loop up to the next one that may.
+            if (state == kTagName || state == kUnquotedValue)
+            {
+                while (i < m_size && !EndsTagWord(m_data[i]))
+                    ++i;
+            }
+            else if (state == kAttributeName)
+            {
+                while (i < m_size && !EndsTagWord(m_data[i]) && m_data[i] != '=' && m_data[i] != '/')
+                    ++i;
+            }
+            if (i == m_size)
+                break;
             const char c = m_data[i];
             if (state == kQuotedValue)
             {
@@ -203,7 +229,7 @@ bool CMarkupReader::ReadTag(std::string& token)
             }
             if (c == '>')
             {
-                Consume(i + 1 - m_position, token);
+                Consume(i + 1 - m_position);
                 return true;
             }
             const bool space = IsMarkupSpace(c);
@@ -252,17 +278,18 @@ bool CMarkupReader::ReadTag(std::string& token)
                 break;
             }
         }
-        Consume(i - m_position, token);
+        Consume(i - m_position);
     }
     return false;
 }
 
-bool CMarkupReader::ReadRawText(std::string& token, std::string_view endName)
+bool CMarkupReader::ReadRawText(std::string_view& token, std::string_view endName)
 {
-    token.clear();
+    token = {};
+    m_tokenStart = m_position;
     if (!Ensure(1))
         return false;
-    while (ConsumeUpTo('<', token))
+    while (ConsumeUpTo('<'))
     {
         const size_t need = 2 + endName.size() + 1;
         if (Ensure(need))
@@ -271,9 +298,13 @@ bool CMarkupReader::ReadRawText(std::string& token, std::string_view endName)
             const char after = p[2 + endName.size()];
             if (p[1] == '/' && EqualsNoCase(std::string_view(p + 2, endName.size()), endName) &&
                 (IsMarkupSpace(after) || after == '/' || after == '>'))
+            {
+                token = Token();
                 return true;
+            }
         }
-        Consume(1, token);
+        Consume(1);
     }
+    token = Token();
     return true;
 }

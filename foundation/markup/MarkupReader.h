@@ -22,7 +22,9 @@
 // any other character adds a column.
 //
 // The reader reads a stream ahead in blocks and keeps what it has not
-// consumed yet; over a string it reads the string in place.
+// consumed yet; over a string it reads the string in place. Tokens are views
+// of what the reader holds, never copies: a token stays valid until the next
+// read.
 
 #include "foundation/text/StreamInterface.h"
 
@@ -49,12 +51,12 @@ public:
     CMarkupReader(const CMarkupReader&) = delete;
     CMarkupReader& operator=(const CMarkupReader&) = delete;
 
-    // The next text or markup token, untrimmed, into token (emptied first).
-    TokenKind ReadMarkupToken(std::string& token, bool htmlText);
+    // The next text or markup token, untrimmed (empty with kEnd).
+    TokenKind ReadMarkupToken(std::string_view& token, bool htmlText);
     // Text up to, not including, "</" + endName followed by white space, '/'
     // or '>' (ASCII case ignored), or up to the end of the input. False, with
     // an empty token, when nothing is left to read.
-    bool ReadRawText(std::string& token, std::string_view endName);
+    bool ReadRawText(std::string_view& token, std::string_view endName);
 
     // True once markup that the input ended inside was dropped.
     bool EndedInsideMarkup() const { return m_endedInsideMarkup; }
@@ -65,19 +67,24 @@ public:
 
 private:
     // Makes at least count characters available from the read position;
-    // false when the input ends first (what there is stays available).
-    bool Ensure(size_t count);
+    // false when the input ends first (what there is stays available). A
+    // stream's buffer keeps everything from the start of the current token.
+    bool Ensure(size_t count) { return Available() >= count || Fill(count); }
+    // Ensure's slow way: reads the stream until count characters are there.
+    bool Fill(size_t count);
     size_t Available() const { return m_size - m_position; }
-    // Moves count available characters into token and counts them.
-    void Consume(size_t count, std::string& token);
-    // Moves bytes into token up to (not including) the next c; true when c
-    // is next, false at the end of the input (everything consumed).
-    bool ConsumeUpTo(char c, std::string& token);
+    // Adds count available characters to the current token and counts them.
+    void Consume(size_t count);
+    // Consumes up to (not including) the next c; true when c is next, false
+    // at the end of the input (everything consumed).
+    bool ConsumeUpTo(char c);
+    // The characters consumed since the current token began.
+    std::string_view Token() const { return {m_data + m_tokenStart, m_position - m_tokenStart}; }
 
-    void ReadText(std::string& token, bool htmlText);
-    bool ReadComment(std::string& token);
-    bool ReadUpToClose(std::string& token);
-    bool ReadTag(std::string& token);
+    void ReadText(bool htmlText);
+    bool ReadComment();
+    bool ReadUpToClose();
+    bool ReadTag();
     bool StartsMarkup(bool htmlText);
 
     StreamInterface* m_stream = nullptr;
@@ -87,6 +94,7 @@ private:
     const char* m_data = nullptr;
     size_t m_size = 0;
     size_t m_position = 0;
+    size_t m_tokenStart = 0;
 
     uint32_t m_column = 0;
     uint32_t m_line = 0;

@@ -64,13 +64,15 @@ CXmlNode* WalkKeyPath(CXmlNode& start, std::string_view key, bool caseSensitive)
 
 CXmlNode::~CXmlNode()
 {
-    DestroyAll(m_children);
+    if (!m_children.empty())
+        DestroyAll(m_children);
 }
 
 void CXmlNode::DestroyAll(ChildArray& nodes)
 {
     // Each node is deleted only after its children were moved out, so no
-    // destructor recurses, however deep the tree.
+    // destructor recurses, however deep the tree. A leaf (most nodes of a
+    // page) is deleted at once instead of passing through the list.
     ChildArray pending = std::move(nodes);
     nodes.clear();
     while (!pending.empty())
@@ -80,7 +82,10 @@ void CXmlNode::DestroyAll(ChildArray& nodes)
         for (std::unique_ptr<CXmlNode>& child : node->m_children)
         {
             child->m_parent = nullptr;
-            pending.push_back(std::move(child));
+            if (child->m_children.empty())
+                child.reset();
+            else
+                pending.push_back(std::move(child));
         }
         node->m_children.clear();
         node.reset();
@@ -115,7 +120,14 @@ CXmlNode* CXmlNode::AddChild(std::string_view name, std::string_view attributeNa
 
 CXmlNode* CXmlNode::AppendChild(std::unique_ptr<CXmlNode> node)
 {
-    return InsertChild(m_children.size(), std::move(node));
+    // The parser's one way of building: kept to a plain append.
+    if (!node)
+        return nullptr;
+    CXmlNode* raw = node.get();
+    raw->m_parent = this;
+    raw->m_indexHint = m_children.size();
+    m_children.push_back(std::move(node));
+    return raw;
 }
 
 CXmlNode* CXmlNode::InsertChild(size_t index, std::unique_ptr<CXmlNode> node)

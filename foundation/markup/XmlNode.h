@@ -196,8 +196,9 @@ public:
     // ---- Attributes (in the start tag's markup) ------------------------------
     // The part of the start tag after the tag name and the white space that
     // follows it, without the closing ">" ("/>" for type 4); empty for other
-    // types or when there is none.
-    std::string GetAttributeText() const;
+    // types or when there is none. A view of the markup: valid while the
+    // node's markup stays unchanged.
+    std::string_view GetAttributeText() const;
     // The attribute's value, surrounding quotes (double or single) removed,
     // entity-decoded; "" when absent.
     std::string GetAttribute(std::string_view name, bool caseSensitive) const;

@@ -104,13 +104,13 @@ bool CXmlNode::AttributeSpan(size_t& begin, size_t& end) const
     return true;
 }
 
-std::string CXmlNode::GetAttributeText() const
+std::string_view CXmlNode::GetAttributeText() const
 {
     size_t begin = 0;
     size_t end = 0;
     if (!AttributeSpan(begin, end) || begin >= end)
-        return std::string();
-    return m_markup.substr(begin, end - begin);
+        return {};
+    return std::string_view(m_markup).substr(begin, end - begin);
 }
 
 std::string CXmlNode::GetAttribute(std::string_view name, bool caseSensitive) const

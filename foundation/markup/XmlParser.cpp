@@ -1,6 +1,7 @@
 #include "foundation/markup/XmlParser.h"
 
 #include "foundation/threads/CancelPoll.h"
+#include "foundation/markup/FoldedName.h"
 #include "foundation/markup/MarkupReader.h"
 #include "foundation/markup/XmlNode.h"
 #include "platform/core/Text.h"
@@ -13,26 +14,79 @@
 
 namespace
 {
-constexpr std::array<std::string_view, 9> kEmptyElementNames{"BR",    "HR",  "META",  "FRAME", "PARAM",
-                                                             "IMG",   "INPUT", "OPTION", "LINK"};
-constexpr std::array<std::string_view, 3> kImplicitCloseNames{"P", "DIV", "LI"};
+// The HTML repair lists (XmlParser.h) and the elements whose content is raw
+// text, as name keys.
+constexpr auto kEmptyElementKeys =
+    NameKeys(std::array<std::string_view, 9>{"BR", "HR", "META", "FRAME", "PARAM", "IMG", "INPUT", "OPTION", "LINK"});
+constexpr auto kImplicitCloseKeys = NameKeys(std::array<std::string_view, 3>{"P", "DIV", "LI"});
+constexpr auto kRawTextKeys = NameKeys(std::array<std::string_view, 2>{"SCRIPT", "STYLE"});
 
 template <size_t N>
-bool IsListed(const std::array<std::string_view, N>& names, std::string_view name)
+bool IsListed(uint64_t nameKey, const std::array<uint64_t, N>& keys)
 {
-    for (std::string_view listed : names)
-    {
-        if (EqualsNoCase(listed, name))
-            return true;
-    }
-    return false;
+    return IndexOfNameKey(keys, nameKey) >= 0;
 }
 
-// Elements whose content browsers read as text up to their end tag.
-bool IsRawTextName(std::string_view name)
+// The characters of kBlanks, tested without a search of that set.
+constexpr bool IsBlank(char c)
 {
-    return EqualsNoCase(name, "SCRIPT") || EqualsNoCase(name, "STYLE");
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
+
+// Trim (Text.h) as a view of the text.
+std::string_view TrimmedView(std::string_view text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+// The tag name as GetTagName reads it, as a view of the token.
+std::string_view TagNameView(std::string_view token)
+{
+    if (token.size() < 3 || token.front() != '<' || token.back() != '>' || token.substr(0, 4) == "<!--")
+        return {};
+    size_t begin = 0;
+    while (begin < token.size() && (token[begin] == '<' || token[begin] == '/'))
+        ++begin;
+    size_t end = token.size();
+    while (end > begin && token[end - 1] == '>')
+        --end;
+    size_t cut = begin;
+    while (cut < end && !IsBlank(token[cut]))
+        ++cut;
+    return token.substr(begin, cut - begin);
+}
+
+// Hashing and comparing element names with ASCII case ignored, so that the
+// open elements are found by the name an end tag spells, without folding a
+// copy of it first.
+struct NoCaseHash
+{
+    using is_transparent = void;
+
+    size_t operator()(std::string_view name) const
+    {
+        size_t hash = 14695981039346656037ull;
+        for (const char c : name)
+        {
+            hash ^= static_cast<unsigned char>(AsciiToUpper(c));
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
+};
+
+struct NoCaseEqual
+{
+    using is_transparent = void;
+
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
 } // namespace
 
 // Builds the tree for one input; see the header for the rules.
@@ -49,7 +103,7 @@ public:
 
     bool Run(CMarkupReader& reader, ICancelPoll* cancel)
     {
-        std::string token;
+        std::string_view token;
         for (;;)
         {
             if (cancel && cancel->Poll() != 0)
@@ -77,50 +131,62 @@ private:
     // False when the token ends parsing.
     bool AddToken(std::string_view token, CMarkupReader::TokenKind kind, const CMarkupReader& reader)
     {
-        std::string markup = Trim(token);
+        const std::string_view markup = TrimmedView(token);
         if (markup.empty())
             return true;
-        int type = kind == CMarkupReader::kTextToken ? CXmlNode::kText : m_parser.ClassifyMarkupToken(markup);
+        int type = kind == CMarkupReader::kTextToken ? CXmlNode::kText : m_parser.ClassifyTrimmedToken(markup);
         if (type == CXmlNode::kStray)
             return false;
 
-        std::string name;
+        std::string_view name;
         if (type != CXmlNode::kText)
-            name = GetTagName(markup);
+            name = TagNameView(markup);
         // In XML the '/' of "<Item/>" closes the tag; it is no part of the name.
         if (type == CXmlNode::kEmptyElement && !name.empty() && name.back() == '/')
-            name.pop_back();
+            name.remove_suffix(1);
 
-        std::unique_ptr<CXmlNode> node = m_current->CreateNode();
-        node->SetPosition(reader.GetColumn(), reader.GetLine(), reader.GetOffset());
-        node->SetMarkup(std::move(markup));
-
+        // An end tag becomes a node only when it stays in the tree as stray
+        // markup; most close an element and leave nothing behind.
         if (type == CXmlNode::kElement)
-            return AddEndTag(std::move(node), name);
+            return AddEndTag(markup, name, reader);
 
         if (type == CXmlNode::kOpenElement && name.empty())
             type = CXmlNode::kStray;
-        node->SetType(type);
+        std::unique_ptr<CXmlNode> node = MakeNode(markup, type, reader);
         if (type != CXmlNode::kOpenElement)
         {
             if (type != CXmlNode::kStray)
-                node->SetName(std::move(name));
+                node->SetName(std::string(name));
             m_current->AppendChild(std::move(node));
             return true;
         }
 
-        if (m_mode == kHtml && IsRawTextName(name))
-            m_rawTextEnd = name;
-        const bool takesChildren = m_mode == kXml ||
-                                   (m_mode == kHtml && !IsEmptyElementName(name) && !IsImplicitCloseName(name));
-        node->SetName(std::move(name));
+        bool takesChildren = m_mode == kXml;
+        if (m_mode == kHtml)
+        {
+            const uint64_t key = NameKey(name);
+            if (IsListed(key, kRawTextKeys))
+                m_rawTextEnd = name;
+            takesChildren = !IsListed(key, kEmptyElementKeys) && !IsListed(key, kImplicitCloseKeys);
+        }
+        node->SetName(std::string(name));
         CXmlNode* added = m_current->AppendChild(std::move(node));
         if (takesChildren)
             Open(added);
         return true;
     }
 
-    bool AddEndTag(std::unique_ptr<CXmlNode> endTag, const std::string& name)
+    // A node of the tree's class holding the token, where the reader is now.
+    std::unique_ptr<CXmlNode> MakeNode(std::string_view markup, int type, const CMarkupReader& reader) const
+    {
+        std::unique_ptr<CXmlNode> node = m_current->CreateNode();
+        node->SetPosition(reader.GetColumn(), reader.GetLine(), reader.GetOffset());
+        node->SetMarkup(std::string(markup));
+        node->SetType(type);
+        return node;
+    }
+
+    bool AddEndTag(std::string_view markup, std::string_view name, const CMarkupReader& reader)
     {
         if (m_mode == kXml)
         {
@@ -150,22 +216,28 @@ private:
                 return true;
             }
         }
-        endTag->SetType(CXmlNode::kStray);
-        m_current->AppendChild(std::move(endTag));
+        m_current->AppendChild(MakeNode(markup, CXmlNode::kStray, reader));
         return true;
     }
 
     void Open(CXmlNode* node)
     {
         if (m_mode == kHtml)
-            m_openByName[MakeUpper(node->GetName())].push_back(node);
+        {
+            const std::string& name = node->GetName();
+            auto found = m_openByName.find(std::string_view(name));
+            if (found == m_openByName.end())
+                found = m_openByName.emplace(name, std::vector<CXmlNode*>()).first;
+            found->second.push_back(node);
+            m_open.push_back(&found->second);
+        }
         m_current = node;
     }
 
     // The deepest open element of that name, or null.
-    CXmlNode* FindOpenElement(const std::string& name)
+    CXmlNode* FindOpenElement(std::string_view name) const
     {
-        const auto found = m_openByName.find(MakeUpper(name));
+        const auto found = m_openByName.find(name);
         if (found == m_openByName.end() || found->second.empty())
             return nullptr;
         return found->second.back();
@@ -178,9 +250,9 @@ private:
         for (;;)
         {
             CXmlNode* closing = m_current;
-            std::vector<CXmlNode*>& sameName = m_openByName[MakeUpper(closing->GetName())];
-            if (!sameName.empty())
-                sameName.pop_back();
+            // The innermost open element is the last of its name.
+            m_open.back()->pop_back();
+            m_open.pop_back();
             m_current = closing->GetParent();
             if (closing == element)
                 return;
@@ -191,9 +263,12 @@ private:
     const int m_mode;
     CXmlNode& m_root;
     CXmlNode* m_current;
-    // HTML: the open elements by upper-case name, deepest last, so an end tag
-    // finds its element without walking up the tree.
-    std::unordered_map<std::string, std::vector<CXmlNode*>> m_openByName;
+    // HTML: the open elements by name (ASCII case ignored), deepest last, so
+    // an end tag finds its element without walking up the tree.
+    std::unordered_map<std::string, std::vector<CXmlNode*>, NoCaseHash, NoCaseEqual> m_openByName;
+    // HTML: the chain of open elements from the top down to m_current, each
+    // as its entry in m_openByName, so closing one needs no look-up.
+    std::vector<std::vector<CXmlNode*>*> m_open;
     // HTML: after a SCRIPT or STYLE start tag, the name whose end tag ends
     // the raw text that follows.
     std::string m_rawTextEnd;
@@ -222,11 +297,12 @@ bool CXmlParser::ParseStream(CXmlNode& root, StreamInterface& stream, ICancelPol
 
 int CXmlParser::ClassifyMarkupToken(std::string_view token) const
 {
-    const size_t first = token.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return CXmlNode::kText;
-    const std::string_view trimmed = token.substr(first, token.find_last_not_of(kBlanks) + 1 - first);
-    if (trimmed.front() != '<')
+    return ClassifyTrimmedToken(TrimmedView(token));
+}
+
+int CXmlParser::ClassifyTrimmedToken(std::string_view trimmed) const
+{
+    if (trimmed.empty() || trimmed.front() != '<')
         return CXmlNode::kText;
     if (trimmed.size() < 3 || trimmed.back() != '>')
         return CXmlNode::kStray;
@@ -248,27 +324,15 @@ int CXmlParser::ClassifyMarkupToken(std::string_view token) const
 
 std::string CXmlParser::GetTagName(std::string_view token)
 {
-    if (token.size() < 3 || token.front() != '<' || token.back() != '>' || token.substr(0, 4) == "<!--")
-        return {};
-    size_t begin = 0;
-    while (begin < token.size() && (token[begin] == '<' || token[begin] == '/'))
-        ++begin;
-    size_t end = token.size();
-    while (end > begin && token[end - 1] == '>')
-        --end;
-    std::string_view name = token.substr(begin, end - begin);
-    const size_t cut = name.find_first_of(" \r\n\t");
-    if (cut != std::string_view::npos)
-        name = name.substr(0, cut);
-    return std::string(name);
+    return std::string(TagNameView(token));
 }
 
 bool CXmlParser::IsEmptyElementName(std::string_view name)
 {
-    return IsListed(kEmptyElementNames, name);
+    return IsListed(NameKey(name), kEmptyElementKeys);
 }
 
 bool CXmlParser::IsImplicitCloseName(std::string_view name)
 {
-    return IsListed(kImplicitCloseNames, name);
+    return IsListed(NameKey(name), kImplicitCloseKeys);
 }

@@ -89,5 +89,8 @@ public:
 private:
     class CTreeBuilder;
 
+    // ClassifyMarkupToken of a token already trimmed.
+    int ClassifyTrimmedToken(std::string_view trimmed) const;
+
     int m_mode;
 };

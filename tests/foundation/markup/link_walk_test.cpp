@@ -265,6 +265,15 @@ TEST(LinkWalk, TablesOfTagsAndKinds)
     }
     EXPECT_EQ(GetTagIndex("DIV"), -1);
     EXPECT_EQ(GetTagIndex("AREAS"), -1);
+    // Names are looked up by a key of at most seven folded characters and
+    // the length: longer names, a NUL inside and bytes past ASCII match
+    // nothing.
+    EXPECT_EQ(GetTagIndex("BGSOUNDS"), -1);
+    EXPECT_EQ(GetTagIndex("BGSOUNDBGSOUND"), -1);
+    EXPECT_EQ(GetTagIndex(std::string_view("A\0", 2)), -1);
+    EXPECT_EQ(GetTagIndex(std::string_view("\0", 1)), -1);
+    EXPECT_EQ(GetTagIndex("\xC1"), -1);
+    EXPECT_EQ(GetTagIndex("t\xC4"), -1);
 
     std::vector<std::string> names;
     CStringArrayVisitor visitor(names);

@@ -216,7 +216,11 @@ TEST(XmlParser, TokenClassificationAndTagNames)
         EXPECT_TRUE(CXmlParser::IsEmptyElementName(name)) << name;
     for (const char* name : {"P", "div", "Li"})
         EXPECT_TRUE(CXmlParser::IsImplicitCloseName(name)) << name;
-    for (const char* name : {"", "A", "BRR", "DIVX", "area", "TD"})
+    for (std::string_view name : {std::string_view(""), std::string_view("A"), std::string_view("BRR"),
+                                  std::string_view("DIVX"), std::string_view("area"), std::string_view("TD"),
+                                  std::string_view("OPTIONS"), std::string_view("INPUTINPUT"),
+                                  std::string_view("BR\0", 3), std::string_view("P\0", 2),
+                                  std::string_view("\xD0")})
     {
         EXPECT_FALSE(CXmlParser::IsEmptyElementName(name)) << name;
         EXPECT_FALSE(CXmlParser::IsImplicitCloseName(name)) << name;

@@ -24,11 +24,6 @@ CPropertySet::~CPropertySet()
     ClearEntries();
 }
 
-void CPropertySet::BumpStamp()
-{
-    m_changeStamp = NextChangeStamp(m_changeStamp);
-}
-
 namespace
 {
 // The first entry of a sorted entry array whose id is not below id.
@@ -550,6 +545,11 @@ void CPropertySet::ForEachEntry(const std::function<void(int16_t id, const CProp
 uint32_t CPropertySet::GetChangeStamp() const
 {
     CScopedLock lock(m_lock.get());
+    if (m_stampBehind)
+    {
+        m_changeStamp = NextChangeStamp(m_changeStamp);
+        m_stampBehind = false;
+    }
     return m_changeStamp;
 }
 

@@ -19,7 +19,12 @@
 //
 // Every change moves the change stamp forward (NextChangeStamp), so it
 // strictly increases, also within one millisecond. Removing a missing id
-// through a setter moves it only when the set holds any entries.
+// through a setter moves it only when the set holds any entries. The clock
+// is read when the stamp is asked for, not at each change: a transfer job
+// changes its set a few hundred times and nobody asks in between. A read
+// after changes therefore gives a stamp above every earlier read, and the
+// read brings the stored stamp up to date: on a set without a lock it is
+// a change as far as other threads are concerned.
 //
 // With a lock (threadSafe or SetThreadSafe(true)) every operation holds it
 // for its whole duration. The lock is recursive, so a derived class may call
@@ -150,8 +155,9 @@ public:
     bool IsDropDefaults() const { return m_dropDefaults; }
 
 protected:
-    // Moves the change stamp forward; call with the lock held.
-    void BumpStamp();
+    // Moves the change stamp forward (at the next GetChangeStamp); call with
+    // the lock held.
+    void BumpStamp() { m_stampBehind = true; }
     CCriticalSection* GetLock() const { return m_lock.get(); }
 
 private:
@@ -188,9 +194,12 @@ private:
     // before and CPropValue::AppendPacked's form; m_entries is then absent.
     std::vector<uint8_t> m_packed;
     std::unique_ptr<CCriticalSection> m_lock;
-    uint32_t m_changeStamp = 0;
+    // Brought up to date by GetChangeStamp when m_stampBehind says a change
+    // came after the last read.
+    mutable uint32_t m_changeStamp = 0;
+    mutable bool m_stampBehind = false;
 
 protected:
-    // Beside the stamp, so that the two share one word of every set.
+    // Beside the stamp, so that the three share one word of every set.
     bool m_dropDefaults = true;
 };

@@ -63,5 +63,5 @@ private:
 
 // Registers "NTLM" and "Negotiate" with the system's random source and
 // clock, unless packages of those names are already registered. Cheap to
-// call again; the SSPI client calls it before its first use.
+// call again; the SSPI client calls it each time it acquires credentials.
 void InstallNtlmSecurityPackages();

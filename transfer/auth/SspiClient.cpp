@@ -28,10 +28,7 @@ bool Fail(SECURITY_STATUS status)
 }
 } // namespace
 
-CSspiClient::CSspiClient()
-{
-    InstallNtlmSecurityPackages();
-}
+CSspiClient::CSspiClient() = default;
 
 CSspiClient::~CSspiClient()
 {
@@ -106,6 +103,9 @@ bool CSspiClient::AcquireCredentials(std::string_view userText, std::string_view
         identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
     }
 
+    // Here rather than at construction: every HTTP exchange makes a client,
+    // and few of them ever authenticate. A token needs credentials first.
+    InstallNtlmSecurityPackages();
     CredHandle acquired;
     m_status = AcquireCredentialsHandle(package, SECPKG_CRED_OUTBOUND, explicitUser ? &identity : nullptr,
                                         &acquired);

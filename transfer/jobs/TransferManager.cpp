@@ -335,7 +335,7 @@ CTransferJob* CTransferManager::DispatchLocked(CPoolWorker* keepOneFor, CRaisedC
         m_sites->SweepIdle(ReadSetting(SETTING_CONNECTIONS_SESSION_IDLE_TIME));
     }
 
-    if (m_addedSinceNotice > 0 && Clock::now() >= m_lastAdd + kAddedNoticeDelay)
+    if (m_addedSinceNotice > 0 && now >= m_lastAdd + kAddedNoticeDelay)
     {
         bool set = false;
         {

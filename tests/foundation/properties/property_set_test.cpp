@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/core/Archive.h"
+#include "platform/core/TickCount.h"
 
 namespace
 {
@@ -428,6 +430,27 @@ TEST(PropertySet, ZeroAndEmptyRemoveOnlyWithDropDefaults)
     int value = 9;
     EXPECT_TRUE(item.GetInt(1, value));
     EXPECT_EQ(value, 0);
+}
+
+// The clock is read when the stamp is asked for, not at each change: the
+// stamp still follows the tick count, moves on after any number of changes
+// and stays put while nothing changes, also when another thread asks.
+TEST(PropertySet, ChangeStampIsTakenWhenRead)
+{
+    CPropertySet set(true);
+    const uint32_t start = GetTickCount();
+    for (int i = 1; i <= 1000; ++i)
+        set.SetInt(i % 7, i);
+    uint32_t first = 0;
+    std::thread reader([&] { first = set.GetChangeStamp(); });
+    reader.join();
+    EXPECT_GE(first, start);
+    EXPECT_EQ(set.GetChangeStamp(), first);
+    set.Remove(3);
+    const uint32_t second = set.GetChangeStamp();
+    EXPECT_GT(second, first);
+    EXPECT_LE(second, std::max(GetTickCount(), first + 1));
+    EXPECT_EQ(set.GetChangeStamp(), second);
 }
 
 TEST(PropertySet, ChangeStampsStrictlyIncrease)

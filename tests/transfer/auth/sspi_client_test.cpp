@@ -200,6 +200,19 @@ TEST(SspiClient, AcquireCredentials)
     EXPECT_EQ(client.GetStatus(), SEC_E_UNKNOWN_CREDENTIALS);
 }
 
+// A client made for every exchange installs the NTLM packages only when it
+// first acquires credentials, so a package gone between its making and its
+// use is there again when needed.
+TEST(SspiClient, PackagesInstalledWhenCredentialsAreAcquired)
+{
+    CSspiClient client;
+    ASSERT_TRUE(UnregisterSecurityPackage("NTLM"));
+    SecPkgInfo info;
+    EXPECT_EQ(QuerySecurityPackageInfo("NTLM", info), SEC_E_SECPKG_NOT_FOUND);
+    EXPECT_TRUE(client.AcquireCredentials("", "ignored", "NTLM"));
+    EXPECT_EQ(QuerySecurityPackageInfo("NTLM", info), SEC_E_OK);
+}
+
 TEST(SspiClient, NoTokenWithoutCredentials)
 {
     CSspiClient client;

@@ -3,6 +3,7 @@
 #include "tests/support/NtlmWorkedExample.h"
 #include "transfer/auth/NtlmEngine.h"
 #include "transfer/auth/NtlmMessage.h"
+#include "transfer/auth/NtlmSecurityPackage.h"
 #include "transfer/auth/SspiClient.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +206,7 @@ TEST(SspiClient, AcquireCredentials)
 // use is there again when needed.
 TEST(SspiClient, PackagesInstalledWhenCredentialsAreAcquired)
 {
+    InstallNtlmSecurityPackages(); // as an earlier exchange left them
     CSspiClient client;
     ASSERT_TRUE(UnregisterSecurityPackage("NTLM"));
     SecPkgInfo info;

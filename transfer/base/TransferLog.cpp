@@ -70,16 +70,21 @@ int CTransferLog::Release()
 std::string CTransferLog::GetName()
 {
     CScopedLock lock(m_lock);
-    return m_name ? *m_name : std::string();
+    return m_extras ? m_extras->m_name : std::string();
 }
 
 void CTransferLog::SetName(const std::string& name)
 {
     CScopedLock lock(m_lock);
-    if (name.empty())
-        m_name.reset();
-    else
-        m_name = std::make_unique<std::string>(name);
+    if (!name.empty() || m_extras)
+        Extras().m_name = name;
+}
+
+CTransferLog::CExtras& CTransferLog::Extras()
+{
+    if (!m_extras)
+        m_extras = std::make_unique<CExtras>();
+    return *m_extras;
 }
 
 int CTransferLog::GetLogId()
@@ -314,17 +319,15 @@ void CTransferLog::AddObserver(TransferLogObserver callback, void* userData)
     if (!callback)
         return;
     CScopedLock lock(m_lock);
-    if (!m_observers)
-        m_observers = std::make_unique<Observers>();
-    m_observers->emplace_back(callback, userData);
+    Extras().m_observers.emplace_back(callback, userData);
 }
 
 void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 {
     CScopedLock lock(m_lock);
-    if (!m_observers)
+    if (!m_extras)
         return;
-    std::erase_if(*m_observers,
+    std::erase_if(m_extras->m_observers,
                   [&](const std::pair<TransferLogObserver, void*>& entry) {
                       return (callback && entry.first == callback) || (userData && entry.second == userData);
                   });
@@ -333,11 +336,11 @@ void CTransferLog::RemoveObserver(TransferLogObserver callback, void* userData)
 void CTransferLog::Notify()
 {
     ++m_changeCount;
-    if (!m_observers)
+    if (!m_extras || m_extras->m_observers.empty())
         return;
     // A copy, because an observer may add or remove observers of this log
     // while it is being called (the lock is recursive).
-    const Observers observers = *m_observers;
+    const Observers observers = m_extras->m_observers;
     for (auto it = observers.rbegin(); it != observers.rend(); ++it)
         it->first(it->second);
 }

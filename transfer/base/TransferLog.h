@@ -66,21 +66,30 @@ private:
     // Brings a packed text back into m_text; the lock is held.
     void Unpack();
 
-    std::atomic<int> m_refCount{1};
+    using Observers = std::vector<std::pair<TransferLogObserver, void*>>;
+    // The name and the observers, held apart: most logs (a finished job's)
+    // have neither, and two empty containers, or two pointers to them,
+    // would cost every kept log a larger block.
+    struct CExtras
+    {
+        std::string m_name;
+        Observers m_observers;
+    };
+    // Made when either is first set; the lock is held.
+    CExtras& Extras();
+
     CCriticalSection m_lock;
-    // Held apart, as are the observers: most logs (a finished job's) have
-    // neither, and each would cost every kept log its empty container.
-    std::unique_ptr<std::string> m_name;
+    std::unique_ptr<CExtras> m_extras;
     // The text, or while packed (m_packedLength not 0, the length of the
     // text) the packed bytes: a finished job's log keeps one string.
     std::string m_text;
     size_t m_packedLength = 0;
+    // The 32-bit fields together, so that no padding falls between them.
+    std::atomic<int> m_refCount{1};
     uint32_t m_changeCount = 0;
     int m_lineCount = 0;
     int m_droppedCount = 0;
     const int m_logId;
-    using Observers = std::vector<std::pair<TransferLogObserver, void*>>;
-    std::unique_ptr<Observers> m_observers;
 };
 
 // Keeps a log under a line limit: when its line count is not below `limit`,

@@ -12,9 +12,12 @@ namespace
 {
 std::atomic<int> g_nextJobId{100};
 
+// What a job without services of its own runs with.
+const CTransferServices g_defaultServices;
+
 } // namespace
 
-CTransferJob::CTransferJob() : m_id(g_nextJobId++)
+CTransferJob::CTransferJob() : m_services(&g_defaultServices), m_id(g_nextJobId++)
 {
     SetThreadSafe(true);
 }
@@ -23,7 +26,7 @@ CTransferJob::~CTransferJob()
 {
     int logId = 0;
     if (GetInt(LI_LOG_ID, logId) && logId != 0 && logId != -1)
-        m_services.Logs().ReleaseLog(logId);
+        m_services->Logs().ReleaseLog(logId);
 }
 
 CTransferJob& CTransferJob::operator=(const CLinkItem& request)

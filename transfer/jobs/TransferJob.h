@@ -107,9 +107,12 @@ public:
     void SetOwner(ITransferJobOwner* owner) { m_owner = owner; }
     ITransferJobOwner* GetOwner() const { return m_owner; }
     // The settings, stores and log registry the job runs with (its log is
-    // listed in that registry); the manager hands in its own.
-    void SetServices(const CTransferServices& services) { m_services = services; }
-    const CTransferServices& GetServices() const { return m_services; }
+    // listed in that registry); the manager hands in its own. The job keeps
+    // the address, not a copy (40 bytes in each of up to a hundred thousand
+    // kept jobs): `services` must outlive the job, as the manager's own do.
+    void SetServices(const CTransferServices& services) { m_services = &services; }
+    void SetServices(const CTransferServices&& services) = delete;
+    const CTransferServices& GetServices() const { return *m_services; }
 
     // The client attached by the site connection pool; the job does not own it.
     CProtocolClient* GetClient() const { return m_client; }
@@ -189,14 +192,17 @@ private:
     CTransferJob* m_next = nullptr;
     CTransferJob* m_prev = nullptr;
     ITransferJobOwner* m_owner = nullptr;
-    CTransferServices m_services;
+    // Never null: empty services (the program's defaults) until set.
+    const CTransferServices* m_services;
     CProtocolClient* m_client = nullptr;
     // Milliseconds of the steady clock.
     int64_t m_dueTime = 0;
     const int m_id;
     std::atomic<int> m_group{0};
+    // The small fields together, before the status, so that no padding
+    // falls between them: every kept job carries the record.
     std::atomic<bool> m_stopRequested{false};
     bool m_linked = false;
-    CJobStatus m_status;
     uint32_t m_stamp = 0;
+    CJobStatus m_status;
 };

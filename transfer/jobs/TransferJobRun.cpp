@@ -129,10 +129,10 @@ CTransferJob::CRunContext::CRunContext(CTransferJob& job, const IPropertySet& se
     m_job.LoadOptionsFrom(settings);
     const int logId = GetIntOr(m_job, LI_LOG_ID);
     if (logId != 0 && logId != -1)
-        m_jobLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services.Logs().GetLog(logId));
+        m_jobLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services->Logs().GetLog(logId));
     const int clientLogId = m_client.GetLogId();
     if (clientLogId != 0 && clientLogId != -1 && clientLogId != logId)
-        m_clientLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services.Logs().GetLog(clientLogId));
+        m_clientLog = CRefPtr<ITransferLog>::Adopt(m_job.m_services->Logs().GetLog(clientLogId));
     m_log =
         CRefPtr<ITransferLog>::Adopt(CTransferLogPair::Make(m_jobLog.Get(), m_clientLog.Get(), clientLogId));
     m_localPath = m_job.GetStringValue(LI_LOCAL_FILE);
@@ -520,7 +520,7 @@ int CTransferJob::CRunContext::AttemptLoop(bool restartFromZero)
 
 int CTransferJob::Run()
 {
-    return Run(m_services.Settings());
+    return Run(m_services->Settings());
 }
 
 int CTransferJob::Run(const IPropertySet& settings)

@@ -359,6 +359,30 @@ void OtherCallback(void*) {}
 
 } // namespace
 
+// The name and the observers share one part made on demand: setting or
+// clearing one leaves the other as it was.
+TEST(TransferLog, NameAndObserversAreKeptApartFromEachOther)
+{
+    LogRef log;
+    EXPECT_EQ(log->GetName(), "");
+    log->SetName("");
+    EXPECT_EQ(log->GetName(), "");
+    std::vector<int> order;
+    ObserverCalls first{&order, 1};
+    log->AddObserver(RecordCall, &first);
+    log->SetName("queue");
+    EXPECT_EQ(log->GetName(), "queue");
+    log->SetName("");
+    EXPECT_EQ(log->GetName(), "");
+    log->AppendLine(kLogStatus, "one");
+    EXPECT_EQ(order, std::vector<int>{1});
+    log->RemoveObserver(RecordCall, nullptr);
+    log->SetName("again");
+    log->AppendLine(kLogStatus, "two");
+    EXPECT_EQ(order, std::vector<int>{1});
+    EXPECT_EQ(log->GetName(), "again");
+}
+
 TEST(TransferLog, ObserversAreCalledLastAddedFirst)
 {
     LogRef log;

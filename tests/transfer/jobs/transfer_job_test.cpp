@@ -549,3 +549,21 @@ TEST_F(TransferJobTest, RunOnPoolRunsTheBodyOnAPoolThread)
 }
 
 } // namespace
+
+// The job keeps the address of the services it was given, not a copy: its
+// log goes back to that registry when the job goes, and a job given none
+// runs with the program's log registry.
+TEST(TransferJobServicesTest, TheJobUsesTheServicesItWasGiven)
+{
+    CLogRegistry registry;
+    const CTransferServices services{.m_logs = &registry};
+    const int logId = registry.CreateLog();
+    {
+        CTransferJob job;
+        EXPECT_EQ(&job.GetServices().Logs(), &GetLogManager());
+        job.SetServices(services);
+        EXPECT_EQ(&job.GetServices(), &services);
+        job.SetInt(LI_LOG_ID, logId);
+    }
+    EXPECT_FALSE(registry.ReleaseLog(logId)) << "the job released its log in its own registry";
+}

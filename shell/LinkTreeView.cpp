@@ -40,11 +40,12 @@ public:
     }
     void DetachDocument() override { m_view.DetachDocument(&m_document); }
     // The view goes first: the document forgets it, and its editor stops
-    // asking this view's engine for link states.
+    // asking this view's engine for link states (another task window's
+    // engine, which a later Edit gave the page, stays).
     void Release()
     {
         m_document.DetachTaskView(this);
-        ColorEditorLinksByEngine(m_document, nullptr, 0);
+        StopColoringEditorLinksByEngine(m_document, m_view.m_engine.get());
     }
     CTanglewardenDoc* Document() const { return &m_document; }
 

@@ -1,6 +1,7 @@
 #include "shell/TextWindows.h"
 
 #include "editor/ui/HTMLEditView.h"
+#include "editor/ui/LinkColorizer.h"
 #include "foundation/properties/PropertySet.h"
 #include "platform/ui/Document.h"
 #include "shell/MainFrame.h"
@@ -73,5 +74,16 @@ void ColorEditorLinksByEngine(CDocument& document, const CLinkChecker* engine, i
     {
         if (auto* edit = dynamic_cast<CHTMLEditView*>(view))
             edit->AttachLinkColorizer(engine, linkContext);
+    }
+}
+
+void StopColoringEditorLinksByEngine(CDocument& document, const CLinkChecker* engine)
+{
+    for (CView* view : document.GetViews())
+    {
+        auto* edit = dynamic_cast<CHTMLEditView*>(view);
+        const auto* colorizer = edit ? dynamic_cast<const CLinkColorizer*>(edit->GetColorizer()) : nullptr;
+        if (colorizer && colorizer->GetEngine() == engine)
+            edit->AttachLinkColorizer(nullptr, 0);
     }
 }

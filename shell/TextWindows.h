@@ -34,6 +34,11 @@ void RegisterTextWindows(CTanglewardenDocManager& manager, std::function<CMainFr
 
 // An editor window opened from a task window's link colours the links of
 // its page by the states the task's engine found (linkContext: the page's
-// link id); with a null engine, when the task window goes, it colours them
-// by the files beside the page again. Only a page shown as HTML changes.
+// link id); with a null engine it colours them by the files beside the page
+// again. Only a page shown as HTML changes.
 void ColorEditorLinksByEngine(CDocument& document, const CLinkChecker* engine, int linkContext);
+// A task window that goes: the editor windows whose links its engine colours
+// colour them by the files beside the page again. A page edited from two
+// task windows keeps the colours of the other window's engine when the
+// first goes.
+void StopColoringEditorLinksByEngine(CDocument& document, const CLinkChecker* engine);

@@ -33,6 +33,8 @@ public:
     void AddRun(CEditTextBuffer& buffer, int kind, int startLine, int startIndex, int endLine,
                 int endIndex) override;
 
+    // The engine asked for link states; null: the files beside the page.
+    const CLinkChecker* GetEngine() const { return m_engine; }
     // The link state of a decoded link text (the engine's numbering).
     int GetLinkState(const std::string& link) const;
     // A link state to its kind, 17 to 20.

@@ -258,10 +258,22 @@ TEST_F(EditWindowTest, APageFromATaskWindowColoursItsLinksByTheEngineUntilTheWin
     EXPECT_EQ(view->GetLinkContext(), 100);
     EXPECT_EQ(linkState(), kStateUnknown);
 
-    ColorEditorLinksByEngine(*m_document, nullptr, 0);
+    // Edited from a second task window: the first window going leaves the
+    // second's colours; the second going brings back the files beside.
+    CLinkChecker second(services);
+    ColorEditorLinksByEngine(*m_document, &second, 200);
+    StopColoringEditorLinksByEngine(*m_document, &engine);
+    EXPECT_EQ(view->GetLinkContext(), 200);
+    EXPECT_EQ(linkState(), kStateUnknown);
+    StopColoringEditorLinksByEngine(*m_document, &second);
     EXPECT_EQ(view->GetLinkContext(), 0);
     EXPECT_EQ(linkState(), kStateDownloaded);
     EXPECT_EQ(TextOf(*view), "<a href=\"beside.html\">here</a>\r\n");
+
+    ColorEditorLinksByEngine(*m_document, &engine, 100);
+    ColorEditorLinksByEngine(*m_document, nullptr, 0);
+    EXPECT_EQ(view->GetLinkContext(), 0);
+    EXPECT_EQ(linkState(), kStateDownloaded);
 
     // A plain text window has no links to colour.
     const std::string notes = m_temp / "notes.txt";

@@ -40,6 +40,7 @@
 #include "tests/support/LinkSite.h"
 #include "tests/support/QtApplication.h"
 #include "tests/support/DialogInput.h"
+#include "tests/support/TaskWindowServices.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCoreApplication>
@@ -70,12 +71,7 @@ protected:
         m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_WIDTH, 80);
         m_crawl.Settings().SetInt(SETTING_LAYOUT_THUMBNAIL_HEIGHT, 60);
         m_start = m_folder / "site/index.html";
-        CLinkTreeViewServices services;
-        services.m_engine.m_transport = &m_crawl.Transport();
-        services.m_engine.m_settings = &m_crawl.Settings();
-        services.m_settings = &m_crawl.Settings();
-        services.m_passwords = &m_passwords;
-        services.m_logs = &m_logs;
+        CLinkTreeViewServices services = TaskWindowServices(m_crawl.Transport(), m_crawl.Settings(), &m_passwords, &m_logs);
         services.m_openTask = [this](const CTaskSettings& task) { m_openedTasks.push_back(task); };
         services.m_openEditor = [this](const std::string& path) {
             m_editedPaths.push_back(path);
@@ -718,11 +714,7 @@ TEST_F(LinkListViewTest, EditOpensTheSelectedLocalTextsAndOpenInShellEveryUrl)
 }
 TEST_F(LinkListViewTest, InATaskWindowTheListFindsItsLinkViewFrameAndStepsItsPages)
 {
-    CLinkTreeViewServices services;
-    services.m_engine.m_transport = &m_crawl.Transport();
-    services.m_engine.m_settings = &m_crawl.Settings();
-    services.m_settings = &m_crawl.Settings();
-    services.m_logs = &m_logs;
+    CLinkTreeViewServices services = TaskWindowServices(m_crawl.Transport(), m_crawl.Settings(), nullptr, &m_logs);
     auto* window = new CLinkTreeFrame(&m_crawl.Settings(), services);
     QPointer<CLinkTreeFrame> alive(window);
     CLinkListView* list = window->GetListView();

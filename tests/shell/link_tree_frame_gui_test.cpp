@@ -38,6 +38,7 @@
 #include "tests/servers/ServerProcess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/TaskWindowServices.h"
 #include "tests/support/TempFolder.h"
 
 #include <QApplication>
@@ -63,12 +64,7 @@ class LinkTreeFrameTest : public ::testing::Test
 protected:
     CLinkTreeViewServices Services()
     {
-        CLinkTreeViewServices services;
-        services.m_engine.m_transport = &m_transport;
-        services.m_engine.m_settings = &m_settings;
-        services.m_settings = &m_settings;
-        services.m_passwords = &m_passwords;
-        services.m_logs = &m_logs;
+        CLinkTreeViewServices services = TaskWindowServices(m_transport, m_settings, &m_passwords, &m_logs);
         if (m_withReport)
         {
             // The report choices as asked: whether the options dialog would
@@ -536,12 +532,7 @@ TEST(LinkTreeFrameReportTest, TheReportCommandWritesTheEnginesReportThroughTheOp
     settings.SetInt(SETTING_REPORT_STYLE, 1);  // HTML
     CPasswordStore passwords;
     CLogRegistry logs;
-    CLinkTreeViewServices services;
-    services.m_engine.m_transport = &crawl.Transport();
-    services.m_engine.m_settings = &settings;
-    services.m_settings = &settings;
-    services.m_passwords = &passwords;
-    services.m_logs = &logs;
+    CLinkTreeViewServices services = TaskWindowServices(crawl.Transport(), settings, &passwords, &logs);
     int saves = 0;
     services.m_reportPrompt = MakeReportPrompt(settings, [&saves] { return ++saves > 0; }, nullptr);
     services.m_shiftHeld = [] { return false; };

@@ -34,6 +34,7 @@
 #include "tests/support/FileContents.h"
 #include "tests/support/LinkSite.h"
 #include "tests/support/QtApplication.h"
+#include "tests/support/TaskWindowServices.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCoreApplication>
@@ -174,12 +175,7 @@ class LinkTreeViewTest : public ::testing::Test
 protected:
     CLinkTreeViewServices Services(ICrawlTransport& transport, CPropertySet& settings)
     {
-        CLinkTreeViewServices services;
-        services.m_engine.m_transport = &transport;
-        services.m_engine.m_settings = &settings;
-        services.m_settings = &settings;
-        services.m_passwords = &m_passwords;
-        services.m_logs = &m_logs;
+        CLinkTreeViewServices services = TaskWindowServices(transport, settings, &m_passwords, &m_logs);
         services.m_addToHistory = [this](const std::string& url) { m_history.push_back(url); };
         return services;
     }

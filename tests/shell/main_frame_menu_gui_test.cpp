@@ -25,6 +25,7 @@
 #include "tests/support/QtApplication.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ShownMainFrame.h"
+#include "tests/support/TaskWindowServices.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TemporaryDataFolder.h"
 
@@ -81,12 +82,7 @@ protected:
     // scripted transfer side; not started.
     CLinkTreeFrame* OpenTaskWindow()
     {
-        CLinkTreeViewServices services;
-        services.m_engine.m_transport = &m_transport;
-        services.m_engine.m_settings = &m_settings;
-        services.m_settings = &m_settings;
-        services.m_passwords = &m_passwords;
-        services.m_logs = &m_logs;
+        CLinkTreeViewServices services = TaskWindowServices(m_transport, m_settings, &m_passwords, &m_logs);
         CTaskSettings task("http://example.org/");
         m_document.SetTask(&task);
         auto* frame = dynamic_cast<CLinkTreeFrame*>(CTanglewardenFrame::MakeForKind(kKindTask, &m_settings, &services));
